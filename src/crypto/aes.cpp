@@ -1,0 +1,255 @@
+#include "aes.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace tavrino {
+namespace {
+
+std::uint32_t rotl(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+
+// GF(2^8) tables with generator 3, S-boxes and the combined round tables.
+struct Tables {
+    std::uint8_t ltab[256];
+    std::uint8_t ptab[256];
+    std::uint8_t fbsub[256];
+    std::uint8_t rbsub[256];
+    std::uint32_t ftable[4][256];
+    std::uint32_t rtable[4][256];
+    std::uint32_t rco[30];
+
+    std::uint8_t mul(std::uint8_t a, std::uint8_t b) const {
+        if (a == 0 || b == 0) return 0;
+        return ptab[(ltab[a] + ltab[b]) % 255];
+    }
+
+    Tables() {
+        ltab[0] = 0;
+        ptab[0] = 1;
+        ltab[1] = 0;
+        ptab[1] = 3;
+        ltab[3] = 1;
+        for (int i = 2; i < 256; ++i) {
+            const std::uint8_t prev = ptab[i - 1];
+            // multiply by 3 = x + 1
+            ptab[i] = static_cast<std::uint8_t>(prev ^ xtime(prev));
+            ltab[ptab[i]] = static_cast<std::uint8_t>(i);
+        }
+        fbsub[0] = 0x63;
+        rbsub[0x63] = 0;
+        for (int i = 1; i < 256; ++i) {
+            const std::uint8_t inv = ptab[255 - ltab[i]];
+            std::uint8_t y = inv;
+            std::uint8_t x = inv;
+            for (int k = 0; k < 4; ++k) {
+                y = static_cast<std::uint8_t>((y << 1) | (y >> 7));
+                x ^= y;
+            }
+            x ^= 0x63;
+            fbsub[i] = x;
+            rbsub[x] = static_cast<std::uint8_t>(i);
+        }
+        std::uint8_t r = 1;
+        for (auto& c : rco) {
+            c = r;
+            r = xtime(r);
+        }
+        for (int i = 0; i < 256; ++i) {
+            const std::uint8_t s = fbsub[i];
+            const std::uint32_t f = std::uint32_t(xtime(s)) | std::uint32_t(s) << 8 |
+                                    std::uint32_t(s) << 16 |
+                                    std::uint32_t(static_cast<std::uint8_t>(s ^ xtime(s))) << 24;
+            const std::uint8_t t = rbsub[i];
+            const std::uint32_t g = std::uint32_t(mul(0x0E, t)) | std::uint32_t(mul(0x09, t)) << 8 |
+                                    std::uint32_t(mul(0x0D, t)) << 16 |
+                                    std::uint32_t(mul(0x0B, t)) << 24;
+            for (int k = 0; k < 4; ++k) {
+                ftable[k][i] = k == 0 ? f : rotl(f, 8 * k);
+                rtable[k][i] = k == 0 ? g : rotl(g, 8 * k);
+            }
+        }
+    }
+
+    static std::uint8_t xtime(std::uint8_t a) {
+        return static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1B : 0));
+    }
+
+    std::uint32_t subWord(std::uint32_t w) const {
+        return std::uint32_t(fbsub[w & 0xFF]) | std::uint32_t(fbsub[(w >> 8) & 0xFF]) << 8 |
+               std::uint32_t(fbsub[(w >> 16) & 0xFF]) << 16 |
+               std::uint32_t(fbsub[w >> 24]) << 24;
+    }
+
+    // Inverse MixColumn of one column word.
+    std::uint32_t invMixCol(std::uint32_t w) const {
+        std::uint8_t b[4];
+        for (int k = 0; k < 4; ++k) b[k] = static_cast<std::uint8_t>(w >> (8 * k));
+        std::uint32_t out = 0;
+        for (int row = 0; row < 4; ++row) {
+            const std::uint8_t v = mul(0x0E, b[row]) ^ mul(0x0B, b[(row + 1) % 4]) ^
+                                   mul(0x0D, b[(row + 2) % 4]) ^ mul(0x09, b[(row + 3) % 4]);
+            out |= std::uint32_t(v) << (8 * row);
+        }
+        return out;
+    }
+};
+
+const Tables& gentables() {
+    static const Tables tables;
+    return tables;
+}
+
+std::uint32_t pack(const std::uint8_t* b) {
+    return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+           std::uint32_t(b[3]) << 24;
+}
+
+void unpack(std::uint32_t a, std::uint8_t* b) {
+    b[0] = static_cast<std::uint8_t>(a);
+    b[1] = static_cast<std::uint8_t>(a >> 8);
+    b[2] = static_cast<std::uint8_t>(a >> 16);
+    b[3] = static_cast<std::uint8_t>(a >> 24);
+}
+
+} // namespace
+
+AES::AES() { gentables(); }
+
+void AES::gkey(int nb, int nk, const std::uint8_t* key) {
+    auto valid = [](int n) { return n == 4 || n == 6 || n == 8; };
+    if (!valid(nb) || !valid(nk)) throw std::invalid_argument("Rijndael block and key length must be 4, 6 or 8 words");
+    const Tables& t = gentables();
+    Nb = nb;
+    Nk = nk;
+    Nr = std::max(Nb, Nk) + 6;
+    const int c1 = 1;
+    const int c2 = Nb < 8 ? 2 : 3;
+    const int c3 = Nb < 8 ? 3 : 4;
+    for (int j = 0; j < Nb; ++j) {
+        fi[3 * j] = (j + c1) % Nb;
+        fi[3 * j + 1] = (j + c2) % Nb;
+        fi[3 * j + 2] = (j + c3) % Nb;
+        ri[3 * j] = (Nb + j - c1) % Nb;
+        ri[3 * j + 1] = (Nb + j - c2) % Nb;
+        ri[3 * j + 2] = (Nb + j - c3) % Nb;
+    }
+
+    const int total = Nb * (Nr + 1);
+    for (int i = 0; i < Nk; ++i) fkey[i] = pack(key + 4 * i);
+    for (int i = Nk; i < total; ++i) {
+        std::uint32_t temp = fkey[i - 1];
+        if (i % Nk == 0)
+            temp = t.subWord(rotl(temp, 24)) ^ t.rco[i / Nk - 1];
+        else if (Nk > 6 && i % Nk == 4)
+            temp = t.subWord(temp);
+        fkey[i] = fkey[i - Nk] ^ temp;
+    }
+
+    // Decryption keys for the equivalent inverse cipher: round order reversed,
+    // inner rounds passed through InvMixColumn.
+    for (int j = 0; j < Nb; ++j) rkey[j] = fkey[Nr * Nb + j];
+    for (int r = 1; r < Nr; ++r)
+        for (int j = 0; j < Nb; ++j) rkey[r * Nb + j] = t.invMixCol(fkey[(Nr - r) * Nb + j]);
+    for (int j = 0; j < Nb; ++j) rkey[Nr * Nb + j] = fkey[j];
+}
+
+void AES::Encrypt(std::uint8_t* buff) const {
+    const Tables& t = gentables();
+    std::uint32_t a[8];
+    std::uint32_t b[8];
+    const std::uint32_t* k = fkey.data();
+    for (int j = 0; j < Nb; ++j) a[j] = pack(buff + 4 * j) ^ *k++;
+    std::uint32_t* x = a;
+    std::uint32_t* y = b;
+    for (int r = 1; r < Nr; ++r) {
+        for (int j = 0; j < Nb; ++j) {
+            const int* m = &fi[3 * j];
+            y[j] = *k++ ^ t.ftable[0][x[j] & 0xFF] ^ t.ftable[1][(x[m[0]] >> 8) & 0xFF] ^
+                   t.ftable[2][(x[m[1]] >> 16) & 0xFF] ^ t.ftable[3][x[m[2]] >> 24];
+        }
+        std::swap(x, y);
+    }
+    for (int j = 0; j < Nb; ++j) {
+        const int* m = &fi[3 * j];
+        y[j] = *k++ ^ (std::uint32_t(t.fbsub[x[j] & 0xFF]) |
+                       std::uint32_t(t.fbsub[(x[m[0]] >> 8) & 0xFF]) << 8 |
+                       std::uint32_t(t.fbsub[(x[m[1]] >> 16) & 0xFF]) << 16 |
+                       std::uint32_t(t.fbsub[x[m[2]] >> 24]) << 24);
+    }
+    for (int j = 0; j < Nb; ++j) unpack(y[j], buff + 4 * j);
+}
+
+void AES::Decrypt(std::uint8_t* buff) const {
+    const Tables& t = gentables();
+    std::uint32_t a[8];
+    std::uint32_t b[8];
+    const std::uint32_t* k = rkey.data();
+    for (int j = 0; j < Nb; ++j) a[j] = pack(buff + 4 * j) ^ *k++;
+    std::uint32_t* x = a;
+    std::uint32_t* y = b;
+    for (int r = 1; r < Nr; ++r) {
+        for (int j = 0; j < Nb; ++j) {
+            const int* m = &ri[3 * j];
+            y[j] = *k++ ^ t.rtable[0][x[j] & 0xFF] ^ t.rtable[1][(x[m[0]] >> 8) & 0xFF] ^
+                   t.rtable[2][(x[m[1]] >> 16) & 0xFF] ^ t.rtable[3][x[m[2]] >> 24];
+        }
+        std::swap(x, y);
+    }
+    for (int j = 0; j < Nb; ++j) {
+        const int* m = &ri[3 * j];
+        y[j] = *k++ ^ (std::uint32_t(t.rbsub[x[j] & 0xFF]) |
+                       std::uint32_t(t.rbsub[(x[m[0]] >> 8) & 0xFF]) << 8 |
+                       std::uint32_t(t.rbsub[(x[m[1]] >> 16) & 0xFF]) << 16 |
+                       std::uint32_t(t.rbsub[x[m[2]] >> 24]) << 24);
+    }
+    for (int j = 0; j < Nb; ++j) unpack(y[j], buff + 4 * j);
+}
+
+void AES::prepareDataKey(const QByteArray& bytPassword) {
+    std::array<std::uint8_t, 32> key{};
+    std::memcpy(key.data(), bytPassword.constData(),
+                std::min<std::size_t>(key.size(), static_cast<std::size_t>(bytPassword.size())));
+    if (m_haveDataKey && key == m_dataKey && Nb == 8 && Nk == 8) return;
+    gkey(8, 8, key.data());
+    m_dataKey = key;
+    m_haveDataKey = true;
+}
+
+QByteArray AES::EncryptData(const QByteArray& bytMessage, const QByteArray& bytPassword) {
+    if (bytMessage.isNull() || bytPassword.isNull()) return {};
+    prepareDataKey(bytPassword);
+    const qsizetype length = bytMessage.size();
+    const qsizetype size = (length + 4 + DataBlockBytes - 1) / DataBlockBytes * DataBlockBytes;
+    QByteArray out(size, '\0');
+    auto* p = reinterpret_cast<std::uint8_t*>(out.data());
+    unpack(static_cast<std::uint32_t>(length), p);
+    std::memcpy(p + 4, bytMessage.constData(), static_cast<std::size_t>(length));
+    for (qsizetype i = 0; i < size; i += DataBlockBytes) Encrypt(p + i);
+    return out;
+}
+
+QByteArray AES::DecryptData(const QByteArray& bytIn, const QByteArray& bytPassword) {
+    if (bytIn.isNull() || bytPassword.isNull()) return {};
+    const qsizetype size = bytIn.size();
+    if (size == 0 || size % DataBlockBytes != 0) return {};
+    prepareDataKey(bytPassword);
+    // Only the first block is needed to learn the length; decrypting the rest
+    // is wasted work when the header does not fit.
+    std::uint8_t first[DataBlockBytes];
+    std::memcpy(first, bytIn.constData(), DataBlockBytes);
+    Decrypt(first);
+    const auto length = static_cast<std::int32_t>(pack(first));
+    if (length <= 0 || length > size - 4) return {};
+    QByteArray out(size, Qt::Uninitialized);
+    auto* p = reinterpret_cast<std::uint8_t*>(out.data());
+    std::memcpy(p, first, DataBlockBytes);
+    std::memcpy(p + DataBlockBytes, bytIn.constData() + DataBlockBytes,
+                static_cast<std::size_t>(size - DataBlockBytes));
+    for (qsizetype i = DataBlockBytes; i < size; i += DataBlockBytes) Decrypt(p + i);
+    out.remove(0, 4);
+    out.truncate(length);
+    return out;
+}
+
+} // namespace tavrino

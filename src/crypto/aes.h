@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <array>
+#include <cstdint>
+
+namespace tavrino {
+
+// Rijndael with block and key lengths of 4, 6 or 8 words, plus the framing
+// every profile line is stored in: a 4-byte little-endian length header,
+// zero padding to whole 32-byte blocks, 256-bit blocks and keys, no chaining.
+//
+// The round tables are built once per process; the key schedule is kept and
+// reused while the key stays the same, since a whole profile file is
+// encrypted under one key.
+class AES {
+public:
+    AES();
+
+    // nb, nk: block and key length in 32-bit words (4, 6 or 8); key holds
+    // at least 4 * nk bytes.
+    void gkey(int nb, int nk, const std::uint8_t* key);
+
+    // One block of 4 * Nb bytes, transformed in place.
+    void Encrypt(std::uint8_t* buff) const;
+    void Decrypt(std::uint8_t* buff) const;
+
+    // A null array in gives a null array out. The password is cut or
+    // zero-padded to 32 bytes.
+    QByteArray EncryptData(const QByteArray& bytMessage, const QByteArray& bytPassword);
+    // Null when the input is not whole blocks or the header does not fit.
+    QByteArray DecryptData(const QByteArray& bytIn, const QByteArray& bytPassword);
+
+    static constexpr int DataBlockBytes = 32;
+
+private:
+    void prepareDataKey(const QByteArray& bytPassword);
+
+    static constexpr int MaxWords = 8 * 15; // Nb * (Nr + 1) at most
+    int Nb = 0;
+    int Nk = 0;
+    int Nr = 0;
+    std::array<std::uint32_t, MaxWords> fkey{};
+    std::array<std::uint32_t, MaxWords> rkey{};
+    std::array<int, 24> fi{}; // source column of rows 1..3 for each column, encryption
+    std::array<int, 24> ri{}; // the same for decryption
+    std::array<std::uint8_t, 32> m_dataKey{};
+    bool m_haveDataKey = false;
+};
+
+} // namespace tavrino

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "crypto/aes.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace tavrino {
+
+class ErrorLog;
+class MessageService;
+
+// Text to uppercase hexadecimal text and back: the text's UTF-16LE bytes go
+// through AES::EncryptData under the key text's UTF-16LE bytes.
+class TextCipher {
+public:
+    enum class Status { Ok, BadHex, InvalidData };
+    struct Result {
+        Status status;
+        QString text;
+    };
+
+    TextCipher(ErrorLog* log = nullptr, MessageService* messages = nullptr);
+
+    // Empty when either text is empty (logged as "Encrypt").
+    QString Encrypt(const QString& text, const QString& key);
+
+    // The program's decryption: text that is not hexadecimal gives an empty
+    // text quietly; anything that does not decrypt shows "Invalid data.",
+    // logs "Decrypt" and ends the program through the ending handler. When
+    // a replaced handler returns, the result is an empty text.
+    QString Decrypt(const QString& hex, const QString& key);
+
+    // The same decryption without any message, log or ending, for callers
+    // that must survive a damaged file.
+    Result tryDecrypt(const QString& hex, const QString& key);
+
+    // The ending after an undecryptable line: "Invalid data." / "Decrypt
+    // Error", the log line, then the ending handler.
+    void invalidData();
+
+    // Called to end the program after an undecryptable line. The program's
+    // default ends the process at once, without saving anything.
+    void setEndingHandler(std::function<void()> handler) { m_ending = std::move(handler); }
+
+    static QString toHex(const QByteArray& bytes);
+    // Null when a pair of characters is not hexadecimal; an odd last
+    // character is ignored.
+    static QByteArray fromHex(const QString& hex);
+    static QByteArray utf16Bytes(const QString& text);
+
+    // How many hex characters Encrypt gives for a text of n UTF-16 units.
+    static qsizetype encryptedLength(qsizetype characters) {
+        return 2 * ((2 * characters + 4 + AES::DataBlockBytes - 1) / AES::DataBlockBytes *
+                    AES::DataBlockBytes);
+    }
+
+private:
+    AES m_aes;
+    ErrorLog* m_log;
+    MessageService* m_messages;
+    std::function<void()> m_ending;
+};
+
+} // namespace tavrino

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace tavrino {
+
+class Clock;
+
+// Appends one line per trapped error to "TavrinoErrors.log" in the database
+// folder. Never reports anything: an unwritable folder just loses the line.
+class ErrorLog {
+public:
+    explicit ErrorLog(const Clock* clock = nullptr) : m_clock(clock) {}
+
+    void setFolder(const QString& folder) { m_folder = folder; }
+    QString folder() const { return m_folder; }
+    QString filePath() const;
+
+    void LogError(const QString& procedureName, const QString& errorNumber,
+                  const QString& description) const;
+    void LogError(const QString& procedureName, long errorNumber, const QString& description) const {
+        LogError(procedureName, QString::number(errorNumber), description);
+    }
+
+    // The exact line written for one call, CR LF included.
+    static QByteArray formatLine(const QDateTime& when, const QString& procedureName,
+                                 const QString& errorNumber, const QString& description);
+
+private:
+    const Clock* m_clock;
+    QString m_folder;
+};
+
+} // namespace tavrino

@@ -1,0 +1,151 @@
+#include "held_file.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavrino {
+namespace {
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+} // namespace
+
+HeldFile::HeldFile(HeldFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
+    other.m_fd = -1;
+}
+
+HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_fd = other.m_fd;
+        m_path = std::move(other.m_path);
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+int HeldFile::lockOpened(int fd, const QString& path) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        const int error = (errno == EACCES || errno == EAGAIN) ? EWOULDBLOCK : errno;
+        ::close(fd);
+        return error;
+    }
+    release();
+    m_fd = fd;
+    m_path = path;
+    return 0;
+}
+
+int HeldFile::open(const QString& path) {
+    const int fd = ::open(native(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return errno;
+    return lockOpened(fd, path);
+}
+
+int HeldFile::create(const QString& path) {
+    const int fd = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    return lockOpened(fd, path);
+}
+
+int HeldFile::createTemporary(const QString& prefix) {
+    QByteArray name = native(prefix) + "XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+    const QString path = QFile::decodeName(name);
+    const int error = lockOpened(fd, path);
+    if (error) ::unlink(name.constData());
+    return error;
+}
+
+void HeldFile::release() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+}
+
+int HeldFile::readAll(QByteArray& out) const {
+    struct stat st {};
+    if (fstat(m_fd, &st) != 0) return errno;
+    out.resize(st.st_size);
+    qint64 done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::pread(m_fd, out.data() + done, static_cast<size_t>(out.size() - done), done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) break;
+        done += n;
+    }
+    out.truncate(done);
+    return 0;
+}
+
+int HeldFile::writeAll(const QByteArray& data) {
+    qint64 done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(m_fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += n;
+    }
+    return 0;
+}
+
+int HeldFile::sync() { return ::fsync(m_fd) == 0 ? 0 : errno; }
+
+bool HeldFile::isFileAt(const QString& path) const {
+    struct stat mine {};
+    struct stat there {};
+    if (m_fd < 0 || fstat(m_fd, &mine) != 0 || ::stat(native(path).constData(), &there) != 0)
+        return false;
+    return mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+}
+
+QString HeldFile::describe(int error) {
+    if (error == EWOULDBLOCK) return QStringLiteral("File is in use by another Tavrino instance");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+namespace FileOps {
+
+int renameNoReplace(const QString& from, const QString& to) {
+    const QByteArray f = native(from);
+    const QByteArray t = native(to);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without the flag: a hard link refuses an existing target.
+    if (::link(f.constData(), t.constData()) != 0) return errno;
+    if (::unlink(f.constData()) != 0) return errno;
+    return 0;
+}
+
+int syncFolder(const QString& folder) {
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
+}
+
+bool exists(const QString& path) {
+    struct stat st {};
+    return ::stat(native(path).constData(), &st) == 0;
+}
+
+bool isUnheld(const QString& path) {
+    HeldFile probe;
+    return probe.open(path) == 0;
+}
+
+} // namespace FileOps
+} // namespace tavrino

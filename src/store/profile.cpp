@@ -1,0 +1,76 @@
+#include "profile.h"
+
+namespace tavrino {
+
+bool CategoryList::add(const QString& line, const QString& key) {
+    const QString folded = fold(key);
+    if (m_index.contains(folded)) return false;
+    m_index.insert(folded, m_entries.size());
+    m_entries.append({key, line});
+    return true;
+}
+
+void CategoryList::remove(qsizetype position) {
+    m_entries.removeAt(position - 1);
+    reindex();
+}
+
+bool CategoryList::removeKey(const QString& key) {
+    const auto it = m_index.constFind(fold(key));
+    if (it == m_index.cend()) return false;
+    remove(it.value() + 1);
+    return true;
+}
+
+void CategoryList::clear() {
+    m_entries.clear();
+    m_index.clear();
+}
+
+QStringList CategoryList::lines() const {
+    QStringList out;
+    out.reserve(m_entries.size());
+    for (const auto& entry : m_entries) out.append(entry.second);
+    return out;
+}
+
+void CategoryList::reindex() {
+    m_index.clear();
+    for (qsizetype i = 0; i < m_entries.size(); ++i) m_index.insert(fold(m_entries[i].first), i);
+}
+
+const QStringList& PasswordRecord::fieldNames() {
+    static const QStringList names{
+        QStringLiteral("Category"), QStringLiteral("Description"), QStringLiteral("UserCode"),
+        QStringLiteral("Password"), QStringLiteral("Notes"),       QStringLiteral("ExpiryDate"),
+        QStringLiteral("WebSite"),  QStringLiteral("Email")};
+    return names;
+}
+
+QString PasswordRecord::toLine() const {
+    QString line = QStringLiteral("4");
+    for (const QString& f : fields) line += QLatin1Char('|') + f;
+    return line;
+}
+
+PasswordRecord PasswordRecord::fromLine(const QString& line) {
+    PasswordRecord record;
+    const QStringList parts = line.split(QLatin1Char('|'));
+    for (int i = 0; i < FieldCount && i + 1 < parts.size(); ++i) record.fields[i] = parts[i + 1];
+    return record;
+}
+
+void Profile::resetToNewProfileDefaults() {
+    Security = SecuritySettings{};
+    Security.Questions.add(SecuritySettings::questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT")));
+    Categories.clear();
+    Records.clear();
+}
+
+QString Profile::name() const {
+    QString n = ProfileFileName;
+    if (n.endsWith(QStringLiteral(".dat"))) n.chop(4);
+    return n;
+}
+
+} // namespace tavrino

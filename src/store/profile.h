@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <utility>
+
+namespace tavrino {
+
+// Ordered list with 1-based positions, as every list of a profile is used.
+class RecordList {
+public:
+    qsizetype count() const { return m_lines.size(); }
+    const QString& item(qsizetype position) const { return m_lines.at(position - 1); }
+    void add(const QString& line) { m_lines.append(line); }
+    void remove(qsizetype position) { m_lines.removeAt(position - 1); }
+    void clear() { m_lines.clear(); }
+    void reserve(qsizetype n) { m_lines.reserve(n); }
+    const QStringList& lines() const { return m_lines; }
+
+private:
+    QStringList m_lines;
+};
+
+// Question lines "5|question|answer", in order.
+using QuestionList = RecordList;
+
+// Category lines "3|name", each with a lookup key compared without regard to
+// letter case; adding under a taken key fails.
+class CategoryList {
+public:
+    qsizetype count() const { return m_entries.size(); }
+    const QString& item(qsizetype position) const { return m_entries.at(position - 1).second; }
+    const QString& keyAt(qsizetype position) const { return m_entries.at(position - 1).first; }
+    // False (and nothing added) when the key is taken.
+    bool add(const QString& line, const QString& key);
+    bool contains(const QString& key) const { return m_index.contains(fold(key)); }
+    void remove(qsizetype position);
+    bool removeKey(const QString& key);
+    void clear();
+    QStringList lines() const;
+
+private:
+    static QString fold(const QString& key) { return key.toCaseFolded(); }
+    void reindex();
+    QList<std::pair<QString, QString>> m_entries; // key, line
+    QHash<QString, qsizetype> m_index;            // folded key -> 0-based index
+};
+
+// The fields of a record line "4|Category|Description|...|Email".
+struct PasswordRecord {
+    enum Field { Category = 1, Description, UserCode, Password, Notes, ExpiryDate, WebSite, Email };
+    static constexpr int FieldCount = 8;
+    static const QStringList& fieldNames();
+
+    QString fields[FieldCount];
+
+    QString& operator[](Field f) { return fields[f - 1]; }
+    const QString& operator[](Field f) const { return fields[f - 1]; }
+
+    QString toLine() const;
+    // Missing fields stay empty; extra "|"-parts are ignored.
+    static PasswordRecord fromLine(const QString& line);
+};
+
+struct SecuritySettings {
+    std::int32_t LoginMode = 1; // 1 password, 2 user ID + password, 3 + PIN
+    QString UserId = QStringLiteral("QUILT");
+    QString Password = QStringLiteral("QUILT");
+    QString Pin = QStringLiteral("QUILT");
+    std::int32_t AnswersRequired = 1;
+    QuestionList Questions;
+
+    static QString questionLine(const QString& question, const QString& answer) {
+        return QStringLiteral("5|") + question + QLatin1Char('|') + answer;
+    }
+};
+
+// The stamp every save increments; it wraps to 1 when it reaches 2147483640.
+struct ChangeStamp {
+    static constexpr std::int32_t WrapAt = 2147483640;
+    static std::int32_t next(std::int32_t stamp) {
+        const std::int32_t n = stamp + 1;
+        return n == WrapAt ? 1 : n;
+    }
+};
+
+// The one open profile: its file, settings and lists, and the flags of the
+// last read and write.
+struct Profile {
+    QString ProfileFileName; // "NAME.dat"
+    QString ProfilePath;     // folder + "/" + ProfileFileName
+    std::int32_t ChangeStamp = 0;
+    SecuritySettings Security;
+    CategoryList Categories;
+    RecordList Records;
+
+    bool ProfileLoaded = false;
+    bool ProfileSaved = false;
+    bool CreatingProfile = false;
+
+    // Settings, the one default question, no categories or records.
+    void resetToNewProfileDefaults();
+    QString name() const;
+
+    static QString categoryLine(const QString& name) { return QStringLiteral("3|") + name; }
+};
+
+} // namespace tavrino

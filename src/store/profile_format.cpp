@@ -1,0 +1,290 @@
+#include "profile_format.h"
+
+#include "crypto/text_cipher.h"
+
+#include <QTime>
+
+#include <array>
+
+namespace tavrino::ProfileFormat {
+namespace {
+
+std::array<unsigned char, 65536> buildAnsiTable() {
+    std::array<unsigned char, 65536> table;
+    table.fill('?');
+    for (int c = 0; c < 0x80; ++c) table[c] = static_cast<unsigned char>(c);
+    for (int c = 0xA0; c < 0x100; ++c) table[c] = static_cast<unsigned char>(c);
+    // Windows maps its five unassigned codes straight through.
+    for (int c : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) table[c] = static_cast<unsigned char>(c);
+    const std::pair<char16_t, unsigned char> upper[] = {
+        {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
+        {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A},
+        {0x2039, 0x8B}, {0x0152, 0x8C}, {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92},
+        {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97},
+        {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C},
+        {0x017E, 0x9E}, {0x0178, 0x9F}};
+    for (const auto& [unicode, code] : upper) table[unicode] = code;
+    return table;
+}
+
+const std::array<unsigned char, 65536>& ansiTable() {
+    static const auto table = buildAnsiTable();
+    return table;
+}
+
+// Splits at CR LF, CR or LF; a final terminator adds no empty line.
+QList<QByteArrayView> splitLines(const QByteArray& file) {
+    QList<QByteArrayView> lines;
+    const char* p = file.constData();
+    const char* end = p + file.size();
+    const char* start = p;
+    while (p < end) {
+        if (*p == '\r' || *p == '\n') {
+            lines.append(QByteArrayView(start, p - start));
+            if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+            start = ++p;
+        } else {
+            ++p;
+        }
+    }
+    if (start < end) lines.append(QByteArrayView(start, end - start));
+    return lines;
+}
+
+// Checks the trailing checksum when the line has the expected number of
+// parts, and cuts it off the line. False on any mismatch; the line then stays.
+bool RSumofAC(QString& line, const QStringList& parts, int expectedLastIndex) {
+    if (parts.size() - 1 != expectedLastIndex) return false;
+    const qsizetype cut = line.lastIndexOf(QLatin1Char('|'));
+    const QString rest = line.left(cut);
+    bool isNumber = false;
+    const double stored = parts.last().toDouble(&isNumber);
+    line = rest;
+    return isNumber && stored == static_cast<double>(checksum(rest));
+}
+
+// A run-time error of the reader: it stops the read.
+struct Stop {
+    int number;
+    QString description;
+};
+
+std::int32_t toInt32(const QStringList& parts, int index) {
+    if (index >= parts.size()) throw Stop{9, QStringLiteral("Subscript out of range")};
+    bool ok = false;
+    const QString text = parts[index].trimmed();
+    const qint64 value = text.toLongLong(&ok);
+    if (ok && value >= INT32_MIN && value <= INT32_MAX) return static_cast<std::int32_t>(value);
+    const double d = text.toDouble(&ok);
+    if (ok && d >= INT32_MIN && d <= INT32_MAX) return static_cast<std::int32_t>(qRound64(d));
+    throw Stop{13, QStringLiteral("Type mismatch")};
+}
+
+const QString& part(const QStringList& parts, int index) {
+    if (index >= parts.size()) throw Stop{9, QStringLiteral("Subscript out of range")};
+    return parts[index];
+}
+
+// Decrypts one line; a line that is not hexadecimal stops the read, one
+// that does not decrypt ends it as invalid data.
+struct LineReader {
+    TextCipher& cipher;
+    ReadOutcome& outcome;
+    bool invalid = false;
+
+    bool decrypt(QByteArrayView hexLine, const QString& key, int lineNo, QString& plain) {
+        const TextCipher::Result r = cipher.tryDecrypt(QString::fromLatin1(hexLine), key);
+        if (r.status == TextCipher::Status::InvalidData) {
+            outcome.kind = ReadOutcome::InvalidData;
+            outcome.errorLine = lineNo;
+            return false;
+        }
+        if (r.status == TextCipher::Status::BadHex)
+            throw Stop{13, QStringLiteral("Line %1 is not hexadecimal text").arg(lineNo)};
+        plain = r.text;
+        return true;
+    }
+
+    // K from line 0, decrypted under the text of line 1.
+    bool fileKey(QByteArrayView line0, QByteArrayView line1, QString& key) {
+        QString plain;
+        if (!decrypt(line0, QString::fromLatin1(line1), 0, plain)) return false;
+        const QStringList parts = plain.split(QLatin1Char('|'));
+        if (!RSumofAC(plain, parts, 1)) outcome.checksumFailures.append(0);
+        key = part(parts, 0);
+        return true;
+    }
+};
+
+} // namespace
+
+int ansiCode(QChar c) { return ansiTable()[c.unicode()]; }
+
+qint64 checksum(const QString& s) {
+    const auto& table = ansiTable();
+    qint64 sum = 0;
+    for (QChar c : s) sum += table[c.unicode()];
+    return sum;
+}
+
+QString AppendChecksum(const QString& s) {
+    return s + QLatin1Char('|') + QString::number(checksum(s));
+}
+
+ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
+    ReadOutcome outcome;
+    profile.Categories.clear();
+    profile.Records.clear();
+    profile.Security.Questions.clear();
+
+    const QList<QByteArrayView> lines = splitLines(file);
+    profile.Records.reserve(lines.size());
+    LineReader reader{cipher, outcome};
+    QString key;
+    qint64 total = 0;
+    qint64 expectedCount = 0;
+    qint64 expectedTotal = 0;
+    int lineNo = 0;
+    try {
+        for (; lineNo < lines.size(); ++lineNo) {
+            const QByteArrayView line = lines[lineNo];
+            total += line.size();
+            if (lineNo == 0) continue;
+            if (lineNo == 1 && !reader.fileKey(lines[0], line, key)) break;
+            QString plain;
+            if (!reader.decrypt(line, key, lineNo, plain)) break;
+            const QStringList parts = plain.split(QLatin1Char('|'));
+            const QString& type = parts[0];
+            auto check = [&](int lastIndex) {
+                if (!RSumofAC(plain, parts, lastIndex)) outcome.checksumFailures.append(lineNo);
+            };
+            if (type == u"1") {
+                check(2);
+                profile.Security.LoginMode = toInt32(parts, 1);
+            } else if (type == u"2") {
+                check(4);
+                profile.Security.UserId = part(parts, 1);
+                profile.Security.Password = part(parts, 2);
+                profile.Security.Pin = part(parts, 3);
+            } else if (type == u"3") {
+                check(2);
+                if (!profile.Categories.add(plain, part(parts, 1)))
+                    throw Stop{457, QStringLiteral("This key is already associated with an element of this collection")};
+            } else if (type == u"4") {
+                check(9);
+                profile.Records.add(plain);
+            } else if (type == u"5") {
+                check(3);
+                profile.Security.Questions.add(plain);
+            } else if (type == u"6") {
+                check(2);
+                profile.Security.AnswersRequired = toInt32(parts, 1);
+            } else if (type == u"7") {
+                expectedCount = toInt32(parts, 1);
+                expectedTotal = toInt32(parts, 2);
+            } else if (type == u"8") {
+                check(2);
+                profile.ChangeStamp = toInt32(parts, 1);
+            }
+        }
+    } catch (const Stop& stop) {
+        outcome.kind = ReadOutcome::ReadError;
+        outcome.errorLine = lineNo;
+        outcome.errorNumber = stop.number;
+        outcome.errorDescription = stop.description;
+    }
+    outcome.linesRead = lineNo;
+    if (outcome.kind == ReadOutcome::Complete &&
+        (lineNo != expectedCount || total != expectedTotal))
+        outcome.kind = ReadOutcome::CountMismatch;
+    return outcome;
+}
+
+std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& outcome) {
+    outcome = ReadOutcome{};
+    const QList<QByteArrayView> lines = splitLines(file.left(4096));
+    LineReader reader{cipher, outcome};
+    std::int32_t stamp = -1;
+    try {
+        if (lines.size() < 3) throw Stop{62, QStringLiteral("Input past end of file")};
+        QString key;
+        if (!reader.fileKey(lines[0], lines[1], key)) return -1;
+        for (int lineNo = 1; lineNo <= 2; ++lineNo) {
+            QString plain;
+            if (!reader.decrypt(lines[lineNo], key, lineNo, plain)) return -1;
+            const QStringList parts = plain.split(QLatin1Char('|'));
+            if (parts[0] == u"8") {
+                if (!RSumofAC(plain, parts, 2)) outcome.checksumFailures.append(lineNo);
+                stamp = toInt32(parts, 1);
+            }
+        }
+    } catch (const Stop& stop) {
+        outcome.kind = ReadOutcome::ReadError;
+        outcome.errorNumber = stop.number;
+        outcome.errorDescription = stop.description;
+        return -1;
+    }
+    return stamp;
+}
+
+QByteArray write(const Profile& profile, std::int32_t stamp, const QString& fileKeySeed,
+                 bool withRecords, TextCipher& cipher) {
+    const QString key = cipher.Encrypt(fileKeySeed, fileKeySeed);
+    if (key.isEmpty()) return {};
+
+    QStringList plain;
+    plain.reserve(profile.Records.count() + profile.Categories.count() + 8);
+    const SecuritySettings& s = profile.Security;
+    plain << QStringLiteral("1|%1").arg(s.LoginMode) << QStringLiteral("8|%1").arg(stamp)
+          << QStringLiteral("2|") + s.UserId + QLatin1Char('|') + s.Password + QLatin1Char('|') + s.Pin;
+    if (withRecords) {
+        plain << profile.Categories.lines();
+        plain << profile.Records.lines();
+    }
+    plain << s.Questions.lines();
+    plain << QStringLiteral("6|%1").arg(s.AnswersRequired);
+
+    QList<QString> encrypted;
+    encrypted.reserve(plain.size() + 2);
+    encrypted.append(QString()); // line 0, once line 1 is known
+    for (const QString& text : plain) {
+        QString line = cipher.Encrypt(AppendChecksum(text), key);
+        if (line.isEmpty()) return {};
+        encrypted.append(line);
+    }
+    encrypted[0] = cipher.Encrypt(AppendChecksum(key), encrypted[1]);
+    if (encrypted[0].isEmpty()) return {};
+
+    // The summary counts itself: its own length depends on the digits of the
+    // total, so settle on the length that agrees with the text it gives.
+    const qsizetype count = encrypted.size() + 1;
+    qint64 total = 0;
+    for (const QString& line : encrypted) total += line.size();
+    qsizetype ownLength = TextCipher::encryptedLength(2);
+    QString summary;
+    for (;;) {
+        summary = QStringLiteral("7|%1|%2").arg(count).arg(total + ownLength);
+        const qsizetype length = TextCipher::encryptedLength(summary.size());
+        if (length == ownLength) break;
+        ownLength = length;
+    }
+    const QString summaryLine = cipher.Encrypt(summary, key);
+    if (summaryLine.isEmpty()) return {};
+    encrypted.append(summaryLine);
+
+    QByteArray out;
+    out.reserve(total + ownLength + 2 * count);
+    for (const QString& line : encrypted) {
+        out += line.toLatin1();
+        out += "\r\n";
+    }
+    return out;
+}
+
+QString fileKeySeed(const QTime& now) {
+    const float seconds = static_cast<float>(now.msecsSinceStartOfDay()) / 1000.0f;
+    const QString text = QString::number(seconds, 'g', 7);
+    return text.right(4);
+}
+
+} // namespace tavrino::ProfileFormat

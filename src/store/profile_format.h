@@ -1,0 +1,62 @@
+#pragma once
+
+#include "store/profile.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTime>
+
+namespace tavrino {
+
+class TextCipher;
+
+// The profile file: one encrypted hex line per item, CR LF separated.
+// Line 0 holds the file key K encrypted under the hex text of line 1; every
+// other line is a typed, checksummed text encrypted under K, and the last
+// one is the "7|count|total" summary.
+namespace ProfileFormat {
+
+// Windows-1252 code of a character; anything outside that code page is "?" (63).
+int ansiCode(QChar c);
+qint64 checksum(const QString& s);
+QString AppendChecksum(const QString& s);
+
+// What a read met, in the order the reader reports it.
+struct ReadOutcome {
+    enum Kind {
+        Complete,      // every line read, counts agree
+        CountMismatch, // read to the end, but the summary's count or total differs
+        ReadError,     // stopped by an error (errorNumber, errorDescription)
+        InvalidData,   // stopped at a line that does not decrypt (errorLine)
+    };
+    Kind kind = Complete;
+    QList<int> checksumFailures; // lines whose part count or checksum was wrong
+    int errorLine = -1;
+    int errorNumber = 0;
+    QString errorDescription;
+    int linesRead = 0;
+
+    bool clean() const { return kind == Complete && checksumFailures.isEmpty(); }
+};
+
+// Reads a whole file into profile: the three lists are replaced, the settings
+// and stamp are set from the lines that carry them (an empty file leaves them
+// as they were). On an error the lists hold what was read so far.
+ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher);
+
+// The change stamp from the first three lines, or -1 (outcome says why).
+std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& outcome);
+
+// The file for profile with the given stamp. fileKeySeed is the short text
+// the file key is made from. Without records, category and record lines are
+// left out (a brand-new profile). Null when a line does not encrypt.
+QByteArray write(const Profile& profile, std::int32_t stamp, const QString& fileKeySeed,
+                 bool withRecords, TextCipher& cipher);
+
+// The seed of a fresh file key: the last four characters of the seconds
+// since midnight as single-precision text.
+QString fileKeySeed(const QTime& now);
+
+} // namespace ProfileFormat
+} // namespace tavrino

@@ -1,0 +1,125 @@
+#include "profile_manager.h"
+
+#include "shell/message_service.h"
+#include "shell/settings_store.h"
+#include "shell/single_instance.h"
+#include "store/held_file.h"
+#include "store/profile_store.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+#include <unistd.h>
+
+namespace tavrino {
+
+ProfileManager::ProfileManager(ProfileStore& store, SettingsStore& settings, MessageService& messages)
+    : m_store(store), m_settings(settings), m_messages(messages) {}
+
+QStringList ProfileManager::scan(const QString& folder) {
+    QStringList names;
+    QDirIterator it(folder, {QStringLiteral("*.dat")}, QDir::Files);
+    while (it.hasNext()) {
+        const QString fileName = it.nextFileInfo().fileName();
+        names.append(fileName.left(fileName.indexOf(QLatin1Char('.'))));
+    }
+    return names;
+}
+
+QStringList ProfileManager::ListProfiles() {
+    m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
+    QStringList names = scan(m_store.databaseFolder());
+    if (names.isEmpty() &&
+        m_messages.show(QStringLiteral("No Profiles found in Database location!\r\nTry application installation folder?"),
+                        QStringLiteral("Profiles Missing"), MsgIcon::Critical, MsgButtons::YesNo) == MsgAnswer::Yes) {
+        m_store.setDatabaseFolder(m_settings.applicationFolder());
+        names = scan(m_store.databaseFolder());
+    }
+    return names;
+}
+
+bool ProfileManager::OpenProfile(const QString& name) {
+    if (name.isEmpty()) return false;
+    BusyPointer();
+    Profile& profile = m_store.profile();
+    profile.ProfileFileName = name + QStringLiteral(".dat");
+    m_store.ReadFromFile(true);
+    NormalPointer();
+    return profile.ProfileLoaded;
+}
+
+bool ProfileManager::isUsableName(const QString& name) {
+    for (QChar c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char('.') || c.isNull())
+            return false;
+    return true;
+}
+
+bool ProfileManager::refuseName(const QString& name) {
+    if (name.isEmpty()) {
+        m_messages.show(QStringLiteral("Specify a profile name!"));
+        return true;
+    }
+    if (!isUsableName(name)) {
+        m_messages.show(QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!"),
+                        QStringLiteral("Tavrino"), MsgIcon::Warning);
+        return true;
+    }
+    return false;
+}
+
+bool ProfileManager::CreateProfile(const QString& name) {
+    if (refuseName(name)) return false;
+    const QString path = m_store.pathOf(name + QStringLiteral(".dat"));
+    if (FileOps::exists(path)) {
+        m_messages.show(QStringLiteral("This profile already exists. Please choose another name!"));
+        return false;
+    }
+    BusyPointer();
+    Profile& profile = m_store.profile();
+    const QString keptPath = profile.ProfilePath;
+    const SecuritySettings keptSecurity = profile.Security;
+    const std::int32_t keptStamp = profile.ChangeStamp;
+    const bool keptSaved = profile.ProfileSaved;
+
+    profile.Security = SecuritySettings{};
+    profile.Security.Questions.add(
+        SecuritySettings::questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT")));
+    profile.ChangeStamp = 0; // a new file starts at stamp 1
+    profile.ProfilePath = path;
+    profile.CreatingProfile = true;
+    m_store.WriteToFile();
+    const bool created = profile.ProfileSaved;
+
+    profile.CreatingProfile = false;
+    profile.ProfilePath = keptPath;
+    profile.Security = keptSecurity;
+    profile.ChangeStamp = keptStamp;
+    profile.ProfileSaved = keptSaved;
+    NormalPointer();
+    return created;
+}
+
+bool ProfileManager::DeleteProfile(const QString& name) {
+    if (refuseName(name)) return false;
+    if (name + QStringLiteral(".dat") == m_store.profile().ProfileFileName) {
+        m_messages.show(QStringLiteral("You can not delete your currently opened Profile!"),
+                        QStringLiteral("Tavrino"), MsgIcon::Warning);
+        return false;
+    }
+    const QString path = m_store.pathOf(name + QStringLiteral(".dat"));
+    if (!FileOps::exists(path)) {
+        m_messages.show(QStringLiteral("File not found!"), QStringLiteral("File Error"), MsgIcon::Critical);
+        return false;
+    }
+    BusyPointer();
+    // A profile another instance has open stays.
+    HeldFile file;
+    bool deleted = false;
+    if (file.open(path) == 0 && file.isFileAt(path))
+        deleted = ::unlink(QFile::encodeName(path).constData()) == 0;
+    NormalPointer();
+    return deleted;
+}
+
+} // namespace tavrino

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavrino {
+
+class MessageService;
+class ProfileStore;
+class SettingsStore;
+
+// Lists, opens, creates and deletes the profiles of the database folder.
+class ProfileManager {
+public:
+    ProfileManager(ProfileStore& store, SettingsStore& settings, MessageService& messages);
+
+    // Names of the "*.dat" files (cut before the first "."), in directory
+    // order. When there are none, offers the application folder instead.
+    QStringList ListProfiles();
+    // True when the named profile was read completely.
+    bool OpenProfile(const QString& name);
+    // True when the new profile's file was written; the open profile is kept.
+    bool CreateProfile(const QString& name);
+    // True when the file is gone.
+    bool DeleteProfile(const QString& name);
+
+    // Profile names in folder, in directory order.
+    static QStringList scan(const QString& folder);
+    // A name that can't leave the database folder and lists as itself.
+    static bool isUsableName(const QString& name);
+
+private:
+    bool refuseName(const QString& name);
+
+    ProfileStore& m_store;
+    SettingsStore& m_settings;
+    MessageService& m_messages;
+};
+
+} // namespace tavrino

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "store/held_file.h"
+#include "store/profile.h"
+#include "store/profile_format.h"
+
+#include <functional>
+
+namespace tavrino {
+
+class Clock;
+class ErrorLog;
+class MessageService;
+class PauseService;
+class TextCipher;
+
+// What the store asks of the vault window; both may stay unset.
+struct StoreHooks {
+    std::function<void()> unloadVaultWindow; // after a read that failed
+    std::function<void(bool)> setDirty;      // cleared when another user changed the login
+};
+
+// Reads and writes the open profile's file. The file stays held (locked
+// against other instances) from a read until the next save releases it.
+class ProfileStore {
+public:
+    static constexpr int SaveAttempts = 5;
+    static constexpr int RetryPauseMs = 3000;
+
+    ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher, MessageService& messages,
+                 PauseService& pause, const Clock& clock);
+
+    Profile& profile() { return m_profile; }
+    void setHooks(StoreHooks hooks) { m_hooks = std::move(hooks); }
+
+    // The folder of the profiles and of the error log.
+    QString databaseFolder() const { return m_folder; }
+    void setDatabaseFolder(const QString& folder);
+    QString pathOf(const QString& fileName) const { return m_folder + QLatin1Char('/') + fileName; }
+
+    // Reads ProfileFileName + suffix from the database folder; true when
+    // ProfileLoaded. suffix is "" for a normal open, ".bak" for the file a
+    // save has moved aside.
+    bool ReadFromFile(bool showErrors, const QString& suffix = {});
+    // The change stamp of the moved-aside ".bak", or -1.
+    std::int32_t ReadVersion(bool showErrors);
+    // Writes the whole profile back; ProfileSaved tells whether it reached the disk.
+    void WriteToFile();
+
+    bool isHeld() const { return m_held.isValid(); }
+    void releaseHeld() { m_held.release(); }
+
+    // Repairs what a saver that died left behind beside datPath: a ".bak"
+    // that nobody holds. True when something was changed.
+    bool repairStaleBackup(const QString& datPath);
+
+private:
+    void reportChecksumFailures(const ProfileFormat::ReadOutcome& outcome);
+    void readFailed(bool showErrors, int number, const QString& description);
+    int moveToBackup();
+    bool removeStaleBackup(const QString& backupPath);
+    void conflict();
+    void writeNewFile();
+    void saveFailed(int number, const QString& description);
+    void logRepair(const QString& description);
+
+    Profile& m_profile;
+    ErrorLog& m_log;
+    TextCipher& m_cipher;
+    MessageService& m_messages;
+    PauseService& m_pause;
+    const Clock& m_clock;
+    StoreHooks m_hooks;
+    QString m_folder;
+    HeldFile m_held;   // the open profile
+    HeldFile m_backup; // the ".bak" of the save in progress
+    HeldFile m_temp;   // the new file being written
+    int m_attempt = 0; // shared by the retry loops; a save entered while it is set skips the lock
+};
+
+} // namespace tavrino

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "shell/clock.h"
+#include "shell/message_service.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tavrino::test {
+
+// Answers queued by the test (Ok/first button when the queue is empty) and
+// every message shown, for exact assertions.
+class ScriptedMessages : public MessageService {
+public:
+    using MessageService::show;
+    MsgAnswer show(const Message& message) override {
+        shown.append(message);
+        if (!answers.isEmpty()) return answers.takeFirst();
+        switch (message.buttons) {
+        case MsgButtons::YesNo:
+        case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
+        default: return MsgAnswer::Ok;
+        }
+    }
+    QStringList texts() const {
+        QStringList out;
+        for (const Message& m : shown) out << m.text;
+        return out;
+    }
+    QList<MsgAnswer> answers;
+    QList<Message> shown;
+};
+
+class NoPause : public PauseService {
+public:
+    void pause(int milliseconds) override { pauses.append(milliseconds); }
+    QList<int> pauses;
+};
+
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime t = QDateTime(QDate(2026, 12, 10), QTime(14, 30, 15, 250)))
+        : time(std::move(t)) {}
+    QDateTime now() const override { return time; }
+    QDateTime time;
+};
+
+// The shared fixtures, found through TAVRINO_FIXTURES (set by CMake).
+inline QString fixturePath(const QString& name) {
+    return QStringLiteral(TAVRINO_FIXTURES) + QLatin1Char('/') + name;
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return f.write(data) == data.size();
+}
+
+// A fixture copied into dir (writable), returning its new path.
+inline QString copyFixture(const QTemporaryDir& dir, const QString& name) {
+    const QString target = dir.filePath(name);
+    QFile::remove(target);
+    writeFile(target, readFile(fixturePath(name)));
+    return target;
+}
+
+} // namespace tavrino::test
