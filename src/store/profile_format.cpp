@@ -202,7 +202,8 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
 
 std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& outcome) {
     outcome = ReadOutcome{};
-    const QList<QByteArrayView> lines = splitLines(file.left(4096));
+    const QByteArray head = file.left(4096); // the views below point into it
+    const QList<QByteArrayView> lines = splitLines(head);
     LineReader reader{cipher, outcome};
     std::int32_t stamp = -1;
     try {

@@ -204,7 +204,8 @@ int ProfileStore::moveToBackup() {
 void ProfileStore::WriteToFile() {
     BusyPointer();
     m_profile.ProfileSaved = false;
-    m_held.release();
+    // A new profile is another file: the open one stays held meanwhile.
+    if (!m_profile.CreatingProfile) m_held.release();
 
     if (!m_profile.CreatingProfile) {
         if (m_attempt == 0) {

@@ -1,0 +1,89 @@
+#include "store_fixture.h"
+
+#include "store/profile_format.h"
+
+using namespace tavrino;
+using namespace tavrino::test;
+namespace PF = tavrino::ProfileFormat;
+
+namespace {
+
+TEST(Checksum, CountsWindows1252CodesAndQuestionMarksForTheRest) {
+    EXPECT_EQ(PF::ansiCode(QLatin1Char('A')), 65);
+    EXPECT_EQ(PF::ansiCode(QChar(0xE9)), 233);   // é
+    EXPECT_EQ(PF::ansiCode(QChar(0x20AC)), 128); // €
+    EXPECT_EQ(PF::ansiCode(QChar(0x2013)), 150); // –
+    EXPECT_EQ(PF::ansiCode(QChar(0x0100)), 63);  // Ā
+    EXPECT_EQ(PF::checksum(QStringLiteral("😀")), 126) << "each half of a surrogate pair is one '?'";
+    EXPECT_EQ(PF::AppendChecksum(QStringLiteral("1|3")), QStringLiteral("1|3|224"));
+}
+
+class Fixture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Fixture, LoadsExactlyWhatItsDescriptionSays) {
+    const QString name = QString::fromLatin1(GetParam());
+    const ExpectedProfile expected(name + QStringLiteral(".json"));
+    TextCipher cipher;
+    Profile p;
+    const PF::ReadOutcome outcome = PF::read(readFile(fixturePath(name + QStringLiteral(".dat"))), p, cipher);
+    EXPECT_TRUE(outcome.clean()) << "kind " << outcome.kind << ", checksum failures " << outcome.checksumFailures.size();
+    expectContent(p, expected.json);
+}
+
+TEST_P(Fixture, OurRewriteReadsBackTheSameWithTheNextStamp) {
+    const QString name = QString::fromLatin1(GetParam());
+    const ExpectedProfile expected(name + QStringLiteral(".json"));
+    TextCipher cipher;
+    Profile p;
+    PF::read(readFile(fixturePath(name + QStringLiteral(".dat"))), p, cipher);
+    const std::int32_t next = ChangeStamp::next(p.ChangeStamp);
+
+    const QByteArray first = PF::write(p, next, QStringLiteral("5.25"), true, cipher);
+    const QByteArray second = PF::write(p, next, QStringLiteral("5.26"), true, cipher);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_NE(first, second) << "a fresh file key each save";
+
+    Profile back;
+    const PF::ReadOutcome outcome = PF::read(first, back, cipher);
+    EXPECT_TRUE(outcome.clean());
+    expectContent(back, expected.json, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shared, Fixture, ::testing::Values("Home", "Work", "Big"));
+
+TEST(ProfileFormatWrite, SummaryCountsItsOwnTrueLength) {
+    TextCipher cipher;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    // Enough lines that "7|count|total" no longer fits one block.
+    for (int i = 0; i < 10000; ++i) p.Records.add(QStringLiteral("4|||user%1|pw||||").arg(i));
+    const QByteArray file = PF::write(p, 1, QStringLiteral("1.23"), true, cipher);
+    const QList<QByteArray> lines = file.split('\n');
+    EXPECT_EQ(lines[lines.size() - 2].trimmed().size(), 128);
+    Profile back;
+    EXPECT_TRUE(PF::read(file, back, cipher).clean());
+    EXPECT_EQ(back.Records.count(), 10000);
+}
+
+TEST(ProfileFormatWrite, NewProfileFileHasNoCategoryOrRecordLines) {
+    TextCipher cipher;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    p.Categories.add(Profile::categoryLine(QStringLiteral("Bank")), QStringLiteral("Bank"));
+    p.Records.add(QStringLiteral("4|Bank|d|u|p||||"));
+    const QByteArray file = PF::write(p, 1, QStringLiteral("9.99"), false, cipher);
+    EXPECT_EQ(file.count("\r\n"), 7);
+    Profile back;
+    EXPECT_TRUE(PF::read(file, back, cipher).clean());
+    EXPECT_EQ(back.Categories.count(), 0);
+    EXPECT_EQ(back.Records.count(), 0);
+    EXPECT_EQ(back.ChangeStamp, 1);
+}
+
+TEST(ProfileFormatWrite, FileKeySeedIsTheTailOfTheSecondsSinceMidnight) {
+    EXPECT_EQ(PF::fileKeySeed(QTime(12, 34, 56, 780)), QStringLiteral("6.78")); // 45296.78
+    EXPECT_EQ(PF::fileKeySeed(QTime(0, 0, 5, 500)), QStringLiteral("5.5"));
+    EXPECT_EQ(PF::fileKeySeed(QTime(10, 0, 0)), QStringLiteral("6000"));
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "child_process.h"
+#include "store_fixture.h"
+
+#include "shell/settings_store.h"
+#include "store/held_file.h"
+#include "store/profile_manager.h"
+
+#include <QDir>
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+struct ManagerFixture : StoreFixture {
+    QTemporaryDir appDir;
+    QString ini = dir.filePath(QStringLiteral("settings.ini.txt"));
+    SettingsStore settings{ini, appDir.path()};
+    ProfileManager manager{store, settings, messages};
+
+    ManagerFixture() { settings.createMissingKeys(dir.path()); }
+};
+
+TEST(ListProfiles, NamesOfDatFilesCutAtTheFirstDot) {
+    ManagerFixture f;
+    for (const char* name : {"a.dat", "b.dat", "readme.txt", "my.home.dat", "c.dat.bak"})
+        writeFile(f.path(QString::fromLatin1(name)), "x");
+    QStringList names = f.manager.ListProfiles();
+    names.sort();
+    EXPECT_EQ(names, QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("my")}));
+    EXPECT_EQ(f.store.databaseFolder(), f.dir.path());
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+}
+
+TEST(ListProfiles, EmptyFolderOffersTheApplicationFolder) {
+    ManagerFixture f;
+    writeFile(f.appDir.filePath(QStringLiteral("Shipped.dat")), "x");
+    f.messages.answers = {MsgAnswer::No};
+    EXPECT_TRUE(f.manager.ListProfiles().isEmpty());
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    const Message& m = f.messages.shown[0];
+    EXPECT_EQ(m.text, QStringLiteral("No Profiles found in Database location!\r\nTry application installation folder?"));
+    EXPECT_EQ(m.title, QStringLiteral("Profiles Missing"));
+    EXPECT_EQ(m.icon, MsgIcon::Critical);
+    EXPECT_EQ(m.buttons, MsgButtons::YesNo);
+
+    f.messages.answers = {MsgAnswer::Yes};
+    EXPECT_EQ(f.manager.ListProfiles(), QStringList{QStringLiteral("Shipped")});
+    EXPECT_EQ(f.store.databaseFolder(), f.appDir.path());
+    QString stored;
+    f.settings.ReadSetting(QStringLiteral("Database"), stored);
+    EXPECT_EQ(stored, f.dir.path()) << "the setting itself is not changed";
+}
+
+TEST(CreateProfile, WritesDefaultsAndKeepsTheOpenProfile) {
+    ManagerFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    f.manager.ListProfiles();
+    ASSERT_TRUE(f.manager.OpenProfile(QStringLiteral("Work")));
+    const SecuritySettings before = f.profile.Security;
+
+    ASSERT_TRUE(f.manager.CreateProfile(QStringLiteral("Home")));
+    EXPECT_EQ(f.profile.ChangeStamp, 41);
+    EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Work.dat")));
+    EXPECT_EQ(f.profile.Security.UserId, before.UserId);
+    EXPECT_EQ(f.profile.Security.Questions.lines(), before.Questions.lines());
+    EXPECT_EQ(f.profile.Records.count(), 12);
+    EXPECT_FALSE(FileOps::isUnheld(f.path(QStringLiteral("Work.dat")))) << "still held";
+    EXPECT_TRUE(FileOps::isUnheld(f.path(QStringLiteral("Home.dat")))) << "the new file is not held";
+
+    StoreFixture g;
+    g.store.setDatabaseFolder(f.dir.path());
+    ASSERT_TRUE(g.open(QStringLiteral("Home.dat")));
+    expectContent(g.profile, ExpectedProfile(QStringLiteral("Home.json")).json);
+}
+
+TEST(CreateProfile, Refusals) {
+    ManagerFixture f;
+    writeFile(f.path(QStringLiteral("Home.dat")), "x");
+    f.manager.ListProfiles();
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QStringLiteral("Specify a profile name!")},
+        {QStringLiteral("Home"), QStringLiteral("This profile already exists. Please choose another name!")},
+        {QStringLiteral("../outside"), QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
+        {QStringLiteral("my.home"), QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
+    };
+    for (const auto& [name, message] : cases) {
+        f.messages.shown.clear();
+        EXPECT_FALSE(f.manager.CreateProfile(name));
+        EXPECT_EQ(f.messages.texts(), QStringList{message}) << name.toStdString();
+    }
+    EXPECT_EQ(readFile(f.path(QStringLiteral("Home.dat"))), QByteArray("x"));
+}
+
+TEST(DeleteProfile, RefusesTheOpenOneAndMissingOnes) {
+    ManagerFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    copyFixture(f.dir, QStringLiteral("Home.dat"));
+    f.manager.ListProfiles();
+    ASSERT_TRUE(f.manager.OpenProfile(QStringLiteral("Work")));
+
+    EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Work")));
+    EXPECT_EQ(f.messages.shown.last().text, QStringLiteral("You can not delete your currently opened Profile!"));
+    EXPECT_EQ(f.messages.shown.last().icon, MsgIcon::Warning);
+    EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Gone")));
+    EXPECT_EQ(f.messages.shown.last().text, QStringLiteral("File not found!"));
+    EXPECT_EQ(f.messages.shown.last().title, QStringLiteral("File Error"));
+    EXPECT_FALSE(f.manager.DeleteProfile(QString()));
+    EXPECT_EQ(f.messages.shown.last().text, QStringLiteral("Specify a profile name!"));
+
+    EXPECT_TRUE(f.manager.DeleteProfile(QStringLiteral("Home")));
+    EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Home.dat"))));
+}
+
+TEST(DeleteProfile, ProfileOpenInAnotherProcessStays) {
+    ManagerFixture f;
+    copyFixture(f.dir, QStringLiteral("Home.dat"));
+    f.manager.ListProfiles();
+    ChildProcess other([&] {
+        static HeldFile kept;
+        return kept.open(f.path(QStringLiteral("Home.dat")));
+    }, true);
+    ASSERT_EQ(other.result(), 0);
+    EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Home")));
+    EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Home.dat"))));
+}
+
+} // namespace

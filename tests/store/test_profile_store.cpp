@@ -1,0 +1,344 @@
+#include "child_process.h"
+#include "store_fixture.h"
+
+#include "store/held_file.h"
+
+#include <QDir>
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+const QString ReadErrorTail = QStringLiteral("\r\nPlease close application and re-open.");
+
+QList<QByteArray> crlfLines(const QByteArray& file) {
+    QList<QByteArray> lines = file.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    for (QByteArray& l : lines) l.chop(1);
+    return lines;
+}
+
+QByteArray joinCrlf(const QList<QByteArray>& lines) {
+    QByteArray out;
+    for (const QByteArray& l : lines) out += l + "\r\n";
+    return out;
+}
+
+struct Damage {
+    const char* what;
+    std::function<QByteArray(const QByteArray& work, const QByteArray& home)> make;
+    QStringList messages;
+    bool loaded;
+    int endings;
+    int unloads;
+};
+
+class DamagedFile : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedFile, TakesItsPathAndLeavesTheFileAlone) {
+    const Damage& d = GetParam();
+    StoreFixture f;
+    const QByteArray damaged = d.make(readFile(fixturePath(QStringLiteral("Work.dat"))),
+                                      readFile(fixturePath(QStringLiteral("Home.dat"))));
+    writeFile(f.path(QStringLiteral("Work.dat")), damaged);
+    f.profile.Security.UserId = QStringLiteral("before");
+    f.profile.ChangeStamp = 77;
+
+    EXPECT_EQ(f.open(QStringLiteral("Work.dat")), d.loaded);
+    EXPECT_EQ(f.profile.ProfileLoaded, d.loaded);
+    EXPECT_EQ(f.messages.texts(), d.messages);
+    EXPECT_EQ(f.endings, d.endings);
+    EXPECT_EQ(f.unloads, d.unloads);
+    f.store.releaseHeld();
+    EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), damaged);
+    QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
+    files.removeAll(QStringLiteral("TavrinoErrors.log"));
+    EXPECT_EQ(files, QStringList{QStringLiteral("Work.dat")});
+}
+
+QByteArray removeLine(const QByteArray& w, int n) {
+    auto l = crlfLines(w);
+    l.removeAt(n);
+    return joinCrlf(l);
+}
+
+const QStringList CountMessage{QStringLiteral("Invalid Data!.")};
+const QStringList DecryptMessage{QStringLiteral("Invalid data.")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DamagedFile,
+    ::testing::Values(
+        Damage{"record line removed", [](auto w, auto) { return removeLine(w, 8); }, CountMessage, true, 0, 1},
+        Damage{"record line added",
+               [](auto w, auto) {
+                   auto l = crlfLines(w);
+                   l.insert(8, l[8]);
+                   return joinCrlf(l);
+               },
+               CountMessage, true, 0, 1},
+        Damage{"record line altered",
+               [](auto w, auto) {
+                   auto l = crlfLines(w);
+                   l[6][10] = l[6][10] == 'A' ? 'B' : 'A';
+                   return joinCrlf(l);
+               },
+               DecryptMessage, false, 1, 0},
+        Damage{"blank line after line 0",
+               [](auto w, auto) {
+                   auto l = crlfLines(w);
+                   l.insert(1, QByteArray());
+                   return joinCrlf(l);
+               },
+               DecryptMessage, false, 1, 0},
+        Damage{"key line of another file",
+               [](auto w, auto h) {
+                   auto l = crlfLines(w);
+                   l[0] = crlfLines(h)[0];
+                   return joinCrlf(l);
+               },
+               DecryptMessage, false, 1, 0},
+        Damage{"not hexadecimal",
+               [](auto w, auto) {
+                   auto l = crlfLines(w);
+                   l[4] = QByteArray(l[4].size(), 'Z');
+                   return joinCrlf(l);
+               },
+               QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nLine 4 is not hexadecimal text  ReadFromFile (13)") + ReadErrorTail},
+               false, 0, 1},
+        Damage{"empty file", [](auto, auto) { return QByteArray(); }, QStringList{}, true, 0, 0},
+        Damage{"one line", [](auto w, auto) { return crlfLines(w)[0] + "\r\n"; }, CountMessage, true, 0, 1}),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param.what);
+        name.replace(QLatin1Char(' '), QLatin1Char('_'));
+        return name.toStdString();
+    });
+
+TEST(ReadFromFile, EmptyFileKeepsSettingsAndStamp) {
+    StoreFixture f;
+    writeFile(f.path(QStringLiteral("Empty.dat")), QByteArray());
+    f.profile.Security.UserId = QStringLiteral("kept");
+    f.profile.ChangeStamp = 9;
+    f.profile.Records.add(QStringLiteral("4|x|x|x|x||||"));
+    EXPECT_TRUE(f.open(QStringLiteral("Empty.dat")));
+    EXPECT_EQ(f.profile.Security.UserId, QStringLiteral("kept"));
+    EXPECT_EQ(f.profile.ChangeStamp, 9);
+    EXPECT_EQ(f.profile.Records.count(), 0);
+}
+
+TEST(ReadFromFile, LineWithAnExtraSeparatorIsReportedButLoaded) {
+    StoreFixture f;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    p.Records.add(QStringLiteral("4|Web|Forum|bob|pa|ss||||"));
+    writeFile(f.path(QStringLiteral("Pipe.dat")), ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
+    EXPECT_TRUE(f.open(QStringLiteral("Pipe.dat")));
+    EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("Invalid Data")});
+    EXPECT_EQ(f.profile.Records.count(), 1);
+    EXPECT_TRUE(f.logText().contains(QStringLiteral("\"RSumofAC\"")));
+}
+
+TEST(ReadFromFile, CategoriesDifferingOnlyInCaseDoNotLoad) {
+    StoreFixture f;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    p.Categories.add(Profile::categoryLine(QStringLiteral("Bank")), QStringLiteral("x1"));
+    p.Categories.add(Profile::categoryLine(QStringLiteral("BANK")), QStringLiteral("x2"));
+    writeFile(f.path(QStringLiteral("Case.dat")), ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
+    EXPECT_FALSE(f.open(QStringLiteral("Case.dat")));
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown[0].text.startsWith(QStringLiteral("An Error has occurred!. The error is : \r\n")));
+    EXPECT_TRUE(f.messages.shown[0].text.endsWith(QStringLiteral("  ReadFromFile (457)") + ReadErrorTail));
+    EXPECT_TRUE(f.logText().contains(QStringLiteral("\"ReadFromFile\",\"457\"")));
+}
+
+TEST(ReadFromFile, MissingFileShowsTheReadErrorOnlyWhenAsked) {
+    StoreFixture f;
+    f.profile.ProfileFileName = QStringLiteral("Nope.dat");
+    EXPECT_FALSE(f.store.ReadFromFile(false));
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_FALSE(f.store.ReadFromFile(true));
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nNo such file or directory  ReadFromFile (2)") + ReadErrorTail});
+    EXPECT_EQ(f.unloads, 1);
+    EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Nope.dat")));
+}
+
+TEST(ProfileHold, AnotherProcessCannotOpenAHeldProfile) {
+    StoreFixture f;
+    copyFixture(f.dir, QStringLiteral("Home.dat"));
+    ASSERT_TRUE(f.open(QStringLiteral("Home.dat")));
+    ChildProcess other([&] {
+        StoreFixture g;
+        g.store.setDatabaseFolder(f.dir.path());
+        g.profile.ProfileFileName = QStringLiteral("Home.dat");
+        g.store.ReadFromFile(true);
+        return g.messages.texts().join(QString()).contains(QStringLiteral("in use by another Tavrino instance  ReadFromFile")) ? 0 : 1;
+    });
+    EXPECT_EQ(other.result(), 0);
+}
+
+TEST(WriteToFile, SavesInPlaceHoldsTheNewFileAndCountsStamps) {
+    StoreFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
+    const std::int32_t stamp = f.profile.ChangeStamp;
+    f.profile.Records.add(QStringLiteral("4|Web|New one|me|pw|||https://new.example|"));
+    f.store.WriteToFile();
+    ASSERT_TRUE(f.profile.ProfileSaved) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+    f.store.WriteToFile();
+    ASSERT_TRUE(f.profile.ProfileSaved) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(f.profile.ChangeStamp, stamp + 2);
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Work.dat")});
+    EXPECT_TRUE(f.store.isHeld());
+    EXPECT_FALSE(FileOps::isUnheld(f.path(QStringLiteral("Work.dat"))));
+
+    f.store.releaseHeld();
+    StoreFixture g;
+    g.store.setDatabaseFolder(f.dir.path());
+    ASSERT_TRUE(g.open(QStringLiteral("Work.dat")));
+    EXPECT_EQ(g.profile.ChangeStamp, stamp + 2);
+    EXPECT_EQ(g.profile.Records.lines(), f.profile.Records.lines());
+}
+
+TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
+    StoreFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
+    f.store.releaseHeld();
+    const QByteArray before = readFile(f.path(QStringLiteral("Work.dat")));
+    ChildProcess holder([&] {
+        HeldFile h;
+        const int error = h.open(f.path(QStringLiteral("Work.dat")));
+        static HeldFile kept;
+        kept = std::move(h);
+        return error;
+    }, true);
+    ASSERT_EQ(holder.result(), 0);
+
+    const std::int32_t stamp = f.profile.ChangeStamp;
+    f.profile.Records.add(QStringLiteral("4|Web|lost|me|pw||||"));
+    f.store.WriteToFile();
+    EXPECT_FALSE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.profile.ChangeStamp, stamp) << "a failed save leaves the stamp alone";
+    EXPECT_EQ(f.pause.pauses, QList<int>({3000, 3000, 3000, 3000}));
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("WriteToFile"));
+    EXPECT_EQ(f.messages.shown[0].text,
+              QStringLiteral("An Error has occurred!. The error is : \r\nFile is in use by another Tavrino instance(11)") + ReadErrorTail);
+    EXPECT_TRUE(f.logText().contains(QStringLiteral("\"Writetofile\",\"11\"")));
+    holder.finish();
+    EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), before);
+    EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Work.dat.bak"))));
+
+    // Once the other instance lets go, the same change saves.
+    f.messages.shown.clear();
+    f.store.WriteToFile();
+    EXPECT_TRUE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.profile.ChangeStamp, stamp + 1);
+}
+
+struct ConflictCase {
+    const char* what;
+    bool changeLogin;
+    QString message;
+    QList<bool> dirtyCalls;
+};
+
+class Conflict : public ::testing::TestWithParam<ConflictCase> {};
+
+TEST_P(Conflict, NewerSaveElsewhereIsReloadedNotOverwritten) {
+    const ConflictCase& c = GetParam();
+    StoreFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
+    f.store.releaseHeld();
+
+    ChildProcess other([&] {
+        StoreFixture g;
+        g.store.setDatabaseFolder(f.dir.path());
+        if (!g.open(QStringLiteral("Work.dat"))) return 1;
+        g.profile.Records.add(QStringLiteral("4|Bank|theirs|them|pw||||"));
+        if (c.changeLogin) g.profile.Security.Password = QStringLiteral("changed");
+        g.store.WriteToFile();
+        return g.profile.ProfileSaved ? 0 : 2;
+    });
+    ASSERT_EQ(other.result(), 0);
+
+    f.profile.Records.add(QStringLiteral("4|Bank|mine|me|pw||||"));
+    f.store.WriteToFile();
+    EXPECT_FALSE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.messages.texts(), QStringList{c.message});
+    EXPECT_EQ(f.dirtyCalls, c.dirtyCalls);
+    EXPECT_EQ(f.profile.ChangeStamp, 42);
+    EXPECT_TRUE(f.profile.Records.lines().last().contains(QStringLiteral("theirs")));
+    EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Work.dat")));
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Work.dat")});
+    EXPECT_TRUE(f.store.isHeld());
+
+    // The next save starts from the re-read stamp and goes through.
+    f.store.WriteToFile();
+    EXPECT_TRUE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.profile.ChangeStamp, 43);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, Conflict,
+    ::testing::Values(ConflictCase{"records", false,
+                                   QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."), {}},
+                      ConflictCase{"login", true,
+                                   QStringLiteral("The profile has been modified by another user.\r\nYou will have to login again."),
+                                   {false}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// What a saver that died leaves, and what the next open makes of it.
+struct Leftover {
+    const char* what;
+    bool dat;        // a .dat is present
+    bool datDamaged; // ... and it does not read completely
+    QStringList filesAfter;
+    const char* stampSource; // which content opens afterwards
+};
+
+class StaleBackup : public ::testing::TestWithParam<Leftover> {};
+
+TEST_P(StaleBackup, IsRepairedOnOpen) {
+    const Leftover& l = GetParam();
+    StoreFixture f;
+    const QByteArray work = readFile(fixturePath(QStringLiteral("Work.dat")));
+    const QByteArray home = readFile(fixturePath(QStringLiteral("Home.dat")));
+    writeFile(f.path(QStringLiteral("Work.dat.bak")), work);
+    if (l.dat) writeFile(f.path(QStringLiteral("Work.dat")), l.datDamaged ? removeLine(home, 2) : home);
+
+    ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_EQ(f.profile.ChangeStamp, QString::fromLatin1(l.stampSource) == u"Home" ? 1 : 41);
+    QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
+    files.removeAll(QStringLiteral("TavrinoErrors.log"));
+    EXPECT_EQ(files, l.filesAfter);
+    EXPECT_TRUE(f.logText().contains(QStringLiteral("interrupted save")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StaleBackup,
+    ::testing::Values(
+        Leftover{"no_dat", false, false, {QStringLiteral("Work.dat")}, "Work"},
+        Leftover{"complete_dat", true, false, {QStringLiteral("Work.dat")}, "Home"},
+        Leftover{"damaged_dat", true, true, {QStringLiteral("Work.dat"), QStringLiteral("Work.dat.damaged")}, "Work"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(StaleBackup, BackupHeldBySaverIsLeftAlone) {
+    StoreFixture f;
+    writeFile(f.path(QStringLiteral("Work.dat.bak")), readFile(fixturePath(QStringLiteral("Work.dat"))));
+    ChildProcess saver([&] {
+        static HeldFile kept;
+        return kept.open(f.path(QStringLiteral("Work.dat.bak")));
+    }, true);
+    ASSERT_EQ(saver.result(), 0);
+    EXPECT_FALSE(f.open(QStringLiteral("Work.dat")));
+    EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Work.dat.bak"))));
+    EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Work.dat"))));
+}
+
+} // namespace
