@@ -64,6 +64,7 @@ bool SettingsStore::WriteSetting(const QString& name, const QString& value) {
 }
 
 QString SettingsStore::GetDatabaseFolder() const {
+    if (!m_override.isEmpty()) return m_override;
     QString folder = m_appFolder;
     QString value;
     if (ReadSetting(QStringLiteral("Database"), value) && !value.trimmed().isEmpty()) folder = value;

@@ -27,6 +27,8 @@ public:
     bool WriteSetting(const QString& name, const QString& value);
     // The application folder, unless "Database" holds more than blanks.
     QString GetDatabaseFolder() const;
+    // A folder chosen for this run (a command-line option) wins over the setting.
+    void overrideDatabaseFolder(const QString& folder) { m_override = folder; }
 
     // The install step: creates "Database", "Timer" "0" and "Startup" "0"
     // where they are missing, leaving existing values alone. Returns false
@@ -39,6 +41,7 @@ public:
 private:
     QString m_path;
     QString m_appFolder;
+    QString m_override;
     MessageService* m_messages;
 };
 

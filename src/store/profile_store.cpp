@@ -7,6 +7,7 @@
 #include "shell/single_instance.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -148,7 +149,21 @@ bool ProfileStore::removeStaleBackup(const QString& backupPath) {
     return true;
 }
 
+void ProfileStore::removeStaleTemporaries(const QString& datPath) {
+    const QFileInfo info(datPath);
+    const QStringList leftovers = QDir(info.absolutePath())
+                                      .entryList({info.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers) {
+        const QString path = info.absolutePath() + QLatin1Char('/') + name;
+        HeldFile temp;
+        // A temporary somebody holds is a save in progress.
+        if (temp.open(path) == 0 && temp.isFileAt(path) && removeFile(path) == 0)
+            logRepair(QStringLiteral("Removed %1, left behind by an interrupted save").arg(name));
+    }
+}
+
 bool ProfileStore::repairStaleBackup(const QString& datPath) {
+    removeStaleTemporaries(datPath);
     const QString backupPath = datPath + Bak;
     HeldFile backup;
     // Missing, or held by a save in progress: nothing to repair.

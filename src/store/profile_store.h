@@ -59,6 +59,7 @@ private:
     void readFailed(bool showErrors, int number, const QString& description);
     int moveToBackup();
     bool removeStaleBackup(const QString& backupPath);
+    void removeStaleTemporaries(const QString& datPath);
     void conflict();
     void writeNewFile();
     void saveFailed(int number, const QString& description);

@@ -10,6 +10,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace tavrino::test {
 
 // Answers queued by the test (Ok/first button when the queue is empty) and

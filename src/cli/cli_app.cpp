@@ -1,0 +1,345 @@
+#include "cli_app.h"
+
+#include "cli/csv.h"
+#include "crypto/text_cipher.h"
+#include "shell/clock.h"
+#include "shell/error_log.h"
+#include "shell/message_service.h"
+#include "shell/settings_store.h"
+#include "store/login_check.h"
+#include "store/profile_manager.h"
+#include "store/profile_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace tavrino {
+namespace {
+
+const char* const Usage =
+    "Usage: tavrino-cli COMMAND [ARGS] [--database DIR]\n"
+    "\n"
+    "Commands:\n"
+    "  list                     the profiles of the database folder, one a line\n"
+    "  create NAME              a new profile with the default settings (password QUILT)\n"
+    "  dump NAME                the whole profile as JSON, after its login\n"
+    "  export NAME --csv        the records as CSV, after the profile's login\n"
+    "  import NAME FILE.csv     append the records of a CSV file, after the login\n"
+    "  init                     create missing settings, the database folder and a first profile\n"
+    "\n"
+    "The database folder is the \"Database\" setting unless --database is given.\n"
+    "Credentials are read from standard input, one a line: the user ID when the\n"
+    "profile's login mode asks for it, the password, then the PIN when asked.\n"
+    "Run 'tavrino-cli COMMAND --help' for one command.\n";
+
+struct CommandHelp {
+    const char* name;
+    const char* text;
+};
+
+const CommandHelp CommandHelps[] = {
+    {"list", "Usage: tavrino-cli list [--database DIR]\nPrints the profile names of the database folder, one a line.\n"},
+    {"create", "Usage: tavrino-cli create NAME [--database DIR]\nCreates NAME.dat with the defaults of a new profile:\nlogin mode 1, password QUILT, one secret question.\n"},
+    {"dump", "Usage: tavrino-cli dump NAME [--database DIR]\nAfter the profile's login (credentials on standard input, one a line),\nprints settings, categories, questions, records and change stamp as JSON.\n"},
+    {"export", "Usage: tavrino-cli export NAME --csv [--database DIR]\nAfter the profile's login, prints the records as CSV (RFC 4180) with a\nheader row of the eight field names.\n"},
+    {"import", "Usage: tavrino-cli import NAME FILE.csv [--database DIR]\nAfter the profile's login, appends the records of FILE.csv (header row of\nthe eight field names) and saves the profile once. Categories the records\nname that the profile lacks are added.\n"},
+    {"init", "Usage: tavrino-cli init [--database DIR]\nCreates the settings Database, Timer and Startup where missing, the\ndatabase folder, and a profile \"Personal\" when the folder has none.\n"},
+};
+
+// Messages become one line of text each; a question is answered No.
+class CollectedMessages : public MessageService {
+public:
+    using MessageService::show;
+    MsgAnswer show(const Message& message) override {
+        QString text = message.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        texts << text.simplified();
+        return message.buttons == MsgButtons::YesNo || message.buttons == MsgButtons::YesNoCancel
+                   ? MsgAnswer::No
+                   : MsgAnswer::Ok;
+    }
+    QStringList texts;
+};
+
+class Failure {
+public:
+    explicit Failure(QString message, int status = 1) : text(std::move(message)), code(status) {}
+    QString text;
+    int code;
+};
+
+// Pauses between save attempts: the program's 3000 ms unless TAVRINO_PAUSE_MS says otherwise.
+class CliPause : public PauseService {
+public:
+    void pause(int milliseconds) override {
+        bool ok = false;
+        const int configured = qEnvironmentVariableIntValue("TAVRINO_PAUSE_MS", &ok);
+        SleepingPause().pause(ok ? configured : milliseconds);
+    }
+};
+
+struct Context {
+    QTextStream& in;
+    QTextStream& out;
+    QTextStream& err;
+    Clock clock;
+    CliPause pause;
+    CollectedMessages messages;
+    ErrorLog log{&clock};
+    TextCipher cipher{&log, &messages};
+    SettingsStore settings;
+    Profile profile;
+    ProfileStore store{profile, log, cipher, messages, pause, clock};
+    ProfileManager manager{store, settings, messages};
+
+    Context(QTextStream& i, QTextStream& o, QTextStream& e, const QString& appFolder)
+        : in(i), out(o), err(e), settings(SettingsStore::defaultPath(), appFolder, &messages) {
+        // A damaged file ends the read, never the tool.
+        cipher.setEndingHandler([] {});
+    }
+
+    void useFolder() {
+        store.setDatabaseFolder(settings.GetDatabaseFolder());
+    }
+
+    [[noreturn]] void failWithMessages(const QString& what) {
+        throw Failure(messages.texts.isEmpty() ? what : what + QStringLiteral(": ") + messages.texts.first());
+    }
+
+    void open(const QString& name) {
+        useFolder();
+        if (!ProfileManager::isUsableName(name) || name.isEmpty())
+            throw Failure(QStringLiteral("'%1' is not a profile name").arg(name));
+        messages.texts.clear();
+        const bool loaded = manager.OpenProfile(name);
+        if (!loaded || !messages.texts.isEmpty())
+            failWithMessages(QStringLiteral("cannot read profile '%1'").arg(name));
+    }
+
+    QString readLine(const QString& prompt) {
+        const bool tty = isatty(STDIN_FILENO);
+        termios saved{};
+        if (tty) {
+            err << prompt << Qt::flush;
+            tcgetattr(STDIN_FILENO, &saved);
+            termios quiet = saved;
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+        }
+        QString line = in.readLine();
+        if (tty) {
+            tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+            err << "\n" << Qt::flush;
+        }
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        return line;
+    }
+
+    void login() {
+        const int mode = profile.Security.LoginMode;
+        const QString user = mode >= 2 ? readLine(QStringLiteral("User ID: ")) : QString();
+        const QString password = readLine(QStringLiteral("Password: "));
+        const QString pin = mode == 3 ? readLine(QStringLiteral("PIN: ")) : QString();
+        if (!CheckLogin(profile.Security, user, password, pin))
+            throw Failure(QStringLiteral("the details are incorrect for profile '%1'").arg(profile.name()));
+    }
+};
+
+QJsonObject recordObject(const QString& line) {
+    const PasswordRecord r = PasswordRecord::fromLine(line);
+    QJsonObject o;
+    for (int i = 0; i < PasswordRecord::FieldCount; ++i)
+        o.insert(PasswordRecord::fieldNames()[i], r.fields[i]);
+    return o;
+}
+
+int dump(Context& c, const QString& name) {
+    c.open(name);
+    c.login();
+    const Profile& p = c.profile;
+    QJsonArray categories;
+    for (const QString& line : p.Categories.lines()) categories.append(line.mid(2));
+    QJsonArray questions;
+    for (const QString& line : p.Security.Questions.lines()) {
+        const QStringList parts = line.split(QLatin1Char('|'));
+        questions.append(QJsonObject{{QStringLiteral("question"), parts.value(1)},
+                                     {QStringLiteral("answer"), parts.value(2)}});
+    }
+    QJsonArray records;
+    for (const QString& line : p.Records.lines()) records.append(recordObject(line));
+    const QJsonObject root{
+        {QStringLiteral("name"), p.name()},
+        {QStringLiteral("change_stamp"), p.ChangeStamp},
+        {QStringLiteral("login_mode"), p.Security.LoginMode},
+        {QStringLiteral("user_id"), p.Security.UserId},
+        {QStringLiteral("password"), p.Security.Password},
+        {QStringLiteral("pin"), p.Security.Pin},
+        {QStringLiteral("answers_required"), p.Security.AnswersRequired},
+        {QStringLiteral("categories"), categories},
+        {QStringLiteral("questions"), questions},
+        {QStringLiteral("records"), records},
+    };
+    c.out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    return 0;
+}
+
+int exportCsv(Context& c, const QString& name) {
+    c.open(name);
+    c.login();
+    c.out << Csv::formatRow(PasswordRecord::fieldNames());
+    for (const QString& line : c.profile.Records.lines()) {
+        const PasswordRecord r = PasswordRecord::fromLine(line);
+        c.out << Csv::formatRow(QStringList(std::begin(r.fields), std::end(r.fields)));
+    }
+    return 0;
+}
+
+QList<PasswordRecord> readCsvRecords(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
+    QString error;
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    const QList<QStringList> rows = Csv::parse(text, &error);
+    if (!error.isEmpty()) throw Failure(QStringLiteral("%1 is not valid CSV: %2").arg(fileName, error));
+    if (rows.isEmpty()) throw Failure(QStringLiteral("%1 has no header row").arg(fileName));
+    QStringList header = rows.first();
+    for (QString& h : header) h = h.trimmed();
+    if (header.join(QLatin1Char(',')).compare(PasswordRecord::fieldNames().join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+        throw Failure(QStringLiteral("%1: the header row must be %2").arg(fileName, PasswordRecord::fieldNames().join(QLatin1Char(','))));
+    QList<PasswordRecord> records;
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList& row = rows[i];
+        if (row.size() == 1 && row[0].isEmpty()) continue; // a blank line
+        if (row.size() != PasswordRecord::FieldCount)
+            throw Failure(QStringLiteral("%1: record %2 has %3 fields, not 8").arg(fileName).arg(i).arg(row.size()));
+        PasswordRecord r;
+        for (int f = 0; f < PasswordRecord::FieldCount; ++f) {
+            if (row[f].contains(QLatin1Char('|')))
+                throw Failure(QStringLiteral("%1: record %2, field %3 contains \"|\", which a profile can not store")
+                                  .arg(fileName).arg(i).arg(PasswordRecord::fieldNames()[f]));
+            r.fields[f] = row[f];
+        }
+        if (r[PasswordRecord::UserCode].trimmed().isEmpty())
+            throw Failure(QStringLiteral("%1: record %2 has no UserCode").arg(fileName).arg(i));
+        records << r;
+    }
+    return records;
+}
+
+int importCsv(Context& c, const QString& name, const QString& fileName) {
+    const QList<PasswordRecord> records = readCsvRecords(fileName);
+    c.open(name);
+    c.login();
+    for (const PasswordRecord& r : records) {
+        const QString& category = r[PasswordRecord::Category];
+        if (!category.isEmpty() && !c.profile.Categories.contains(category))
+            c.profile.Categories.add(Profile::categoryLine(category), category);
+        c.profile.Records.add(r.toLine());
+    }
+    c.messages.texts.clear();
+    c.store.WriteToFile();
+    if (!c.profile.ProfileSaved) c.failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
+    c.out << QStringLiteral("imported %1 records into %2\n").arg(records.size()).arg(name);
+    return 0;
+}
+
+int create(Context& c, const QString& name) {
+    c.useFolder();
+    if (!c.manager.CreateProfile(name)) c.failWithMessages(QStringLiteral("profile '%1' was not created").arg(name));
+    return 0;
+}
+
+int list(Context& c) {
+    const QStringList names = c.manager.ListProfiles();
+    for (const QString& n : names) c.out << n << "\n";
+    return 0;
+}
+
+int init(Context& c, const QString& folderOption) {
+    const QString folder = folderOption.isEmpty() ? SettingsStore::defaultDatabaseFolder() : folderOption;
+    if (!c.settings.createMissingKeys(folder))
+        throw Failure(QStringLiteral("cannot write the settings file %1").arg(c.settings.path()));
+    const QString database = c.settings.GetDatabaseFolder();
+    if (!QDir().mkpath(database)) throw Failure(QStringLiteral("cannot create the database folder %1").arg(database));
+    c.useFolder();
+    if (ProfileManager::scan(database).isEmpty()) {
+        if (!c.manager.CreateProfile(QStringLiteral("Personal")))
+            c.failWithMessages(QStringLiteral("cannot create the first profile"));
+        c.out << QStringLiteral("created profile Personal in %1 (password QUILT)\n").arg(database);
+    }
+    c.out << QStringLiteral("settings: %1\ndatabase folder: %2\n").arg(c.settings.path(), database);
+    return 0;
+}
+
+} // namespace
+
+int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err,
+           const QString& applicationFolder) {
+    QStringList args;
+    QString database;
+    bool help = false;
+    bool csv = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == u"--database") {
+            if (i + 1 >= arguments.size()) {
+                err << "tavrino-cli: --database needs a folder\n";
+                return 2;
+            }
+            database = arguments[++i];
+        } else if (a == u"--help" || a == u"-h") {
+            help = true;
+        } else if (a == u"--csv") {
+            csv = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            err << "tavrino-cli: unknown option " << a << "\n";
+            return 2;
+        } else {
+            args << a;
+        }
+    }
+    const QString command = args.value(0);
+    if (help) {
+        for (const CommandHelp& h : CommandHelps)
+            if (command == QLatin1String(h.name)) {
+                out << h.text;
+                return 0;
+            }
+        out << Usage;
+        return 0;
+    }
+    const int needed = command == u"import" ? 3 : (command == u"list" || command == u"init") ? 1 : 2;
+    const bool known = std::any_of(std::begin(CommandHelps), std::end(CommandHelps),
+                                   [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
+    if (!known || args.size() != needed || (command == u"export" && !csv)) {
+        err << (known ? QStringLiteral("tavrino-cli: wrong arguments for %1; see tavrino-cli %1 --help\n").arg(command)
+               : command.isEmpty() ? QStringLiteral("tavrino-cli: no command given; see tavrino-cli --help\n")
+                                   : QStringLiteral("tavrino-cli: unknown command %1; see tavrino-cli --help\n").arg(command));
+        return 2;
+    }
+
+    Context c(in, out, err, applicationFolder);
+    if (!database.isEmpty() && command != u"init") c.settings.overrideDatabaseFolder(database);
+    try {
+        if (command == u"list") return list(c);
+        if (command == u"create") return create(c, args[1]);
+        if (command == u"dump") return dump(c, args[1]);
+        if (command == u"export") return exportCsv(c, args[1]);
+        if (command == u"import") return importCsv(c, args[1], args[2]);
+        return init(c, database);
+    } catch (const Failure& f) {
+        err << "tavrino-cli: " << f.text << "\n";
+        return f.code;
+    }
+}
+
+} // namespace tavrino

@@ -1,0 +1,24 @@
+#include "login_check.h"
+
+namespace tavrino {
+
+QString trimBlanks(const QString& typed) {
+    qsizetype start = 0;
+    qsizetype end = typed.size();
+    while (start < end && typed[start] == QLatin1Char(' ')) ++start;
+    while (end > start && typed[end - 1] == QLatin1Char(' ')) --end;
+    return typed.mid(start, end - start);
+}
+
+bool CheckLogin(const SecuritySettings& s, const QString& userId, const QString& password,
+                const QString& pin) {
+    const bool passwordOk = trimBlanks(password) == s.Password;
+    switch (s.LoginMode) {
+    case 1: return passwordOk;
+    case 2: return trimBlanks(userId) == s.UserId && passwordOk;
+    case 3: return trimBlanks(userId) == s.UserId && passwordOk && trimBlanks(pin) == s.Pin;
+    default: return false;
+    }
+}
+
+} // namespace tavrino

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "store/profile.h"
+
+namespace tavrino {
+
+// Blanks around a typed value don't count; the stored values are compared
+// exactly and with case.
+QString trimBlanks(const QString& typed);
+
+// The credentials the profile's login mode asks for, checked against it.
+bool CheckLogin(const SecuritySettings& security, const QString& userId, const QString& password,
+                const QString& pin);
+
+} // namespace tavrino
