@@ -123,17 +123,6 @@ void AES::gkey(int nb, int nk, const std::uint8_t* key) {
     Nb = nb;
     Nk = nk;
     Nr = std::max(Nb, Nk) + 6;
-    const int c1 = 1;
-    const int c2 = Nb < 8 ? 2 : 3;
-    const int c3 = Nb < 8 ? 3 : 4;
-    for (int j = 0; j < Nb; ++j) {
-        fi[3 * j] = (j + c1) % Nb;
-        fi[3 * j + 1] = (j + c2) % Nb;
-        fi[3 * j + 2] = (j + c3) % Nb;
-        ri[3 * j] = (Nb + j - c1) % Nb;
-        ri[3 * j + 1] = (Nb + j - c2) % Nb;
-        ri[3 * j + 2] = (Nb + j - c3) % Nb;
-    }
 
     const int total = Nb * (Nr + 1);
     for (int i = 0; i < Nk; ++i) fkey[i] = pack(key + 4 * i);
@@ -154,57 +143,56 @@ void AES::gkey(int nb, int nk, const std::uint8_t* key) {
     for (int j = 0; j < Nb; ++j) rkey[Nr * Nb + j] = fkey[j];
 }
 
-void AES::Encrypt(std::uint8_t* buff) const {
+namespace {
+
+// One block through all rounds. NB is a template argument so the column
+// offsets of ShiftRow are constants and the round loop unrolls.
+template <int NB, bool Forward>
+void cryptBlock(std::uint8_t* buff, const std::uint32_t* k, int rounds) {
     const Tables& t = gentables();
-    std::uint32_t a[8];
-    std::uint32_t b[8];
-    const std::uint32_t* k = fkey.data();
-    for (int j = 0; j < Nb; ++j) a[j] = pack(buff + 4 * j) ^ *k++;
-    std::uint32_t* x = a;
-    std::uint32_t* y = b;
-    for (int r = 1; r < Nr; ++r) {
-        for (int j = 0; j < Nb; ++j) {
-            const int* m = &fi[3 * j];
-            y[j] = *k++ ^ t.ftable[0][x[j] & 0xFF] ^ t.ftable[1][(x[m[0]] >> 8) & 0xFF] ^
-                   t.ftable[2][(x[m[1]] >> 16) & 0xFF] ^ t.ftable[3][x[m[2]] >> 24];
+    constexpr int c2 = NB < 8 ? 2 : 3;
+    constexpr int c3 = NB < 8 ? 3 : 4;
+    const auto& table = Forward ? t.ftable : t.rtable;
+    const std::uint8_t* sbox = Forward ? t.fbsub : t.rbsub;
+    static constexpr auto shifts = [] {
+        std::array<std::array<int, 3>, NB> a{};
+        for (int j = 0; j < NB; ++j) {
+            const int c[3] = {1, c2, c3};
+            for (int r = 0; r < 3; ++r) a[j][r] = Forward ? (j + c[r]) % NB : (NB + j - c[r]) % NB;
         }
-        std::swap(x, y);
+        return a;
+    }();
+    std::uint32_t x[NB];
+    std::uint32_t y[NB];
+    for (int j = 0; j < NB; ++j) x[j] = pack(buff + 4 * j) ^ *k++;
+    for (int r = 1; r < rounds; ++r) {
+#pragma GCC unroll 8
+        for (int j = 0; j < NB; ++j)
+            y[j] = k[j] ^ table[0][x[j] & 0xFF] ^ table[1][(x[shifts[j][0]] >> 8) & 0xFF] ^
+                   table[2][(x[shifts[j][1]] >> 16) & 0xFF] ^ table[3][x[shifts[j][2]] >> 24];
+        k += NB;
+        for (int j = 0; j < NB; ++j) x[j] = y[j];
     }
-    for (int j = 0; j < Nb; ++j) {
-        const int* m = &fi[3 * j];
-        y[j] = *k++ ^ (std::uint32_t(t.fbsub[x[j] & 0xFF]) |
-                       std::uint32_t(t.fbsub[(x[m[0]] >> 8) & 0xFF]) << 8 |
-                       std::uint32_t(t.fbsub[(x[m[1]] >> 16) & 0xFF]) << 16 |
-                       std::uint32_t(t.fbsub[x[m[2]] >> 24]) << 24);
-    }
-    for (int j = 0; j < Nb; ++j) unpack(y[j], buff + 4 * j);
+    for (int j = 0; j < NB; ++j)
+        y[j] = k[j] ^ (std::uint32_t(sbox[x[j] & 0xFF]) | std::uint32_t(sbox[(x[shifts[j][0]] >> 8) & 0xFF]) << 8 |
+                       std::uint32_t(sbox[(x[shifts[j][1]] >> 16) & 0xFF]) << 16 |
+                       std::uint32_t(sbox[x[shifts[j][2]] >> 24]) << 24);
+    for (int j = 0; j < NB; ++j) unpack(y[j], buff + 4 * j);
 }
 
-void AES::Decrypt(std::uint8_t* buff) const {
-    const Tables& t = gentables();
-    std::uint32_t a[8];
-    std::uint32_t b[8];
-    const std::uint32_t* k = rkey.data();
-    for (int j = 0; j < Nb; ++j) a[j] = pack(buff + 4 * j) ^ *k++;
-    std::uint32_t* x = a;
-    std::uint32_t* y = b;
-    for (int r = 1; r < Nr; ++r) {
-        for (int j = 0; j < Nb; ++j) {
-            const int* m = &ri[3 * j];
-            y[j] = *k++ ^ t.rtable[0][x[j] & 0xFF] ^ t.rtable[1][(x[m[0]] >> 8) & 0xFF] ^
-                   t.rtable[2][(x[m[1]] >> 16) & 0xFF] ^ t.rtable[3][x[m[2]] >> 24];
-        }
-        std::swap(x, y);
+template <bool Forward> void cryptAny(int nb, std::uint8_t* buff, const std::uint32_t* k, int rounds) {
+    switch (nb) {
+    case 4: cryptBlock<4, Forward>(buff, k, rounds); break;
+    case 6: cryptBlock<6, Forward>(buff, k, rounds); break;
+    default: cryptBlock<8, Forward>(buff, k, rounds); break;
     }
-    for (int j = 0; j < Nb; ++j) {
-        const int* m = &ri[3 * j];
-        y[j] = *k++ ^ (std::uint32_t(t.rbsub[x[j] & 0xFF]) |
-                       std::uint32_t(t.rbsub[(x[m[0]] >> 8) & 0xFF]) << 8 |
-                       std::uint32_t(t.rbsub[(x[m[1]] >> 16) & 0xFF]) << 16 |
-                       std::uint32_t(t.rbsub[x[m[2]] >> 24]) << 24);
-    }
-    for (int j = 0; j < Nb; ++j) unpack(y[j], buff + 4 * j);
 }
+
+} // namespace
+
+void AES::Encrypt(std::uint8_t* buff) const { cryptAny<true>(Nb, buff, fkey.data(), Nr); }
+
+void AES::Decrypt(std::uint8_t* buff) const { cryptAny<false>(Nb, buff, rkey.data(), Nr); }
 
 void AES::prepareDataKey(const QByteArray& bytPassword) {
     std::array<std::uint8_t, 32> key{};
@@ -241,14 +229,20 @@ QByteArray AES::DecryptData(const QByteArray& bytIn, const QByteArray& bytPasswo
     Decrypt(first);
     const auto length = static_cast<std::int32_t>(pack(first));
     if (length <= 0 || length > size - 4) return {};
-    QByteArray out(size, Qt::Uninitialized);
-    auto* p = reinterpret_cast<std::uint8_t*>(out.data());
-    std::memcpy(p, first, DataBlockBytes);
-    std::memcpy(p + DataBlockBytes, bytIn.constData() + DataBlockBytes,
-                static_cast<std::size_t>(size - DataBlockBytes));
-    for (qsizetype i = DataBlockBytes; i < size; i += DataBlockBytes) Decrypt(p + i);
-    out.remove(0, 4);
-    out.truncate(length);
+    // Each block straight into its place in the output, header dropped.
+    QByteArray out(length, Qt::Uninitialized);
+    char* p = out.data();
+    const qsizetype fromFirst = std::min<qsizetype>(length, DataBlockBytes - 4);
+    std::memcpy(p, first + 4, static_cast<std::size_t>(fromFirst));
+    qsizetype written = fromFirst;
+    std::uint8_t block[DataBlockBytes];
+    for (qsizetype i = DataBlockBytes; written < length; i += DataBlockBytes) {
+        std::memcpy(block, bytIn.constData() + i, DataBlockBytes);
+        Decrypt(block);
+        const qsizetype n = std::min<qsizetype>(length - written, DataBlockBytes);
+        std::memcpy(p + written, block, static_cast<std::size_t>(n));
+        written += n;
+    }
     return out;
 }
 

@@ -43,8 +43,6 @@ private:
     int Nr = 0;
     std::array<std::uint32_t, MaxWords> fkey{};
     std::array<std::uint32_t, MaxWords> rkey{};
-    std::array<int, 24> fi{}; // source column of rows 1..3 for each column, encryption
-    std::array<int, 24> ri{}; // the same for decryption
     std::array<std::uint8_t, 32> m_dataKey{};
     bool m_haveDataKey = false;
 };

@@ -42,17 +42,25 @@ int hexValue(char16_t c) {
 }
 } // namespace
 
-QByteArray TextCipher::fromHex(const QString& hex) {
-    const qsizetype n = hex.size() / 2;
+template <typename Unit> QByteArray hexToBytes(const Unit* in, qsizetype length) {
+    const qsizetype n = length / 2;
     QByteArray bytes(n, Qt::Uninitialized);
-    const char16_t* in = reinterpret_cast<const char16_t*>(hex.constData());
+    char* out = bytes.data();
     for (qsizetype i = 0; i < n; ++i) {
-        const int hi = hexValue(in[2 * i]);
-        const int lo = hexValue(in[2 * i + 1]);
+        const int hi = hexValue(static_cast<char16_t>(in[2 * i]));
+        const int lo = hexValue(static_cast<char16_t>(in[2 * i + 1]));
         if (hi < 0 || lo < 0) return {};
-        bytes[i] = static_cast<char>(hi << 4 | lo);
+        out[i] = static_cast<char>(hi << 4 | lo);
     }
     return bytes;
+}
+
+QByteArray TextCipher::fromHex(const QString& hex) {
+    return hexToBytes(reinterpret_cast<const char16_t*>(hex.constData()), hex.size());
+}
+
+QByteArray TextCipher::fromHex(QByteArrayView hex) {
+    return hexToBytes(reinterpret_cast<const unsigned char*>(hex.data()), hex.size());
 }
 
 QString TextCipher::Encrypt(const QString& text, const QString& key) {
@@ -65,9 +73,21 @@ QString TextCipher::Encrypt(const QString& text, const QString& key) {
 
 TextCipher::Result TextCipher::tryDecrypt(const QString& hex, const QString& key) {
     if (hex.isEmpty() || key.isEmpty()) return {Status::InvalidData, {}};
-    const QByteArray bytes = fromHex(hex);
+    return decryptBytes(fromHex(hex), key);
+}
+
+TextCipher::Result TextCipher::tryDecrypt(QByteArrayView hex, const QString& key) {
+    if (hex.isEmpty() || key.isEmpty()) return {Status::InvalidData, {}};
+    return decryptBytes(fromHex(hex), key);
+}
+
+TextCipher::Result TextCipher::decryptBytes(const QByteArray& bytes, const QString& key) {
     if (bytes.isNull()) return {Status::BadHex, {}};
-    const QByteArray plain = m_aes.DecryptData(bytes, utf16Bytes(key));
+    if (key != m_lastKey) {
+        m_lastKey = key;
+        m_lastKeyBytes = utf16Bytes(key);
+    }
+    const QByteArray plain = m_aes.DecryptData(bytes, m_lastKeyBytes);
     if (plain.isEmpty()) return {Status::InvalidData, {}};
     // An odd trailing byte cannot be a UTF-16 unit and is dropped.
     QString text(reinterpret_cast<const QChar*>(plain.constData()), plain.size() / 2);

@@ -35,6 +35,8 @@ public:
     // The same decryption without any message, log or ending, for callers
     // that must survive a damaged file.
     Result tryDecrypt(const QString& hex, const QString& key);
+    // The same for hex text held as Latin-1 bytes, as it comes from a file.
+    Result tryDecrypt(QByteArrayView hex, const QString& key);
 
     // The ending after an undecryptable line: "Invalid data." / "Decrypt
     // Error", the log line, then the ending handler.
@@ -48,6 +50,7 @@ public:
     // Null when a pair of characters is not hexadecimal; an odd last
     // character is ignored.
     static QByteArray fromHex(const QString& hex);
+    static QByteArray fromHex(QByteArrayView hex);
     static QByteArray utf16Bytes(const QString& text);
 
     // How many hex characters Encrypt gives for a text of n UTF-16 units.
@@ -61,6 +64,9 @@ private:
     ErrorLog* m_log;
     MessageService* m_messages;
     std::function<void()> m_ending;
+    Result decryptBytes(const QByteArray& bytes, const QString& key);
+    QString m_lastKey; // the key bytes of the last key text, reused while it stays
+    QByteArray m_lastKeyBytes;
 };
 
 } // namespace tavrino

@@ -51,16 +51,20 @@ QList<QByteArrayView> splitLines(const QByteArray& file) {
     return lines;
 }
 
+using Parts = QList<QStringView>;
+
+Parts splitParts(const QString& line) { return QStringView(line).split(u'|'); }
+
 // Checks the trailing checksum when the line has the expected number of
-// parts, and cuts it off the line. False on any mismatch; the line then stays.
-bool RSumofAC(QString& line, const QStringList& parts, int expectedLastIndex) {
+// parts. cut is then where the checksum begins (the caller cuts the line
+// there once it has taken its fields); otherwise -1. False on any mismatch.
+bool RSumofAC(const QString& line, const Parts& parts, int expectedLastIndex, qsizetype& cut) {
+    cut = -1;
     if (parts.size() - 1 != expectedLastIndex) return false;
-    const qsizetype cut = line.lastIndexOf(QLatin1Char('|'));
-    const QString rest = line.left(cut);
+    cut = line.size() - parts.last().size() - 1;
     bool isNumber = false;
     const double stored = parts.last().toDouble(&isNumber);
-    line = rest;
-    return isNumber && stored == static_cast<double>(checksum(rest));
+    return isNumber && stored == static_cast<double>(checksum(QStringView(line).left(cut)));
 }
 
 // A run-time error of the reader: it stops the read.
@@ -69,10 +73,10 @@ struct Stop {
     QString description;
 };
 
-std::int32_t toInt32(const QStringList& parts, int index) {
+std::int32_t toInt32(const Parts& parts, int index) {
     if (index >= parts.size()) throw Stop{9, QStringLiteral("Subscript out of range")};
     bool ok = false;
-    const QString text = parts[index].trimmed();
+    const QStringView text = parts[index].trimmed();
     const qint64 value = text.toLongLong(&ok);
     if (ok && value >= INT32_MIN && value <= INT32_MAX) return static_cast<std::int32_t>(value);
     const double d = text.toDouble(&ok);
@@ -80,9 +84,9 @@ std::int32_t toInt32(const QStringList& parts, int index) {
     throw Stop{13, QStringLiteral("Type mismatch")};
 }
 
-const QString& part(const QStringList& parts, int index) {
+QString part(const Parts& parts, int index) {
     if (index >= parts.size()) throw Stop{9, QStringLiteral("Subscript out of range")};
-    return parts[index];
+    return parts[index].toString();
 }
 
 // Decrypts one line; a line that is not hexadecimal stops the read, one
@@ -93,7 +97,7 @@ struct LineReader {
     bool invalid = false;
 
     bool decrypt(QByteArrayView hexLine, const QString& key, int lineNo, QString& plain) {
-        const TextCipher::Result r = cipher.tryDecrypt(QString::fromLatin1(hexLine), key);
+        const TextCipher::Result r = cipher.tryDecrypt(hexLine, key);
         if (r.status == TextCipher::Status::InvalidData) {
             outcome.kind = ReadOutcome::InvalidData;
             outcome.errorLine = lineNo;
@@ -109,8 +113,9 @@ struct LineReader {
     bool fileKey(QByteArrayView line0, QByteArrayView line1, QString& key) {
         QString plain;
         if (!decrypt(line0, QString::fromLatin1(line1), 0, plain)) return false;
-        const QStringList parts = plain.split(QLatin1Char('|'));
-        if (!RSumofAC(plain, parts, 1)) outcome.checksumFailures.append(0);
+        const Parts parts = splitParts(plain);
+        qsizetype cut;
+        if (!RSumofAC(plain, parts, 1, cut)) outcome.checksumFailures.append(0);
         key = part(parts, 0);
         return true;
     }
@@ -120,7 +125,7 @@ struct LineReader {
 
 int ansiCode(QChar c) { return ansiTable()[c.unicode()]; }
 
-qint64 checksum(const QString& s) {
+qint64 checksum(QStringView s) {
     const auto& table = ansiTable();
     qint64 sum = 0;
     for (QChar c : s) sum += table[c.unicode()];
@@ -153,10 +158,16 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
             if (lineNo == 1 && !reader.fileKey(lines[0], line, key)) break;
             QString plain;
             if (!reader.decrypt(line, key, lineNo, plain)) break;
-            const QStringList parts = plain.split(QLatin1Char('|'));
-            const QString& type = parts[0];
+            const Parts parts = splitParts(plain);
+            const QStringView type = parts[0];
+            qsizetype cut = -1;
             auto check = [&](int lastIndex) {
-                if (!RSumofAC(plain, parts, lastIndex)) outcome.checksumFailures.append(lineNo);
+                if (!RSumofAC(plain, parts, lastIndex, cut)) outcome.checksumFailures.append(lineNo);
+            };
+            // The line without its checksum, once its fields are taken.
+            auto stripped = [&]() -> const QString& {
+                if (cut >= 0) plain.truncate(cut);
+                return plain;
             };
             if (type == u"1") {
                 check(2);
@@ -168,14 +179,15 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
                 profile.Security.Pin = part(parts, 3);
             } else if (type == u"3") {
                 check(2);
-                if (!profile.Categories.add(plain, part(parts, 1)))
+                const QString key = part(parts, 1);
+                if (!profile.Categories.add(stripped(), key))
                     throw Stop{457, QStringLiteral("This key is already associated with an element of this collection")};
             } else if (type == u"4") {
                 check(9);
-                profile.Records.add(plain);
+                profile.Records.add(stripped());
             } else if (type == u"5") {
                 check(3);
-                profile.Security.Questions.add(plain);
+                profile.Security.Questions.add(stripped());
             } else if (type == u"6") {
                 check(2);
                 profile.Security.AnswersRequired = toInt32(parts, 1);
@@ -213,9 +225,10 @@ std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& 
         for (int lineNo = 1; lineNo <= 2; ++lineNo) {
             QString plain;
             if (!reader.decrypt(lines[lineNo], key, lineNo, plain)) return -1;
-            const QStringList parts = plain.split(QLatin1Char('|'));
+            const Parts parts = splitParts(plain);
             if (parts[0] == u"8") {
-                if (!RSumofAC(plain, parts, 2)) outcome.checksumFailures.append(lineNo);
+                qsizetype cut;
+                if (!RSumofAC(plain, parts, 2, cut)) outcome.checksumFailures.append(lineNo);
                 stamp = toInt32(parts, 1);
             }
         }

@@ -19,7 +19,7 @@ namespace ProfileFormat {
 
 // Windows-1252 code of a character; anything outside that code page is "?" (63).
 int ansiCode(QChar c);
-qint64 checksum(const QString& s);
+qint64 checksum(QStringView s);
 QString AppendChecksum(const QString& s);
 
 // What a read met, in the order the reader reports it.
