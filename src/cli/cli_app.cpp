@@ -50,7 +50,7 @@ const CommandHelp CommandHelps[] = {
     {"dump", "Usage: tavrino-cli dump NAME [--database DIR]\nAfter the profile's login (credentials on standard input, one a line),\nprints settings, categories, questions, records and change stamp as JSON.\n"},
     {"export", "Usage: tavrino-cli export NAME --csv [--database DIR]\nAfter the profile's login, prints the records as CSV (RFC 4180) with a\nheader row of the eight field names.\n"},
     {"import", "Usage: tavrino-cli import NAME FILE.csv [--database DIR]\nAfter the profile's login, appends the records of FILE.csv (header row of\nthe eight field names) and saves the profile once. Categories the records\nname that the profile lacks are added.\n"},
-    {"init", "Usage: tavrino-cli init [--database DIR]\nCreates the settings Database, Timer and Startup where missing, the\ndatabase folder, and a profile \"Personal\" when the folder has none.\n"},
+    {"init", "Usage: tavrino-cli init [--database DIR]\nCreates the settings Database, Timer and Startup where missing, the\ndatabase folder, and a profile \"Default\" when the folder has none.\n"},
 };
 
 // Messages become one line of text each; a question is answered No.
@@ -272,9 +272,9 @@ int init(Context& c, const QString& folderOption) {
     if (!QDir().mkpath(database)) throw Failure(QStringLiteral("cannot create the database folder %1").arg(database));
     c.useFolder();
     if (ProfileManager::scan(database).isEmpty()) {
-        if (!c.manager.CreateProfile(QStringLiteral("Personal")))
+        if (!c.manager.CreateProfile(QStringLiteral("Default")))
             c.failWithMessages(QStringLiteral("cannot create the first profile"));
-        c.out << QStringLiteral("created profile Personal in %1 (password QUILT)\n").arg(database);
+        c.out << QStringLiteral("created profile Default in %1 (password QUILT)\n").arg(database);
     }
     c.out << QStringLiteral("settings: %1\ndatabase folder: %2\n").arg(c.settings.path(), database);
     return 0;

@@ -60,9 +60,17 @@ PasswordRecord PasswordRecord::fromLine(const QString& line) {
     return record;
 }
 
+SecuritySettings SecuritySettings::newProfile() {
+    SecuritySettings s;
+    s.LoginMode = 1;
+    s.UserId = s.Password = s.Pin = QStringLiteral("QUILT");
+    s.AnswersRequired = 1;
+    s.Questions.add(questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT")));
+    return s;
+}
+
 void Profile::resetToNewProfileDefaults() {
-    Security = SecuritySettings{};
-    Security.Questions.add(SecuritySettings::questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT")));
+    Security = SecuritySettings::newProfile();
     Categories.clear();
     Records.clear();
 }

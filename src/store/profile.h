@@ -65,13 +65,17 @@ struct PasswordRecord {
     static PasswordRecord fromLine(const QString& line);
 };
 
+// Login mode 0 means no profile has been read (yet, or since a lock).
 struct SecuritySettings {
-    std::int32_t LoginMode = 1; // 1 password, 2 user ID + password, 3 + PIN
-    QString UserId = QStringLiteral("QUILT");
-    QString Password = QStringLiteral("QUILT");
-    QString Pin = QStringLiteral("QUILT");
-    std::int32_t AnswersRequired = 1;
+    std::int32_t LoginMode = 0; // 1 password, 2 user ID + password, 3 + PIN
+    QString UserId;
+    QString Password;
+    QString Pin;
+    std::int32_t AnswersRequired = 0;
     QuestionList Questions;
+
+    // What a brand-new profile starts with: password "QUILT", one question.
+    static SecuritySettings newProfile();
 
     static QString questionLine(const QString& question, const QString& answer) {
         return QStringLiteral("5|") + question + QLatin1Char('|') + answer;

@@ -82,9 +82,7 @@ bool ProfileManager::CreateProfile(const QString& name) {
     const std::int32_t keptStamp = profile.ChangeStamp;
     const bool keptSaved = profile.ProfileSaved;
 
-    profile.Security = SecuritySettings{};
-    profile.Security.Questions.add(
-        SecuritySettings::questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT")));
+    profile.Security = SecuritySettings::newProfile();
     profile.ChangeStamp = 0; // a new file starts at stamp 1
     profile.ProfilePath = path;
     profile.CreatingProfile = true;

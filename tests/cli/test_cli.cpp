@@ -132,12 +132,12 @@ TEST_F(Cli, InitPreparesSettingsFolderAndAFirstProfile) {
     const CliRun r = cli({QStringLiteral("init")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString folder = home.filePath(QStringLiteral("data/Tavrino"));
-    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Personal.dat")));
-    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("Personal\n"));
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Default.dat")));
+    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("Default\n"));
     // CliRun again: nothing is replaced.
-    const QByteArray before = readFile(folder + QStringLiteral("/Personal.dat"));
+    const QByteArray before = readFile(folder + QStringLiteral("/Default.dat"));
     EXPECT_EQ(cli({QStringLiteral("init")}).status, 0);
-    EXPECT_EQ(readFile(folder + QStringLiteral("/Personal.dat")), before);
+    EXPECT_EQ(readFile(folder + QStringLiteral("/Default.dat")), before);
 }
 
 } // namespace
