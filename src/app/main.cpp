@@ -7,12 +7,12 @@
 #include "store/profile.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "ui/common/address_service.h"
 #include "ui/common/message_box_service.h"
+#include "ui/common/session_state.h"
+#include "ui/vault/vault_window.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QVBoxLayout>
-#include <QWidget>
 
 #include <cstdlib>
 
@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QApplication::setQuitOnLastWindowClosed(true);
 
     MessageBoxService messages;
     SingleInstance instance;
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
 
     Clock clock;
     SleepingPause pause;
+    DesktopAddressService addresses;
     SettingsStore settings(SettingsStore::defaultPath(), QCoreApplication::applicationDirPath(), &messages);
     ErrorLog log(&clock);
     log.setFolder(settings.GetDatabaseFolder());
@@ -41,13 +43,12 @@ int main(int argc, char** argv) {
     Profile profile;
     ProfileStore store(profile, log, cipher, messages, pause, clock);
     ProfileManager profiles(store, settings, messages);
+    SessionState session;
+    VaultServices services{profile, store, profiles, settings, log, messages, clock, addresses, session};
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Tavrino Password Manager"));
-    auto* layout = new QVBoxLayout(&window);
-    const QStringList names = profiles.ListProfiles();
-    layout->addWidget(new QLabel(QStringLiteral("Profiles in %1:\n%2").arg(store.databaseFolder(), names.join(QLatin1Char('\n')))));
-    window.resize(360, 446);
-    window.show();
+    frmShapedForm vault(services);
+    vault.Form_Load();
+    vault.show();
+    vault.focusFirstLoginBox();
     return QApplication::exec();
 }

@@ -7,6 +7,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace tavrino {
 
 SettingsStore::SettingsStore(QString iniPath, QString appFolder, MessageService* messages)
@@ -28,6 +30,27 @@ QString SettingsStore::defaultDatabaseFolder() {
 
 QString SettingsStore::keyOf(const QString& name) {
     return QStringLiteral("Licenses/Corvane/Tavrino/") + name;
+}
+
+double SettingsStore::numericValue(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
+    const qsizetype start = i;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) ++i;
+    while (i < text.size() && text[i].isDigit()) ++i;
+    if (i < text.size() && text[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < text.size() && text[i].isDigit()) ++i;
+    }
+    bool ok = false;
+    const double value = text.mid(start, i - start).toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+int SettingsStore::autoLockMinutes() const {
+    QString value;
+    if (!ReadSetting(QStringLiteral("Timer"), value)) return -1;
+    return static_cast<int>(std::nearbyint(numericValue(value)));
 }
 
 bool SettingsStore::ReadSetting(const QString& name, QString& value) const {

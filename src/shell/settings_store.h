@@ -19,6 +19,10 @@ public:
     // Where the install step points "Database": ~/.local/share/Tavrino.
     static QString defaultDatabaseFolder();
     static QString keyOf(const QString& name);
+    // The number a setting's text starts with ("15", " 2.5min"); 0 when none.
+    static double numericValue(const QString& text);
+    // "Timer" as whole minutes (rounded half to even), or -1 when the key is missing.
+    int autoLockMinutes() const;
 
     // True when the key exists; value then holds its text (cut at a NUL),
     // or is empty when the entry is not a string. A missing key leaves value alone.

@@ -22,3 +22,16 @@ bool CheckLogin(const SecuritySettings& s, const QString& userId, const QString&
 }
 
 } // namespace tavrino
+
+namespace tavrino {
+
+bool CheckSecretAnswers(const SecuritySettings& s, const QStringList& typedAnswers) {
+    int correct = 0;
+    for (qsizetype i = 1; i <= s.Questions.count() && i <= typedAnswers.size(); ++i) {
+        const QString stored = s.Questions.item(i).section(QLatin1Char('|'), 2);
+        if (stored == trimBlanks(typedAnswers[i - 1])) ++correct;
+    }
+    return correct >= s.AnswersRequired;
+}
+
+} // namespace tavrino

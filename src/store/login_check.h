@@ -13,3 +13,11 @@ bool CheckLogin(const SecuritySettings& security, const QString& userId, const Q
                 const QString& pin);
 
 } // namespace tavrino
+
+namespace tavrino {
+
+// True when at least AnswersRequired of the stored answers equal the typed
+// ones (blanks around them removed), question by question.
+bool CheckSecretAnswers(const SecuritySettings& security, const QStringList& typedAnswers);
+
+} // namespace tavrino

@@ -1,0 +1,99 @@
+#include "flat_button.h"
+
+#include "ui/common/assets.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+namespace tavrino {
+
+UCBtn::UCBtn(QWidget* parent) : QWidget(parent) {
+    useAssets();
+    // Created in the system's button face, until the host sets its colours.
+    const QColor face = palette().color(QPalette::Button);
+    m_normal = m_flash = m_plateFill = m_captionBack = face;
+    setMouseTracking(true);
+    setCursor(buttonCursor());
+    setAttribute(Qt::WA_Hover, false);
+    setAccessibleName(m_caption);
+    resize(sizeHint());
+}
+
+QCursor UCBtn::buttonCursor() {
+    static const QCursor cursor(QPixmap(QStringLiteral(":/assets/button-cursor.png")), 10, 8);
+    return cursor;
+}
+
+void UCBtn::setBackcolor(const QColor& color) {
+    m_captionBack = color;
+    m_normal = color;
+    update();
+}
+
+void UCBtn::setFlash(const QColor& color) {
+    m_flash = color;
+    m_plateFill = color;
+    update();
+}
+
+void UCBtn::setBorderColor(const QColor& color) {
+    m_border = color;
+    update();
+}
+
+void UCBtn::setCaption(const QString& caption) {
+    m_caption = caption;
+    setAccessibleName(caption);
+    update();
+}
+
+void UCBtn::setTip(const QString& tip) {
+    setToolTip(tip);
+    setAccessibleDescription(tip);
+}
+
+void UCBtn::Ready() {
+    m_captionBack = m_normal;
+    m_plateFill = m_normal;
+    update();
+}
+
+void UCBtn::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    emit Click();
+}
+
+void UCBtn::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (m_plateFill != m_flash || m_captionBack != m_flash) {
+        m_plateFill = m_flash;
+        m_captionBack = m_flash;
+        update();
+    }
+}
+
+void UCBtn::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF plate = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(QPen(m_border, 1));
+    p.setBrush(m_plateFill);
+    p.drawRoundedRect(plate, 7, 7);
+
+    QFont bold = font();
+    bold.setBold(true);
+    bold.setPixelSize(11);
+    p.setFont(bold);
+    const QFontMetrics metrics(bold);
+    QRect text = metrics.boundingRect(m_caption);
+    text.moveCenter(rect().center());
+    p.setPen(Qt::NoPen);
+    p.setBrush(m_captionBack);
+    p.drawRect(text.adjusted(-1, 0, 1, 0));
+    p.setPen(Qt::black);
+    p.drawText(rect(), Qt::AlignCenter, m_caption);
+}
+
+} // namespace tavrino

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+namespace tavrino {
+
+// The program's flat button: a rounded plate with a bold caption that lights
+// up in its Flash colour under the mouse and raises Click as soon as any
+// mouse button goes down on it. It never notices the mouse leaving: the host
+// calls Ready to put it back to its normal colour.
+class UCBtn : public QWidget {
+    Q_OBJECT
+public:
+    explicit UCBtn(QWidget* parent = nullptr);
+
+    void setBackcolor(const QColor& color);
+    QColor Backcolor() const { return m_captionBack; }
+    void setFlash(const QColor& color);
+    void setBorderColor(const QColor& color);
+    void setCaption(const QString& caption);
+    QString Caption() const { return m_caption; }
+    void setTip(const QString& tip);
+    void Ready();
+
+    bool isHighlighted() const { return m_plateFill == m_flash && m_flash != m_normal; }
+    QColor plateFill() const { return m_plateFill; }
+
+    // The flat buttons' own pointer (32 x 32, hot spot 10, 8).
+    static QCursor buttonCursor();
+
+signals:
+    void Click();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    QSize sizeHint() const override { return {57, 25}; }
+
+private:
+    QColor m_normal;
+    QColor m_flash;
+    QColor m_border = Qt::black;
+    QColor m_plateFill;
+    QColor m_captionBack;
+    QString m_caption = QStringLiteral("CANCEL");
+};
+
+} // namespace tavrino

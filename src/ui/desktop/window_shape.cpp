@@ -1,0 +1,89 @@
+#include "window_shape.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <QWindow>
+
+namespace tavrino {
+
+QList<ShapeRun> scanTransparentRuns(const QImage& picture, QRgb transparent) {
+    QList<ShapeRun> runs;
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb wanted = transparent & 0xFFFFFF;
+    const int width = image.width();
+    const int height = image.height();
+    for (int y = 0; y <= height; ++y) {
+        const auto* line = y < height ? reinterpret_cast<const QRgb*>(image.constScanLine(y)) : nullptr;
+        int first = -1;
+        for (int x = 0; x <= width; ++x) {
+            const bool match = line && x < width && (line[x] & 0xFFFFFF) == wanted;
+            if (match) {
+                if (first < 0) first = x;
+            } else if (first >= 0) {
+                runs.append({y, first, x - 1});
+                first = -1;
+            }
+        }
+        if (first >= 0) runs.append({y, first, width});
+    }
+    return runs;
+}
+
+QRegion regionWithoutRuns(const QRect& base, const QList<ShapeRun>& runs) {
+    QList<QRect> rects;
+    rects.reserve(runs.size());
+    for (const ShapeRun& r : runs) rects.append(QRect(QPoint(r.firstX, r.y), QPoint(r.lastX, r.y)));
+    QRegion cut;
+    cut.setRects(rects.constData(), static_cast<int>(rects.size()));
+    return QRegion(base).subtracted(cut);
+}
+
+ShapeError::ShapeError()
+    : std::runtime_error("Must pass in the name of a Form, PictureBox, CommandButton, CheckBox or "
+                         "OptionButton.  TransForm ShapeMe method failed."),
+      description(QString::fromLatin1(what())) {}
+
+namespace {
+// The widget's painted picture in logical pixels.
+QImage paintedPicture(QWidget* widget) {
+    QImage picture = widget->grab().toImage();
+    if (picture.size() != widget->size()) picture = picture.scaled(widget->size());
+    picture.setDevicePixelRatio(1.0);
+    return picture;
+}
+} // namespace
+
+void clsTransForm::ShapeMe(QWidget* target, QRgb transparent) {
+    QRect base;
+    QImage picture;
+    if (target && (target->isWindow() || qobject_cast<QLabel*>(target))) {
+        picture = paintedPicture(target);
+        base = picture.rect();
+    } else if (qobject_cast<QPushButton*>(target) || qobject_cast<QCheckBox*>(target) ||
+               qobject_cast<QRadioButton*>(target)) {
+        auto* button = static_cast<QAbstractButton*>(target);
+        button->setText(QString());
+        QPalette pal = button->palette();
+        pal.setColor(QPalette::Button, QColor::fromRgb(transparent));
+        pal.setColor(QPalette::Window, QColor::fromRgb(transparent));
+        button->setPalette(pal);
+        picture = paintedPicture(button);
+        base = QRect(QPoint(2, 2), QPoint(picture.width() - 3, picture.height() - 3));
+    } else {
+        throw ShapeError();
+    }
+    m_region = regionWithoutRuns(base, scanTransparentRuns(picture, transparent));
+    target->setMask(m_region);
+}
+
+bool clsTransForm::DragForm(QWidget* window, Qt::MouseButton button) {
+    if (button != Qt::LeftButton || !window) return false;
+    QWindow* handle = window->windowHandle();
+    return handle && handle->startSystemMove();
+}
+
+} // namespace tavrino

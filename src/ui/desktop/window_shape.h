@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QRegion>
+#include <QString>
+
+#include <stdexcept>
+
+class QWidget;
+
+namespace tavrino {
+
+// One horizontal stretch of transparent pixels in one row.
+struct ShapeRun {
+    int y;
+    int firstX;
+    int lastX;
+    bool operator==(const ShapeRun&) const = default;
+};
+
+// The runs of exactly the transparent colour, row by row, scanning one row
+// and one column beyond the picture (those pixels never match).
+QList<ShapeRun> scanTransparentRuns(const QImage& picture, QRgb transparent);
+// The base rectangle with every run cut out.
+QRegion regionWithoutRuns(const QRect& base, const QList<ShapeRun>& runs);
+
+// Raised by ShapeMe for an object it can't shape.
+struct ShapeError : std::runtime_error {
+    static constexpr long Number = -2147218992;
+    ShapeError();
+    QString source = QStringLiteral("TransForm");
+    QString description;
+};
+
+// Gives a window the outline of its painted picture and drags windows that
+// have no caption bar.
+class clsTransForm {
+public:
+    // target: a window or picture label (cut by its whole picture), or a
+    // push button, check box or radio button (its 2-pixel border left out).
+    void ShapeMe(QWidget* target, QRgb transparent);
+    // Moves the window as if its caption were grabbed: left button only.
+    // False when nothing started (another button, or no window manager to
+    // move it: the caller then moves it by hand).
+    bool DragForm(QWidget* window, Qt::MouseButton button);
+
+    QRegion region() const { return m_region; }
+
+private:
+    QRegion m_region;
+};
+
+} // namespace tavrino

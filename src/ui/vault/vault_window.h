@@ -1,0 +1,164 @@
+#pragma once
+
+#include "ui/common/vault_services.h"
+#include "ui/desktop/window_shape.h"
+
+#include <QPixmap>
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+
+namespace tavrino {
+
+class UCBtn;
+
+// A picture that acts on a mouse press (the lock, hide and close images).
+class ImageButton;
+
+// The vault window: one borderless window shaped like its picture, whose
+// panels overlap; which panels show decides the state (login, tree, record).
+class frmShapedForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmShapedForm(VaultServices& services, QWidget* parent = nullptr);
+    ~frmShapedForm() override;
+
+    // Shapes the window, dresses the buttons, shows the getting-started
+    // window, lists the profiles (opening the first) and reads the auto-lock.
+    void Form_Load();
+    // After the window is shown: the user ID box when visible, else the password box.
+    void focusFirstLoginBox();
+
+    void SetupListButtons();
+    void FraDetailShow(bool show);
+    void SetDirty(bool dirty);
+    bool IsDirty() const { return m_dirty; }
+    void ButtonRefresh();
+    void FillTree(const QString& selectionKey);
+    void FillCombo(QComboBox* combo, const QString& firstEntry);
+
+    // Login (vault_login.cpp).
+    void cboProfile_Click();
+    void ShowLoginFields();
+    void ClearLoginFields();
+    void CheckLogin();
+    void ShowSecretQuestions();
+    void CheckSecretAnswers();
+    void UCLoginBtn_Click();
+    void UCQuestBtn_Click();
+
+    // Seams for the windows that other parts of the program bring.
+    std::function<void()> showGettingStarted; // modal, before the profiles are listed
+    std::function<void()> setupTray;
+    std::function<void()> removeTray;
+    std::function<void()> openSetup;
+    std::function<void()> unloadPopup;
+
+    QString CurrentRecordKey;
+
+    // The controls, by the names the rest of the program knows them by.
+    QFrame* fraLogin;
+    QFrame* fraTV;
+    QFrame* fraDetail;
+    QFrame* fraMenu;
+    QFrame* fraPassTool;
+    QFrame* fraTools;
+    QFrame* fraRecord;
+
+    QLabel* lblProfileprompt;
+    QComboBox* cboProfile;
+    QLabel* lblUser;
+    QLineEdit* txtUser;
+    QLabel* lblPassword;
+    QLineEdit* txtpass;
+    QLabel* lblPin;
+    QLineEdit* txtPin;
+    std::array<QLabel*, 3> lblQ1;
+    std::array<QLineEdit*, 3> txtAns;
+
+    QTreeWidget* TV1;
+
+    QLineEdit* txtUserCode;
+    QComboBox* cboCategory;
+    QLineEdit* txtUserDesc;
+    QLineEdit* txtUserpass;
+    QLabel* lblShow;
+    QLineEdit* txtuserconfirm;
+    QLineEdit* txtEmail;
+    QLineEdit* txtWeb;
+    QPlainTextEdit* txtSource;
+    QLineEdit* txtExpiry;
+    QLabel* lblNewUser;
+
+    QLabel* lblLogo;
+    QLabel* lblVersion;
+    QPushButton* cmdAlpha;
+    QLabel* lblLoggedIn;
+    ImageButton* imgLock;
+    ImageButton* Image2;
+    ImageButton* Image1;
+    QTimer* tmrLock;
+    QTimer* tmrPass;
+
+    UCBtn* UCSetupBtn;
+    UCBtn* UCQuestBtn;
+    UCBtn* UCLoginBtn;
+    UCBtn* UCHelpBtn;
+    UCBtn* UCNewBtn;
+    UCBtn* UCSaveBtn;
+    UCBtn* UCCancelBtn;
+    UCBtn* UCBackBtn;
+    UCBtn* UCGenerateBtn;
+    UCBtn* UCPopBtn;
+    UCBtn* UCDeleteBtn;
+
+    // The flat buttons in the order the window dresses them.
+    QList<UCBtn*> flatButtons() const;
+    QRegion shapeRegion() const { return m_shape.region(); }
+
+signals:
+    // The profile in the box could not be used: no login is possible.
+    void profileUnusable();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLoginPanel();
+    void buildTreePanel();
+    void buildDetailPanel();
+    void buildBars();
+    void buildOutside();
+    void UCHelpBtn_Click();
+    void cmdAlpha_Click();
+    void Image2_Click();
+    void markProfileUnusable();
+    void noteActivity();
+
+    VaultServices& m_s;
+    QPixmap m_picture;
+    clsTransForm m_shape;
+    bool m_dirty = false;
+    bool m_readFailed = false;
+    QPoint m_manualDrag;
+    bool m_draggingByHand = false;
+};
+
+} // namespace tavrino

@@ -1,0 +1,218 @@
+// The source of every picture in assets/: run tools/make-pictures.sh after a
+// change here and commit what it writes.
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cstdio>
+
+namespace {
+
+const QColor Navy(0x14, 0x21, 0x3d);
+const QColor NavyLight(0x2e, 0x45, 0x70);
+const QColor Steel(0xa9, 0xbb, 0xdc);
+const QColor Panel(0xf2, 0xf4, 0xfa);
+const QColor Ink(0xe3, 0xea, 0xf7);
+
+QImage canvas(int w, int h) {
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    return img;
+}
+
+// Anti-aliased art on a see-through canvas becomes a picture whose outside
+// is exactly one colour: no half-blended fringe survives the cut.
+QImage cutOut(const QImage& art, QColor outside) {
+    QImage out(art.size(), QImage::Format_RGB32);
+    const QImage src = art.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < src.height(); ++y)
+        for (int x = 0; x < src.width(); ++x) {
+            const QRgb p = src.pixel(x, y);
+            out.setPixel(x, y, qAlpha(p) < 128 ? outside.rgb() : qRgb(qRed(p), qGreen(p), qBlue(p)));
+        }
+    return out;
+}
+
+void save(const QImage& img, const QString& folder, const char* name) {
+    const QString path = folder + QLatin1Char('/') + QLatin1String(name);
+    if (!img.save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+QImage vaultBackground() {
+    QImage img = canvas(360, 446);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    QPainterPath body;
+    body.addRoundedRect(QRectF(12, 4, 334, 438), 34, 34);
+    QPainterPath hinges;
+    hinges.addRoundedRect(QRectF(2, 84, 18, 56), 7, 7);
+    hinges.addRoundedRect(QRectF(2, 306, 18, 56), 7, 7);
+    QPainterPath dial;
+    dial.addEllipse(QPointF(340, 223), 17, 17);
+
+    // Hinges behind the door.
+    QLinearGradient hingeFill(0, 0, 20, 0);
+    hingeFill.setColorAt(0, QColor(0x6d, 0x7f, 0xa3));
+    hingeFill.setColorAt(1, Steel);
+    p.setPen(QPen(QColor(0x3a, 0x4a, 0x6a), 1.5));
+    p.setBrush(hingeFill);
+    p.drawPath(hinges);
+
+    QLinearGradient fill(0, 0, 0, 446);
+    fill.setColorAt(0, NavyLight);
+    fill.setColorAt(1, Navy);
+    p.setPen(QPen(Steel, 3));
+    p.setBrush(fill);
+    p.drawPath(body);
+    p.setPen(QPen(QColor(255, 255, 255, 40), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(17, 9, 324, 428), 30, 30);
+
+    // Combination dial on the right edge.
+    QRadialGradient dialFill(QPointF(336, 218), 20);
+    dialFill.setColorAt(0, QColor(0xe8, 0xee, 0xf8));
+    dialFill.setColorAt(1, QColor(0x7c, 0x8f, 0xb5));
+    p.setPen(QPen(QColor(0x3a, 0x4a, 0x6a), 1.5));
+    p.setBrush(dialFill);
+    p.drawPath(dial);
+    p.setPen(QPen(QColor(0x2b, 0x38, 0x55), 1.2));
+    for (int i = 0; i < 12; ++i) {
+        p.save();
+        p.translate(340, 223);
+        p.rotate(i * 30);
+        p.drawLine(QPointF(0, -14), QPointF(0, i % 3 == 0 ? -9 : -11.5));
+        p.restore();
+    }
+
+    // The light panel the working areas sit on.
+    p.setPen(QPen(QColor(0xc5, 0xce, 0xe0), 1));
+    p.setBrush(Panel);
+    p.drawRoundedRect(QRectF(40.5, 46.5, 283, 371), 12, 12);
+
+    // Name plate in the header.
+    QFont title(QStringLiteral("DejaVu Sans"));
+    title.setPixelSize(15);
+    title.setBold(true);
+    title.setLetterSpacing(QFont::AbsoluteSpacing, 3);
+    p.setFont(title);
+    p.setPen(Ink);
+    p.drawText(QRectF(60, 10, 220, 30), Qt::AlignCenter, QStringLiteral("TAVRINO"));
+    p.setPen(QPen(Steel, 1));
+    p.drawLine(QPointF(100, 38), QPointF(260, 38));
+    p.end();
+    return cutOut(img, QColor(255, 0, 255));
+}
+
+QImage headerIcon(void (*draw)(QPainter&)) {
+    QImage img = canvas(24, 24);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    return img;
+}
+
+void drawLock(QPainter& p) {
+    p.setPen(QPen(Ink, 2.4, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(7, 3, 10, 12), 0, 180 * 16);
+    p.drawLine(QPointF(7, 9), QPointF(7, 11));
+    p.drawLine(QPointF(17, 9), QPointF(17, 11));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xf0, 0xc6, 0x4a));
+    p.drawRoundedRect(QRectF(4, 10, 16, 12), 3, 3);
+    p.setBrush(Navy);
+    p.drawEllipse(QPointF(12, 15), 2, 2);
+    p.drawRect(QRectF(11.2, 15, 1.6, 4));
+}
+
+void drawRoundIcon(QPainter& p, QColor ring) {
+    p.setPen(QPen(ring, 1.6));
+    p.setBrush(QColor(255, 255, 255, 30));
+    p.drawEllipse(QRectF(2, 2, 20, 20));
+}
+
+void drawHide(QPainter& p) {
+    drawRoundIcon(p, Ink);
+    p.setPen(QPen(Ink, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(7.5, 15), QPointF(16.5, 15));
+}
+
+void drawClose(QPainter& p) {
+    const QColor red(0xf2, 0x6d, 0x6d);
+    drawRoundIcon(p, red);
+    p.setPen(QPen(red, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(8, 8), QPointF(16, 16));
+    p.drawLine(QPointF(16, 8), QPointF(8, 16));
+}
+
+// The flat buttons' pointer: a pointing key, hot spot (10, 8) at its tip.
+QImage buttonCursor() {
+    QImage img = canvas(32, 32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath arrow;
+    arrow.moveTo(10, 8);
+    arrow.lineTo(10, 26);
+    arrow.lineTo(14.5, 21.5);
+    arrow.lineTo(18, 29);
+    arrow.lineTo(21, 27.5);
+    arrow.lineTo(17.5, 20.5);
+    arrow.lineTo(23.5, 20.5);
+    arrow.closeSubpath();
+    p.setPen(QPen(Qt::black, 1.4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(QColor(0xf0, 0xc6, 0x4a));
+    p.drawPath(arrow);
+    return img;
+}
+
+QImage appIcon(int size) {
+    QImage img = canvas(size, size);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    QLinearGradient fill(0, 0, 0, 64);
+    fill.setColorAt(0, NavyLight);
+    fill.setColorAt(1, Navy);
+    p.setPen(QPen(Steel, 2));
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(4, 4, 56, 56), 12, 12);
+    QRadialGradient door(QPointF(29, 29), 22);
+    door.setColorAt(0, QColor(0xf4, 0xf7, 0xfc));
+    door.setColorAt(1, QColor(0x8a, 0x9c, 0xc0));
+    p.setPen(QPen(QColor(0x2b, 0x38, 0x55), 1.5));
+    p.setBrush(door);
+    p.drawEllipse(QPointF(32, 32), 19, 19);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Navy);
+    p.drawEllipse(QPointF(32, 28), 5, 5);
+    QPainterPath slot;
+    slot.moveTo(29.5, 30);
+    slot.lineTo(34.5, 30);
+    slot.lineTo(36, 42);
+    slot.lineTo(28, 42);
+    slot.closeSubpath();
+    p.drawPath(slot);
+    return img;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("assets");
+    QDir().mkpath(folder);
+    save(vaultBackground(), folder, "vault.png");
+    save(headerIcon(drawLock), folder, "lock.png");
+    save(headerIcon(drawHide), folder, "hide.png");
+    save(headerIcon(drawClose), folder, "close.png");
+    save(buttonCursor(), folder, "button-cursor.png");
+    save(appIcon(64), folder, "tavrino-64.png");
+    save(appIcon(256), folder, "tavrino.png");
+    return 0;
+}
