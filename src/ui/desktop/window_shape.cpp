@@ -60,11 +60,8 @@ QImage paintedPicture(QWidget* widget) {
 void clsTransForm::ShapeMe(QWidget* target, QRgb transparent) {
     QRect base;
     QImage picture;
-    if (target && (target->isWindow() || qobject_cast<QLabel*>(target))) {
-        picture = paintedPicture(target);
-        base = picture.rect();
-    } else if (qobject_cast<QPushButton*>(target) || qobject_cast<QCheckBox*>(target) ||
-               qobject_cast<QRadioButton*>(target)) {
+    if (qobject_cast<QPushButton*>(target) || qobject_cast<QCheckBox*>(target) ||
+        qobject_cast<QRadioButton*>(target)) {
         auto* button = static_cast<QAbstractButton*>(target);
         button->setText(QString());
         QPalette pal = button->palette();
@@ -73,6 +70,9 @@ void clsTransForm::ShapeMe(QWidget* target, QRgb transparent) {
         button->setPalette(pal);
         picture = paintedPicture(button);
         base = QRect(QPoint(2, 2), QPoint(picture.width() - 3, picture.height() - 3));
+    } else if (target && (target->isWindow() || qobject_cast<QLabel*>(target))) {
+        picture = paintedPicture(target);
+        base = picture.rect();
     } else {
         throw ShapeError();
     }

@@ -7,10 +7,15 @@
 
 namespace tavrino {
 
+// A group node (key set, position 0) or a record node (its position in the
+// record list; its key is "C" + position, made when asked for).
 struct TreeNode {
     QString key;
     QString text;
     QList<TreeNode> children;
+    qsizetype position = 0;
+
+    QString nodeKey() const;
 };
 
 // The record tree as it should show: group nodes in the order added, the

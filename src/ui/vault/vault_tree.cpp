@@ -10,7 +10,7 @@
 
 #include <QComboBox>
 #include <QFrame>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace tavrino {
 namespace {
@@ -36,10 +36,11 @@ void frmShapedForm::FillTree(const QString& selectionKey) {
     BusyPointer();
     FillCombo(cboCategory, NoCategoryKey);
     m_s.session.IsFilling = true;
-    const RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), categoryNames(m_s.profile.Categories),
-                                            m_s.session.ShowByCategory, m_s.clock.now().date(), selectionKey);
-    showRecordTree(TV1, tree);
-    if (tree.warnExpiring) {
+    RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), categoryNames(m_s.profile.Categories),
+                                      m_s.session.ShowByCategory, m_s.clock.now().date(), selectionKey);
+    const bool warn = tree.warnExpiring;
+    showRecordTree(TV1, treeModel, std::move(tree));
+    if (warn) {
         NormalPointer();
         m_s.messages.show(QStringLiteral("There are passwords which are due to expire in 7 days."), QStringLiteral("Warning"));
     }

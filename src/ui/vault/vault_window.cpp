@@ -12,6 +12,7 @@
 #include "ui/common/session_state.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
+#include "ui/tree/record_tree_view.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -25,7 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace tavrino {
 namespace {
@@ -97,10 +98,12 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
     // Typing counts as activity wherever the keys go.
     for (QWidget* w : findChildren<QWidget*>()) {
         if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w) ||
-            qobject_cast<QTreeWidget*>(w))
+            qobject_cast<QTreeView*>(w))
             w->installEventFilter(this);
     }
     txtSource->viewport()->installEventFilter(this);
+
+    m_s.store.setHooks({[this] { m_readFailed = true; }, [this](bool dirty) { SetDirty(dirty); }});
 }
 
 frmShapedForm::~frmShapedForm() = default;
@@ -147,10 +150,12 @@ void frmShapedForm::buildLoginPanel() {
 
 void frmShapedForm::buildTreePanel() {
     fraTV = panel(this, QStringLiteral("fraTV"), twips(690, 1470, 4065, 4140));
-    TV1 = new QTreeWidget(fraTV);
+    TV1 = new QTreeView(fraTV);
+    treeModel = new RecordTreeModel(TV1);
+    TV1->setModel(treeModel);
     TV1->setGeometry(4, 2, fraTV->width() - 8, fraTV->height() - 4);
     TV1->setHeaderHidden(true);
-    TV1->setColumnCount(1);
+    TV1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TV1->setAccessibleName(QStringLiteral("Records"));
     TV1->setUniformRowHeights(true);
     TV1->setFrameShape(QFrame::NoFrame);

@@ -17,11 +17,12 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
-class QTreeWidget;
+class QTreeView;
 
 namespace tavrino {
 
 class UCBtn;
+class RecordTreeModel;
 
 // A picture that acts on a mouse press (the lock, hide and close images).
 class ImageButton;
@@ -87,7 +88,8 @@ public:
     std::array<QLabel*, 3> lblQ1;
     std::array<QLineEdit*, 3> txtAns;
 
-    QTreeWidget* TV1;
+    QTreeView* TV1;
+    RecordTreeModel* treeModel;
 
     QLineEdit* txtUserCode;
     QComboBox* cboCategory;

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "crypto/text_cipher.h"
+#include "shell/error_log.h"
+#include "shell/settings_store.h"
+#include "store/profile_manager.h"
+#include "store/profile_store.h"
+#include "support/test_support.h"
+#include "ui/common/address_service.h"
+#include "ui/common/session_state.h"
+#include "ui/common/vault_services.h"
+#include "ui/desktop/flat_button.h"
+#include "ui/vault/vault_window.h"
+
+#include "ui/desktop/image_button.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QPushButton>
+#include <QTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tavrino::test {
+
+class RecordingAddresses : public AddressService {
+public:
+    bool open(const QUrl& address) override {
+        opened << address;
+        return true;
+    }
+    QList<QUrl> opened;
+};
+
+// A vault window over a temporary database folder and settings file, with
+// every service scripted.
+struct VaultFixture {
+    QTemporaryDir dir;
+    QTemporaryDir appDir;
+    FixedClock clock;
+    ScriptedMessages messages;
+    NoPause pause;
+    RecordingAddresses addresses;
+    SettingsStore settings{dir.filePath(QStringLiteral("settings.ini")), appDir.path()};
+    ErrorLog log{&clock};
+    TextCipher cipher{&log, &messages};
+    Profile profile;
+    ProfileStore store{profile, log, cipher, messages, pause, clock};
+    ProfileManager profiles{store, settings, messages};
+    SessionState session;
+    VaultServices services{profile, store, profiles, settings, log, messages, clock, addresses, session};
+    std::unique_ptr<frmShapedForm> window;
+    int gettingStarted = 0;
+
+    // fixtures: the shared profiles to put in the database folder, first one first.
+    explicit VaultFixture(const QStringList& fixtures, const QString& timer = QStringLiteral("0")) {
+        const QString db = dir.filePath(QStringLiteral("db"));
+        QDir().mkpath(db);
+        settings.createMissingKeys(db);
+        settings.WriteSetting(QStringLiteral("Startup"), QStringLiteral("1"));
+        settings.WriteSetting(QStringLiteral("Timer"), timer);
+        for (const QString& name : fixtures) {
+            const QString target = db + QLatin1Char('/') + name + QStringLiteral(".dat");
+            writeFile(target, readFile(fixturePath(name + QStringLiteral(".dat"))));
+        }
+        cipher.setEndingHandler([] {});
+    }
+
+    frmShapedForm& start(const QString& profileName = {}) {
+        window = std::make_unique<frmShapedForm>(services);
+        window->showGettingStarted = [this] { ++gettingStarted; };
+        window->Form_Load();
+        if (!profileName.isEmpty()) {
+            window->cboProfile->setCurrentText(profileName);
+            window->cboProfile_Click();
+        }
+        window->show();
+        window->focusFirstLoginBox();
+        return *window;
+    }
+
+    void type(QLineEdit* box, const QString& text) {
+        box->clear();
+        bool ascii = true;
+        for (QChar c : text) ascii = ascii && c.unicode() < 128;
+        if (ascii)
+            QTest::keyClicks(box, text);
+        else
+            box->setText(text);
+    }
+
+    QString dbPath(const QString& file) const { return dir.filePath(QStringLiteral("db/")) + file; }
+};
+
+} // namespace tavrino::test
