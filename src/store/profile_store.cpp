@@ -219,6 +219,7 @@ int ProfileStore::moveToBackup() {
 void ProfileStore::WriteToFile() {
     BusyPointer();
     m_profile.ProfileSaved = false;
+    m_lastSave = SaveOutcome::Failed;
     // A new profile is another file: the open one stays held meanwhile.
     if (!m_profile.CreatingProfile) m_held.release();
 
@@ -269,8 +270,10 @@ void ProfileStore::conflict() {
     const SecuritySettings& now = m_profile.Security;
     if (before.LoginMode == now.LoginMode && before.UserId == now.UserId &&
         before.Password == now.Password && before.Pin == now.Pin) {
+        m_lastSave = SaveOutcome::ConflictRecords;
         m_messages.show(QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
     } else {
+        m_lastSave = SaveOutcome::ConflictLogin;
         m_messages.show(QStringLiteral("The profile has been modified by another user.\r\nYou will have to login again."));
         if (m_hooks.setDirty) m_hooks.setDirty(false);
     }
@@ -319,6 +322,7 @@ void ProfileStore::writeNewFile() {
     m_profile.ChangeStamp = stamp;
     NormalPointer();
     m_profile.ProfileSaved = true;
+    m_lastSave = SaveOutcome::Saved;
 }
 
 void ProfileStore::saveFailed(int number, const QString& description) {
@@ -336,6 +340,7 @@ void ProfileStore::saveFailed(int number, const QString& description) {
         m_backup.release();
     }
     m_attempt = 0;
+    m_lastSave = SaveOutcome::Failed;
     m_log.LogError(QStringLiteral("Writetofile"), number, description);
     m_messages.show(errorIntro() + description + QStringLiteral("(%1)").arg(number) +
                         QStringLiteral("\r\nPlease close application and re-open."),

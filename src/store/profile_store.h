@@ -20,6 +20,14 @@ struct StoreHooks {
     std::function<void(bool)> setDirty;      // cleared when another user changed the login
 };
 
+// How the last WriteToFile ended.
+enum class SaveOutcome {
+    Saved,
+    Failed,          // nothing reached the disk; the profile in memory is unchanged by it
+    ConflictRecords, // another workstation saved first: its profile was read instead
+    ConflictLogin,   // ... and it changed the login too
+};
+
 // Reads and writes the open profile's file. The file stays held (locked
 // against other instances) from a read until the next save releases it.
 class ProfileStore {
@@ -46,6 +54,7 @@ public:
     std::int32_t ReadVersion(bool showErrors);
     // Writes the whole profile back; ProfileSaved tells whether it reached the disk.
     void WriteToFile();
+    SaveOutcome lastSaveOutcome() const { return m_lastSave; }
 
     bool isHeld() const { return m_held.isValid(); }
     void releaseHeld() { m_held.release(); }
@@ -76,6 +85,7 @@ private:
     HeldFile m_held;   // the open profile
     HeldFile m_backup; // the ".bak" of the save in progress
     HeldFile m_temp;   // the new file being written
+    SaveOutcome m_lastSave = SaveOutcome::Saved;
     int m_attempt = 0; // shared by the retry loops; a save entered while it is set skips the lock
 };
 

@@ -31,11 +31,11 @@ namespace tavrino::test {
 
 class RecordingAddresses : public AddressService {
 public:
-    bool open(const QUrl& address) override {
+    bool open(const QString& address) override {
         opened << address;
         return true;
     }
-    QList<QUrl> opened;
+    QStringList opened;
 };
 
 // A vault window over a temporary database folder and settings file, with

@@ -201,6 +201,61 @@ QImage appIcon(int size) {
     return img;
 }
 
+QImage popupBackground() {
+    QImage img = canvas(225, 143);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(2, 6, 221, 135), 16, 16);
+    QPainterPath tab;
+    tab.addRoundedRect(QRectF(150, 1, 73, 30), 10, 10);
+    QLinearGradient fill(0, 0, 0, 143);
+    fill.setColorAt(0, NavyLight);
+    fill.setColorAt(1, Navy);
+    p.setPen(QPen(Steel, 2));
+    p.setBrush(fill);
+    p.drawPath(card.united(tab));
+    p.setPen(QPen(QColor(255, 255, 255, 50), 1));
+    p.drawLine(QPointF(10, 104), QPointF(215, 104));
+    p.end();
+    return cutOut(img, QColor(0, 0, 255));
+}
+
+void drawCopyFace(QPainter& p, QColor paper) {
+    p.setPen(QPen(Navy, 1.2));
+    p.setBrush(paper.darker(115));
+    p.drawRoundedRect(QRectF(3.5, 2.5, 11, 14), 2, 2);
+    p.setBrush(paper);
+    p.drawRoundedRect(QRectF(8.5, 7.5, 11, 14), 2, 2);
+    p.setPen(QPen(Navy, 1));
+    for (int i = 0; i < 3; ++i) p.drawLine(QPointF(11, 12 + 3 * i), QPointF(17, 12 + 3 * i));
+}
+
+void drawCopy(QPainter& p) { drawCopyFace(p, Ink); }
+void drawCopyHover(QPainter& p) { drawCopyFace(p, QColor(0xf5, 0xf5, 0x5a)); }
+
+void drawCloseHover(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xf2, 0x6d, 0x6d));
+    p.drawEllipse(QRectF(2, 2, 20, 20));
+    p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(8, 8), QPointF(16, 16));
+    p.drawLine(QPointF(16, 8), QPointF(8, 16));
+}
+
+// Shown after a copy: a tick, hot spot (15, 14) at its centre.
+QImage copiedCursor() {
+    QImage img = canvas(32, 32);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1.2));
+    p.setBrush(QColor(0x5c, 0xc8, 0x6a));
+    p.drawEllipse(QPointF(15, 14), 10, 10);
+    p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({QPointF(10, 14.5), QPointF(13.5, 18), QPointF(20, 10.5)}));
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +268,11 @@ int main(int argc, char** argv) {
     save(headerIcon(drawClose), folder, "close.png");
     save(buttonCursor(), folder, "button-cursor.png");
     save(appIcon(64), folder, "tavrino-64.png");
+    save(popupBackground(), folder, "popup.png");
+    save(headerIcon(drawCopy), folder, "copy.png");
+    save(headerIcon(drawCopyHover), folder, "copy-hover.png");
+    save(headerIcon(drawCloseHover), folder, "close-hover.png");
+    save(copiedCursor(), folder, "copied-cursor.png");
     save(appIcon(256), folder, "tavrino.png");
     return 0;
 }

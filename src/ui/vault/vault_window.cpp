@@ -12,10 +12,13 @@
 #include "ui/common/session_state.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
+#include "ui/popup/record_popup.h"
 #include "ui/tree/record_tree_view.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
@@ -104,6 +107,10 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
     txtSource->viewport()->installEventFilter(this);
 
     m_s.store.setHooks({[this] { m_readFailed = true; }, [this](bool dirty) { SetDirty(dirty); }});
+    connectRecordPanel();
+    connect(imgLock, &ImageButton::clicked, this, [this] { imgLock_Click(); });
+    connect(tmrLock, &QTimer::timeout, this, [this] { tmrLock_Timer(); });
+    connect(tmrPass, &QTimer::timeout, this, [this] { tmrPass_Timer(); });
 }
 
 frmShapedForm::~frmShapedForm() = default;
@@ -386,7 +393,7 @@ void frmShapedForm::UCHelpBtn_Click() {
     QString problem;
     if (!QFileInfo::exists(path))
         problem = QStringLiteral("The help file %1 was not found.").arg(path);
-    else if (!m_s.addresses.open(QUrl::fromLocalFile(path)))
+    else if (!m_s.addresses.open(path))
         problem = QStringLiteral("No program could open %1.").arg(path);
     if (!problem.isEmpty())
         m_s.messages.show(QStringLiteral("An error has occurred! The error is \r\n") + problem);
@@ -437,10 +444,31 @@ void frmShapedForm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmShapedForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove &&
-        (watched == TV1->viewport() || qobject_cast<QFrame*>(watched)))
-        ButtonRefresh();
-    if (event->type() == QEvent::KeyPress) noteActivity();
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (watched == lblShow) lblShow->setToolTip(txtuserconfirm->text());
+        if (watched == TV1->viewport() || qobject_cast<QFrame*>(watched)) ButtonRefresh();
+        break;
+    case QEvent::KeyPress: {
+        noteActivity();
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == TV1 && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            recordNodeSelected()) {
+            ShowSelectedRecord();
+            return true;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (watched == TV1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
+            recordNodeSelected()) {
+            CurrentRecordKey = nodeKey(TV1->currentIndex());
+            UCPopBtn_Click();
+        }
+        break;
+    default:
+        break;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -451,6 +479,7 @@ void frmShapedForm::closeEvent(QCloseEvent* event) {
         return;
     }
     if (removeTray) removeTray();
+    if (m_popup) m_popup->close();
     if (unloadPopup) unloadPopup();
     event->accept();
 }

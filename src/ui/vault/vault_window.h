@@ -23,6 +23,7 @@ namespace tavrino {
 
 class UCBtn;
 class RecordTreeModel;
+class frmshowpass;
 
 // A picture that acts on a mouse press (the lock, hide and close images).
 class ImageButton;
@@ -58,6 +59,30 @@ public:
     void CheckSecretAnswers();
     void UCLoginBtn_Click();
     void UCQuestBtn_Click();
+
+    // Record editing (vault_record.cpp).
+    void ShowSelectedRecord();
+    void ShowRecordDetail(const QString& key);
+    void ClearRecordDetail();
+    static int FindListItem(const QComboBox* list, const QString& text);
+    bool SaveRecord(const QString& positionText);
+    void UCNewBtn_Click();
+    void UCSaveBtn_Click();
+    void UCCancelBtn_Click();
+    void UCBackBtn_Click();
+    void UCDeleteBtn_Click();
+    void UCPopBtn_Click();
+    void UCGenerateBtn_Click();
+
+    // Locking (vault_lock.cpp).
+    void LockVault();
+    void imgLock_Click();
+    void tmrLock_Timer();
+    void tmrPass_Timer();
+
+    // The record popup, made on first use.
+    frmshowpass* popup();
+    bool hasPopup() const { return m_popup != nullptr; }
 
     // Seams for the windows that other parts of the program bring.
     std::function<void()> showGettingStarted; // modal, before the profiles are listed
@@ -153,12 +178,19 @@ private:
     void Image2_Click();
     void markProfileUnusable();
     void noteActivity();
+    void connectRecordPanel();
+    void showRecordLayout();
+    void markChanged();
+    void afterConflict(bool loginChanged);
+    bool recordNodeSelected() const;
+    static qsizetype positionOf(const QString& key);
 
     VaultServices& m_s;
     QPixmap m_picture;
     clsTransForm m_shape;
     bool m_dirty = false;
     bool m_readFailed = false;
+    frmshowpass* m_popup = nullptr;
     QPoint m_manualDrag;
     bool m_draggingByHand = false;
 };

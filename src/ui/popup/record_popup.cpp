@@ -1,0 +1,200 @@
+#include "record_popup.h"
+
+#include "shell/single_instance.h"
+#include "ui/common/address_service.h"
+#include "ui/common/assets.h"
+#include "ui/desktop/image_button.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace tavrino {
+
+const QColor frmshowpass::LinkNormal(255, 255, 255);
+const QColor frmshowpass::LinkHover(170, 170, 255);
+
+void FormResize(QWidget* window, const QPixmap& picture) { window->setFixedSize(picture.size()); }
+
+void SetTopMost(QWidget* window, bool topMost) {
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != topMost) {
+        const bool visible = window->isVisible();
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, topMost);
+        if (visible) window->show();
+    }
+    if (topMost && window->isVisible()) window->raise();
+}
+
+namespace {
+
+QLabel* whiteLabel(const QString& text, QWidget* parent, const QRect& place) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(place);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, frmshowpass::LinkNormal);
+    label->setPalette(pal);
+    return label;
+}
+
+QLineEdit* lockedBox(QWidget* parent, QLabel* caption, const QRect& place) {
+    auto* box = new QLineEdit(parent);
+    box->setGeometry(place);
+    box->setReadOnly(true);
+    caption->setBuddy(box);
+    box->setAccessibleName(caption->text());
+    return box;
+}
+
+QPixmap asset(const char* name) { return QPixmap(QStringLiteral(":/assets/") + QLatin1String(name)); }
+
+} // namespace
+
+frmshowpass::frmshowpass(AddressService& addresses, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_addresses(addresses) {
+    useAssets();
+    setWindowTitle(QStringLiteral("Tavrino Record"));
+    setAccessibleName(windowTitle());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_picture = asset("popup.png");
+    FormResize(this, m_picture);
+    setMouseTracking(true);
+
+    Label1 = whiteLabel(QStringLiteral("User Code"), this, {12, 10, 120, 14});
+    txtcode = lockedBox(this, Label1, {12, 25, 168, 21});
+    Label2 = whiteLabel(QStringLiteral("Password"), this, {12, 50, 120, 14});
+    txtpass = lockedBox(this, Label2, {12, 65, 168, 21});
+    Label3 = whiteLabel(QStringLiteral("Expiry date"), this, {12, 90, 70, 14});
+    txtExpiryDate = lockedBox(this, Label3, {84, 88, 96, 19});
+    lblWeb = whiteLabel(QStringLiteral("Web Site - \"Click\" here!"), this, {12, 108, 200, 15});
+    lblEmail = whiteLabel(QStringLiteral("Email Address - \"Click\" here!"), this, {12, 123, 200, 15});
+    for (QLabel* link : {lblWeb, lblEmail}) link->setCursor(Qt::PointingHandCursor);
+    lblWeb->setAccessibleName(QStringLiteral("Web Site"));
+    lblEmail->setAccessibleName(QStringLiteral("Email Address"));
+
+    ImgCopyUser = new ImageButton(asset("copy.png"), QStringLiteral("Copy User Code to Clipboard "), this);
+    ImgCopyUser->move(186, 24);
+    ImgPass = new ImageButton(asset("copy.png"), QStringLiteral("Copy Password to Clipboard "), this);
+    ImgPass->move(186, 64);
+    cmdClose = new ImageButton(asset("close.png"), QStringLiteral("Close"), this);
+    cmdClose->move(194, 5);
+
+    for (QWidget* w : std::initializer_list<QWidget*>{ImgCopyUser, ImgPass, cmdClose, lblWeb, lblEmail}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    connect(ImgCopyUser, &ImageButton::clicked, this, [this] { copy(txtcode); });
+    connect(ImgPass, &ImageButton::clicked, this, [this] { copy(txtpass); });
+    connect(cmdClose, &ImageButton::clicked, this, [this] { cmdClose_Click(); });
+}
+
+void frmshowpass::GetItem(const QStringList& fields) {
+    txtcode->setText(fields.value(3));
+    txtpass->setText(fields.value(4));
+    txtExpiryDate->setText(fields.value(6));
+    lblWeb->setText(fields.value(7));
+    lblEmail->setText(fields.value(8));
+    if (startTimer) startTimer();
+    show();
+    SetTopMost(this, true);
+}
+
+void frmshowpass::cmdClose_Click() { close(); }
+
+void frmshowpass::OpenWebAddress(const QString& address) { m_addresses.open(address); }
+
+void frmshowpass::OpenEmailAddress(const QString& address) { m_addresses.open(QStringLiteral("mailto:") + address); }
+
+void frmshowpass::copy(QLineEdit* source) {
+    if (!source->text().isEmpty()) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(source->text());
+    }
+    setCursor(QCursor(asset("copied-cursor.png"), 15, 14));
+}
+
+bool frmshowpass::showsCopiedCursor() const { return cursor().shape() == Qt::BitmapCursor; }
+
+void frmshowpass::setLinkColor(QLabel* label, const QColor& color) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+}
+
+QColor frmshowpass::linkColor(QLabel* label) const { return label->palette().color(QPalette::WindowText); }
+
+bool frmshowpass::copyHighlighted(ImageButton* button) const { return button->property("hover").toBool(); }
+bool frmshowpass::closeHighlighted() const { return cmdClose->property("hover").toBool(); }
+
+void frmshowpass::resetFaces() {
+    cmdClose->setPixmap(asset("close.png"));
+    cmdClose->setProperty("hover", false);
+    for (ImageButton* b : {ImgCopyUser, ImgPass}) {
+        b->setPixmap(asset("copy.png"));
+        b->setProperty("hover", false);
+    }
+    setLinkColor(lblWeb, LinkNormal);
+    setLinkColor(lblEmail, LinkNormal);
+}
+
+bool frmshowpass::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (watched == cmdClose) {
+            cmdClose->setPixmap(asset("close-hover.png"));
+            cmdClose->setProperty("hover", true);
+        } else if (watched == ImgCopyUser || watched == ImgPass) {
+            auto* hovered = static_cast<ImageButton*>(watched);
+            ImageButton* other = hovered == ImgCopyUser ? ImgPass : ImgCopyUser;
+            hovered->setPixmap(asset("copy-hover.png"));
+            hovered->setProperty("hover", true);
+            other->setPixmap(asset("copy.png"));
+            other->setProperty("hover", false);
+        } else if (watched == lblWeb || watched == lblEmail) {
+            setLinkColor(watched == lblWeb ? lblEmail : lblWeb, LinkNormal);
+            setLinkColor(static_cast<QLabel*>(watched), LinkHover);
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == lblWeb && !lblWeb->text().isEmpty()) OpenWebAddress(lblWeb->text());
+        if (watched == lblEmail && !lblEmail->text().isEmpty()) OpenEmailAddress(lblEmail->text());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmshowpass::showEvent(QShowEvent* event) {
+    if (!m_shaped) {
+        m_shape.ShapeMe(this, qRgb(0, 0, 255));
+        m_shaped = true;
+    }
+    cmdClose->setPixmap(asset("close.png"));
+    NormalPointer();
+    QWidget::showEvent(event);
+}
+
+void frmshowpass::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_picture);
+}
+
+void frmshowpass::mousePressEvent(QMouseEvent* event) {
+    if (!m_shape.DragForm(this, event->button()) && event->button() == Qt::LeftButton) {
+        m_draggingByHand = true;
+        m_manualDrag = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    }
+}
+
+void frmshowpass::mouseMoveEvent(QMouseEvent* event) {
+    if (m_draggingByHand && event->buttons() & Qt::LeftButton) {
+        move(event->globalPosition().toPoint() - m_manualDrag);
+        return;
+    }
+    resetFaces();
+    unsetCursor();
+}
+
+void frmshowpass::mouseReleaseEvent(QMouseEvent*) { m_draggingByHand = false; }
+
+} // namespace tavrino

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "ui/desktop/window_shape.h"
+
+#include <QPixmap>
+#include <QPoint>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+
+namespace tavrino {
+
+class AddressService;
+class ImageButton;
+
+// Sizes a window to its background picture.
+void FormResize(QWidget* window, const QPixmap& picture);
+
+// Keeps a window above all others (or lets it go back to the normal layer).
+void SetTopMost(QWidget* window, bool topMost);
+
+// The small always-on-top popup of one record: user code and password to
+// copy, the expiry date, and the web site and mail address to open.
+class frmshowpass : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmshowpass(AddressService& addresses, QWidget* parent = nullptr);
+
+    // fields: the record line split at "|" (type code first). Shows the popup
+    // and calls startTimer (the vault's one-minute close timer).
+    void GetItem(const QStringList& fields);
+    void cmdClose_Click();
+    void OpenWebAddress(const QString& address);
+    void OpenEmailAddress(const QString& address);
+
+    std::function<void()> startTimer;
+
+    QLineEdit* txtcode;
+    QLineEdit* txtpass;
+    QLineEdit* txtExpiryDate;
+    QLabel* lblWeb;
+    QLabel* lblEmail;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    ImageButton* ImgCopyUser;
+    ImageButton* ImgPass;
+    ImageButton* cmdClose;
+
+    static const QColor LinkNormal;
+    static const QColor LinkHover;
+    QColor linkColor(QLabel* label) const;
+    bool copyHighlighted(ImageButton* button) const;
+    bool closeHighlighted() const;
+    bool showsCopiedCursor() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void copy(QLineEdit* source);
+    void setLinkColor(QLabel* label, const QColor& color);
+    void resetFaces();
+
+    AddressService& m_addresses;
+    QPixmap m_picture;
+    clsTransForm m_shape;
+    bool m_shaped = false;
+    QPoint m_manualDrag;
+    bool m_draggingByHand = false;
+};
+
+} // namespace tavrino
