@@ -13,8 +13,11 @@
 #include "ui/vault/vault_window.h"
 
 #include "ui/desktop/image_button.h"
+#include "ui/popup/record_popup.h"
+#include "ui/tree/record_tree_view.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QFrame>
 #include <QPushButton>
 #include <QTimer>
@@ -96,6 +99,29 @@ struct VaultFixture {
     }
 
     QString dbPath(const QString& file) const { return dir.filePath(QStringLiteral("db/")) + file; }
+
+    // Work (login mode 3) open and logged into, messages so far forgotten.
+    frmShapedForm& loginWork() {
+        frmShapedForm& w = start(QStringLiteral("Work"));
+        type(w.txtUser, QStringLiteral("alice"));
+        type(w.txtpass, QStringLiteral("S3cret pass"));
+        type(w.txtPin, QStringLiteral("4711"));
+        QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
+        EXPECT_TRUE(session.LoginOK);
+        messages.shown.clear();
+        return w;
+    }
+
+    // Selects the record node "C" + position in the tree and opens it.
+    void openRecord(qsizetype position) {
+        frmShapedForm& w = *window;
+        const QModelIndex index = w.treeModel->indexOfKey(recordKey(position));
+        ASSERT_TRUE(index.isValid()) << position;
+        w.TV1->setCurrentIndex(index);
+        w.ShowSelectedRecord();
+    }
+
+    PasswordRecord record(qsizetype position) const { return PasswordRecord::fromLine(profile.Records.item(position)); }
 };
 
 } // namespace tavrino::test

@@ -156,6 +156,9 @@ bool frmshowpass::eventFilter(QObject* watched, QEvent* event) {
             setLinkColor(watched == lblWeb ? lblEmail : lblWeb, LinkNormal);
             setLinkColor(static_cast<QLabel*>(watched), LinkHover);
         }
+        // Not the background's move, which would undo the faces just set.
+        if (watched == cmdClose || watched == ImgCopyUser || watched == ImgPass || watched == lblWeb || watched == lblEmail)
+            return true;
     } else if (event->type() == QEvent::MouseButtonRelease &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == lblWeb && !lblWeb->text().isEmpty()) OpenWebAddress(lblWeb->text());

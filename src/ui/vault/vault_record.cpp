@@ -152,7 +152,8 @@ bool frmShapedForm::SaveRecord(const QString& positionText) {
     record[PasswordRecord::Description] = txtUserDesc->text().trimmed();
     record[PasswordRecord::UserCode] = txtUserCode->text().trimmed();
     record[PasswordRecord::Password] = txtUserpass->text().trimmed();
-    record[PasswordRecord::Notes] = txtSource->toPlainText().trimmed();
+    // Line breaks are stored as CR LF, as the Windows version writes them.
+    record[PasswordRecord::Notes] = txtSource->toPlainText().trimmed().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     record[PasswordRecord::ExpiryDate] = txtExpiry->text();
     record[PasswordRecord::WebSite] = txtWeb->text();
     record[PasswordRecord::Email] = txtEmail->text();

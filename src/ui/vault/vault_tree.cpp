@@ -9,6 +9,7 @@
 #include "ui/tree/record_tree_view.h"
 
 #include <QComboBox>
+#include <QSignalBlocker>
 #include <QFrame>
 #include <QTreeView>
 
@@ -23,6 +24,8 @@ QStringList categoryNames(const CategoryList& categories) {
 } // namespace
 
 void frmShapedForm::FillCombo(QComboBox* combo, const QString& firstEntry) {
+    // Filling a list is no choice of the user's.
+    const QSignalBlocker quiet(combo);
     combo->clear();
     if (!firstEntry.isEmpty()) combo->addItem(firstEntry);
     combo->addItems(categoryNames(m_s.profile.Categories));

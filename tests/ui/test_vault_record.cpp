@@ -1,0 +1,333 @@
+#include "vault_fixture.h"
+
+#include "store/held_file.h"
+#include "ui/vault/password_generator.h"
+
+#include "../store/child_process.h"
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+TEST(RecordPanel, OpensEveryFieldOfTheSelectedRecord) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(5);
+    EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C5"));
+    EXPECT_EQ(w.cboCategory->currentText(), QStringLiteral("Mail"));
+    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Mailbox"));
+    EXPECT_EQ(w.txtUserCode->text(), QStringLiteral("alice"));
+    EXPECT_EQ(w.txtUserpass->text(), QStringLiteral("m@il"));
+    EXPECT_EQ(w.txtuserconfirm->text(), QStringLiteral("m@il"));
+    EXPECT_EQ(w.txtSource->toPlainText(), QStringLiteral("line one\nline two"));
+    EXPECT_EQ(w.txtEmail->text(), QStringLiteral("alice@example.com"));
+    EXPECT_TRUE(w.fraDetail->isVisible());
+    EXPECT_TRUE(w.fraPassTool->isVisible());
+    EXPECT_FALSE(w.fraTV->isVisible());
+    EXPECT_TRUE(w.UCBackBtn->isVisible());
+    EXPECT_FALSE(w.UCSaveBtn->isVisible()) << "opening is not a change";
+    EXPECT_FALSE(w.IsDirty());
+    EXPECT_EQ(w.focusWidget(), w.txtUserCode);
+
+    f.openRecord(2);
+    EXPECT_EQ(w.cboCategory->currentIndex(), -1) << "no category";
+    EXPECT_EQ(w.cboCategory->currentText(), QString());
+}
+
+TEST(RecordPanel, SavedRecordMovesLastAndDeleteRemovesThatOne) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    const QString fourth = f.profile.Records.item(4);
+    f.openRecord(3);
+    f.type(w.txtUserDesc, QStringLiteral("Renamed"));
+    EXPECT_TRUE(w.UCSaveBtn->isVisible());
+    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    EXPECT_TRUE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.record(12)[PasswordRecord::Description], QStringLiteral("Renamed"));
+    EXPECT_EQ(f.profile.Records.item(3), fourth) << "later records moved up";
+    EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C12"));
+    EXPECT_FALSE(w.IsDirty());
+    EXPECT_FALSE(w.UCSaveBtn->isVisible());
+
+    f.messages.answers = {MsgAnswer::Yes};
+    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    const Message& ask = f.messages.shown.first();
+    EXPECT_EQ(ask.text, QStringLiteral("Are you sure you wish to delete this record?"));
+    EXPECT_EQ(ask.title, QStringLiteral("Delete Entry"));
+    EXPECT_EQ(ask.defaultButton, 2);
+    EXPECT_EQ(f.profile.Records.count(), 11);
+    for (const QString& line : f.profile.Records.lines()) EXPECT_FALSE(line.contains(QStringLiteral("Renamed")));
+    EXPECT_EQ(f.profile.Records.item(3), fourth);
+    EXPECT_TRUE(w.fraTV->isVisible()) << "back to the tree";
+}
+
+struct Validation {
+    const char* what;
+    const char* userCode;
+    const char* password;
+    const char* confirm;
+    const char* expiry;
+    QStringList messages;
+    bool saved;
+    const char* storedExpiry;
+};
+
+class SaveChecks : public ::testing::TestWithParam<Validation> {};
+
+TEST_P(SaveChecks, InTheirOrder) {
+    const Validation& v = GetParam();
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
+    EXPECT_TRUE(w.lblNewUser->isVisible());
+    f.type(w.txtUserCode, QString::fromLatin1(v.userCode));
+    f.type(w.txtUserDesc, QStringLiteral("New one"));
+    f.type(w.txtUserpass, QString::fromLatin1(v.password));
+    f.type(w.txtuserconfirm, QString::fromLatin1(v.confirm));
+    f.type(w.txtExpiry, QString::fromLatin1(v.expiry));
+    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    EXPECT_EQ(f.messages.texts(), v.messages);
+    EXPECT_EQ(f.profile.Records.count(), v.saved ? 13 : 12);
+    EXPECT_EQ(w.lblNewUser->isVisible(), !v.saved);
+    EXPECT_EQ(w.IsDirty(), !v.saved);
+    if (v.saved) EXPECT_EQ(f.record(13)[PasswordRecord::ExpiryDate], QString::fromLatin1(v.storedExpiry));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SaveChecks,
+    ::testing::Values(
+        Validation{"empty_user_code", "  ", "pw", "pw", "", {QStringLiteral("Account/UserCode must have a valid entry!")}, false, ""},
+        Validation{"blank_password_warns_and_saves", "me", "", "", "", {QStringLiteral("Password is blank!")}, true, ""},
+        Validation{"mismatch", "me", "pw", "pW", "", {QStringLiteral("Password and confirmation entry do not match!")}, false, ""},
+        Validation{"confirmation_compared_trimmed", "me", "pw ", " pw", "", {}, true, ""},
+        Validation{"month_year_kept", "me", "pw", "pw", "12/09", {}, true, "12/09"},
+        Validation{"date_rewritten_day_first", "me", "pw", "pw", " 1/2/2009 ", {}, true, "01/02/2009"},
+        Validation{"invalid_date", "me", "pw", "pw", "13/45", {QStringLiteral("  Enter a valid Expiry Date!")}, false, ""},
+        Validation{"separator_refused", "me|you", "pw", "pw", "",
+                   {QStringLiteral("User/Account Code can not contain the character \"|\". Please remove it.")}, false, ""}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(RecordPanel, OnlyWatchedBoxesMarkTheRecordChanged) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(1);
+    w.txtSource->setPlainText(QStringLiteral("new notes"));
+    f.type(w.txtUserCode, QStringLiteral("other"));
+    EXPECT_FALSE(w.IsDirty());
+    EXPECT_FALSE(w.UCSaveBtn->isVisible());
+    f.type(w.txtUserDesc, QStringLiteral("Checking"));
+    EXPECT_TRUE(w.IsDirty());
+    EXPECT_TRUE(w.UCSaveBtn->isVisible());
+    EXPECT_TRUE(w.UCCancelBtn->isVisible());
+}
+
+TEST(RecordPanel, BackAnsweredNoKeepsTheTypedValues) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(1);
+    f.type(w.txtUserDesc, QStringLiteral("Changed"));
+    f.messages.answers = {MsgAnswer::No};
+    QTest::mousePress(w.UCBackBtn, Qt::LeftButton);
+    const Message& ask = f.messages.shown.last();
+    EXPECT_EQ(ask.text, QStringLiteral("Are you sure you wish to abandon this new record?"));
+    EXPECT_EQ(ask.title, QStringLiteral("New Record Abort"));
+    EXPECT_EQ(ask.icon, MsgIcon::Question);
+    EXPECT_EQ(ask.defaultButton, 2);
+    EXPECT_FALSE(w.UCSaveBtn->isVisible());
+    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Changed"));
+    EXPECT_TRUE(w.fraDetail->isVisible());
+
+    QTest::mousePress(w.UCBackBtn, Qt::LeftButton); // no longer changed: straight back
+    EXPECT_TRUE(w.fraTV->isVisible());
+    EXPECT_EQ(w.TV1->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("C9")) << "the expiring record wins";
+}
+
+TEST(RecordPanel, UndoShowsTheStoredRecordAgain) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(1);
+    f.type(w.txtUserDesc, QStringLiteral("Changed"));
+    QTest::mousePress(w.UCCancelBtn, Qt::LeftButton);
+    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Main checking"));
+    EXPECT_FALSE(w.IsDirty());
+    EXPECT_FALSE(w.UCCancelBtn->isVisible());
+}
+
+TEST(RecordPanel, DeleteOnANewRecordRemovesNothing) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(1);
+    QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
+    f.messages.answers = {MsgAnswer::Yes};
+    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    EXPECT_EQ(f.profile.Records.count(), 12);
+}
+
+TEST(RecordPanel, DeleteWinsOverUnsavedChanges) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    const QString first = f.profile.Records.item(1);
+    f.openRecord(2);
+    f.type(w.txtUserDesc, QStringLiteral("typed but not saved"));
+    f.messages.answers = {MsgAnswer::Yes};
+    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    EXPECT_FALSE(f.messages.texts().contains(QStringLiteral("Are you sure you wish to abandon this new record?")))
+        << "no abandon question after the deletion";
+    EXPECT_EQ(f.profile.Records.count(), 11);
+    EXPECT_EQ(f.profile.Records.item(1), first);
+    EXPECT_FALSE(w.IsDirty());
+    EXPECT_TRUE(w.fraTV->isVisible());
+    EXPECT_TRUE(w.CurrentRecordKey.isEmpty());
+    EXPECT_TRUE(w.close()) << "nothing left unsaved";
+}
+
+TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    const QStringList before = f.profile.Records.lines();
+    const QByteArray fileBefore = readFile(f.dbPath(QStringLiteral("Work.dat")));
+    f.openRecord(3);
+    f.type(w.txtUserDesc, QStringLiteral("Forum"));
+    f.store.releaseHeld();
+    ChildProcess holder([&] {
+        static HeldFile kept;
+        return kept.open(f.dbPath(QStringLiteral("Work.dat")));
+    }, true);
+    ASSERT_EQ(holder.result(), 0);
+
+    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    EXPECT_EQ(f.messages.shown.last().title, QStringLiteral("WriteToFile"));
+    EXPECT_TRUE(w.IsDirty());
+    EXPECT_TRUE(w.UCSaveBtn->isVisible());
+    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Forum"));
+    EXPECT_EQ(f.profile.Records.lines(), before) << "memory still matches the file";
+    EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C3"));
+    EXPECT_FALSE(w.close());
+
+    f.messages.answers = {MsgAnswer::Yes};
+    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    EXPECT_EQ(f.profile.Records.lines(), before) << "a delete that did not reach the disk is not done";
+    holder.finish();
+    EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), fileBefore);
+
+    f.messages.shown.clear();
+    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    EXPECT_TRUE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.record(12)[PasswordRecord::Description], QStringLiteral("Forum"));
+    EXPECT_EQ(f.profile.Records.count(), 12);
+}
+
+struct ConflictCase {
+    const char* what;
+    bool changeLogin;
+};
+
+class SaveConflict : public ::testing::TestWithParam<ConflictCase> {};
+
+TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(3);
+    f.type(w.txtUserDesc, QStringLiteral("Mine"));
+    // Another workstation gets the file while we are not holding it.
+    f.store.releaseHeld();
+    const bool changeLogin = GetParam().changeLogin;
+    ChildProcess other([&] {
+        VaultFixture g({});
+        g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+        g.profile.ProfileFileName = QStringLiteral("Work.dat");
+        if (!g.store.ReadFromFile(true)) return 1;
+        g.profile.Records.remove(1);
+        if (changeLogin) g.profile.Security.Pin = QStringLiteral("9999");
+        g.store.WriteToFile();
+        return g.profile.ProfileSaved ? 0 : 2;
+    });
+    ASSERT_EQ(other.result(), 0);
+
+    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    EXPECT_EQ(f.profile.Records.count(), 11) << "their data, without my change";
+    EXPECT_FALSE(w.IsDirty());
+    EXPECT_TRUE(w.CurrentRecordKey.isEmpty()) << "no stale position survives";
+    if (changeLogin) {
+        EXPECT_EQ(f.messages.texts().first(), QStringLiteral("The profile has been modified by another user.\r\nYou will have to login again."));
+        EXPECT_TRUE(w.fraLogin->isVisible()) << "locked";
+        EXPECT_FALSE(f.session.LoginOK);
+    } else {
+        EXPECT_EQ(f.messages.texts().first(), QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
+        EXPECT_TRUE(w.fraTV->isVisible());
+        EXPECT_EQ(w.treeModel->indexOfKey(QStringLiteral("C12")).isValid(), false) << "the tree shows their 11 records";
+        EXPECT_TRUE(w.treeModel->indexOfKey(QStringLiteral("C11")).isValid());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, SaveConflict,
+                         ::testing::Values(ConflictCase{"records", false}, ConflictCase{"login", true}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST(PasswordGenerator, SevenCharactersOfTheAlphabetNeverG) {
+    FixedClock clock;
+    EXPECT_EQ(PasswordAlphabet.size(), 62);
+    EXPECT_EQ(PasswordAlphabet.count(QLatin1Char('c')), 2);
+    QSet<QChar> seen;
+    for (int i = 0; i < 2000; ++i) {
+        const QString password = GeneratePassword(clock);
+        ASSERT_EQ(password.size(), 7);
+        for (QChar c : password) {
+            ASSERT_TRUE(PasswordAlphabet.contains(c)) << password.toStdString();
+            seen.insert(c);
+        }
+    }
+    EXPECT_FALSE(seen.contains(QLatin1Char('g')));
+    EXPECT_EQ(seen.size(), 61) << "every other character turns up";
+}
+
+struct GenerateCase {
+    const char* what;
+    const char* password;
+    const char* notes;
+    MsgAnswer answer;
+    bool asked;
+    bool replaced;
+    const char* notesAfter;
+};
+
+class Generate : public ::testing::TestWithParam<GenerateCase> {};
+
+TEST_P(Generate, AsksBeforeReplacingAPassword) {
+    const GenerateCase& c = GetParam();
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
+    f.type(w.txtUserpass, QString::fromLatin1(c.password));
+    w.txtSource->setPlainText(QString::fromLatin1(c.notes));
+    f.messages.answers = {c.answer};
+    QTest::mousePress(w.UCGenerateBtn, Qt::LeftButton);
+    EXPECT_EQ(f.messages.shown.size(), c.asked ? 1 : 0);
+    if (c.asked) {
+        const Message& m = f.messages.shown[0];
+        EXPECT_EQ(m.text, QStringLiteral("You are about to overwrite the current password with a new high security password\r\n"
+                                         "Do you wish to save the old password under Notes?\r\nPress CANCEL to exit!"));
+        EXPECT_EQ(m.title, QStringLiteral("Password"));
+        EXPECT_EQ(m.buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(m.defaultButton, 2);
+    }
+    EXPECT_EQ(w.txtUserpass->text() != QString::fromLatin1(c.password), c.replaced);
+    if (c.replaced) {
+        EXPECT_EQ(w.txtUserpass->text().size(), 7);
+        EXPECT_EQ(w.txtuserconfirm->text(), w.txtUserpass->text());
+        EXPECT_TRUE(w.UCSaveBtn->isVisible());
+    }
+    EXPECT_EQ(w.txtSource->toPlainText(), QString::fromLatin1(c.notesAfter).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, Generate,
+    ::testing::Values(GenerateCase{"yes_with_notes", "old", "note", MsgAnswer::Yes, true, true, "note\r\n pwd:<old>"},
+                      GenerateCase{"yes_without_notes", "old", "", MsgAnswer::Yes, true, true, " pwd:<old>"},
+                      GenerateCase{"no", "old", "note", MsgAnswer::No, true, true, "note"},
+                      GenerateCase{"cancel", "old", "note", MsgAnswer::Cancel, true, false, "note"},
+                      GenerateCase{"empty_password", "", "note", MsgAnswer::Yes, false, true, "note"}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+} // namespace
