@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb (with openbox) on a temporary settings
-# file and database folder, waits for its window, saves a screenshot of the
-# login, logs into the new profile "Default" with QUILT and saves one of the
-# tree. Fails when the window never appears.
+# file and database folder, waits for its window, logs into the new profile
+# "Default" with QUILT, adds a record, saves it, opens the popup, copies the
+# password and locks, saving screenshots on the way. Fails when a window
+# never appears, the password does not reach the clipboard or the saved
+# record is not in the file.
 # Usage: tools/smoke.sh [BIN_DIR] [OUT_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -53,4 +55,52 @@ xdotool type --delay 30 QUILT
 xdotool key Return
 sleep 1
 shot tree.png
-echo "smoke: window $window shown; screenshots in $out"
+
+# Clicks at a point of a window, given relative to its top-left corner.
+click_in() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + $2)) $((Y + $3)) click 1
+  sleep 0.4
+}
+click_in "$window" 147 391          # NEW
+xdotool type --delay 20 smoke.user
+xdotool key Tab Tab
+xdotool type --delay 20 'Smoke test'
+xdotool key Tab
+xdotool type --delay 20 'S3cret!'
+xdotool key Tab
+xdotool type --delay 20 'S3cret!'
+sleep 0.3
+shot record.png
+click_in "$window" 213 391          # SAVE
+click_in "$window" 147 74           # POPUP
+popup=""
+for _ in $(seq 50); do
+  popup=$(xdotool search --name '^Tavrino Record$' 2>/dev/null | head -n 1 || true)
+  [ -n "$popup" ] && break
+  sleep 0.1
+done
+if [ -z "$popup" ]; then
+  echo "smoke: the record popup never appeared" >&2
+  exit 1
+fi
+sleep 0.5
+click_in "$popup" 197 75            # copy the password
+copied=$(xclip -o -selection clipboard 2>/dev/null || true)
+eval "$(xdotool getwindowgeometry --shell "$popup")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/popup.png"
+if [ "$copied" != 'S3cret!' ]; then
+  echo "smoke: the clipboard holds '$copied', not the record's password" >&2
+  exit 1
+fi
+click_in "$popup" 204 15            # close the popup
+click_in "$window" 50 25            # lock
+eval "$(xdotool getwindowgeometry --shell "$window")"
+shot locked.png
+kill "${pids[-1]}" 2>/dev/null || true
+sleep 0.3
+echo QUILT | "$bin/tavrino-cli" dump Default --database "$work/db" | grep -q '"UserCode": "smoke.user"' || {
+  echo "smoke: the saved record is not in the profile file" >&2
+  exit 1
+}
+echo "smoke: windows shown, record saved, password copied, vault locked; screenshots in $out"
