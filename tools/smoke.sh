@@ -35,17 +35,22 @@ sleep 0.5
 
 QT_QPA_PLATFORM=xcb "$bin/tavrino" >"$work/tavrino.log" 2>&1 &
 pids+=($!)
-window=""
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^Tavrino Password Manager$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-if [ -z "$window" ]; then
-  echo "smoke: the Tavrino window never appeared" >&2
-  cat "$work/tavrino.log" >&2
-  exit 1
-fi
+# The id of the window titled $1, waiting up to 10 s for it.
+wait_window() {
+  local id=""
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  if [ -z "$id" ]; then
+    echo "smoke: the window '$1' never appeared" >&2
+    cat "$work/tavrino.log" >&2
+    exit 1
+  fi
+  echo "$id"
+}
+window=$(wait_window 'Tavrino Password Manager')
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 shot() { import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/$1"; }
@@ -74,16 +79,7 @@ sleep 0.3
 shot record.png
 click_in "$window" 213 391          # SAVE
 click_in "$window" 147 74           # POPUP
-popup=""
-for _ in $(seq 50); do
-  popup=$(xdotool search --name '^Tavrino Record$' 2>/dev/null | head -n 1 || true)
-  [ -n "$popup" ] && break
-  sleep 0.1
-done
-if [ -z "$popup" ]; then
-  echo "smoke: the record popup never appeared" >&2
-  exit 1
-fi
+popup=$(wait_window 'Tavrino Record')
 sleep 0.5
 click_in "$popup" 197 75            # copy the password
 copied=$(xclip -o -selection clipboard 2>/dev/null || true)

@@ -15,6 +15,8 @@ public:
     qsizetype count() const { return m_lines.size(); }
     const QString& item(qsizetype position) const { return m_lines.at(position - 1); }
     void add(const QString& line) { m_lines.append(line); }
+    // Puts a line back where it was, later lines moving down.
+    void insert(qsizetype position, const QString& line) { m_lines.insert(position - 1, line); }
     void remove(qsizetype position) { m_lines.removeAt(position - 1); }
     void clear() { m_lines.clear(); }
     void reserve(qsizetype n) { m_lines.reserve(n); }

@@ -86,4 +86,16 @@ bool clsTransForm::DragForm(QWidget* window, Qt::MouseButton button) {
     return handle && handle->startSystemMove();
 }
 
+void clsTransForm::mousePressed(QWidget* window, Qt::MouseButton button, const QPoint& globalPos) {
+    if (DragForm(window, button) || button != Qt::LeftButton) return;
+    m_draggingByHand = true;
+    m_grab = globalPos - window->frameGeometry().topLeft();
+}
+
+bool clsTransForm::mouseMoved(QWidget* window, Qt::MouseButtons buttons, const QPoint& globalPos) {
+    if (!m_draggingByHand || buttons == Qt::NoButton) return false;
+    window->move(globalPos - m_grab);
+    return true;
+}
+
 } // namespace tavrino

@@ -46,10 +46,19 @@ public:
     // move it: the caller then moves it by hand).
     bool DragForm(QWidget* window, Qt::MouseButton button);
 
+    // A press on the window's body: DragForm, or, where no window manager
+    // moves it, a move by hand that mouseMoved follows until released.
+    void mousePressed(QWidget* window, Qt::MouseButton button, const QPoint& globalPos);
+    // True when the move was the window's drag (and moved it).
+    bool mouseMoved(QWidget* window, Qt::MouseButtons buttons, const QPoint& globalPos);
+    void mouseReleased() { m_draggingByHand = false; }
+
     QRegion region() const { return m_region; }
 
 private:
     QRegion m_region;
+    QPoint m_grab;
+    bool m_draggingByHand = false;
 };
 
 } // namespace tavrino

@@ -183,21 +183,15 @@ void frmshowpass::paintEvent(QPaintEvent*) {
 }
 
 void frmshowpass::mousePressEvent(QMouseEvent* event) {
-    if (!m_shape.DragForm(this, event->button()) && event->button() == Qt::LeftButton) {
-        m_draggingByHand = true;
-        m_manualDrag = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
+    m_shape.mousePressed(this, event->button(), event->globalPosition().toPoint());
 }
 
 void frmshowpass::mouseMoveEvent(QMouseEvent* event) {
-    if (m_draggingByHand && event->buttons() & Qt::LeftButton) {
-        move(event->globalPosition().toPoint() - m_manualDrag);
-        return;
-    }
+    if (m_shape.mouseMoved(this, event->buttons(), event->globalPosition().toPoint())) return;
     resetFaces();
     unsetCursor();
 }
 
-void frmshowpass::mouseReleaseEvent(QMouseEvent*) { m_draggingByHand = false; }
+void frmshowpass::mouseReleaseEvent(QMouseEvent*) { m_shape.mouseReleased(); }
 
 } // namespace tavrino

@@ -3,7 +3,6 @@
 #include "ui/desktop/window_shape.h"
 
 #include <QPixmap>
-#include <QPoint>
 #include <QWidget>
 
 #include <functional>
@@ -74,8 +73,6 @@ private:
     QPixmap m_picture;
     clsTransForm m_shape;
     bool m_shaped = false;
-    QPoint m_manualDrag;
-    bool m_draggingByHand = false;
 };
 
 } // namespace tavrino

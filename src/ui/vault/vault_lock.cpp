@@ -47,13 +47,7 @@ void frmShapedForm::LockVault() {
     lblVersion->hide();
     cmdAlpha->hide();
 
-    const QStringList names = m_s.profiles.ListProfiles();
-    cboProfile->clear();
-    cboProfile->addItems(names);
-    if (!names.isEmpty()) {
-        cboProfile->setCurrentIndex(0);
-        cboProfile_Click();
-    }
+    ListProfiles();
 }
 
 void frmShapedForm::imgLock_Click() {

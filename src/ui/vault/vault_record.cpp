@@ -184,12 +184,7 @@ bool frmShapedForm::SaveRecord(const QString& positionText) {
         // Nothing reached the disk: keep memory as the file is, so UNDO and
         // a second try both start from the stored record.
         records.remove(records.count());
-        if (replacing) {
-            QStringList lines = records.lines();
-            lines.insert(position - 1, replaced);
-            records.clear();
-            for (const QString& line : lines) records.add(line);
-        }
+        if (replacing) records.insert(position, replaced);
     }
     return true;
 }
@@ -300,13 +295,9 @@ void frmShapedForm::UCDeleteBtn_Click() {
         CurrentRecordKey.clear();
         UCBackBtn_Click();
         break;
-    case SaveOutcome::Failed: {
-        QStringList lines = records.lines();
-        lines.insert(position - 1, removed);
-        records.clear();
-        for (const QString& line : lines) records.add(line);
+    case SaveOutcome::Failed:
+        records.insert(position, removed);
         break;
-    }
     case SaveOutcome::ConflictRecords:
     case SaveOutcome::ConflictLogin:
         afterConflict(m_s.store.lastSaveOutcome() == SaveOutcome::ConflictLogin);

@@ -330,6 +330,14 @@ void frmShapedForm::Form_Load() {
     }
 
     BusyPointer();
+    ListProfiles();
+    m_s.session.ShowByCategory = false;
+    if (setupTray) setupTray();
+    m_s.session.AutoLockMinutes = m_s.settings.autoLockMinutes();
+    NormalPointer();
+}
+
+void frmShapedForm::ListProfiles() {
     const QStringList names = m_s.profiles.ListProfiles();
     cboProfile->clear();
     cboProfile->addItems(names);
@@ -337,10 +345,6 @@ void frmShapedForm::Form_Load() {
         cboProfile->setCurrentIndex(0);
         cboProfile_Click();
     }
-    m_s.session.ShowByCategory = false;
-    if (setupTray) setupTray();
-    m_s.session.AutoLockMinutes = m_s.settings.autoLockMinutes();
-    NormalPointer();
 }
 
 void frmShapedForm::focusFirstLoginBox() {
@@ -425,22 +429,16 @@ void frmShapedForm::paintEvent(QPaintEvent*) {
 
 void frmShapedForm::mousePressEvent(QMouseEvent* event) {
     // Any button drags, as if the left one grabbed a caption bar.
-    if (!m_shape.DragForm(this, Qt::LeftButton)) {
-        m_draggingByHand = true;
-        m_manualDrag = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
+    m_shape.mousePressed(this, Qt::LeftButton, event->globalPosition().toPoint());
 }
 
 void frmShapedForm::mouseMoveEvent(QMouseEvent* event) {
-    if (m_draggingByHand && event->buttons() != Qt::NoButton) {
-        move(event->globalPosition().toPoint() - m_manualDrag);
-        return;
-    }
+    if (m_shape.mouseMoved(this, event->buttons(), event->globalPosition().toPoint())) return;
     ButtonRefresh();
     noteActivity();
 }
 
-void frmShapedForm::mouseReleaseEvent(QMouseEvent*) { m_draggingByHand = false; }
+void frmShapedForm::mouseReleaseEvent(QMouseEvent*) { m_shape.mouseReleased(); }
 
 void frmShapedForm::keyPressEvent(QKeyEvent* event) {
     noteActivity();

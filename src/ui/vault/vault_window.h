@@ -4,7 +4,6 @@
 #include "ui/desktop/window_shape.h"
 
 #include <QPixmap>
-#include <QPoint>
 #include <QWidget>
 
 #include <array>
@@ -49,6 +48,9 @@ public:
     void ButtonRefresh();
     void FillTree(const QString& selectionKey);
     void FillCombo(QComboBox* combo, const QString& firstEntry);
+
+    // Fills the profile box from the database folder and opens the first.
+    void ListProfiles();
 
     // Login (vault_login.cpp).
     void cboProfile_Click();
@@ -191,8 +193,6 @@ private:
     bool m_dirty = false;
     bool m_readFailed = false;
     frmshowpass* m_popup = nullptr;
-    QPoint m_manualDrag;
-    bool m_draggingByHand = false;
 };
 
 } // namespace tavrino
