@@ -10,6 +10,13 @@ bool CategoryList::add(const QString& line, const QString& key) {
     return true;
 }
 
+bool CategoryList::insert(qsizetype position, const QString& line, const QString& key) {
+    if (m_index.contains(fold(key))) return false;
+    m_entries.insert(position - 1, {key, line});
+    reindex();
+    return true;
+}
+
 void CategoryList::remove(qsizetype position) {
     m_entries.removeAt(position - 1);
     reindex();

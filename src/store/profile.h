@@ -39,6 +39,8 @@ public:
     // False (and nothing added) when the key is taken.
     bool add(const QString& line, const QString& key);
     bool contains(const QString& key) const { return m_index.contains(fold(key)); }
+    // Puts an entry back at its place; false when the key is taken.
+    bool insert(qsizetype position, const QString& line, const QString& key);
     void remove(qsizetype position);
     bool removeKey(const QString& key);
     void clear();

@@ -256,6 +256,77 @@ QImage copiedCursor() {
     return img;
 }
 
+// The setup window's toolbar: navy line pictures on a see-through ground.
+QImage toolIcon(void (*draw)(QPainter&)) {
+    QImage img = canvas(24, 24);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Navy, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    draw(p);
+    return img;
+}
+
+void toolNew(QPainter& p) {
+    p.drawRoundedRect(QRectF(4, 3, 13, 17), 2, 2);
+    p.setPen(QPen(QColor(0x2e, 0x9e, 0x4f), 2.4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(17, 12), QPointF(17, 22));
+    p.drawLine(QPointF(12, 17), QPointF(22, 17));
+}
+void toolDelete(QPainter& p) {
+    p.drawLine(QPointF(5, 6), QPointF(19, 6));
+    p.drawLine(QPointF(10, 6), QPointF(10, 3.5));
+    p.drawLine(QPointF(10, 3.5), QPointF(14, 3.5));
+    p.drawLine(QPointF(14, 3.5), QPointF(14, 6));
+    p.drawRoundedRect(QRectF(6.5, 8, 11, 13), 2, 2);
+    p.drawLine(QPointF(10, 11), QPointF(10, 18));
+    p.drawLine(QPointF(14, 11), QPointF(14, 18));
+}
+void toolSave(QPainter& p) {
+    p.drawRoundedRect(QRectF(4, 4, 16, 16), 2, 2);
+    p.drawRect(QRectF(8, 4, 8, 5));
+    p.drawRect(QRectF(7, 13, 10, 7));
+}
+void toolCancel(QPainter& p) {
+    p.drawArc(QRectF(5, 6, 14, 13), 90 * 16, -250 * 16);
+    p.drawLine(QPointF(12, 6), QPointF(8, 3));
+    p.drawLine(QPointF(12, 6), QPointF(8.5, 9.5));
+}
+void toolOptions(QPainter& p) {
+    p.drawEllipse(QRectF(3, 3, 9, 9));
+    p.drawLine(QPointF(10.5, 10.5), QPointF(20, 20));
+    p.drawLine(QPointF(16, 16), QPointF(18.5, 13.5));
+    p.drawLine(QPointF(18.5, 18.5), QPointF(21, 16));
+}
+void toolCategory(QPainter& p) {
+    QPainterPath folder;
+    folder.moveTo(3, 7);
+    folder.lineTo(9, 7);
+    folder.lineTo(11, 9);
+    folder.lineTo(21, 9);
+    folder.lineTo(21, 19);
+    folder.lineTo(3, 19);
+    folder.closeSubpath();
+    p.setBrush(QColor(0xf0, 0xc6, 0x4a));
+    p.drawPath(folder);
+}
+void toolAbout(QPainter& p) {
+    p.drawEllipse(QRectF(3, 3, 18, 18));
+    p.drawLine(QPointF(12, 11), QPointF(12, 17));
+    p.setPen(QPen(Navy, 2.8, Qt::SolidLine, Qt::RoundCap));
+    p.drawPoint(QPointF(12, 7.5));
+}
+void toolProfile(QPainter& p) {
+    p.drawEllipse(QRectF(8, 3, 8, 8));
+    p.drawArc(QRectF(4, 12, 16, 16), 0, 180 * 16);
+}
+void toolExit(QPainter& p) {
+    p.drawRect(QRectF(4, 3, 10, 18));
+    p.drawLine(QPointF(11, 12), QPointF(21, 12));
+    p.drawLine(QPointF(21, 12), QPointF(17.5, 8.5));
+    p.drawLine(QPointF(21, 12), QPointF(17.5, 15.5));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -273,6 +344,15 @@ int main(int argc, char** argv) {
     save(headerIcon(drawCopyHover), folder, "copy-hover.png");
     save(headerIcon(drawCloseHover), folder, "close-hover.png");
     save(copiedCursor(), folder, "copied-cursor.png");
+    save(toolIcon(toolNew), folder, "tool-new.png");
+    save(toolIcon(toolDelete), folder, "tool-delete.png");
+    save(toolIcon(toolSave), folder, "tool-save.png");
+    save(toolIcon(toolCancel), folder, "tool-cancel.png");
+    save(toolIcon(toolOptions), folder, "tool-options.png");
+    save(toolIcon(toolCategory), folder, "tool-category.png");
+    save(toolIcon(toolAbout), folder, "tool-about.png");
+    save(toolIcon(toolProfile), folder, "tool-profile.png");
+    save(toolIcon(toolExit), folder, "tool-exit.png");
     save(appIcon(256), folder, "tavrino.png");
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
+#include "ui/setup/setup_window.h"
 #include "ui/tree/record_tree_view.h"
 
 #include <QApplication>
@@ -261,9 +262,7 @@ void frmShapedForm::buildBars() {
     connect(UCLoginBtn, &UCBtn::Click, this, [this] { UCLoginBtn_Click(); });
     connect(UCQuestBtn, &UCBtn::Click, this, [this] { UCQuestBtn_Click(); });
     connect(UCHelpBtn, &UCBtn::Click, this, [this] { UCHelpBtn_Click(); });
-    connect(UCSetupBtn, &UCBtn::Click, this, [this] {
-        if (openSetup) openSetup();
-    });
+    connect(UCSetupBtn, &UCBtn::Click, this, [this] { UCSetupBtn_Click(); });
 }
 
 void frmShapedForm::buildOutside() {
@@ -395,6 +394,24 @@ void frmShapedForm::ButtonRefresh() {
 }
 
 void frmShapedForm::noteActivity() { m_s.session.LastActivity = m_s.clock.now(); }
+
+frmSetup* frmShapedForm::setupWindow() {
+    if (!m_setup) m_setup = new frmSetup(m_s, tmrLock, this);
+    return m_setup;
+}
+
+void frmShapedForm::UCSetupBtn_Click() {
+    if (openSetup) {
+        openSetup();
+        return;
+    }
+    // One setup window, made on first use; each opening starts it afresh.
+    delete m_setup;
+    m_setup = nullptr;
+    frmSetup* setup = setupWindow();
+    setup->exec();
+    if (setup->conflict) afterConflict(*setup->conflict == SaveOutcome::ConflictLogin);
+}
 
 void frmShapedForm::UCHelpBtn_Click() {
     const QString path = m_s.settings.applicationFolder() + QStringLiteral("/Tavrino.html");

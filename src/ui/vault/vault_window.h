@@ -23,6 +23,7 @@ namespace tavrino {
 class UCBtn;
 class RecordTreeModel;
 class frmshowpass;
+class frmSetup;
 
 // A picture that acts on a mouse press (the lock, hide and close images).
 class ImageButton;
@@ -81,6 +82,10 @@ public:
     void imgLock_Click();
     void tmrLock_Timer();
     void tmrPass_Timer();
+
+    // The setup window (modal), and opening it as SETUP does.
+    frmSetup* setupWindow();
+    void UCSetupBtn_Click();
 
     // The record popup, made on first use.
     frmshowpass* popup();
@@ -193,6 +198,7 @@ private:
     bool m_dirty = false;
     bool m_readFailed = false;
     frmshowpass* m_popup = nullptr;
+    frmSetup* m_setup = nullptr;
 };
 
 } // namespace tavrino

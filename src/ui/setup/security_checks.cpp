@@ -1,0 +1,29 @@
+#include "security_checks.h"
+
+namespace tavrino {
+
+const QString PasswordMask = QStringLiteral("**********");
+
+QString securityCheckMessage(const SecurityForm& f) {
+    QString message;
+    if (f.password.trimmed().isEmpty()) message = QStringLiteral(" Specify correct password!");
+    if (f.loginMode >= 2 && f.userId.trimmed().isEmpty()) message = QStringLiteral(" Specify correct UserID!");
+    if (f.loginMode == 3 && f.pin.trimmed().isEmpty()) message = QStringLiteral(" Specify correct PIN Number!");
+    if (f.confirm.trimmed() != f.password.trimmed()) message = QStringLiteral("  Password does not match!");
+    if (!message.isEmpty()) return message;
+
+    int blankQuestions = 0;
+    for (int i = 0; i < 3; ++i) {
+        const bool question = !f.questions.value(i).trimmed().isEmpty();
+        const bool answer = !f.answers.value(i).trimmed().isEmpty();
+        if (question != answer) return QStringLiteral("Question or Answer cannot be blank!");
+        if (!question) ++blankQuestions;
+    }
+    if ((f.answersRequired == 1 || f.answersRequired == 3) && blankQuestions == 3)
+        return QStringLiteral("There must be at least 1 question and answer!");
+    if (f.answersRequired == 2 && blankQuestions >= 2)
+        return QStringLiteral("There must be at least 2 questions and answers!");
+    return {};
+}
+
+} // namespace tavrino

@@ -1,0 +1,347 @@
+#include "setup_window.h"
+
+#include "shell/clock.h"
+#include "shell/message_service.h"
+#include "shell/single_instance.h"
+#include "store/profile.h"
+#include "store/profile_manager.h"
+#include "ui/common/assets.h"
+#include "ui/common/session_state.h"
+#include "ui/setup/print_list.h"
+#include "ui/setup/printer_surface.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace tavrino {
+
+namespace {
+struct ToolButton {
+    const char* key;
+    const char* caption;
+    const char* tip;
+    const char* image;
+};
+const ToolButton ToolButtons[] = {
+    {"Add", "New", "Add New Record", "tool-new.png"},
+    {"Delete", "Delete", "Delete this Record", "tool-delete.png"},
+    {"Save", "Save", "Save this Record", "tool-save.png"},
+    {"Cancel", "Cancel", "Cancel this Change", "tool-cancel.png"},
+    {"Sep1", nullptr, nullptr, nullptr},
+    {"Security", "Options", "Set Password Options", "tool-options.png"},
+    {"Category", "Category", "Maintain Categories", "tool-category.png"},
+    {"About", "About", "About Tavrino", "tool-about.png"},
+    {"Profile", "Profile", "Edit User Profiles", "tool-profile.png"},
+    {"Close", "Exit", "Close Setup Function", "tool-exit.png"},
+    {"", nullptr, nullptr, nullptr},
+};
+
+QFrame* page(const QString& name) {
+    auto* frame = new QFrame;
+    frame->setObjectName(name);
+    frame->setAccessibleName(name);
+    return frame;
+}
+} // namespace
+
+frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
+    : QDialog(parent), m_s(services), m_lockTimer(lockTimer) {
+    useAssets();
+    setWindowTitle(QStringLiteral("Setup"));
+    setAccessibleName(windowTitle());
+    setModal(true);
+    resize(560, 470);
+
+    Toolbar2 = new QToolBar(this);
+    Toolbar2->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Toolbar2->setIconSize(QSize(24, 24));
+    for (const ToolButton& b : ToolButtons) {
+        if (!b.caption) {
+            Toolbar2->addSeparator();
+            continue;
+        }
+        QAction* action = Toolbar2->addAction(QIcon(QStringLiteral(":/assets/") + QLatin1String(b.image)),
+                                              QString::fromLatin1(b.caption));
+        action->setData(QString::fromLatin1(b.key));
+        action->setToolTip(QString::fromLatin1(b.tip));
+        m_buttons.append(action);
+        const QString key = QString::fromLatin1(b.key);
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar2_ButtonClick(key); });
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 0, 6, 6);
+    layout->addWidget(Toolbar2);
+    fraSecurityOptions = buildSecurityPage();
+    fraCategory = buildCategoryPage();
+    fraProfile = buildProfilePage();
+    fraAbout = buildAboutPage();
+    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout}) layout->addWidget(f, 1);
+
+    // Opening.
+    NormalPointer();
+    showPage(fraSecurityOptions);
+    for (const char* key : {"Add", "Delete", "Save", "Cancel"}) enable(QString::fromLatin1(key), false);
+    if (m_lockTimer && m_lockTimer->isActive()) {
+        m_lockTimerWasOn = true;
+        m_lockTimer->stop();
+    }
+    LoadSecurityOptions();
+}
+
+frmSetup::~frmSetup() = default;
+
+QAction* frmSetup::button(const QString& key) const {
+    for (QAction* a : m_buttons)
+        if (a->data().toString() == key) return a;
+    return nullptr;
+}
+
+void frmSetup::enable(const QString& key, bool on) {
+    if (QAction* a = button(key)) a->setEnabled(on);
+}
+
+void frmSetup::SetDirty(bool dirty) {
+    m_dirty = dirty;
+    enable(QStringLiteral("Save"), dirty);
+    enable(QStringLiteral("Cancel"), dirty);
+}
+
+void frmSetup::markChanged() {
+    if (!m_s.session.IsFilling) SetDirty(true);
+}
+
+QFrame* frmSetup::buildCategoryPage() {
+    QFrame* f = page(QStringLiteral("Category"));
+    auto* grid = new QGridLayout(f);
+    auto* heading = new QLabel(QStringLiteral("Category"), f);
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 14px;"));
+    grid->addWidget(heading, 0, 0, 1, 2);
+    lstCategory = new QListWidget(f);
+    lstCategory->setAccessibleName(QStringLiteral("Categories"));
+    grid->addWidget(lstCategory, 1, 0, 1, 2);
+    lblNewCategory = new QLabel(QStringLiteral("New"), f);
+    txtCategory = new QLineEdit(f);
+    lblNewCategory->setBuddy(txtCategory);
+    txtCategory->setAccessibleName(QStringLiteral("New Category"));
+    grid->addWidget(lblNewCategory, 2, 0);
+    grid->addWidget(txtCategory, 2, 1);
+    lblNewCategory->hide();
+    txtCategory->hide();
+    return f;
+}
+
+QFrame* frmSetup::buildProfilePage() {
+    QFrame* f = page(QStringLiteral("User Profile"));
+    auto* grid = new QGridLayout(f);
+    auto* heading = new QLabel(QStringLiteral("User Profile"), f);
+    heading->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 14px;"));
+    grid->addWidget(heading, 0, 0, 1, 2);
+    cboProfile = new QComboBox(f);
+    cboProfile->setAccessibleName(QStringLiteral("Profiles"));
+    grid->addWidget(cboProfile, 1, 0, 1, 2);
+    lblNewProfile = new QLabel(QStringLiteral("New Profile Name"), f);
+    txtFileName = new QLineEdit(f);
+    lblNewProfile->setBuddy(txtFileName);
+    txtFileName->setAccessibleName(lblNewProfile->text());
+    grid->addWidget(lblNewProfile, 2, 0);
+    grid->addWidget(txtFileName, 2, 1);
+    grid->setRowStretch(3, 1);
+    lblNewProfile->hide();
+    txtFileName->hide();
+    return f;
+}
+
+QFrame* frmSetup::buildAboutPage() {
+    QFrame* f = page(QStringLiteral("About"));
+    auto* box = new QVBoxLayout(f);
+    auto* picture = new QLabel(f);
+    picture->setPixmap(QPixmap(QStringLiteral(":/assets/tavrino.png")).scaled(128, 128, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setAccessibleName(QStringLiteral("Tavrino"));
+    auto* name = new QLabel(QStringLiteral("Tavrino"), f);
+    name->setAlignment(Qt::AlignCenter);
+    name->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 22px;"));
+    lblVersion = new QLabel(f);
+    lblVersion->setAlignment(Qt::AlignCenter);
+    box->addStretch();
+    box->addWidget(picture);
+    box->addWidget(name);
+    box->addWidget(lblVersion);
+    box->addStretch();
+    return f;
+}
+
+void frmSetup::showPage(QFrame* shown) {
+    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout}) f->setVisible(f == shown);
+}
+
+QFrame* frmSetup::visiblePage() const {
+    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout})
+        if (!f->isHidden()) return f;
+    return nullptr;
+}
+
+bool frmSetup::refuseWhileDirty() {
+    if (!m_dirty) return false;
+    m_s.messages.show(QStringLiteral("You have unsaved changes, please CANCEL or SAVE"), QStringLiteral("Tavrino"),
+                      MsgIcon::Warning);
+    return true;
+}
+
+void frmSetup::refreshProfiles() {
+    const QStringList names = m_s.profiles.ListProfiles();
+    cboProfile->clear();
+    cboProfile->addItems(names);
+}
+
+void frmSetup::noteSave() {
+    const SaveOutcome outcome = m_s.store.lastSaveOutcome();
+    if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin) conflict = outcome;
+}
+
+void frmSetup::Toolbar2_ButtonClick(const QString& key) {
+    QFrame* current = visiblePage();
+    if (key == u"Security" || key == u"Category" || key == u"Profile" || key == u"About" || key == u"Close") {
+        if (refuseWhileDirty()) return;
+    }
+    if (key == u"Security") {
+        showPage(fraSecurityOptions);
+        for (const char* k : {"Add", "Delete", "Save", "Cancel"}) enable(QString::fromLatin1(k), false);
+    } else if (key == u"Category") {
+        fraSecurityOptions->hide();
+        fraProfile->hide();
+        FillCategoryList();
+        fraCategory->show();
+        fraAbout->hide();
+        enable(QStringLiteral("Add"), true);
+        enable(QStringLiteral("Delete"), true);
+        enable(QStringLiteral("Save"), false);
+        enable(QStringLiteral("Cancel"), false);
+    } else if (key == u"Profile") {
+        showPage(fraProfile);
+        enable(QStringLiteral("Add"), true);
+        enable(QStringLiteral("Delete"), true);
+        enable(QStringLiteral("Save"), false);
+        enable(QStringLiteral("Cancel"), false);
+        refreshProfiles();
+    } else if (key == u"About") {
+        showPage(fraAbout);
+        lblVersion->setText(QStringLiteral("Version %1.%2").arg(TAVRINO_VERSION_MAJOR).arg(TAVRINO_VERSION_MINOR));
+        for (const char* k : {"Add", "Delete", "Save", "Cancel"}) enable(QString::fromLatin1(k), false);
+    } else if (key == u"Close") {
+        reject();
+    } else if (key == u"Add") {
+        if (current == fraCategory) {
+            enable(QStringLiteral("Save"), true);
+            enable(QStringLiteral("Cancel"), true);
+            enable(QStringLiteral("Delete"), false);
+            txtCategory->show();
+            txtCategory->clear();
+            lblNewCategory->show();
+            txtCategory->setFocus();
+        } else if (current == fraProfile) {
+            enable(QStringLiteral("Save"), true);
+            enable(QStringLiteral("Cancel"), true);
+            enable(QStringLiteral("Delete"), false);
+            txtFileName->show();
+            lblNewProfile->show();
+            txtFileName->setFocus();
+        }
+    } else if (key == u"Save") {
+        if (current == fraSecurityOptions) {
+            saveSecurity();
+        } else if (current == fraCategory) {
+            BusyPointer();
+            SaveCategory();
+            txtCategory->hide();
+            lblNewCategory->hide();
+            enable(QStringLiteral("Save"), false);
+            enable(QStringLiteral("Cancel"), false);
+            enable(QStringLiteral("Add"), true);
+            enable(QStringLiteral("Delete"), true);
+            SetDirty(false);
+            lstCategory->setFocus();
+            FillCategoryList();
+            NormalPointer();
+        } else if (current == fraProfile) {
+            if (m_s.profiles.CreateProfile(txtFileName->text())) txtFileName->clear();
+            refreshProfiles();
+            txtFileName->hide();
+            lblNewProfile->hide();
+            enable(QStringLiteral("Add"), true);
+            enable(QStringLiteral("Delete"), true);
+            enable(QStringLiteral("Save"), false);
+            enable(QStringLiteral("Cancel"), false);
+        }
+    } else if (key == u"Cancel") {
+        if (current == fraSecurityOptions) {
+            LoadSecurityOptions();
+            SetDirty(false);
+        } else if (current == fraCategory) {
+            FillCategoryList();
+            SetDirty(false);
+            enable(QStringLiteral("Add"), true);
+            enable(QStringLiteral("Delete"), true);
+            txtCategory->hide();
+            lblNewCategory->hide();
+            lstCategory->setFocus();
+        } else if (current == fraProfile) {
+            SetDirty(false);
+            txtFileName->hide();
+            lblNewProfile->hide();
+            enable(QStringLiteral("Delete"), true);
+            enable(QStringLiteral("Save"), false);
+            enable(QStringLiteral("Cancel"), false);
+        }
+    } else if (key == u"Delete") {
+        if (current != fraCategory && current != fraProfile) return;
+        if (m_s.messages.show(QStringLiteral("Are you sure you wish to delete this entry?"), QStringLiteral("Delete entry"),
+                              MsgIcon::Question, MsgButtons::YesNo, 2) != MsgAnswer::Yes)
+            return;
+        if (current == fraCategory) {
+            deleteSelectedCategory();
+        } else {
+            m_s.profiles.DeleteProfile(cboProfile->currentText());
+            refreshProfiles();
+        }
+    }
+}
+
+void frmSetup::cmdPrint_Click() {
+    BusyPointer();
+    QPrinter printer(QPrinter::HighResolution);
+    if (preparePrinter) preparePrinter(printer);
+    PrinterSurface surface(printer);
+    // No printer, or a printer error: the printout is dropped without a word.
+    if (surface.isActive()) {
+        PasswordListPrinter list(surface, m_s.session.PageNumber);
+        const QDateTime now = m_s.clock.now();
+        list.PrintHeading(now);
+        list.PrintList(m_s.profile.Records.lines(), now);
+    }
+    NormalPointer();
+}
+
+// Every way of closing ends here; nothing is saved.
+void frmSetup::reject() {
+    if (m_lockTimerWasOn && m_lockTimer) m_lockTimer->start();
+    m_lockTimerWasOn = false;
+    QDialog::reject();
+}
+
+} // namespace tavrino
