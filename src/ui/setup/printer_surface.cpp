@@ -7,6 +7,8 @@
 namespace tavrino {
 
 PrinterSurface::PrinterSurface(QPrinter& printer) : m_printer(printer), m_font(QStringLiteral("DejaVu Sans")) {
+    // No ligatures: "ffi" in a printed password must stay three letters.
+    m_font.setStyleStrategy(QFont::PreferNoShaping);
     m_printer.setPageOrientation(QPageLayout::Landscape);
     if (!m_painter.begin(&m_printer)) return;
     // One unit of the painter is one point.

@@ -1,0 +1,355 @@
+#include "vault_fixture.h"
+
+#include "ui/setup/security_checks.h"
+#include "ui/setup/setup_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSlider>
+#include <QToolBar>
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+const QString Unsaved = QStringLiteral("You have unsaved changes, please CANCEL or SAVE");
+
+// A setup window over the open profile (logged in), as SETUP opens it.
+struct SetupFixture : VaultFixture {
+    std::unique_ptr<frmSetup> setup;
+    qsizetype rereadCategories = -1;
+    explicit SetupFixture(const QString& profile, const QString& timer = QStringLiteral("0"))
+        : VaultFixture({profile}, timer) {
+        start(profile);
+        setup = std::make_unique<frmSetup>(services, window->tmrLock, window.get());
+        setup->show();
+    }
+    void click(const char* key) { setup->Toolbar2_ButtonClick(QString::fromLatin1(key)); }
+    bool enabled(const char* key) const { return setup->button(QString::fromLatin1(key))->isEnabled(); }
+    SecuritySettings reread() {
+        store.releaseHeld();
+        Profile p;
+        ErrorLog l;
+        TextCipher c;
+        ScriptedMessages m;
+        NoPause np;
+        ProfileStore s(p, l, c, m, np, clock);
+        s.setDatabaseFolder(dir.filePath(QStringLiteral("db")));
+        p.ProfileFileName = profile.ProfileFileName;
+        s.ReadFromFile(true);
+        rereadCategories = p.Categories.count();
+        return p.Security;
+    }
+};
+
+TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
+    SetupFixture f(QStringLiteral("Big"));
+    frmSetup& s = *f.setup;
+    EXPECT_EQ(s.windowTitle(), QStringLiteral("Setup"));
+    EXPECT_TRUE(s.fraSecurityOptions->isVisible());
+    EXPECT_FALSE(s.fraCategory->isVisible());
+    for (const char* key : {"Add", "Delete", "Save", "Cancel"}) EXPECT_FALSE(f.enabled(key)) << key;
+    EXPECT_TRUE(f.enabled("Close"));
+    EXPECT_TRUE(s.optUserPass->isChecked());
+    EXPECT_EQ(s.txtUserID->text(), QStringLiteral("bulk"));
+    EXPECT_EQ(s.txtSetupPIN->text(), QStringLiteral("0000"));
+    EXPECT_EQ(s.txtPassword->text(), QStringLiteral("**********"));
+    EXPECT_EQ(s.txtconfirm->text(), QStringLiteral("**********"));
+    EXPECT_EQ(s.txtQuestion[2]->text(), QStringLiteral("Q three"));
+    EXPECT_TRUE(s.optAll->isChecked());
+    EXPECT_FALSE(s.isDirty());
+    QStringList captions;
+    for (QAction* a : s.Toolbar2->actions())
+        if (!a->isSeparator()) captions << a->text();
+    EXPECT_EQ(captions, QStringList({QStringLiteral("New"), QStringLiteral("Delete"), QStringLiteral("Save"),
+                                     QStringLiteral("Cancel"), QStringLiteral("Options"), QStringLiteral("Category"),
+                                     QStringLiteral("About"), QStringLiteral("Profile"), QStringLiteral("Exit")}));
+    EXPECT_EQ(s.button(QStringLiteral("Close"))->toolTip(), QStringLiteral("Close Setup Function"));
+}
+
+TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
+    SetupFixture f(QStringLiteral("Work"));
+    frmSetup& s = *f.setup;
+    for (const char* key : {"Security", "Category", "Profile", "About"}) f.click(key);
+    EXPECT_TRUE(s.fraAbout->isVisible());
+    EXPECT_EQ(s.lblVersion->text(), QStringLiteral("Version 3.0"));
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+
+    f.click("Security");
+    f.type(s.txtUserID, QStringLiteral("alicex"));
+    EXPECT_TRUE(s.isDirty());
+    EXPECT_TRUE(f.enabled("Save"));
+    f.click("Category");
+    EXPECT_EQ(f.messages.texts(), QStringList{Unsaved});
+    EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Warning);
+    EXPECT_TRUE(s.fraSecurityOptions->isVisible());
+    f.click("Close");
+    EXPECT_TRUE(s.isVisible()) << "Exit is refused too";
+
+    f.click("Cancel");
+    EXPECT_EQ(s.txtUserID->text(), QStringLiteral("alice"));
+    EXPECT_FALSE(s.isDirty());
+    f.click("Category");
+    EXPECT_TRUE(s.fraCategory->isVisible());
+    f.click("Close");
+    EXPECT_FALSE(s.isVisible());
+}
+
+TEST(Setup, AddingACategoryDoesNotBlockPageSwitches) {
+    SetupFixture f(QStringLiteral("Work"));
+    frmSetup& s = *f.setup;
+    f.click("Category");
+    f.click("Add");
+    f.type(s.txtCategory, QStringLiteral("Half typed"));
+    f.click("Profile");
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_TRUE(s.fraProfile->isVisible());
+    f.click("Category");
+    EXPECT_TRUE(s.txtCategory->isVisible());
+    EXPECT_EQ(s.txtCategory->text(), QStringLiteral("Half typed"));
+}
+
+struct CheckCase {
+    const char* what;
+    SecurityForm form;
+    const char* message;
+};
+
+class SecurityChecks : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(SecurityChecks, ReportInTheirOrder) {
+    EXPECT_EQ(securityCheckMessage(GetParam().form), QString::fromLatin1(GetParam().message));
+}
+
+SecurityForm form(int mode, const char* password, const char* confirm, const char* user, const char* pin,
+                  QStringList questions, QStringList answers, int required) {
+    return {mode, QString::fromLatin1(password), QString::fromLatin1(confirm), QString::fromLatin1(user),
+            QString::fromLatin1(pin), questions, answers, required};
+}
+
+const QStringList OneQ{QStringLiteral("Q"), QString(), QString()};
+const QStringList OneA{QStringLiteral("A"), QString(), QString()};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SecurityChecks,
+    ::testing::Values(
+        CheckCase{"both_passwords_empty", form(1, "", "", "", "", OneQ, OneA, 1), " Specify correct password!"},
+        CheckCase{"user_id_missing", form(2, "pw", "pw", " ", "", OneQ, OneA, 1), " Specify correct UserID!"},
+        CheckCase{"pin_missing", form(3, "pw", "pw", "me", "", OneQ, OneA, 1), " Specify correct PIN Number!"},
+        CheckCase{"only_the_last_credential_check_speaks", form(3, "pw", "px", "", "", OneQ, OneA, 1), "  Password does not match!"},
+        CheckCase{"password_typed_once_against_the_mask", form(1, "new", "**********", "", "", OneQ, OneA, 1), "  Password does not match!"},
+        CheckCase{"mask_in_both", form(1, "**********", "**********", "", "", OneQ, OneA, 1), ""},
+        CheckCase{"question_without_answer", form(1, "p", "p", "", "", OneQ, {QString(), QString(), QString()}, 1), "Question or Answer cannot be blank!"},
+        CheckCase{"answer_without_question", form(1, "p", "p", "", "", {QString(), QString(), QString()}, OneA, 1), "Question or Answer cannot be blank!"},
+        CheckCase{"no_question", form(1, "p", "p", "", "", {QString(), QString(), QString()}, {QString(), QString(), QString()}, 3), "There must be at least 1 question and answer!"},
+        CheckCase{"two_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 2), "There must be at least 2 questions and answers!"},
+        CheckCase{"all_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 3), ""}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
+    SetupFixture f(QStringLiteral("Work"));
+    frmSetup& s = *f.setup;
+    f.type(s.txtUserID, QStringLiteral("alice2"));
+    s.txtQuestion[1]->clear();
+    s.txtanswer[1]->clear();
+    f.click("Save");
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(s.isDirty());
+    EXPECT_FALSE(f.enabled("Save"));
+    const SecuritySettings stored = f.reread();
+    EXPECT_EQ(stored.UserId, QStringLiteral("alice2"));
+    EXPECT_EQ(stored.Password, QStringLiteral("S3cret pass")) << "the mask keeps the password";
+    ASSERT_EQ(stored.Questions.count(), 2);
+    EXPECT_EQ(stored.Questions.item(2), QStringLiteral("5|Favourite city?|Zürich"));
+
+    s.LoadSecurityOptions();
+    EXPECT_EQ(s.txtQuestion[1]->text(), QStringLiteral("Favourite city?")) << "rows 0 and 2 come back in 0 and 1";
+    EXPECT_TRUE(s.txtQuestion[2]->text().isEmpty());
+}
+
+TEST(Setup, NewPasswordTypedTwiceIsStored) {
+    SetupFixture f(QStringLiteral("Home"));
+    frmSetup& s = *f.setup;
+    f.type(s.txtPassword, QStringLiteral("n3w pass"));
+    f.type(s.txtconfirm, QStringLiteral(" n3w pass "));
+    s.optUserPass->click();
+    f.click("Save");
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    const SecuritySettings stored = f.reread();
+    EXPECT_EQ(stored.Password, QStringLiteral("n3w pass"));
+    EXPECT_EQ(stored.LoginMode, 2);
+}
+
+TEST(Setup, AutoLockSettingFollowsTheCheckBoxAndSlider) {
+    SetupFixture f(QStringLiteral("Home"));
+    frmSetup& s = *f.setup;
+    EXPECT_FALSE(s.chkTimeout->isChecked());
+    EXPECT_FALSE(s.slTimer->isVisible());
+    EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after time expires"));
+    s.chkTimeout->click();
+    EXPECT_TRUE(s.slTimer->isVisible());
+    EXPECT_TRUE(f.window->tmrLock->isActive());
+    s.slTimer->setValue(20);
+    s.slTimer_Click();
+    EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after 20 minutes"));
+    f.click("Save");
+    QString timer;
+    f.settings.ReadSetting(QStringLiteral("Timer"), timer);
+    EXPECT_EQ(timer, QStringLiteral("20"));
+    EXPECT_EQ(f.session.AutoLockMinutes, 20);
+
+    s.chkTimeout->click();
+    EXPECT_FALSE(f.window->tmrLock->isActive());
+    f.click("Save");
+    f.settings.ReadSetting(QStringLiteral("Timer"), timer);
+    EXPECT_EQ(timer, QStringLiteral("0"));
+    EXPECT_EQ(f.session.AutoLockMinutes, -1);
+}
+
+TEST(Setup, StoredTimeOutsideTheSliderComesInAtTheNearestEnd) {
+    SetupFixture f(QStringLiteral("Home"), QStringLiteral("90"));
+    EXPECT_TRUE(f.setup->chkTimeout->isChecked());
+    EXPECT_EQ(f.setup->slTimer->value(), 60);
+    EXPECT_EQ(f.session.AutoLockMinutes, 60);
+    EXPECT_EQ(f.setup->chkTimeout->text(), QStringLiteral("Auto lock after 60 minutes"));
+}
+
+TEST(Setup, LockTimerIsHeldWhileOpenAndRestartedAfter) {
+    VaultFixture f({QStringLiteral("Home")});
+    f.start();
+    f.window->tmrLock->start();
+    frmSetup setup(f.services, f.window->tmrLock, f.window.get());
+    EXPECT_FALSE(f.window->tmrLock->isActive()) << "Timer 0: nothing restarts it while open";
+    setup.Toolbar2_ButtonClick(QStringLiteral("Close"));
+    EXPECT_TRUE(f.window->tmrLock->isActive());
+}
+
+struct CategoryCase {
+    const char* typed;
+    const char* message;
+    const char* stored;
+};
+
+class AddCategory : public ::testing::TestWithParam<CategoryCase> {};
+
+TEST_P(AddCategory, RefusesBlankDuplicateAndSeparator) {
+    const CategoryCase& c = GetParam();
+    SetupFixture f(QStringLiteral("Work"));
+    frmSetup& s = *f.setup;
+    f.click("Category");
+    f.click("Add");
+    s.txtCategory->setText(QString::fromUtf8(c.typed));
+    const QByteArray before = readFile(f.dbPath(QStringLiteral("Work.dat")));
+    f.click("Save");
+    EXPECT_EQ(f.messages.texts(), c.message[0] ? QStringList{QString::fromLatin1(c.message)} : QStringList{});
+    EXPECT_FALSE(s.txtCategory->isVisible()) << "the page returns to its list";
+    EXPECT_EQ(s.lstCategory->currentRow(), -1);
+    if (c.stored[0]) {
+        EXPECT_EQ(f.profile.Categories.item(4), QStringLiteral("3|") + QString::fromLatin1(c.stored));
+        EXPECT_EQ(s.lstCategory->count(), 4);
+        f.reread();
+        EXPECT_EQ(f.rereadCategories, 4);
+    } else {
+        EXPECT_EQ(s.lstCategory->count(), 3);
+        EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AddCategory,
+                         ::testing::Values(CategoryCase{"  Travel  ", "", "Travel"},
+                                           CategoryCase{"   ", "You have not specified a Category!", ""},
+                                           CategoryCase{"Bank", "This Category already exists!", ""},
+                                           CategoryCase{"bANK", "This Category already exists!", ""},
+                                           CategoryCase{"A|B", "A Category can not contain the character \"|\"!", ""}));
+
+TEST(Setup, DeletingCategories) {
+    SetupFixture f(QStringLiteral("Work"));
+    frmSetup& s = *f.setup;
+    f.click("Category");
+    const QByteArray before = readFile(f.dbPath(QStringLiteral("Work.dat")));
+    f.messages.answers = {MsgAnswer::Yes};
+    f.click("Delete");
+    EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("Are you sure you wish to delete this entry?"));
+    EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("Delete entry"));
+    EXPECT_EQ(f.messages.shown[0].defaultButton, 2);
+    EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), before) << "nothing selected: nothing written";
+
+    s.lstCategory->setCurrentRow(1); // Web
+    f.messages.answers = {MsgAnswer::Yes};
+    f.click("Delete");
+    EXPECT_EQ(f.profile.Categories.lines(), QStringList({QStringLiteral("3|Bank"), QStringLiteral("3|Mail")}));
+    EXPECT_EQ(s.lstCategory->count(), 2);
+    EXPECT_EQ(f.profile.Records.count(), 12) << "records keep their category text";
+    EXPECT_NE(readFile(f.dbPath(QStringLiteral("Work.dat"))), before);
+}
+
+TEST(Setup, ProfilesAreCreatedAndDeleted) {
+    SetupFixture f(QStringLiteral("Work"));
+    frmSetup& s = *f.setup;
+    f.click("Profile");
+    EXPECT_EQ(s.cboProfile->count(), 1);
+    f.click("Add");
+    EXPECT_TRUE(s.txtFileName->isVisible());
+    f.type(s.txtFileName, QStringLiteral("Travel"));
+    f.click("Save");
+    EXPECT_EQ(s.cboProfile->count(), 2);
+    EXPECT_FALSE(s.txtFileName->isVisible());
+    EXPECT_TRUE(QFile::exists(f.dbPath(QStringLiteral("Travel.dat"))));
+    EXPECT_EQ(f.profile.ProfileFileName, QStringLiteral("Work.dat")) << "the open profile stays";
+
+    f.click("Add");
+    f.type(s.txtFileName, QStringLiteral("Travel"));
+    f.click("Save");
+    EXPECT_EQ(f.messages.texts().last(), QStringLiteral("This profile already exists. Please choose another name!"));
+
+    s.cboProfile->setCurrentText(QStringLiteral("Work"));
+    f.messages.answers = {MsgAnswer::Yes};
+    f.click("Delete");
+    EXPECT_EQ(f.messages.texts().last(), QStringLiteral("You can not delete your currently opened Profile!"));
+    s.cboProfile->setCurrentText(QStringLiteral("Travel"));
+    f.messages.answers = {MsgAnswer::Yes};
+    f.click("Delete");
+    EXPECT_FALSE(QFile::exists(f.dbPath(QStringLiteral("Travel.dat"))));
+    EXPECT_EQ(s.cboProfile->count(), 1);
+}
+
+TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
+    SetupFixture f(QStringLiteral("Work"));
+    const QString pdf = f.dir.filePath(QStringLiteral("list.pdf"));
+    f.setup->preparePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    };
+    QTest::mouseClick(f.setup->cmdPrint, Qt::LeftButton);
+    ASSERT_TRUE(QFile::exists(pdf));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(out.contains(QStringLiteral("Tavrino User Passwords as at "))) << out.toStdString();
+    for (const char* heading : {"Category", "Description", "User Code", "Password", "Notes", "Expiry Date", "Web Site", "Email"})
+        EXPECT_TRUE(out.contains(QString::fromLatin1(heading))) << heading;
+    EXPECT_TRUE(out.contains(QStringLiteral("Page 1")));
+    // The blank description sorts last: its key starts with "|".
+    const QStringList order{QStringLiteral("9 Lives Forum"), QStringLiteral("Café Crème"),
+                            QStringLiteral("Credit card"),         QStringLiteral("Mailbox"),      QStringLiteral("Main checking"),
+                            QStringLiteral("No category entry"),   QStringLiteral("Old mail"),     QStringLiteral("Savings"),
+                            QStringLiteral("Shop"),                QStringLiteral("Tokyo office"), QStringLiteral("Webmail"),
+                            QStringLiteral("bob")};
+    qsizetype at = 0;
+    for (const QString& item : order) {
+        const qsizetype found = out.indexOf(item, at);
+        EXPECT_GE(found, at) << item.toStdString();
+        if (found >= 0) at = found;
+    }
+    EXPECT_TRUE(out.contains(QStringLiteral("Pässwörd€"))) << "passwords in clear";
+    if (::testing::Test::HasFailure()) std::cerr << out.toStdString();
+    EXPECT_EQ(f.session.PageNumber, 1);
+}
+
+} // namespace
