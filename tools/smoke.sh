@@ -90,13 +90,46 @@ if [ "$copied" != 'S3cret!' ]; then
   exit 1
 fi
 click_in "$popup" 204 15            # close the popup
+click_in "$window" 279 391          # BACK to the tree
+click_in "$window" 81 75            # SETUP
+setup=$(wait_window 'Setup')
+sleep 0.5
+import -window "$setup" "$out/setup.png"
+# Clicks at a point of the client area of a framed window.
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.4; }
+click_at "$setup" 322 28            # Category
+click_at "$setup" 31 28             # New
+xdotool type --delay 20 Travel
+click_at "$setup" 133 28            # Save
+import -window "$setup" "$out/setup-category.png"
+click_at "$setup" 254 28            # Options
+printed_before=$(ls "${TAVRINO_PRINT_CAPTURE:-/nonexistent}" 2>/dev/null | wc -l)
+click_at "$setup" 505 405           # Print List
+if [ -n "${TAVRINO_PRINT_CAPTURE:-}" ]; then
+  for _ in $(seq 100); do
+    [ "$(ls "$TAVRINO_PRINT_CAPTURE" | wc -l)" -gt "$printed_before" ] && break
+    sleep 0.2
+  done
+  job=$(ls -t "$TAVRINO_PRINT_CAPTURE"/* 2>/dev/null | head -n 1)
+  sleep 0.5
+  pdftotext -layout "$job" - 2>/dev/null | grep -q 'Smoke test' || {
+    echo "smoke: the printed list did not reach the test printer" >&2
+    exit 1
+  }
+fi
+click_at "$setup" 486 28            # Exit
 click_in "$window" 50 25            # lock
 eval "$(xdotool getwindowgeometry --shell "$window")"
 shot locked.png
 kill "${pids[-1]}" 2>/dev/null || true
 sleep 0.3
-echo QUILT | "$bin/tavrino-cli" dump Default --database "$work/db" | grep -q '"UserCode": "smoke.user"' || {
+dump=$(echo QUILT | "$bin/tavrino-cli" dump Default --database "$work/db")
+grep -q '"UserCode": "smoke.user"' <<<"$dump" || {
   echo "smoke: the saved record is not in the profile file" >&2
   exit 1
 }
-echo "smoke: windows shown, record saved, password copied, vault locked; screenshots in $out"
+grep -q '"Travel"' <<<"$dump" || {
+  echo "smoke: the category added in setup is not in the profile file" >&2
+  exit 1
+}
+echo "smoke: record saved, password copied, category added, list printed, vault locked; screenshots in $out"

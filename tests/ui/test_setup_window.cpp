@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -350,6 +351,35 @@ TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
     EXPECT_TRUE(out.contains(QStringLiteral("Pässwörd€"))) << "passwords in clear";
     if (::testing::Test::HasFailure()) std::cerr << out.toStdString();
     EXPECT_EQ(f.session.PageNumber, 1);
+}
+
+} // namespace
+
+namespace {
+
+// The program's own print path on the default printer: a CUPS queue that
+// writes each job to TAVRINO_PRINT_CAPTURE (tools/setup-test-printer.sh).
+TEST(Setup, PrintListReachesTheDefaultPrinter) {
+    const QString captureDir = qEnvironmentVariable("TAVRINO_PRINT_CAPTURE");
+    if (captureDir.isEmpty()) GTEST_SKIP() << "no test printer (TAVRINO_PRINT_CAPTURE unset)";
+    SetupFixture f(QStringLiteral("Work"));
+    const QStringList before = QDir(captureDir).entryList(QDir::Files);
+    QTest::mouseClick(f.setup->cmdPrint, Qt::LeftButton);
+    QString job;
+    for (int i = 0; i < 300 && job.isEmpty(); ++i) {
+        for (const QString& name : QDir(captureDir).entryList(QDir::Files))
+            if (!before.contains(name)) job = QDir(captureDir).filePath(name);
+        if (job.isEmpty()) QTest::qWait(100);
+    }
+    ASSERT_FALSE(job.isEmpty()) << "no job reached the printer";
+    QTest::qWait(300); // let the backend finish writing
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), job, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(out.contains(QStringLiteral("Tavrino User Passwords as at "))) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Main checking")));
+    EXPECT_TRUE(out.contains(QStringLiteral("Page 1")));
 }
 
 } // namespace
