@@ -103,7 +103,7 @@ xdotool type --delay 20 Travel
 click_at "$setup" 133 28            # Save
 import -window "$setup" "$out/setup-category.png"
 click_at "$setup" 254 28            # Options
-printed_before=$(ls "${TAVRINO_PRINT_CAPTURE:-/nonexistent}" 2>/dev/null | wc -l)
+printed_before=$( (ls "${TAVRINO_PRINT_CAPTURE:-/nonexistent}" 2>/dev/null || true) | wc -l)
 click_at "$setup" 505 405           # Print List
 if [ -n "${TAVRINO_PRINT_CAPTURE:-}" ]; then
   for _ in $(seq 100); do
