@@ -10,11 +10,14 @@
 #include "ui/common/address_service.h"
 #include "ui/common/message_box_service.h"
 #include "ui/common/session_state.h"
+#include "ui/desktop/getting_started.h"
+#include "ui/desktop/sys_tray.h"
 #include "ui/vault/vault_window.h"
 
 #include <QApplication>
 
 #include <cstdlib>
+#include <memory>
 
 using namespace tavrino;
 
@@ -47,6 +50,25 @@ int main(int argc, char** argv) {
     VaultServices services{profile, store, profiles, settings, log, messages, clock, addresses, session};
 
     frmShapedForm vault(services);
+    vault.showGettingStarted = [&] {
+        frmTip tip(settings, addresses);
+        tip.exec();
+    };
+    FrmSysTray* tray = nullptr;
+    vault.setupTray = [&] {
+        tray = new FrmSysTray(messages);
+        tray->setFSys(&vault);
+        tray->setTooltip(QStringLiteral("Tavrino Password Manager"));
+    };
+    vault.removeTray = [&] {
+        if (!tray) return;
+        tray->mExit_Remote();
+        // Not at once: the tray's own Exit may be what is closing the window.
+        tray->deleteLater();
+        tray = nullptr;
+    };
+    // Hidden only where the notification area can bring the window back.
+    vault.canHideToTray = [&] { return tray && FrmSysTray::available(); };
     vault.Form_Load();
     vault.show();
     vault.focusFirstLoginBox();

@@ -327,6 +327,24 @@ void toolExit(QPainter& p) {
     p.drawLine(QPointF(21, 12), QPointF(17.5, 15.5));
 }
 
+// The reader-download button of the getting-started window.
+QImage readerBadge() {
+    QImage img = canvas(112, 33);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x8a, 0x15, 0x15), 1));
+    p.setBrush(QColor(0xc8, 0x25, 0x25));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 111, 32), 6, 6);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(10);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(4, 2, 104, 14), Qt::AlignCenter, QStringLiteral("Get a free"));
+    p.drawText(QRectF(4, 16, 104, 14), Qt::AlignCenter, QStringLiteral("PDF READER"));
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -353,6 +371,7 @@ int main(int argc, char** argv) {
     save(toolIcon(toolAbout), folder, "tool-about.png");
     save(toolIcon(toolProfile), folder, "tool-profile.png");
     save(toolIcon(toolExit), folder, "tool-exit.png");
+    save(readerBadge(), folder, "get-reader.png");
     save(appIcon(256), folder, "tavrino.png");
     return 0;
 }

@@ -433,7 +433,7 @@ void frmShapedForm::cmdAlpha_Click() {
 void frmShapedForm::Image2_Click() {
     // Without a notification area the window could not come back from
     // hiding, so it goes to the task bar instead.
-    if (setupTray && removeTray)
+    if (canHideToTray && canHideToTray())
         hide();
     else
         showMinimized();

@@ -95,6 +95,7 @@ public:
     std::function<void()> showGettingStarted; // modal, before the profiles are listed
     std::function<void()> setupTray;
     std::function<void()> removeTray;
+    std::function<bool()> canHideToTray; // a notification area is there to come back from
     std::function<void()> openSetup;
     std::function<void()> unloadPopup;
 

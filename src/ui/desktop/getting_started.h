@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace tavrino {
+
+class AddressService;
+class SettingsStore;
+
+// "Getting Started": the default password, the quick guide and where to get
+// a PDF reader; closing stores whether to show it at the next start.
+class frmTip : public QDialog {
+    Q_OBJECT
+public:
+    frmTip(SettingsStore& settings, AddressService& addresses, QWidget* parent = nullptr);
+
+    static const QString ReaderDownloadPage;
+
+    QLabel* Label1;
+    QLabel* lblTipText0;
+    QLabel* lblTipText2;
+    QPushButton* cmdOK;
+    QPushButton* cmdNextTip;
+    QPushButton* cmdAdobe;
+    QCheckBox* chkLoadTipsAtStartup;
+
+protected:
+    void done(int result) override;
+
+private:
+    SettingsStore& m_settings;
+    AddressService& m_addresses;
+    QString m_readerPage;
+};
+
+} // namespace tavrino

@@ -1,0 +1,205 @@
+#include "sys_tray.h"
+
+#include "shell/message_service.h"
+#include "ui/common/assets.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace tavrino {
+
+QString trayMessageName(int number) {
+    switch (number) {
+    case 512: return QStringLiteral("MOUSEMOVE");
+    case 513: return QStringLiteral("LBUTTONDOWN");
+    case 514: return QString();
+    case 515: return QStringLiteral("LBUTTONDBLCLK");
+    case 516: return QStringLiteral("RBUTTONDOWN");
+    case 517: return QStringLiteral("RBUTTONUP");
+    case 518: return QStringLiteral("RBUTTONDBLCLK");
+    case 519: return QStringLiteral("MBUTTONDOWN");
+    case 520: return QStringLiteral("MBUTTONUP");
+    case 521: return QStringLiteral("MBUTTONDBLCLK");
+    default: return QStringLiteral("OTHER....: ") + QString::number(number);
+    }
+}
+
+TrayMenuStates trayMenuStates(bool visible, int state) {
+    if (!visible) return {true, true, false};
+    switch (state) {
+    case 1: return {true, true, false};
+    case 2: return {false, false, true};
+    default: return {true, false, true};
+    }
+}
+
+FrmSysTray::FrmSysTray(MessageService& messages, QObject* parent)
+    : QObject(parent), m_messages(messages), m_tray(new QSystemTrayIcon(this)) {
+    useAssets();
+    mPopupMenu = new QMenu;
+    mPopupMenu->setAccessibleName(QStringLiteral("Tavrino"));
+    mAbout = mPopupMenu->addAction(QStringLiteral("&About"));
+    mPopupMenu->addSeparator();
+    mMaximize = mPopupMenu->addAction(QStringLiteral("Ma&ximize"));
+    mRestore = mPopupMenu->addAction(QStringLiteral("&Restore"));
+    mMinimize = mPopupMenu->addAction(QStringLiteral("&Minimize"));
+    mPopupMenu->addSeparator();
+    mExit = mPopupMenu->addAction(QStringLiteral("&Exit"));
+    connect(mAbout, &QAction::triggered, this, [this] { about(); });
+    connect(mMaximize, &QAction::triggered, this, [this] { maximize(); });
+    connect(mMinimize, &QAction::triggered, this, [this] { minimize(); });
+    connect(mRestore, &QAction::triggered, this, [this] { restore(); });
+    connect(mExit, &QAction::triggered, this, [this] { exit(); });
+
+    // Loading: the start-up icon, the tip, the About caption, then the icon is added.
+    m_icon = QPixmap(QStringLiteral(":/assets/tavrino-64.png"));
+    m_tray->setIcon(QIcon(m_icon));
+    emit IconChanged(this);
+    setTooltip(QStringLiteral("Tavrino Password Manager"));
+    mAbout->setText(QStringLiteral("About Tavrino"));
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        switch (reason) {
+        case QSystemTrayIcon::Trigger: iconMessage(514); break;
+        case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
+        case QSystemTrayIcon::Context: iconMessage(517); break;
+        case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
+        default: break;
+        }
+    });
+    TrayNotify(0);
+}
+
+FrmSysTray::~FrmSysTray() {
+    m_tray->hide();
+    delete mPopupMenu;
+}
+
+bool FrmSysTray::available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void FrmSysTray::setFSys(QWidget* window) {
+    if (m_fsys) m_fsys->removeEventFilter(this);
+    m_fsys = window;
+    if (m_fsys) m_fsys->installEventFilter(this);
+}
+
+void FrmSysTray::setTooltip(const QString& text) {
+    QString tip = text.left(TipLength - 1) + QChar(0);
+    tip += QString(TipLength - tip.size(), QLatin1Char(' '));
+    m_tip = tip;
+}
+
+void FrmSysTray::setTrayIcon(const QPixmap& picture) {
+    if (picture.isNull()) return;
+    m_icon = picture;
+    emit IconChanged(this);
+    TrayNotify(1);
+}
+
+void FrmSysTray::setTrayIcon(const QString& textOrPath) {
+    if (textOrPath.compare(QLatin1String("DEFAULT"), Qt::CaseInsensitive) == 0)
+        setTrayIcon(QPixmap(QStringLiteral(":/assets/tavrino-64.png")));
+    else
+        setTrayIcon(QPixmap(textOrPath));
+}
+
+void FrmSysTray::setInterval(int milliseconds) {
+    m_interval = milliseconds;
+    TrayNotify(1);
+}
+
+void FrmSysTray::TrayNotify(int action) {
+    if (action == 2) {
+        m_tray->hide();
+        return;
+    }
+    m_tray->setIcon(QIcon(m_icon));
+    m_tray->setToolTip(m_tip.left(m_tip.indexOf(QChar(0))));
+    m_tray->setContextMenu(nullptr);
+    if (action == 0) m_tray->show();
+}
+
+bool FrmSysTray::iconShown() const { return m_tray->isVisible(); }
+
+void FrmSysTray::mExit_Remote() { TrayNotify(2); }
+
+int FrmSysTray::stateOf(const QWidget* window) {
+    if (window->isMinimized()) return 1;
+    if (window->isMaximized()) return 2;
+    return 0;
+}
+
+void FrmSysTray::MeResize(QWidget* window) {
+    const int state = stateOf(window);
+    if (state == 1)
+        window->hide();
+    else
+        m_restoreState = state;
+}
+
+void FrmSysTray::setMenuStates() {
+    const TrayMenuStates s = trayMenuStates(m_fsys && m_fsys->isVisible(), m_fsys ? stateOf(m_fsys) : 0);
+    mMaximize->setEnabled(s.maximize);
+    mRestore->setEnabled(s.restore);
+    mMinimize->setEnabled(s.minimize);
+}
+
+void FrmSysTray::iconMessage(int number) {
+    const QString name = trayMessageName(number);
+    if (number == 514) {
+        if (m_fsys && m_fsys->isVisible()) {
+            m_fsys->show();
+            m_fsys->raise();
+        }
+        return;
+    }
+    if (number == 517) setMenuStates();
+    emit TrayMessage(name);
+    if (number == 515) restore();
+    if (number == 517) mPopupMenu->popup(QCursor::pos());
+}
+
+void FrmSysTray::about() {
+    m_messages.show(QStringLiteral("Tavrino Password Manager Version %1.%2").arg(TAVRINO_VERSION_MAJOR).arg(TAVRINO_VERSION_MINOR),
+                    QStringLiteral("About"), MsgIcon::Information);
+}
+
+void FrmSysTray::maximize() {
+    if (!m_fsys) return;
+    m_fsys->showMaximized();
+}
+
+void FrmSysTray::minimize() {
+    if (!m_fsys) return;
+    m_fsys->setWindowState(m_fsys->windowState() | Qt::WindowMinimized);
+    m_fsys->hide();
+}
+
+void FrmSysTray::restore() {
+    if (!m_fsys || (m_fsys->isVisible() && !m_fsys->isMinimized())) return;
+    Qt::WindowStates state = m_fsys->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (m_restoreState == 2) state |= Qt::WindowMaximized;
+    m_fsys->setWindowState(state);
+    m_fsys->show();
+    m_fsys->raise();
+    m_fsys->activateWindow();
+}
+
+void FrmSysTray::exit() {
+    TrayNotify(2);
+    // A close the window refuses (unsaved changes) must not leave it hidden
+    // with no icon to bring it back.
+    if (m_fsys && !m_fsys->close()) m_fsys->show();
+}
+
+bool FrmSysTray::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_fsys && (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) &&
+        stateOf(m_fsys) != 1)
+        m_restoreState = stateOf(m_fsys);
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace tavrino

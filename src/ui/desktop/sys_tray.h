@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QObject>
+#include <QPixmap>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+
+namespace tavrino {
+
+class MessageService;
+
+// Names of the tray icon's mouse messages; "" for a release of the left
+// button, which raises no event.
+QString trayMessageName(int number);
+
+// Which of Maximize, Restore, Minimize the menu offers for a window state
+// (0 normal, 1 minimised, 2 maximised) and visibility.
+struct TrayMenuStates {
+    bool maximize;
+    bool restore;
+    bool minimize;
+    bool operator==(const TrayMenuStates&) const = default;
+};
+TrayMenuStates trayMenuStates(bool visible, int windowState);
+
+// The notification-area icon and its menu, serving one window (FSys): show,
+// maximise, minimise it to the tray, close it, and the version.
+class FrmSysTray : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int TipLength = 64;
+
+    explicit FrmSysTray(MessageService& messages, QObject* parent = nullptr);
+    ~FrmSysTray() override;
+
+    void setFSys(QWidget* window);
+    QWidget* FSys() const { return m_fsys; }
+
+    // 64 characters: the text (cut at 63), a NUL, blank padding.
+    void setTooltip(const QString& text);
+    QString Tooltip() const { return m_tip; }
+
+    // A picture, "DEFAULT" (any case), or the path of a picture file. A value
+    // that gives no picture leaves the icon as it was.
+    void setTrayIcon(const QPixmap& picture);
+    void setTrayIcon(const QString& textOrPath);
+    QPixmap icon() const { return m_icon; }
+
+    void setInterval(int milliseconds);
+    int Interval() const { return m_interval; }
+
+    void mExit_Remote();
+    void MeResize(QWidget* window);
+    int RestoreState() const { return m_restoreState; }
+
+    // 0 add, 1 modify, 2 delete.
+    void TrayNotify(int action);
+    bool iconShown() const;
+
+    // A mouse message on the icon, by its number (512 to 521 and others).
+    void iconMessage(int number);
+
+    QMenu* mPopupMenu;
+    QAction* mAbout;
+    QAction* mMaximize;
+    QAction* mRestore;
+    QAction* mMinimize;
+    QAction* mExit;
+
+    static int stateOf(const QWidget* window);
+    static bool available();
+
+signals:
+    void TrayMessage(const QString& name);
+    void IconChanged(FrmSysTray* tray);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setMenuStates();
+    void about();
+    void maximize();
+    void minimize();
+    void restore();
+    void exit();
+
+    MessageService& m_messages;
+    QSystemTrayIcon* m_tray;
+    QWidget* m_fsys = nullptr;
+    QString m_tip;
+    QPixmap m_icon;
+    int m_interval = 0;
+    int m_restoreState = 0;
+};
+
+} // namespace tavrino
