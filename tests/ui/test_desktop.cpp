@@ -1,0 +1,119 @@
+#include "vault_fixture.h"
+
+#include "ui/desktop/getting_started.h"
+#include "ui/desktop/sys_tray.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QSignalSpy>
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+TEST(Tray, MessageNames) {
+    const std::pair<int, const char*> names[] = {{512, "MOUSEMOVE"},     {513, "LBUTTONDOWN"},   {514, ""},
+                                                 {515, "LBUTTONDBLCLK"}, {516, "RBUTTONDOWN"},   {517, "RBUTTONUP"},
+                                                 {518, "RBUTTONDBLCLK"}, {519, "MBUTTONDOWN"},   {520, "MBUTTONUP"},
+                                                 {521, "MBUTTONDBLCLK"}, {1024, "OTHER....: 1024"}, {511, "OTHER....: 511"}};
+    for (const auto& [number, name] : names) EXPECT_EQ(trayMessageName(number), QString::fromLatin1(name)) << number;
+}
+
+TEST(Tray, MenuStatesFollowTheWindow) {
+    EXPECT_EQ(trayMenuStates(false, 0), (TrayMenuStates{true, true, false}));
+    EXPECT_EQ(trayMenuStates(true, 0), (TrayMenuStates{true, false, true}));
+    EXPECT_EQ(trayMenuStates(true, 1), (TrayMenuStates{true, true, false}));
+    EXPECT_EQ(trayMenuStates(true, 2), (TrayMenuStates{false, false, true}));
+}
+
+TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
+    ScriptedMessages messages;
+    FrmSysTray tray(messages);
+    EXPECT_EQ(tray.Tooltip().size(), 64);
+    EXPECT_TRUE(tray.Tooltip().startsWith(QStringLiteral("Tavrino Password Manager") + QChar(0) + QLatin1Char(' ')));
+    tray.setTooltip(QString(70, QLatin1Char('x')));
+    EXPECT_EQ(tray.Tooltip(), QString(63, QLatin1Char('x')) + QChar(0));
+    EXPECT_EQ(tray.mAbout->text(), QStringLiteral("About Tavrino"));
+    QStringList entries;
+    for (QAction* a : tray.mPopupMenu->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(entries, QStringList({QStringLiteral("About Tavrino"), QStringLiteral("-"), QStringLiteral("Ma&ximize"),
+                                    QStringLiteral("&Restore"), QStringLiteral("&Minimize"), QStringLiteral("-"),
+                                    QStringLiteral("&Exit")}));
+}
+
+TEST(Tray, AboutShowsTheVersion) {
+    ScriptedMessages messages;
+    FrmSysTray tray(messages);
+    tray.mAbout->trigger();
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("Tavrino Password Manager Version 3.0"));
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("About"));
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Information);
+}
+
+TEST(Tray, EventsAndTheRestoreAfterMinimize) {
+    VaultFixture f({QStringLiteral("Home")});
+    frmShapedForm& w = f.start();
+    FrmSysTray tray(f.messages);
+    tray.setFSys(&w);
+    QSignalSpy events(&tray, &FrmSysTray::TrayMessage);
+    tray.iconMessage(515); // double click on a visible, normal window
+    EXPECT_TRUE(w.isVisible());
+    tray.iconMessage(514);
+    tray.iconMessage(1024);
+    ASSERT_EQ(events.size(), 2);
+    EXPECT_EQ(events[0][0].toString(), QStringLiteral("LBUTTONDBLCLK"));
+    EXPECT_EQ(events[1][0].toString(), QStringLiteral("OTHER....: 1024"));
+
+    tray.mMinimize->trigger();
+    EXPECT_FALSE(w.isVisible());
+    tray.iconMessage(517);
+    EXPECT_TRUE(tray.mRestore->isEnabled());
+    EXPECT_FALSE(tray.mMinimize->isEnabled());
+    tray.mPopupMenu->hide();
+    tray.iconMessage(515);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+}
+
+TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndRemovesTheIcon) {
+    VaultFixture f({QStringLiteral("Home")});
+    frmShapedForm& w = f.start();
+    FrmSysTray tray(f.messages);
+    tray.setFSys(&w);
+    w.SetDirty(true);
+    tray.mMinimize->trigger();
+    tray.mExit->trigger();
+    EXPECT_FALSE(tray.iconShown());
+    EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("You have unsaved changes!")});
+    EXPECT_TRUE(w.isVisible()) << "not left hidden without an icon";
+}
+
+TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {
+    for (const bool hide : {false, true}) {
+        VaultFixture f({QStringLiteral("Home")});
+        frmTip tip(f.settings, f.addresses);
+        EXPECT_EQ(tip.windowTitle(), QStringLiteral("Getting Started"));
+        EXPECT_EQ(tip.lblTipText0->text(), QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
+        EXPECT_EQ(tip.lblTipText2->text(),
+                  QStringLiteral("To open the help file click on the HELP button when application is started or click on "
+                                 "the'Quick Guide' button on the right!\r\nThis requires the FREE Adobe Acrobat Reader that "
+                                 "can be downoaded from the link at the bottom of this screen!"));
+        EXPECT_FALSE(tip.chkLoadTipsAtStartup->isChecked());
+        EXPECT_EQ(tip.cmdNextTip->toolTip(), QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
+        tip.show();
+        QTest::mouseClick(tip.cmdNextTip, Qt::LeftButton);
+        QTest::mouseClick(tip.cmdAdobe, Qt::LeftButton);
+        EXPECT_EQ(f.addresses.opened, QStringList({f.appDir.filePath(QStringLiteral("QuickStartGuide.pdf")), frmTip::ReaderDownloadPage}));
+        EXPECT_TRUE(tip.isVisible());
+        if (hide) tip.chkLoadTipsAtStartup->click();
+        QTest::mouseClick(tip.cmdOK, Qt::LeftButton);
+        QString startup;
+        f.settings.ReadSetting(QStringLiteral("Startup"), startup);
+        EXPECT_EQ(startup, hide ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+}
+
+} // namespace
