@@ -31,6 +31,9 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
 openbox >/dev/null 2>&1 &
 pids+=($!)
+# A notification area at the top left, for the tray icon.
+trayer --edge top --align left --widthtype pixel --width 200 --height 32 --SetDockType true >/dev/null 2>&1 &
+pids+=($!)
 sleep 0.5
 
 QT_QPA_PLATFORM=xcb "$bin/tavrino" >"$work/tavrino.log" 2>&1 &
@@ -119,6 +122,18 @@ if [ -n "${TAVRINO_PRINT_CAPTURE:-}" ]; then
 fi
 click_at "$setup" 486 28            # Exit
 click_in "$window" 50 25            # lock
+# Hide to the notification area, then double-click the tray icon to restore.
+click_in "$window" 284 25           # hide
+if xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1; then
+  echo "smoke: hiding left the window on screen" >&2
+  exit 1
+fi
+xdotool mousemove 16 16 click --repeat 2 --delay 80 1
+sleep 0.8
+xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1 || {
+  echo "smoke: the tray icon did not bring the window back" >&2
+  exit 1
+}
 eval "$(xdotool getwindowgeometry --shell "$window")"
 shot locked.png
 kill "${pids[-1]}" 2>/dev/null || true
