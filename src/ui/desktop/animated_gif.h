@@ -1,0 +1,115 @@
+#pragma once
+
+#include "ui/desktop/gif_parser.h"
+
+#include <QColor>
+#include <QImage>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <QVariantMap>
+#include <QWidget>
+
+class QTimer;
+
+namespace tavrino {
+
+class MessageService;
+
+// Plays an animated GIF: the file is split into one-frame GIF files in the
+// temporary folder, each decoded once, and the frames are composited into a
+// back buffer on a timer (disposal 2 clears to the background, transparent
+// pixels keep what was there).
+class AnimatedGifCtl : public QWidget {
+    Q_OBJECT
+public:
+    explicit AnimatedGifCtl(MessageService& messages, QWidget* parent = nullptr);
+    ~AnimatedGifCtl() override;
+
+    QString strGifFileName() const { return m_fileName; }
+    void setStrGifFileName(const QString& name);
+    int CurrentFrame() const { return m_currentFrame; }
+    void setCurrentFrame(int frame) { m_currentFrame = frame; }
+    int NumberofFrames() const { return m_numberOfFrames; }
+    void setNumberofFrames(int n) { m_numberOfFrames = n; }
+    int UserDelay() const { return m_userDelay; }
+    void setUserDelay(int milliseconds);
+    bool StopRender() const { return m_stopRender; }
+    void setStopRender(bool stop) { m_stopRender = stop; }
+    bool ChangeTransparentColor() const { return m_changeTransparent; }
+    void setChangeTransparentColor(bool change) { m_changeTransparent = change; }
+    bool DisplaySavedGifFileName() const { return m_displaySaved; }
+    void setDisplaySavedGifFileName(bool display) { m_displaySaved = display; }
+    QColor Backcolor() const { return m_backcolor; }
+    void setBackcolor(const QColor& color);
+    QPixmap Picture() const { return m_picture; }
+    void setPicture(const QPixmap& picture);
+    QColor MaskColor() const { return m_maskColor; }
+    void setMaskColor(const QColor& color);
+    QPixmap MaskPicture() const { return m_maskPicture; }
+    void setMaskPicture(const QPixmap& picture);
+    int BorderStyle() const { return m_borderStyle; }
+    void setBorderStyle(int style);
+
+    void LoadGif(bool getFname);
+    void PaintGif(int frame);
+    void RenderGif(int frame);
+    void StartTimer();
+    void StopTimer();
+    void StopGif();
+    // What an uncovered control does: the saved file is loaded, or frame 0 is shown.
+    void Refresh();
+    void Timer1_Timer();
+
+    // Saved with the host: BackColor, Picture, MaskColor, MaskPicture,
+    // BorderStyle, strGifFileName.
+    void ReadProperties(const QVariantMap& bag);
+    QVariantMap WriteProperties() const;
+
+    const GifFile& gif() const { return m_gif; }
+    const QList<QImage>& framePictures() const { return m_pictures; }
+    const QImage& backBuffer() const { return m_back; }
+    // What the control shows (hDC of the control).
+    const QImage& surface() const { return m_surface; }
+    int timerInterval() const;
+    bool timerRunning() const;
+    // The temporary files of the last load, kept for inspection by tests.
+    QStringList lastTemporaryFiles() const { return m_tempNames; }
+
+signals:
+    void Resize();         // the host resized the control
+    void PictureResized(); // the control took the animation's size
+    void PropertyChanged(const QString& name);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void clearFrames();
+    void decodeFrames();
+    QColor keyColor(const GifFrame& frame) const;
+
+    MessageService& m_messages;
+    QString m_fileName;
+    int m_currentFrame = 0;
+    int m_numberOfFrames = -1;
+    int m_userDelay = 0;
+    bool m_stopRender = true;
+    bool m_changeTransparent = true;
+    bool m_displaySaved = false;
+    QColor m_backcolor;
+    QPixmap m_picture;
+    QColor m_maskColor;
+    QPixmap m_maskPicture;
+    int m_borderStyle = 0;
+    GifFile m_gif;
+    QList<QImage> m_pictures;
+    QImage m_back;
+    QImage m_surface;
+    QTimer* m_timer;
+    QStringList m_tempNames;
+};
+
+} // namespace tavrino
