@@ -57,6 +57,11 @@ void AnimatedGifCtl::setBorderStyle(int style) {
     emit PropertyChanged(QStringLiteral("BorderStyle"));
 }
 
+QSize AnimatedGifCtl::sizeHint() const {
+    if (m_gif.width > 0 && m_gif.height > 0) return {m_gif.width, m_gif.height};
+    return {32, 32};
+}
+
 int AnimatedGifCtl::timerInterval() const { return m_timer->isActive() ? m_timer->interval() : 0; }
 bool AnimatedGifCtl::timerRunning() const { return m_timer->isActive(); }
 
@@ -142,6 +147,7 @@ void AnimatedGifCtl::RenderGif(int k) {
     const QImage& picture = m_pictures[k];
     if (size() != picture.size()) {
         resize(picture.size());
+        updateGeometry();
         emit PictureResized();
     }
     const GifFrame& frame = m_gif.frames[k];

@@ -76,6 +76,9 @@ public:
     // The temporary files of the last load, kept for inspection by tests.
     QStringList lastTemporaryFiles() const { return m_tempNames; }
 
+    // The animation's size once loaded, so layouts give it room.
+    QSize sizeHint() const override;
+
 signals:
     void Resize();         // the host resized the control
     void PictureResized(); // the control took the animation's size

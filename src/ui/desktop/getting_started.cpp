@@ -49,8 +49,6 @@ frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* pare
     grid->addWidget(lblTipText2, 2, 1);
     grid->addWidget(chkLoadTipsAtStartup, 3, 1);
     grid->addWidget(cmdAdobe, 3, 2);
-    grid->setColumnMinimumWidth(1, 300);
-    setMinimumWidth(480);
 
     // Loading.
     lblTipText0->setText(QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
@@ -58,6 +56,12 @@ frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* pare
     lblTipText2->setText(lblTipText2->text() + QStringLiteral("'Quick Guide' button on the right!") + QStringLiteral("\r\n") +
                          QStringLiteral("This requires the FREE Adobe Acrobat Reader that can be downoaded from the link at the bottom of this screen!"));
     m_readerPage = ReaderDownloadPage;
+    // Word-wrapped tips get the height their text needs at the column's width.
+    for (QLabel* tip : {lblTipText0, lblTipText2}) {
+        tip->setFixedWidth(320);
+        tip->setMinimumHeight(tip->heightForWidth(320));
+    }
+    adjustSize();
 
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdNextTip, &QPushButton::clicked, this, [this] {
