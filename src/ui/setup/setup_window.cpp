@@ -95,7 +95,7 @@ frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
     // Opening.
     NormalPointer();
     showPage(fraSecurityOptions);
-    for (const char* key : {"Add", "Delete", "Save", "Cancel"}) enable(QString::fromLatin1(key), false);
+    enableEditing(false, false, false, false);
     if (m_lockTimer && m_lockTimer->isActive()) {
         m_lockTimerWasOn = true;
         m_lockTimer->stop();
@@ -115,6 +115,13 @@ void frmSetup::enable(const QString& key, bool on) {
     if (QAction* a = button(key)) a->setEnabled(on);
 }
 
+void frmSetup::enableEditing(bool add, bool del, bool save, bool cancel) {
+    enable(QStringLiteral("Add"), add);
+    enable(QStringLiteral("Delete"), del);
+    enable(QStringLiteral("Save"), save);
+    enable(QStringLiteral("Cancel"), cancel);
+}
+
 void frmSetup::SetDirty(bool dirty) {
     m_dirty = dirty;
     enable(QStringLiteral("Save"), dirty);
@@ -125,44 +132,41 @@ void frmSetup::markChanged() {
     if (!m_s.session.IsFilling) SetDirty(true);
 }
 
-QFrame* frmSetup::buildCategoryPage() {
-    QFrame* f = page(QStringLiteral("Category"));
+namespace {
+// A list page: heading, the list, and the hidden entry box for a new name.
+QFrame* listPage(const QString& title, QWidget* list, const QString& entryCaption, const QString& entryName,
+                 QLabel*& label, QLineEdit*& entry) {
+    QFrame* f = page(title);
     auto* grid = new QGridLayout(f);
-    auto* heading = new QLabel(QStringLiteral("Category"), f);
+    auto* heading = new QLabel(title, f);
     heading->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 14px;"));
     grid->addWidget(heading, 0, 0, 1, 2);
-    lstCategory = new QListWidget(f);
-    lstCategory->setAccessibleName(QStringLiteral("Categories"));
-    grid->addWidget(lstCategory, 1, 0, 1, 2);
-    lblNewCategory = new QLabel(QStringLiteral("New"), f);
-    txtCategory = new QLineEdit(f);
-    lblNewCategory->setBuddy(txtCategory);
-    txtCategory->setAccessibleName(QStringLiteral("New Category"));
-    grid->addWidget(lblNewCategory, 2, 0);
-    grid->addWidget(txtCategory, 2, 1);
-    lblNewCategory->hide();
-    txtCategory->hide();
+    grid->addWidget(list, 1, 0, 1, 2);
+    label = new QLabel(entryCaption, f);
+    entry = new QLineEdit(f);
+    label->setBuddy(entry);
+    entry->setAccessibleName(entryName);
+    grid->addWidget(label, 2, 0);
+    grid->addWidget(entry, 2, 1);
+    label->hide();
+    entry->hide();
     return f;
+}
+} // namespace
+
+QFrame* frmSetup::buildCategoryPage() {
+    lstCategory = new QListWidget;
+    lstCategory->setAccessibleName(QStringLiteral("Categories"));
+    return listPage(QStringLiteral("Category"), lstCategory, QStringLiteral("New"), QStringLiteral("New Category"),
+                    lblNewCategory, txtCategory);
 }
 
 QFrame* frmSetup::buildProfilePage() {
-    QFrame* f = page(QStringLiteral("User Profile"));
-    auto* grid = new QGridLayout(f);
-    auto* heading = new QLabel(QStringLiteral("User Profile"), f);
-    heading->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 14px;"));
-    grid->addWidget(heading, 0, 0, 1, 2);
-    cboProfile = new QComboBox(f);
+    cboProfile = new QComboBox;
     cboProfile->setAccessibleName(QStringLiteral("Profiles"));
-    grid->addWidget(cboProfile, 1, 0, 1, 2);
-    lblNewProfile = new QLabel(QStringLiteral("New Profile Name"), f);
-    txtFileName = new QLineEdit(f);
-    lblNewProfile->setBuddy(txtFileName);
-    txtFileName->setAccessibleName(lblNewProfile->text());
-    grid->addWidget(lblNewProfile, 2, 0);
-    grid->addWidget(txtFileName, 2, 1);
-    grid->setRowStretch(3, 1);
-    lblNewProfile->hide();
-    txtFileName->hide();
+    QFrame* f = listPage(QStringLiteral("User Profile"), cboProfile, QStringLiteral("New Profile Name"),
+                         QStringLiteral("New Profile Name"), lblNewProfile, txtFileName);
+    static_cast<QGridLayout*>(f->layout())->setRowStretch(3, 1);
     return f;
 }
 
@@ -221,43 +225,33 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
     }
     if (key == u"Security") {
         showPage(fraSecurityOptions);
-        for (const char* k : {"Add", "Delete", "Save", "Cancel"}) enable(QString::fromLatin1(k), false);
+        enableEditing(false, false, false, false);
     } else if (key == u"Category") {
         fraSecurityOptions->hide();
         fraProfile->hide();
         FillCategoryList();
         fraCategory->show();
         fraAbout->hide();
-        enable(QStringLiteral("Add"), true);
-        enable(QStringLiteral("Delete"), true);
-        enable(QStringLiteral("Save"), false);
-        enable(QStringLiteral("Cancel"), false);
+        enableEditing(true, true, false, false);
     } else if (key == u"Profile") {
         showPage(fraProfile);
-        enable(QStringLiteral("Add"), true);
-        enable(QStringLiteral("Delete"), true);
-        enable(QStringLiteral("Save"), false);
-        enable(QStringLiteral("Cancel"), false);
+        enableEditing(true, true, false, false);
         refreshProfiles();
     } else if (key == u"About") {
         showPage(fraAbout);
         lblVersion->setText(QStringLiteral("Version %1.%2").arg(TAVRINO_VERSION_MAJOR).arg(TAVRINO_VERSION_MINOR));
-        for (const char* k : {"Add", "Delete", "Save", "Cancel"}) enable(QString::fromLatin1(k), false);
+        enableEditing(false, false, false, false);
     } else if (key == u"Close") {
         reject();
     } else if (key == u"Add") {
         if (current == fraCategory) {
-            enable(QStringLiteral("Save"), true);
-            enable(QStringLiteral("Cancel"), true);
-            enable(QStringLiteral("Delete"), false);
+            enableEditing(true, false, true, true);
             txtCategory->show();
             txtCategory->clear();
             lblNewCategory->show();
             txtCategory->setFocus();
         } else if (current == fraProfile) {
-            enable(QStringLiteral("Save"), true);
-            enable(QStringLiteral("Cancel"), true);
-            enable(QStringLiteral("Delete"), false);
+            enableEditing(true, false, true, true);
             txtFileName->show();
             lblNewProfile->show();
             txtFileName->setFocus();
@@ -270,10 +264,7 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
             SaveCategory();
             txtCategory->hide();
             lblNewCategory->hide();
-            enable(QStringLiteral("Save"), false);
-            enable(QStringLiteral("Cancel"), false);
-            enable(QStringLiteral("Add"), true);
-            enable(QStringLiteral("Delete"), true);
+            enableEditing(true, true, false, false);
             SetDirty(false);
             lstCategory->setFocus();
             FillCategoryList();
@@ -283,10 +274,7 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
             refreshProfiles();
             txtFileName->hide();
             lblNewProfile->hide();
-            enable(QStringLiteral("Add"), true);
-            enable(QStringLiteral("Delete"), true);
-            enable(QStringLiteral("Save"), false);
-            enable(QStringLiteral("Cancel"), false);
+            enableEditing(true, true, false, false);
         }
     } else if (key == u"Cancel") {
         if (current == fraSecurityOptions) {

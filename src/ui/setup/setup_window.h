@@ -103,6 +103,7 @@ private:
     QFrame* visiblePage() const;
     bool refuseWhileDirty();
     void enable(const QString& key, bool on);
+    void enableEditing(bool add, bool del, bool save, bool cancel);
     void saveSecurity();
     void refreshProfiles();
     void noteSave();
