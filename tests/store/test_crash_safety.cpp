@@ -23,7 +23,7 @@ TEST(CrashSafety, KilledSaversLeaveTheOldOrTheNewContent) {
         QProcess saver;
         saver.start(QStringLiteral(TAVRINO_BIN_DIR "/store_saver"), {dir.path(), QStringLiteral("Work.dat"), QStringLiteral("1000")});
         ASSERT_TRUE(saver.waitForStarted());
-        QThread::usleep(2000 + rng() % 20000);
+        QThread::usleep(2000 + rng() % 40000);
         saver.kill();
         saver.waitForFinished();
         if (saver.exitStatus() == QProcess::CrashExit) ++interrupted;
