@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Starts the real program under Xvfb (with openbox) on a temporary settings
-# file and database folder, waits for its window, logs into the new profile
+# Starts the real program under Xvfb (with openbox and a tray) on a new
+# settings file and database folder, closes the getting-started window,
+# opens the help (a stand-in xdg-open records what is opened), logs into the new profile
 # "Default" with QUILT, adds a record, saves it, opens the popup, copies the
 # password and locks, saving screenshots on the way. Fails when a window
 # never appears, the password does not reach the clipboard or the saved
@@ -23,7 +24,11 @@ export TAVRINO_SETTINGS=$work/settings.ini
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 "$bin/tavrino-cli" init --database "$work/db" >/dev/null
-sed -i 's/^Corvane\\Tavrino\\Startup=.*/Corvane\\Tavrino\\Startup=1/' "$TAVRINO_SETTINGS"
+# Addresses the program opens are recorded instead of opened.
+mkdir -p "$work/fakebin"
+printf '#!/bin/sh\necho "$@" >> "%s/opened"\n' "$work" > "$work/fakebin/xdg-open"
+chmod +x "$work/fakebin/xdg-open"
+export PATH="$work/fakebin:$PATH"
 
 Xvfb -displayfd 4 -screen 0 640x520x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
@@ -53,23 +58,41 @@ wait_window() {
   fi
   echo "$id"
 }
+tip=$(wait_window 'Getting Started')
+sleep 0.5
+import -window "$tip" "$out/getting-started.png"
+xdotool windowactivate --sync "$tip" >/dev/null 2>&1 || true
+xdotool key alt+q                   # Quick Guide
+sleep 0.5
+xdotool key Return                  # OK
 window=$(wait_window 'Tavrino Password Manager')
+grep -q 'Startup=0' "$TAVRINO_SETTINGS" || {
+  echo "smoke: closing the getting-started window did not store Startup" >&2
+  exit 1
+}
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 shot() { import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/$1"; }
 shot login.png
+click_in() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + $2)) $((Y + $3)) click 1
+  sleep 0.4
+}
+click_in "$window" 81 391           # HELP
+for _ in $(seq 30); do grep -q 'Tavrino.html' "$work/opened" 2>/dev/null && break; sleep 0.1; done
+grep -q 'QuickStartGuide.pdf' "$work/opened" && grep -q 'Tavrino.html' "$work/opened" || {
+  echo "smoke: the quick guide or the manual was not opened:" >&2
+  cat "$work/opened" >&2 2>/dev/null || true
+  exit 1
+}
+click_in "$window" 180 217          # back into the password box
 xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
 xdotool type --delay 30 QUILT
 xdotool key Return
 sleep 1
 shot tree.png
 
-# Clicks at a point of a window, given relative to its top-left corner.
-click_in() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  xdotool mousemove $((X + $2)) $((Y + $3)) click 1
-  sleep 0.4
-}
 click_in "$window" 147 391          # NEW
 xdotool type --delay 20 smoke.user
 xdotool key Tab Tab
