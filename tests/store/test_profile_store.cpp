@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "support/child_process.h"
 #include "store_fixture.h"
 
 #include "store/held_file.h"

@@ -3,7 +3,7 @@
 #include "store/held_file.h"
 #include "ui/vault/password_generator.h"
 
-#include "../store/child_process.h"
+#include "support/child_process.h"
 
 using namespace tavrino;
 using namespace tavrino::test;
