@@ -23,11 +23,13 @@ struct Data {
     Data() {
         std::mt19937 rng(7);
         key.resize(32);
-        for (char& c : key) c = static_cast<char>(rng());
+        for (char& c : key)
+            c = static_cast<char>(rng());
         tavrino::AES aes;
         for (int i = 0; i < Lines; ++i) {
             QByteArray plain(LineBytes, '\0');
-            for (char& c : plain) c = static_cast<char>(rng());
+            for (char& c : plain)
+                c = static_cast<char>(rng());
             cipherLines.push_back(aes.EncryptData(plain, key));
         }
     }
@@ -53,7 +55,8 @@ BENCHMARK(BM_DecryptData);
 #ifdef HAVE_MCRYPT
 void BM_McryptRijndael256(benchmark::State& state) {
     const Data& d = data();
-    MCRYPT td = mcrypt_module_open(const_cast<char*>("rijndael-256"), nullptr, const_cast<char*>("ecb"), nullptr);
+    MCRYPT td = mcrypt_module_open(const_cast<char*>("rijndael-256"), nullptr,
+                                   const_cast<char*>("ecb"), nullptr);
     mcrypt_generic_init(td, const_cast<char*>(d.key.constData()), 32, nullptr);
     std::size_t i = 0;
     for (auto _ : state) {

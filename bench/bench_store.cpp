@@ -56,7 +56,8 @@ void BM_BareDecryption(benchmark::State& state) {
     const QList<QByteArray> lines = file.split('\n');
     TextCipher cipher;
     const QString line1 = QString::fromLatin1(lines[1].trimmed());
-    const QString key = cipher.tryDecrypt(QString::fromLatin1(lines[0].trimmed()), line1).text.section(QLatin1Char('|'), 0, 0);
+    const QString key = cipher.tryDecrypt(QString::fromLatin1(lines[0].trimmed()), line1)
+                            .text.section(QLatin1Char('|'), 0, 0);
     const QByteArray keyBytes = TextCipher::utf16Bytes(key);
     AES aes;
     for (auto _ : state) {

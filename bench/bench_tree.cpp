@@ -25,7 +25,8 @@ struct BigProfile {
         Profile p;
         ProfileFormat::read(f.readAll(), p, cipher);
         records = p.Records.lines();
-        for (const QString& line : p.Categories.lines()) categories << line.mid(2);
+        for (const QString& line : p.Categories.lines())
+            categories << line.mid(2);
     }
 };
 
@@ -39,7 +40,8 @@ const QDate Today(2026, 12, 10);
 void BM_BuildNodes(benchmark::State& state) {
     const BigProfile& b = big();
     for (auto _ : state) {
-        RecordTree t = buildRecordTree(b.records, b.categories, state.range(0) != 0, Today, QString());
+        RecordTree t =
+            buildRecordTree(b.records, b.categories, state.range(0) != 0, Today, QString());
         benchmark::DoNotOptimize(t.roots.data());
     }
 }
@@ -55,7 +57,9 @@ void BM_FillTree(benchmark::State& state) {
     tree.resize(270, 270);
     tree.show();
     for (auto _ : state) {
-        showRecordTree(&tree, &model, buildRecordTree(b.records, b.categories, state.range(0) != 0, Today, QStringLiteral("C5000")));
+        showRecordTree(&tree, &model,
+                       buildRecordTree(b.records, b.categories, state.range(0) != 0, Today,
+                                       QStringLiteral("C5000")));
         QApplication::processEvents();
     }
 }

@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     auto* play = new QPushButton(QStringLiteral("&Play"));
     auto* stop = new QPushButton(QStringLiteral("&Stop"));
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {open, play, stop}) buttons->addWidget(b);
+    for (QPushButton* b : {open, play, stop})
+        buttons->addWidget(b);
     auto* layout = new QVBoxLayout(&window);
     layout->addWidget(gif, 1, Qt::AlignCenter);
     layout->addLayout(buttons);
@@ -31,7 +32,8 @@ int main(int argc, char** argv) {
         gif->LoadGif(true);
     };
     QObject::connect(open, &QPushButton::clicked, &window, [&] {
-        load(QFileDialog::getOpenFileName(&window, QStringLiteral("Open"), QString(), QStringLiteral("GIF (*.gif *.GIF)")));
+        load(QFileDialog::getOpenFileName(&window, QStringLiteral("Open"), QString(),
+                                          QStringLiteral("GIF (*.gif *.GIF)")));
     });
     QObject::connect(play, &QPushButton::clicked, gif, &AnimatedGifCtl::StartTimer);
     QObject::connect(stop, &QPushButton::clicked, gif, &AnimatedGifCtl::StopGif);

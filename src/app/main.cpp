@@ -30,14 +30,16 @@ int main(int argc, char** argv) {
     MessageBoxService messages;
     SingleInstance instance;
     if (instance.IsPrevInstance()) {
-        messages.show(QStringLiteral("Tavrino is already running!"), QStringLiteral("Second Instance"), MsgIcon::Critical);
+        messages.show(QStringLiteral("Tavrino is already running!"),
+                      QStringLiteral("Second Instance"), MsgIcon::Critical);
         return 0;
     }
 
     Clock clock;
     SleepingPause pause;
     DesktopAddressService addresses;
-    SettingsStore settings(SettingsStore::defaultPath(), QCoreApplication::applicationDirPath(), &messages);
+    SettingsStore settings(SettingsStore::defaultPath(), QCoreApplication::applicationDirPath(),
+                           &messages);
     ErrorLog log(&clock);
     log.setFolder(settings.GetDatabaseFolder());
     TextCipher cipher(&log, &messages);
@@ -47,7 +49,8 @@ int main(int argc, char** argv) {
     ProfileStore store(profile, log, cipher, messages, pause, clock);
     ProfileManager profiles(store, settings, messages);
     SessionState session;
-    VaultServices services{profile, store, profiles, settings, log, messages, clock, addresses, session};
+    VaultServices services{profile,  store, profiles,  settings, log,
+                           messages, clock, addresses, session};
 
     frmShapedForm vault(services);
     vault.showGettingStarted = [&] {

@@ -45,12 +45,23 @@ struct CommandHelp {
 };
 
 const CommandHelp CommandHelps[] = {
-    {"list", "Usage: tavrino-cli list [--database DIR]\nPrints the profile names of the database folder, one a line.\n"},
-    {"create", "Usage: tavrino-cli create NAME [--database DIR]\nCreates NAME.dat with the defaults of a new profile:\nlogin mode 1, password QUILT, one secret question.\n"},
-    {"dump", "Usage: tavrino-cli dump NAME [--database DIR]\nAfter the profile's login (credentials on standard input, one a line),\nprints settings, categories, questions, records and change stamp as JSON.\n"},
-    {"export", "Usage: tavrino-cli export NAME --csv [--database DIR]\nAfter the profile's login, prints the records as CSV (RFC 4180) with a\nheader row of the eight field names.\n"},
-    {"import", "Usage: tavrino-cli import NAME FILE.csv [--database DIR]\nAfter the profile's login, appends the records of FILE.csv (header row of\nthe eight field names) and saves the profile once. Categories the records\nname that the profile lacks are added.\n"},
-    {"init", "Usage: tavrino-cli init [--database DIR]\nCreates the settings Database, Timer and Startup where missing, the\ndatabase folder, and a profile \"Default\" when the folder has none.\n"},
+    {"list", "Usage: tavrino-cli list [--database DIR]\nPrints the profile names of the database "
+             "folder, one a line.\n"},
+    {"create", "Usage: tavrino-cli create NAME [--database DIR]\nCreates NAME.dat with the "
+               "defaults of a new profile:\nlogin mode 1, password QUILT, one secret question.\n"},
+    {"dump", "Usage: tavrino-cli dump NAME [--database DIR]\nAfter the profile's login "
+             "(credentials on standard input, one a line),\nprints settings, categories, "
+             "questions, records and change stamp as JSON.\n"},
+    {"export",
+     "Usage: tavrino-cli export NAME --csv [--database DIR]\nAfter the profile's login, prints the "
+     "records as CSV (RFC 4180) with a\nheader row of the eight field names.\n"},
+    {"import",
+     "Usage: tavrino-cli import NAME FILE.csv [--database DIR]\nAfter the profile's login, appends "
+     "the records of FILE.csv (header row of\nthe eight field names) and saves the profile once. "
+     "Categories the records\nname that the profile lacks are added.\n"},
+    {"init",
+     "Usage: tavrino-cli init [--database DIR]\nCreates the settings Database, Timer and Startup "
+     "where missing, the\ndatabase folder, and a profile \"Default\" when the folder has none.\n"},
 };
 
 // Messages become one line of text each; a question is answered No.
@@ -105,12 +116,11 @@ struct Context {
         cipher.setEndingHandler([] {});
     }
 
-    void useFolder() {
-        store.setDatabaseFolder(settings.GetDatabaseFolder());
-    }
+    void useFolder() { store.setDatabaseFolder(settings.GetDatabaseFolder()); }
 
     [[noreturn]] void failWithMessages(const QString& what) {
-        throw Failure(messages.texts.isEmpty() ? what : what + QStringLiteral(": ") + messages.texts.first());
+        throw Failure(
+            messages.texts.isEmpty() ? what : what + QStringLiteral(": ") + messages.texts.first());
     }
 
     void open(const QString& name) {
@@ -148,7 +158,8 @@ struct Context {
         const QString password = readLine(QStringLiteral("Password: "));
         const QString pin = mode == 3 ? readLine(QStringLiteral("PIN: ")) : QString();
         if (!CheckLogin(profile.Security, user, password, pin))
-            throw Failure(QStringLiteral("the details are incorrect for profile '%1'").arg(profile.name()));
+            throw Failure(
+                QStringLiteral("the details are incorrect for profile '%1'").arg(profile.name()));
     }
 };
 
@@ -165,7 +176,8 @@ int dump(Context& c, const QString& name) {
     c.login();
     const Profile& p = c.profile;
     QJsonArray categories;
-    for (const QString& line : p.Categories.lines()) categories.append(line.mid(2));
+    for (const QString& line : p.Categories.lines())
+        categories.append(line.mid(2));
     QJsonArray questions;
     for (const QString& line : p.Security.Questions.lines()) {
         const QStringList parts = line.split(QLatin1Char('|'));
@@ -173,7 +185,8 @@ int dump(Context& c, const QString& name) {
                                      {QStringLiteral("answer"), parts.value(2)}});
     }
     QJsonArray records;
-    for (const QString& line : p.Records.lines()) records.append(recordObject(line));
+    for (const QString& line : p.Records.lines())
+        records.append(recordObject(line));
     const QJsonObject root{
         {QStringLiteral("name"), p.name()},
         {QStringLiteral("change_stamp"), p.ChangeStamp},
@@ -209,23 +222,34 @@ QList<PasswordRecord> readCsvRecords(const QString& fileName) {
     QString text = QString::fromUtf8(file.readAll());
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     const QList<QStringList> rows = Csv::parse(text, &error);
-    if (!error.isEmpty()) throw Failure(QStringLiteral("%1 is not valid CSV: %2").arg(fileName, error));
+    if (!error.isEmpty())
+        throw Failure(QStringLiteral("%1 is not valid CSV: %2").arg(fileName, error));
     if (rows.isEmpty()) throw Failure(QStringLiteral("%1 has no header row").arg(fileName));
     QStringList header = rows.first();
-    for (QString& h : header) h = h.trimmed();
-    if (header.join(QLatin1Char(',')).compare(PasswordRecord::fieldNames().join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-        throw Failure(QStringLiteral("%1: the header row must be %2").arg(fileName, PasswordRecord::fieldNames().join(QLatin1Char(','))));
+    for (QString& h : header)
+        h = h.trimmed();
+    if (header.join(QLatin1Char(','))
+            .compare(PasswordRecord::fieldNames().join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
+        throw Failure(QStringLiteral("%1: the header row must be %2")
+                          .arg(fileName, PasswordRecord::fieldNames().join(QLatin1Char(','))));
     QList<PasswordRecord> records;
     for (qsizetype i = 1; i < rows.size(); ++i) {
         const QStringList& row = rows[i];
         if (row.size() == 1 && row[0].isEmpty()) continue; // a blank line
         if (row.size() != PasswordRecord::FieldCount)
-            throw Failure(QStringLiteral("%1: record %2 has %3 fields, not 8").arg(fileName).arg(i).arg(row.size()));
+            throw Failure(QStringLiteral("%1: record %2 has %3 fields, not 8")
+                              .arg(fileName)
+                              .arg(i)
+                              .arg(row.size()));
         PasswordRecord r;
         for (int f = 0; f < PasswordRecord::FieldCount; ++f) {
             if (row[f].contains(QLatin1Char('|')))
-                throw Failure(QStringLiteral("%1: record %2, field %3 contains \"|\", which a profile can not store")
-                                  .arg(fileName).arg(i).arg(PasswordRecord::fieldNames()[f]));
+                throw Failure(
+                    QStringLiteral(
+                        "%1: record %2, field %3 contains \"|\", which a profile can not store")
+                        .arg(fileName)
+                        .arg(i)
+                        .arg(PasswordRecord::fieldNames()[f]));
             r.fields[f] = row[f];
         }
         if (r[PasswordRecord::UserCode].trimmed().isEmpty())
@@ -247,29 +271,34 @@ int importCsv(Context& c, const QString& name, const QString& fileName) {
     }
     c.messages.texts.clear();
     c.store.WriteToFile();
-    if (!c.profile.ProfileSaved) c.failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
+    if (!c.profile.ProfileSaved)
+        c.failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
     c.out << QStringLiteral("imported %1 records into %2\n").arg(records.size()).arg(name);
     return 0;
 }
 
 int create(Context& c, const QString& name) {
     c.useFolder();
-    if (!c.manager.CreateProfile(name)) c.failWithMessages(QStringLiteral("profile '%1' was not created").arg(name));
+    if (!c.manager.CreateProfile(name))
+        c.failWithMessages(QStringLiteral("profile '%1' was not created").arg(name));
     return 0;
 }
 
 int list(Context& c) {
     const QStringList names = c.manager.ListProfiles();
-    for (const QString& n : names) c.out << n << "\n";
+    for (const QString& n : names)
+        c.out << n << "\n";
     return 0;
 }
 
 int init(Context& c, const QString& folderOption) {
-    const QString folder = folderOption.isEmpty() ? SettingsStore::defaultDatabaseFolder() : folderOption;
+    const QString folder =
+        folderOption.isEmpty() ? SettingsStore::defaultDatabaseFolder() : folderOption;
     if (!c.settings.createMissingKeys(folder))
         throw Failure(QStringLiteral("cannot write the settings file %1").arg(c.settings.path()));
     const QString database = c.settings.GetDatabaseFolder();
-    if (!QDir().mkpath(database)) throw Failure(QStringLiteral("cannot create the database folder %1").arg(database));
+    if (!QDir().mkpath(database))
+        throw Failure(QStringLiteral("cannot create the database folder %1").arg(database));
     c.useFolder();
     if (ProfileManager::scan(database).isEmpty()) {
         if (!c.manager.CreateProfile(QStringLiteral("Default")))
@@ -317,13 +346,20 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         out << Usage;
         return 0;
     }
-    const int needed = command == u"import" ? 3 : (command == u"list" || command == u"init") ? 1 : 2;
-    const bool known = std::any_of(std::begin(CommandHelps), std::end(CommandHelps),
-                                   [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
+    const int needed = command == u"import"                         ? 3
+                       : (command == u"list" || command == u"init") ? 1
+                                                                    : 2;
+    const bool known =
+        std::any_of(std::begin(CommandHelps), std::end(CommandHelps),
+                    [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
     if (!known || args.size() != needed || (command == u"export" && !csv)) {
-        err << (known ? QStringLiteral("tavrino-cli: wrong arguments for %1; see tavrino-cli %1 --help\n").arg(command)
-               : command.isEmpty() ? QStringLiteral("tavrino-cli: no command given; see tavrino-cli --help\n")
-                                   : QStringLiteral("tavrino-cli: unknown command %1; see tavrino-cli --help\n").arg(command));
+        err << (known ? QStringLiteral(
+                            "tavrino-cli: wrong arguments for %1; see tavrino-cli %1 --help\n")
+                            .arg(command)
+                : command.isEmpty()
+                    ? QStringLiteral("tavrino-cli: no command given; see tavrino-cli --help\n")
+                    : QStringLiteral("tavrino-cli: unknown command %1; see tavrino-cli --help\n")
+                          .arg(command));
         return 2;
     }
 

@@ -22,8 +22,8 @@ QList<QStringList> parse(const QString& text, QString* error) {
     QList<QStringList> rows;
     QStringList row;
     QString field;
-    bool quoted = false;     // inside a quoted field
-    bool wasQuoted = false;  // the current field was quoted
+    bool quoted = false;    // inside a quoted field
+    bool wasQuoted = false; // the current field was quoted
     bool rowStarted = false;
     int line = 1;
     const qsizetype n = text.size();
@@ -46,7 +46,8 @@ QList<QStringList> parse(const QString& text, QString* error) {
         rowStarted = true;
         if (c == QLatin1Char('"')) {
             if (!field.isEmpty() || wasQuoted) {
-                if (error) *error = QStringLiteral("line %1: a quote inside an unquoted field").arg(line);
+                if (error)
+                    *error = QStringLiteral("line %1: a quote inside an unquoted field").arg(line);
                 return rows;
             }
             quoted = wasQuoted = true;

@@ -7,7 +7,9 @@
 namespace tavrino {
 namespace {
 
-std::uint32_t rotl(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+std::uint32_t rotl(std::uint32_t x, int n) {
+    return (x << n) | (x >> (32 - n));
+}
 
 // GF(2^8) tables with generator 3, S-boxes and the combined round tables.
 struct Tables {
@@ -77,14 +79,14 @@ struct Tables {
 
     std::uint32_t subWord(std::uint32_t w) const {
         return std::uint32_t(fbsub[w & 0xFF]) | std::uint32_t(fbsub[(w >> 8) & 0xFF]) << 8 |
-               std::uint32_t(fbsub[(w >> 16) & 0xFF]) << 16 |
-               std::uint32_t(fbsub[w >> 24]) << 24;
+               std::uint32_t(fbsub[(w >> 16) & 0xFF]) << 16 | std::uint32_t(fbsub[w >> 24]) << 24;
     }
 
     // Inverse MixColumn of one column word.
     std::uint32_t invMixCol(std::uint32_t w) const {
         std::uint8_t b[4];
-        for (int k = 0; k < 4; ++k) b[k] = static_cast<std::uint8_t>(w >> (8 * k));
+        for (int k = 0; k < 4; ++k)
+            b[k] = static_cast<std::uint8_t>(w >> (8 * k));
         std::uint32_t out = 0;
         for (int row = 0; row < 4; ++row) {
             const std::uint8_t v = mul(0x0E, b[row]) ^ mul(0x0B, b[(row + 1) % 4]) ^
@@ -114,18 +116,22 @@ void unpack(std::uint32_t a, std::uint8_t* b) {
 
 } // namespace
 
-AES::AES() { gentables(); }
+AES::AES() {
+    gentables();
+}
 
 void AES::gkey(int nb, int nk, const std::uint8_t* key) {
     auto valid = [](int n) { return n == 4 || n == 6 || n == 8; };
-    if (!valid(nb) || !valid(nk)) throw std::invalid_argument("Rijndael block and key length must be 4, 6 or 8 words");
+    if (!valid(nb) || !valid(nk))
+        throw std::invalid_argument("Rijndael block and key length must be 4, 6 or 8 words");
     const Tables& t = gentables();
     Nb = nb;
     Nk = nk;
     Nr = std::max(Nb, Nk) + 6;
 
     const int total = Nb * (Nr + 1);
-    for (int i = 0; i < Nk; ++i) fkey[i] = pack(key + 4 * i);
+    for (int i = 0; i < Nk; ++i)
+        fkey[i] = pack(key + 4 * i);
     for (int i = Nk; i < total; ++i) {
         std::uint32_t temp = fkey[i - 1];
         if (i % Nk == 0)
@@ -137,10 +143,13 @@ void AES::gkey(int nb, int nk, const std::uint8_t* key) {
 
     // Decryption keys for the equivalent inverse cipher: round order reversed,
     // inner rounds passed through InvMixColumn.
-    for (int j = 0; j < Nb; ++j) rkey[j] = fkey[Nr * Nb + j];
+    for (int j = 0; j < Nb; ++j)
+        rkey[j] = fkey[Nr * Nb + j];
     for (int r = 1; r < Nr; ++r)
-        for (int j = 0; j < Nb; ++j) rkey[r * Nb + j] = t.invMixCol(fkey[(Nr - r) * Nb + j]);
-    for (int j = 0; j < Nb; ++j) rkey[Nr * Nb + j] = fkey[j];
+        for (int j = 0; j < Nb; ++j)
+            rkey[r * Nb + j] = t.invMixCol(fkey[(Nr - r) * Nb + j]);
+    for (int j = 0; j < Nb; ++j)
+        rkey[Nr * Nb + j] = fkey[j];
 }
 
 namespace {
@@ -158,41 +167,57 @@ void cryptBlock(std::uint8_t* buff, const std::uint32_t* k, int rounds) {
         std::array<std::array<int, 3>, NB> a{};
         for (int j = 0; j < NB; ++j) {
             const int c[3] = {1, c2, c3};
-            for (int r = 0; r < 3; ++r) a[j][r] = Forward ? (j + c[r]) % NB : (NB + j - c[r]) % NB;
+            for (int r = 0; r < 3; ++r)
+                a[j][r] = Forward ? (j + c[r]) % NB : (NB + j - c[r]) % NB;
         }
         return a;
     }();
     std::uint32_t x[NB];
     std::uint32_t y[NB];
-    for (int j = 0; j < NB; ++j) x[j] = pack(buff + 4 * j) ^ *k++;
+    for (int j = 0; j < NB; ++j)
+        x[j] = pack(buff + 4 * j) ^ *k++;
     for (int r = 1; r < rounds; ++r) {
 #pragma GCC unroll 8
         for (int j = 0; j < NB; ++j)
             y[j] = k[j] ^ table[0][x[j] & 0xFF] ^ table[1][(x[shifts[j][0]] >> 8) & 0xFF] ^
                    table[2][(x[shifts[j][1]] >> 16) & 0xFF] ^ table[3][x[shifts[j][2]] >> 24];
         k += NB;
-        for (int j = 0; j < NB; ++j) x[j] = y[j];
+        for (int j = 0; j < NB; ++j)
+            x[j] = y[j];
     }
     for (int j = 0; j < NB; ++j)
-        y[j] = k[j] ^ (std::uint32_t(sbox[x[j] & 0xFF]) | std::uint32_t(sbox[(x[shifts[j][0]] >> 8) & 0xFF]) << 8 |
+        y[j] = k[j] ^ (std::uint32_t(sbox[x[j] & 0xFF]) |
+                       std::uint32_t(sbox[(x[shifts[j][0]] >> 8) & 0xFF]) << 8 |
                        std::uint32_t(sbox[(x[shifts[j][1]] >> 16) & 0xFF]) << 16 |
                        std::uint32_t(sbox[x[shifts[j][2]] >> 24]) << 24);
-    for (int j = 0; j < NB; ++j) unpack(y[j], buff + 4 * j);
+    for (int j = 0; j < NB; ++j)
+        unpack(y[j], buff + 4 * j);
 }
 
-template <bool Forward> void cryptAny(int nb, std::uint8_t* buff, const std::uint32_t* k, int rounds) {
+template <bool Forward>
+void cryptAny(int nb, std::uint8_t* buff, const std::uint32_t* k, int rounds) {
     switch (nb) {
-    case 4: cryptBlock<4, Forward>(buff, k, rounds); break;
-    case 6: cryptBlock<6, Forward>(buff, k, rounds); break;
-    default: cryptBlock<8, Forward>(buff, k, rounds); break;
+    case 4:
+        cryptBlock<4, Forward>(buff, k, rounds);
+        break;
+    case 6:
+        cryptBlock<6, Forward>(buff, k, rounds);
+        break;
+    default:
+        cryptBlock<8, Forward>(buff, k, rounds);
+        break;
     }
 }
 
 } // namespace
 
-void AES::Encrypt(std::uint8_t* buff) const { cryptAny<true>(Nb, buff, fkey.data(), Nr); }
+void AES::Encrypt(std::uint8_t* buff) const {
+    cryptAny<true>(Nb, buff, fkey.data(), Nr);
+}
 
-void AES::Decrypt(std::uint8_t* buff) const { cryptAny<false>(Nb, buff, rkey.data(), Nr); }
+void AES::Decrypt(std::uint8_t* buff) const {
+    cryptAny<false>(Nb, buff, rkey.data(), Nr);
+}
 
 void AES::prepareDataKey(const QByteArray& bytPassword) {
     std::array<std::uint8_t, 32> key{};
@@ -213,7 +238,8 @@ QByteArray AES::EncryptData(const QByteArray& bytMessage, const QByteArray& bytP
     auto* p = reinterpret_cast<std::uint8_t*>(out.data());
     unpack(static_cast<std::uint32_t>(length), p);
     std::memcpy(p + 4, bytMessage.constData(), static_cast<std::size_t>(length));
-    for (qsizetype i = 0; i < size; i += DataBlockBytes) Encrypt(p + i);
+    for (qsizetype i = 0; i < size; i += DataBlockBytes)
+        Encrypt(p + i);
     return out;
 }
 

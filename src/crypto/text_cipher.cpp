@@ -65,7 +65,9 @@ QByteArray TextCipher::fromHex(QByteArrayView hex) {
 
 QString TextCipher::Encrypt(const QString& text, const QString& key) {
     if (text.isEmpty() || key.isEmpty()) {
-        if (m_log) m_log->LogError(QStringLiteral("Encrypt"), 5, QStringLiteral("Nothing to encrypt: empty text or key"));
+        if (m_log)
+            m_log->LogError(QStringLiteral("Encrypt"), 5,
+                            QStringLiteral("Nothing to encrypt: empty text or key"));
         return {};
     }
     return toHex(m_aes.EncryptData(utf16Bytes(text), utf16Bytes(key)));
@@ -102,7 +104,8 @@ QString TextCipher::Decrypt(const QString& hex, const QString& key) {
 }
 
 void TextCipher::invalidData() {
-    if (m_messages) m_messages->show(QStringLiteral("Invalid data."), QStringLiteral("Decrypt Error"));
+    if (m_messages)
+        m_messages->show(QStringLiteral("Invalid data."), QStringLiteral("Decrypt Error"));
     if (m_log) m_log->LogError(QStringLiteral("Decrypt"), 0, QStringLiteral("Invalid data."));
     if (m_ending) m_ending();
 }

@@ -4,6 +4,8 @@
 
 namespace tavrino {
 
-void SleepingPause::pause(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void SleepingPause::pause(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 } // namespace tavrino

@@ -6,7 +6,9 @@
 
 namespace tavrino {
 
-QString ErrorLog::filePath() const { return m_folder + QStringLiteral("/TavrinoErrors.log"); }
+QString ErrorLog::filePath() const {
+    return m_folder + QStringLiteral("/TavrinoErrors.log");
+}
 
 QByteArray ErrorLog::formatLine(const QDateTime& when, const QString& procedureName,
                                 const QString& errorNumber, const QString& description) {

@@ -19,7 +19,8 @@ public:
 
     void LogError(const QString& procedureName, const QString& errorNumber,
                   const QString& description) const;
-    void LogError(const QString& procedureName, long errorNumber, const QString& description) const {
+    void LogError(const QString& procedureName, long errorNumber,
+                  const QString& description) const {
         LogError(procedureName, QString::number(errorNumber), description);
     }
 

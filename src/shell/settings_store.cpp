@@ -34,13 +34,16 @@ QString SettingsStore::keyOf(const QString& name) {
 
 double SettingsStore::numericValue(const QString& text) {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
     const qsizetype start = i;
     if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) ++i;
-    while (i < text.size() && text[i].isDigit()) ++i;
+    while (i < text.size() && text[i].isDigit())
+        ++i;
     if (i < text.size() && text[i] == QLatin1Char('.')) {
         ++i;
-        while (i < text.size() && text[i].isDigit()) ++i;
+        while (i < text.size() && text[i].isDigit())
+            ++i;
     }
     bool ok = false;
     const double value = text.mid(start, i - start).toDouble(&ok);
@@ -90,7 +93,8 @@ QString SettingsStore::GetDatabaseFolder() const {
     if (!m_override.isEmpty()) return m_override;
     QString folder = m_appFolder;
     QString value;
-    if (ReadSetting(QStringLiteral("Database"), value) && !value.trimmed().isEmpty()) folder = value;
+    if (ReadSetting(QStringLiteral("Database"), value) && !value.trimmed().isEmpty())
+        folder = value;
     return folder;
 }
 

@@ -28,7 +28,9 @@ bool SingleInstance::IsPrevInstance() {
 }
 
 namespace {
-bool haveGui() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool haveGui() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
 } // namespace
 
 void BusyPointer() {
@@ -42,7 +44,8 @@ void BusyPointer() {
 void NormalPointer() {
     if (!haveGui()) return;
     // The pointer is a state, not a stack: one call restores the default.
-    while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace tavrino

@@ -11,7 +11,9 @@
 
 namespace tavrino {
 namespace {
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
 } // namespace
 
 HeldFile::HeldFile(HeldFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
@@ -76,7 +78,8 @@ int HeldFile::readAll(QByteArray& out) const {
     out.resize(st.st_size);
     qint64 done = 0;
     while (done < out.size()) {
-        const ssize_t n = ::pread(m_fd, out.data() + done, static_cast<size_t>(out.size() - done), done);
+        const ssize_t n =
+            ::pread(m_fd, out.data() + done, static_cast<size_t>(out.size() - done), done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -91,7 +94,8 @@ int HeldFile::readAll(QByteArray& out) const {
 int HeldFile::writeAll(const QByteArray& data) {
     qint64 done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::write(m_fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        const ssize_t n =
+            ::write(m_fd, data.constData() + done, static_cast<size_t>(data.size() - done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -101,7 +105,9 @@ int HeldFile::writeAll(const QByteArray& data) {
     return 0;
 }
 
-int HeldFile::sync() { return ::fsync(m_fd) == 0 ? 0 : errno; }
+int HeldFile::sync() {
+    return ::fsync(m_fd) == 0 ? 0 : errno;
+}
 
 bool HeldFile::isFileAt(const QString& path) const {
     struct stat mine {};
@@ -121,7 +127,8 @@ namespace FileOps {
 int renameNoReplace(const QString& from, const QString& to) {
     const QByteArray f = native(from);
     const QByteArray t = native(to);
-    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0) return 0;
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // File systems without the flag: a hard link refuses an existing target.
     if (::link(f.constData(), t.constData()) != 0) return errno;

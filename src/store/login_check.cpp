@@ -5,8 +5,10 @@ namespace tavrino {
 QString trimBlanks(const QString& typed) {
     qsizetype start = 0;
     qsizetype end = typed.size();
-    while (start < end && typed[start] == QLatin1Char(' ')) ++start;
-    while (end > start && typed[end - 1] == QLatin1Char(' ')) --end;
+    while (start < end && typed[start] == QLatin1Char(' '))
+        ++start;
+    while (end > start && typed[end - 1] == QLatin1Char(' '))
+        --end;
     return typed.mid(start, end - start);
 }
 
@@ -14,10 +16,14 @@ bool CheckLogin(const SecuritySettings& s, const QString& userId, const QString&
                 const QString& pin) {
     const bool passwordOk = trimBlanks(password) == s.Password;
     switch (s.LoginMode) {
-    case 1: return passwordOk;
-    case 2: return trimBlanks(userId) == s.UserId && passwordOk;
-    case 3: return trimBlanks(userId) == s.UserId && passwordOk && trimBlanks(pin) == s.Pin;
-    default: return false;
+    case 1:
+        return passwordOk;
+    case 2:
+        return trimBlanks(userId) == s.UserId && passwordOk;
+    case 3:
+        return trimBlanks(userId) == s.UserId && passwordOk && trimBlanks(pin) == s.Pin;
+    default:
+        return false;
     }
 }
 

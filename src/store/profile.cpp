@@ -37,33 +37,37 @@ void CategoryList::clear() {
 QStringList CategoryList::lines() const {
     QStringList out;
     out.reserve(m_entries.size());
-    for (const auto& entry : m_entries) out.append(entry.second);
+    for (const auto& entry : m_entries)
+        out.append(entry.second);
     return out;
 }
 
 void CategoryList::reindex() {
     m_index.clear();
-    for (qsizetype i = 0; i < m_entries.size(); ++i) m_index.insert(fold(m_entries[i].first), i);
+    for (qsizetype i = 0; i < m_entries.size(); ++i)
+        m_index.insert(fold(m_entries[i].first), i);
 }
 
 const QStringList& PasswordRecord::fieldNames() {
-    static const QStringList names{
-        QStringLiteral("Category"), QStringLiteral("Description"), QStringLiteral("UserCode"),
-        QStringLiteral("Password"), QStringLiteral("Notes"),       QStringLiteral("ExpiryDate"),
-        QStringLiteral("WebSite"),  QStringLiteral("Email")};
+    static const QStringList names{QStringLiteral("Category"), QStringLiteral("Description"),
+                                   QStringLiteral("UserCode"), QStringLiteral("Password"),
+                                   QStringLiteral("Notes"),    QStringLiteral("ExpiryDate"),
+                                   QStringLiteral("WebSite"),  QStringLiteral("Email")};
     return names;
 }
 
 QString PasswordRecord::toLine() const {
     QString line = QStringLiteral("4");
-    for (const QString& f : fields) line += QLatin1Char('|') + f;
+    for (const QString& f : fields)
+        line += QLatin1Char('|') + f;
     return line;
 }
 
 PasswordRecord PasswordRecord::fromLine(const QString& line) {
     PasswordRecord record;
     const QStringList parts = line.split(QLatin1Char('|'));
-    for (int i = 0; i < FieldCount && i + 1 < parts.size(); ++i) record.fields[i] = parts[i + 1];
+    for (int i = 0; i < FieldCount && i + 1 < parts.size(); ++i)
+        record.fields[i] = parts[i + 1];
     return record;
 }
 

@@ -12,10 +12,13 @@ namespace {
 std::array<unsigned char, 65536> buildAnsiTable() {
     std::array<unsigned char, 65536> table;
     table.fill('?');
-    for (int c = 0; c < 0x80; ++c) table[c] = static_cast<unsigned char>(c);
-    for (int c = 0xA0; c < 0x100; ++c) table[c] = static_cast<unsigned char>(c);
+    for (int c = 0; c < 0x80; ++c)
+        table[c] = static_cast<unsigned char>(c);
+    for (int c = 0xA0; c < 0x100; ++c)
+        table[c] = static_cast<unsigned char>(c);
     // Windows maps its five unassigned codes straight through.
-    for (int c : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) table[c] = static_cast<unsigned char>(c);
+    for (int c : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        table[c] = static_cast<unsigned char>(c);
     const std::pair<char16_t, unsigned char> upper[] = {
         {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
         {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A},
@@ -23,7 +26,8 @@ std::array<unsigned char, 65536> buildAnsiTable() {
         {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97},
         {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C},
         {0x017E, 0x9E}, {0x0178, 0x9F}};
-    for (const auto& [unicode, code] : upper) table[unicode] = code;
+    for (const auto& [unicode, code] : upper)
+        table[unicode] = code;
     return table;
 }
 
@@ -53,7 +57,9 @@ QList<QByteArrayView> splitLines(const QByteArray& file) {
 
 using Parts = QList<QStringView>;
 
-Parts splitParts(const QString& line) { return QStringView(line).split(u'|'); }
+Parts splitParts(const QString& line) {
+    return QStringView(line).split(u'|');
+}
 
 // Checks the trailing checksum when the line has the expected number of
 // parts. cut is then where the checksum begins (the caller cuts the line
@@ -123,12 +129,15 @@ struct LineReader {
 
 } // namespace
 
-int ansiCode(QChar c) { return ansiTable()[c.unicode()]; }
+int ansiCode(QChar c) {
+    return ansiTable()[c.unicode()];
+}
 
 qint64 checksum(QStringView s) {
     const auto& table = ansiTable();
     qint64 sum = 0;
-    for (QChar c : s) sum += table[c.unicode()];
+    for (QChar c : s)
+        sum += table[c.unicode()];
     return sum;
 }
 
@@ -162,7 +171,8 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
             const QStringView type = parts[0];
             qsizetype cut = -1;
             auto check = [&](int lastIndex) {
-                if (!RSumofAC(plain, parts, lastIndex, cut)) outcome.checksumFailures.append(lineNo);
+                if (!RSumofAC(plain, parts, lastIndex, cut))
+                    outcome.checksumFailures.append(lineNo);
             };
             // The line without its checksum, once its fields are taken.
             auto stripped = [&]() -> const QString& {
@@ -181,7 +191,10 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
                 check(2);
                 const QString key = part(parts, 1);
                 if (!profile.Categories.add(stripped(), key))
-                    throw Stop{457, QStringLiteral("This key is already associated with an element of this collection")};
+                    throw Stop{
+                        457,
+                        QStringLiteral(
+                            "This key is already associated with an element of this collection")};
             } else if (type == u"4") {
                 check(9);
                 profile.Records.add(stripped());
@@ -250,7 +263,8 @@ QByteArray write(const Profile& profile, std::int32_t stamp, const QString& file
     plain.reserve(profile.Records.count() + profile.Categories.count() + 8);
     const SecuritySettings& s = profile.Security;
     plain << QStringLiteral("1|%1").arg(s.LoginMode) << QStringLiteral("8|%1").arg(stamp)
-          << QStringLiteral("2|") + s.UserId + QLatin1Char('|') + s.Password + QLatin1Char('|') + s.Pin;
+          << QStringLiteral("2|") + s.UserId + QLatin1Char('|') + s.Password + QLatin1Char('|') +
+                 s.Pin;
     if (withRecords) {
         plain << profile.Categories.lines();
         plain << profile.Records.lines();
@@ -273,7 +287,8 @@ QByteArray write(const Profile& profile, std::int32_t stamp, const QString& file
     // total, so settle on the length that agrees with the text it gives.
     const qsizetype count = encrypted.size() + 1;
     qint64 total = 0;
-    for (const QString& line : encrypted) total += line.size();
+    for (const QString& line : encrypted)
+        total += line.size();
     qsizetype ownLength = TextCipher::encryptedLength(2);
     QString summary;
     for (;;) {

@@ -13,7 +13,8 @@
 
 namespace tavrino {
 
-ProfileManager::ProfileManager(ProfileStore& store, SettingsStore& settings, MessageService& messages)
+ProfileManager::ProfileManager(ProfileStore& store, SettingsStore& settings,
+                               MessageService& messages)
     : m_store(store), m_settings(settings), m_messages(messages) {}
 
 QStringList ProfileManager::scan(const QString& folder) {
@@ -30,8 +31,11 @@ QStringList ProfileManager::ListProfiles() {
     m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
     QStringList names = scan(m_store.databaseFolder());
     if (names.isEmpty() &&
-        m_messages.show(QStringLiteral("No Profiles found in Database location!\r\nTry application installation folder?"),
-                        QStringLiteral("Profiles Missing"), MsgIcon::Critical, MsgButtons::YesNo) == MsgAnswer::Yes) {
+        m_messages.show(
+            QStringLiteral(
+                "No Profiles found in Database location!\r\nTry application installation folder?"),
+            QStringLiteral("Profiles Missing"), MsgIcon::Critical,
+            MsgButtons::YesNo) == MsgAnswer::Yes) {
         m_store.setDatabaseFolder(m_settings.applicationFolder());
         names = scan(m_store.databaseFolder());
     }
@@ -107,7 +111,8 @@ bool ProfileManager::DeleteProfile(const QString& name) {
     }
     const QString path = m_store.pathOf(name + QStringLiteral(".dat"));
     if (!FileOps::exists(path)) {
-        m_messages.show(QStringLiteral("File not found!"), QStringLiteral("File Error"), MsgIcon::Critical);
+        m_messages.show(QStringLiteral("File not found!"), QStringLiteral("File Error"),
+                        MsgIcon::Critical);
         return false;
     }
     BusyPointer();

@@ -18,7 +18,9 @@ namespace tavrino {
 namespace {
 const QString Bak = QStringLiteral(".bak");
 
-QString errorIntro() { return QStringLiteral("An Error has occurred!. The error is : \r\n"); }
+QString errorIntro() {
+    return QStringLiteral("An Error has occurred!. The error is : \r\n");
+}
 
 int removeFile(const QString& path) {
     return ::unlink(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
@@ -145,14 +147,16 @@ bool ProfileStore::removeStaleBackup(const QString& backupPath) {
     HeldFile backup;
     if (backup.open(backupPath) != 0 || !backup.isFileAt(backupPath)) return false;
     if (removeFile(backupPath) != 0) return false;
-    logRepair(QStringLiteral("Removed %1, left behind by an interrupted save").arg(QFileInfo(backupPath).fileName()));
+    logRepair(QStringLiteral("Removed %1, left behind by an interrupted save")
+                  .arg(QFileInfo(backupPath).fileName()));
     return true;
 }
 
 void ProfileStore::removeStaleTemporaries(const QString& datPath) {
     const QFileInfo info(datPath);
-    const QStringList leftovers = QDir(info.absolutePath())
-                                      .entryList({info.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
+    const QStringList leftovers =
+        QDir(info.absolutePath())
+            .entryList({info.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
     for (const QString& name : leftovers) {
         const QString path = info.absolutePath() + QLatin1Char('/') + name;
         HeldFile temp;
@@ -193,8 +197,10 @@ bool ProfileStore::repairStaleBackup(const QString& datPath) {
     if (FileOps::renameNoReplace(datPath, damaged) != 0) return false;
     if (FileOps::renameNoReplace(backupPath, datPath) != 0) return false;
     FileOps::syncFolder(m_folder);
-    logRepair(QStringLiteral("%1 was damaged and is kept as %2; the backup of an interrupted save took its place")
-                  .arg(name, QFileInfo(damaged).fileName()));
+    logRepair(
+        QStringLiteral(
+            "%1 was damaged and is kept as %2; the backup of an interrupted save took its place")
+            .arg(name, QFileInfo(damaged).fileName()));
     return true;
 }
 
@@ -247,7 +253,8 @@ void ProfileStore::WriteToFile() {
         if (version == -1) {
             // The stamp can't be read: nothing is known about the file, so
             // keep the unsaved change and report the save as failed.
-            saveFailed(EIO, QStringLiteral("The change stamp of %1 can not be read").arg(m_profile.ProfileFileName));
+            saveFailed(EIO, QStringLiteral("The change stamp of %1 can not be read")
+                                .arg(m_profile.ProfileFileName));
             return;
         }
         if (version != m_profile.ChangeStamp) {
@@ -271,10 +278,12 @@ void ProfileStore::conflict() {
     if (before.LoginMode == now.LoginMode && before.UserId == now.UserId &&
         before.Password == now.Password && before.Pin == now.Pin) {
         m_lastSave = SaveOutcome::ConflictRecords;
-        m_messages.show(QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
+        m_messages.show(
+            QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
     } else {
         m_lastSave = SaveOutcome::ConflictLogin;
-        m_messages.show(QStringLiteral("The profile has been modified by another user.\r\nYou will have to login again."));
+        m_messages.show(QStringLiteral(
+            "The profile has been modified by another user.\r\nYou will have to login again."));
         if (m_hooks.setDirty) m_hooks.setDirty(false);
     }
     m_attempt = 0;

@@ -26,7 +26,8 @@ protected:
     CliRun cli(const QStringList& args, const QByteArray& input = {}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TAVRINO_SETTINGS"), home.filePath(QStringLiteral("settings.ini")));
+        env.insert(QStringLiteral("TAVRINO_SETTINGS"),
+                   home.filePath(QStringLiteral("settings.ini")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("TAVRINO_PAUSE_MS"), QStringLiteral("1"));
         p.setProcessEnvironment(env);
@@ -34,7 +35,8 @@ protected:
         p.write(input);
         p.closeWriteChannel();
         p.waitForFinished(60000);
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
     }
     QStringList db() const { return {QStringLiteral("--database"), dir.path()}; }
 };
@@ -42,7 +44,8 @@ protected:
 TEST_F(Cli, CreateListAndDumpANewProfile) {
     EXPECT_EQ(cli(QStringList{QStringLiteral("create"), QStringLiteral("Home")} + db()).status, 0);
     EXPECT_EQ(cli(QStringList{QStringLiteral("list")} + db()).out, QStringLiteral("Home\n"));
-    const CliRun dump = cli(QStringList{QStringLiteral("dump"), QStringLiteral("Home")} + db(), "QUILT\n");
+    const CliRun dump =
+        cli(QStringList{QStringLiteral("dump"), QStringLiteral("Home")} + db(), "QUILT\n");
     ASSERT_EQ(dump.status, 0) << dump.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(dump.out.toUtf8()).object();
     EXPECT_EQ(o[QStringLiteral("change_stamp")].toInt(), 1);
@@ -52,25 +55,39 @@ TEST_F(Cli, CreateListAndDumpANewProfile) {
 
     const CliRun again = cli(QStringList{QStringLiteral("create"), QStringLiteral("Home")} + db());
     EXPECT_EQ(again.status, 1);
-    EXPECT_EQ(again.err, QStringLiteral("tavrino-cli: profile 'Home' was not created: This profile already exists. Please choose another name!\n"));
+    EXPECT_EQ(again.err, QStringLiteral("tavrino-cli: profile 'Home' was not created: This profile "
+                                        "already exists. Please choose another name!\n"));
 }
 
 TEST_F(Cli, ExportImportRoundTripThroughAnotherProfile) {
     copyFixture(dir, QStringLiteral("Work.dat"));
     const QByteArray workLogin = "alice\nS3cret pass\n4711\n";
-    const CliRun exported = cli(QStringList{QStringLiteral("export"), QStringLiteral("Work"), QStringLiteral("--csv")} + db(), workLogin);
+    const CliRun exported =
+        cli(QStringList{QStringLiteral("export"), QStringLiteral("Work"), QStringLiteral("--csv")} +
+                db(),
+            workLogin);
     ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
-    EXPECT_TRUE(exported.out.startsWith(QStringLiteral("Category,Description,UserCode,Password,Notes,ExpiryDate,WebSite,Email\r\n")));
+    EXPECT_TRUE(exported.out.startsWith(QStringLiteral(
+        "Category,Description,UserCode,Password,Notes,ExpiryDate,WebSite,Email\r\n")));
     const QString csv = dir.filePath(QStringLiteral("work.csv"));
     writeFile(csv, exported.out.toUtf8());
 
     ASSERT_EQ(cli(QStringList{QStringLiteral("create"), QStringLiteral("Copy")} + db()).status, 0);
-    const CliRun imported = cli(QStringList{QStringLiteral("import"), QStringLiteral("Copy"), csv} + db(), "QUILT\n");
+    const CliRun imported =
+        cli(QStringList{QStringLiteral("import"), QStringLiteral("Copy"), csv} + db(), "QUILT\n");
     ASSERT_EQ(imported.status, 0) << imported.err.toStdString();
     EXPECT_EQ(imported.out, QStringLiteral("imported 12 records into Copy\n"));
 
-    const QJsonObject copy = QJsonDocument::fromJson(cli(QStringList{QStringLiteral("dump"), QStringLiteral("Copy")} + db(), "QUILT\n").out.toUtf8()).object();
-    const QJsonObject work = QJsonDocument::fromJson(cli(QStringList{QStringLiteral("dump"), QStringLiteral("Work")} + db(), workLogin).out.toUtf8()).object();
+    const QJsonObject copy =
+        QJsonDocument::fromJson(
+            cli(QStringList{QStringLiteral("dump"), QStringLiteral("Copy")} + db(), "QUILT\n")
+                .out.toUtf8())
+            .object();
+    const QJsonObject work =
+        QJsonDocument::fromJson(
+            cli(QStringList{QStringLiteral("dump"), QStringLiteral("Work")} + db(), workLogin)
+                .out.toUtf8())
+            .object();
     EXPECT_EQ(copy[QStringLiteral("records")], work[QStringLiteral("records")]);
     EXPECT_EQ(copy[QStringLiteral("categories")], work[QStringLiteral("categories")]);
     EXPECT_EQ(copy[QStringLiteral("change_stamp")].toInt(), 2);
@@ -79,11 +96,15 @@ TEST_F(Cli, ExportImportRoundTripThroughAnotherProfile) {
 TEST_F(Cli, ImportRefusesAFieldWithTheSeparator) {
     ASSERT_EQ(cli(QStringList{QStringLiteral("create"), QStringLiteral("Home")} + db()).status, 0);
     const QString csv = dir.filePath(QStringLiteral("bad.csv"));
-    writeFile(csv, "Category,Description,UserCode,Password,Notes,ExpiryDate,WebSite,Email\r\n,Mail,me,pa|ss,,,,\r\n");
+    writeFile(csv, "Category,Description,UserCode,Password,Notes,ExpiryDate,WebSite,Email\r\n,Mail,"
+                   "me,pa|ss,,,,\r\n");
     const QByteArray before = readFile(dir.filePath(QStringLiteral("Home.dat")));
-    const CliRun r = cli(QStringList{QStringLiteral("import"), QStringLiteral("Home"), csv} + db(), "QUILT\n");
+    const CliRun r =
+        cli(QStringList{QStringLiteral("import"), QStringLiteral("Home"), csv} + db(), "QUILT\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, QStringLiteral("tavrino-cli: %1: record 1, field Password contains \"|\", which a profile can not store\n").arg(csv));
+    EXPECT_EQ(r.err, QStringLiteral("tavrino-cli: %1: record 1, field Password contains \"|\", "
+                                    "which a profile can not store\n")
+                         .arg(csv));
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("Home.dat"))), before);
 }
 
@@ -99,14 +120,17 @@ TEST_F(Cli, FailuresAreOneLineWithAnExitStatus) {
         int status;
         QString err;
     } cases[] = {
-        {QStringList{QStringLiteral("dump"), QStringLiteral("Work")} + db(), "alice\nwrong\n4711\n", 1,
-         QStringLiteral("tavrino-cli: the details are incorrect for profile 'Work'\n")},
+        {QStringList{QStringLiteral("dump"), QStringLiteral("Work")} + db(), "alice\nwrong\n4711\n",
+         1, QStringLiteral("tavrino-cli: the details are incorrect for profile 'Work'\n")},
         {QStringList{QStringLiteral("dump"), QStringLiteral("Broken")} + db(), "", 1,
          QStringLiteral("tavrino-cli: cannot read profile 'Broken': Invalid Data\n")},
         {QStringList{QStringLiteral("dump"), QStringLiteral("Gone")} + db(), "", 1,
-         QStringLiteral("tavrino-cli: cannot read profile 'Gone': An Error has occurred!. The error is : No such file or directory ReadFromFile (2) Please close application and re-open.\n")},
+         QStringLiteral(
+             "tavrino-cli: cannot read profile 'Gone': An Error has occurred!. The error is : No "
+             "such file or directory ReadFromFile (2) Please close application and re-open.\n")},
         {QStringList{QStringLiteral("export"), QStringLiteral("Work")} + db(), "", 2,
-         QStringLiteral("tavrino-cli: wrong arguments for export; see tavrino-cli export --help\n")},
+         QStringLiteral(
+             "tavrino-cli: wrong arguments for export; see tavrino-cli export --help\n")},
         {QStringList{QStringLiteral("frobnicate")}, "", 2,
          QStringLiteral("tavrino-cli: unknown command frobnicate; see tavrino-cli --help\n")},
     };
@@ -120,11 +144,14 @@ TEST_F(Cli, FailuresAreOneLineWithAnExitStatus) {
 }
 
 TEST_F(Cli, HelpForTheToolAndEachCommand) {
-    EXPECT_TRUE(cli({QStringLiteral("--help")}).out.startsWith(QStringLiteral("Usage: tavrino-cli COMMAND")));
+    EXPECT_TRUE(cli({QStringLiteral("--help")})
+                    .out.startsWith(QStringLiteral("Usage: tavrino-cli COMMAND")));
     for (const char* command : {"list", "create", "dump", "export", "import", "init"}) {
         const CliRun r = cli({QString::fromLatin1(command), QStringLiteral("--help")});
         EXPECT_EQ(r.status, 0);
-        EXPECT_TRUE(r.out.startsWith(QStringLiteral("Usage: tavrino-cli ") + QString::fromLatin1(command))) << command;
+        EXPECT_TRUE(
+            r.out.startsWith(QStringLiteral("Usage: tavrino-cli ") + QString::fromLatin1(command)))
+            << command;
     }
 }
 

@@ -9,7 +9,9 @@ using tavrino::AES;
 
 namespace {
 
-QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 struct KnownAnswer {
     int nb;
@@ -85,16 +87,19 @@ TEST(AesData, AgreesWithLibmcryptOnRandomKeysAndMessages) {
     AES aes;
     for (int round = 0; round < 300; ++round) {
         QByteArray key(1 + static_cast<int>(rng() % 40), '\0');
-        for (char& c : key) c = static_cast<char>(rng());
+        for (char& c : key)
+            c = static_cast<char>(rng());
         QByteArray message(static_cast<int>(rng() % 300), '\0');
-        for (char& c : message) c = static_cast<char>(rng());
+        for (char& c : message)
+            c = static_cast<char>(rng());
 
         QByteArray key32 = key.left(32);
         key32.append(QByteArray(32 - key32.size(), '\0'));
         const int size = (message.size() + 4 + 31) / 32 * 32;
         QByteArray framed(size, '\0');
         const std::uint32_t length = static_cast<std::uint32_t>(message.size());
-        for (int i = 0; i < 4; ++i) framed[i] = static_cast<char>(length >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            framed[i] = static_cast<char>(length >> (8 * i));
         framed.replace(4, message.size(), message);
 
         MCRYPT td = mcrypt_module_open(const_cast<char*>("rijndael-256"), nullptr,

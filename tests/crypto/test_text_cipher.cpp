@@ -15,22 +15,26 @@ TEST(TextCipher, HexLengthFollowsTheUtf16Size) {
     EXPECT_EQ(cipher.Encrypt(QString(14, QLatin1Char('a')), QStringLiteral("key")).size(), 64);
     EXPECT_EQ(cipher.Encrypt(QString(15, QLatin1Char('a')), QStringLiteral("key")).size(), 128);
     const QString hex = cipher.Encrypt(QStringLiteral("hello"), QStringLiteral("key"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]+$")).match(hex).hasMatch()) << hex.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]+$")).match(hex).hasMatch())
+        << hex.toStdString();
     EXPECT_EQ(TextCipher::encryptedLength(14), 64);
     EXPECT_EQ(TextCipher::encryptedLength(15), 128);
 }
 
 TEST(TextCipher, RoundTripsAnyText) {
     TextCipher cipher;
-    const QString key = QStringLiteral("3F0A9C1B2D4E5F60718293A4B5C6D7E8F9011223344556677889900AABBCCDD");
-    for (const QString& text : {QStringLiteral("4|Bank|Main|alice|Xy7!pq|||"), QStringLiteral("Zürich – ½ € 😀"),
-                                QStringLiteral("line one\r\nline two"), QString(500, QLatin1Char('z'))}) {
+    const QString key =
+        QStringLiteral("3F0A9C1B2D4E5F60718293A4B5C6D7E8F9011223344556677889900AABBCCDD");
+    for (const QString& text :
+         {QStringLiteral("4|Bank|Main|alice|Xy7!pq|||"), QStringLiteral("Zürich – ½ € 😀"),
+          QStringLiteral("line one\r\nline two"), QString(500, QLatin1Char('z'))}) {
         const QString hex = cipher.Encrypt(text, key);
         EXPECT_EQ(cipher.Decrypt(hex, key), text);
         EXPECT_EQ(cipher.Decrypt(hex.toLower(), key), text) << "lower-case hex reads too";
     }
     // Only the first 16 characters of a key text count (32 UTF-16 bytes).
-    EXPECT_EQ(cipher.Encrypt(QStringLiteral("x"), key), cipher.Encrypt(QStringLiteral("x"), key.left(16)));
+    EXPECT_EQ(cipher.Encrypt(QStringLiteral("x"), key),
+              cipher.Encrypt(QStringLiteral("x"), key.left(16)));
 }
 
 class DecryptFailure : public ::testing::Test {

@@ -13,11 +13,13 @@ TEST(ErrorLog, AppendsOneCrLfLinePerCallInOrder) {
     ErrorLog log(&clock);
     log.setFolder(dir.path());
     log.LogError(QStringLiteral("ReadFromFile"), 2, QStringLiteral("No such file or directory"));
-    log.LogError(QStringLiteral("Writetofile"), QStringLiteral("5"), QStringLiteral("Input/output error"));
+    log.LogError(QStringLiteral("Writetofile"), QStringLiteral("5"),
+                 QStringLiteral("Input/output error"));
     EXPECT_EQ(log.filePath(), dir.path() + QStringLiteral("/TavrinoErrors.log"));
-    EXPECT_EQ(test::readFile(log.filePath()),
-              QByteArray("#2026-03-04 05:06:07#,\"ReadFromFile\",\"2\",\"No such file or directory\"\r\n"
-                         "#2026-03-04 05:06:07#,\"Writetofile\",\"5\",\"Input/output error\"\r\n"));
+    EXPECT_EQ(
+        test::readFile(log.filePath()),
+        QByteArray("#2026-03-04 05:06:07#,\"ReadFromFile\",\"2\",\"No such file or directory\"\r\n"
+                   "#2026-03-04 05:06:07#,\"Writetofile\",\"5\",\"Input/output error\"\r\n"));
 }
 
 TEST(ErrorLog, UnwritableFolderLosesTheLineSilently) {
@@ -31,5 +33,6 @@ TEST(ErrorLog, UnwritableFolderLosesTheLineSilently) {
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     log.setFolder(dir.path());
     log.LogError(QStringLiteral("Encrypt"), 0, QStringLiteral("x"));
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

@@ -42,7 +42,8 @@ TEST_F(Settings, DatabaseFolderFallsBackToTheApplicationFolder) {
     writeIni("Corvane\\Tavrino\\Database=\"   \"\n");
     EXPECT_EQ(store.GetDatabaseFolder(), appFolder) << "only blanks";
     writeIni("Corvane\\Tavrino\\Database=\" /srv/profiles \"\n");
-    EXPECT_EQ(store.GetDatabaseFolder(), QStringLiteral(" /srv/profiles ")) << "used as read, untrimmed";
+    EXPECT_EQ(store.GetDatabaseFolder(), QStringLiteral(" /srv/profiles "))
+        << "used as read, untrimmed";
 }
 
 TEST_F(Settings, InstallStepCreatesOnlyMissingKeys) {

@@ -49,7 +49,8 @@ inline void expectContent(const Profile& p, const QJsonObject& j, std::int32_t s
         const QJsonArray fields = records[i].toArray();
         const PasswordRecord r = PasswordRecord::fromLine(p.Records.item(i + 1));
         for (int f = 0; f < PasswordRecord::FieldCount; ++f)
-            ASSERT_EQ(r.fields[f], fields[f].toString()) << "record " << i + 1 << " field " << f + 1;
+            ASSERT_EQ(r.fields[f], fields[f].toString())
+                << "record " << i + 1 << " field " << f + 1;
     }
 }
 

@@ -21,23 +21,29 @@ TEST(CrashSafety, KilledSaversLeaveTheOldOrTheNewContent) {
     int interrupted = 0;
     for (int round = 0; round < rounds; ++round) {
         QProcess saver;
-        saver.start(QStringLiteral(TAVRINO_BIN_DIR "/store_saver"), {dir.path(), QStringLiteral("Work.dat"), QStringLiteral("1000")});
+        saver.start(QStringLiteral(TAVRINO_BIN_DIR "/store_saver"),
+                    {dir.path(), QStringLiteral("Work.dat"), QStringLiteral("1000")});
         ASSERT_TRUE(saver.waitForStarted());
         QThread::usleep(2000 + rng() % 40000);
         saver.kill();
         saver.waitForFinished();
-        if (saver.exitStatus() == QProcess::CrashExit) ++interrupted;
-        else ASSERT_EQ(saver.exitCode(), 0) << saver.readAllStandardError().toStdString();
+        if (saver.exitStatus() == QProcess::CrashExit)
+            ++interrupted;
+        else
+            ASSERT_EQ(saver.exitCode(), 0) << saver.readAllStandardError().toStdString();
 
         StoreFixture f;
         f.store.setDatabaseFolder(dir.path());
-        ASSERT_TRUE(f.open(QStringLiteral("Work.dat"))) << "round " << round << ": " << f.messages.texts().join(QLatin1Char('|')).toStdString();
-        ASSERT_TRUE(f.messages.shown.isEmpty()) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(f.open(QStringLiteral("Work.dat")))
+            << "round " << round << ": " << f.messages.texts().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(f.messages.shown.isEmpty())
+            << f.messages.texts().join(QLatin1Char('|')).toStdString();
         ASSERT_EQ(f.profile.Records.count(), 12);
         ASSERT_GE(f.profile.ChangeStamp, lastStamp);
         if (f.profile.ChangeStamp > 41) {
             const PasswordRecord last = PasswordRecord::fromLine(f.profile.Records.item(12));
-            ASSERT_EQ(last[PasswordRecord::Notes], QStringLiteral("save %1").arg(f.profile.ChangeStamp))
+            ASSERT_EQ(last[PasswordRecord::Notes],
+                      QStringLiteral("save %1").arg(f.profile.ChangeStamp))
                 << "a file's content belongs to its stamp";
         }
         lastStamp = f.profile.ChangeStamp;

@@ -25,8 +25,10 @@ TEST_P(Fixture, LoadsExactlyWhatItsDescriptionSays) {
     const ExpectedProfile expected(name + QStringLiteral(".json"));
     TextCipher cipher;
     Profile p;
-    const PF::ReadOutcome outcome = PF::read(readFile(fixturePath(name + QStringLiteral(".dat"))), p, cipher);
-    EXPECT_TRUE(outcome.clean()) << "kind " << outcome.kind << ", checksum failures " << outcome.checksumFailures.size();
+    const PF::ReadOutcome outcome =
+        PF::read(readFile(fixturePath(name + QStringLiteral(".dat"))), p, cipher);
+    EXPECT_TRUE(outcome.clean()) << "kind " << outcome.kind << ", checksum failures "
+                                 << outcome.checksumFailures.size();
     expectContent(p, expected.json);
 }
 
@@ -56,7 +58,8 @@ TEST(ProfileFormatWrite, SummaryCountsItsOwnTrueLength) {
     Profile p;
     p.resetToNewProfileDefaults();
     // Enough lines that "7|count|total" no longer fits one block.
-    for (int i = 0; i < 10000; ++i) p.Records.add(QStringLiteral("4|||user%1|pw||||").arg(i));
+    for (int i = 0; i < 10000; ++i)
+        p.Records.add(QStringLiteral("4|||user%1|pw||||").arg(i));
     const QByteArray file = PF::write(p, 1, QStringLiteral("1.23"), true, cipher);
     const QList<QByteArray> lines = file.split('\n');
     EXPECT_EQ(lines[lines.size() - 2].trimmed().size(), 128);

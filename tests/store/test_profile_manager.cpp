@@ -1,5 +1,5 @@
-#include "support/child_process.h"
 #include "store_fixture.h"
+#include "support/child_process.h"
 
 #include "shell/settings_store.h"
 #include "store/held_file.h"
@@ -39,7 +39,10 @@ TEST(ListProfiles, EmptyFolderOffersTheApplicationFolder) {
     EXPECT_TRUE(f.manager.ListProfiles().isEmpty());
     ASSERT_EQ(f.messages.shown.size(), 1);
     const Message& m = f.messages.shown[0];
-    EXPECT_EQ(m.text, QStringLiteral("No Profiles found in Database location!\r\nTry application installation folder?"));
+    EXPECT_EQ(
+        m.text,
+        QStringLiteral(
+            "No Profiles found in Database location!\r\nTry application installation folder?"));
     EXPECT_EQ(m.title, QStringLiteral("Profiles Missing"));
     EXPECT_EQ(m.icon, MsgIcon::Critical);
     EXPECT_EQ(m.buttons, MsgButtons::YesNo);
@@ -66,7 +69,8 @@ TEST(CreateProfile, WritesDefaultsAndKeepsTheOpenProfile) {
     EXPECT_EQ(f.profile.Security.Questions.lines(), before.Questions.lines());
     EXPECT_EQ(f.profile.Records.count(), 12);
     EXPECT_FALSE(FileOps::isUnheld(f.path(QStringLiteral("Work.dat")))) << "still held";
-    EXPECT_TRUE(FileOps::isUnheld(f.path(QStringLiteral("Home.dat")))) << "the new file is not held";
+    EXPECT_TRUE(FileOps::isUnheld(f.path(QStringLiteral("Home.dat"))))
+        << "the new file is not held";
 
     StoreFixture g;
     g.store.setDatabaseFolder(f.dir.path());
@@ -80,9 +84,12 @@ TEST(CreateProfile, Refusals) {
     f.manager.ListProfiles();
     const std::pair<QString, QString> cases[] = {
         {QString(), QStringLiteral("Specify a profile name!")},
-        {QStringLiteral("Home"), QStringLiteral("This profile already exists. Please choose another name!")},
-        {QStringLiteral("../outside"), QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
-        {QStringLiteral("my.home"), QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
+        {QStringLiteral("Home"),
+         QStringLiteral("This profile already exists. Please choose another name!")},
+        {QStringLiteral("../outside"),
+         QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
+        {QStringLiteral("my.home"),
+         QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
     };
     for (const auto& [name, message] : cases) {
         f.messages.shown.clear();
@@ -100,7 +107,8 @@ TEST(DeleteProfile, RefusesTheOpenOneAndMissingOnes) {
     ASSERT_TRUE(f.manager.OpenProfile(QStringLiteral("Work")));
 
     EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Work")));
-    EXPECT_EQ(f.messages.shown.last().text, QStringLiteral("You can not delete your currently opened Profile!"));
+    EXPECT_EQ(f.messages.shown.last().text,
+              QStringLiteral("You can not delete your currently opened Profile!"));
     EXPECT_EQ(f.messages.shown.last().icon, MsgIcon::Warning);
     EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Gone")));
     EXPECT_EQ(f.messages.shown.last().text, QStringLiteral("File not found!"));
@@ -116,10 +124,12 @@ TEST(DeleteProfile, ProfileOpenInAnotherProcessStays) {
     ManagerFixture f;
     copyFixture(f.dir, QStringLiteral("Home.dat"));
     f.manager.ListProfiles();
-    ChildProcess other([&] {
-        static HeldFile kept;
-        return kept.open(f.path(QStringLiteral("Home.dat")));
-    }, true);
+    ChildProcess other(
+        [&] {
+            static HeldFile kept;
+            return kept.open(f.path(QStringLiteral("Home.dat")));
+        },
+        true);
     ASSERT_EQ(other.result(), 0);
     EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Home")));
     EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Home.dat"))));

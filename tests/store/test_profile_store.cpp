@@ -1,5 +1,5 @@
-#include "support/child_process.h"
 #include "store_fixture.h"
+#include "support/child_process.h"
 
 #include "store/held_file.h"
 
@@ -15,13 +15,15 @@ const QString ReadErrorTail = QStringLiteral("\r\nPlease close application and r
 QList<QByteArray> crlfLines(const QByteArray& file) {
     QList<QByteArray> lines = file.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    for (QByteArray& l : lines) l.chop(1);
+    for (QByteArray& l : lines)
+        l.chop(1);
     return lines;
 }
 
 QByteArray joinCrlf(const QList<QByteArray>& lines) {
     QByteArray out;
-    for (const QByteArray& l : lines) out += l + "\r\n";
+    for (const QByteArray& l : lines)
+        out += l + "\r\n";
     return out;
 }
 
@@ -69,7 +71,8 @@ const QStringList DecryptMessage{QStringLiteral("Invalid data.")};
 INSTANTIATE_TEST_SUITE_P(
     Paths, DamagedFile,
     ::testing::Values(
-        Damage{"record line removed", [](auto w, auto) { return removeLine(w, 8); }, CountMessage, true, 0, 1},
+        Damage{"record line removed", [](auto w, auto) { return removeLine(w, 8); }, CountMessage,
+               true, 0, 1},
         Damage{"record line added",
                [](auto w, auto) {
                    auto l = crlfLines(w);
@@ -104,10 +107,13 @@ INSTANTIATE_TEST_SUITE_P(
                    l[4] = QByteArray(l[4].size(), 'Z');
                    return joinCrlf(l);
                },
-               QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nLine 4 is not hexadecimal text  ReadFromFile (13)") + ReadErrorTail},
+               QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nLine 4 is "
+                                          "not hexadecimal text  ReadFromFile (13)") +
+                           ReadErrorTail},
                false, 0, 1},
         Damage{"empty file", [](auto, auto) { return QByteArray(); }, QStringList{}, true, 0, 0},
-        Damage{"one line", [](auto w, auto) { return crlfLines(w)[0] + "\r\n"; }, CountMessage, true, 0, 1}),
+        Damage{"one line", [](auto w, auto) { return crlfLines(w)[0] + "\r\n"; }, CountMessage,
+               true, 0, 1}),
     [](const auto& info) {
         QString name = QString::fromLatin1(info.param.what);
         name.replace(QLatin1Char(' '), QLatin1Char('_'));
@@ -131,7 +137,8 @@ TEST(ReadFromFile, LineWithAnExtraSeparatorIsReportedButLoaded) {
     Profile p;
     p.resetToNewProfileDefaults();
     p.Records.add(QStringLiteral("4|Web|Forum|bob|pa|ss||||"));
-    writeFile(f.path(QStringLiteral("Pipe.dat")), ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
+    writeFile(f.path(QStringLiteral("Pipe.dat")),
+              ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
     EXPECT_TRUE(f.open(QStringLiteral("Pipe.dat")));
     EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("Invalid Data")});
     EXPECT_EQ(f.profile.Records.count(), 1);
@@ -144,11 +151,14 @@ TEST(ReadFromFile, CategoriesDifferingOnlyInCaseDoNotLoad) {
     p.resetToNewProfileDefaults();
     p.Categories.add(Profile::categoryLine(QStringLiteral("Bank")), QStringLiteral("x1"));
     p.Categories.add(Profile::categoryLine(QStringLiteral("BANK")), QStringLiteral("x2"));
-    writeFile(f.path(QStringLiteral("Case.dat")), ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
+    writeFile(f.path(QStringLiteral("Case.dat")),
+              ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
     EXPECT_FALSE(f.open(QStringLiteral("Case.dat")));
     ASSERT_EQ(f.messages.shown.size(), 1);
-    EXPECT_TRUE(f.messages.shown[0].text.startsWith(QStringLiteral("An Error has occurred!. The error is : \r\n")));
-    EXPECT_TRUE(f.messages.shown[0].text.endsWith(QStringLiteral("  ReadFromFile (457)") + ReadErrorTail));
+    EXPECT_TRUE(f.messages.shown[0].text.startsWith(
+        QStringLiteral("An Error has occurred!. The error is : \r\n")));
+    EXPECT_TRUE(
+        f.messages.shown[0].text.endsWith(QStringLiteral("  ReadFromFile (457)") + ReadErrorTail));
     EXPECT_TRUE(f.logText().contains(QStringLiteral("\"ReadFromFile\",\"457\"")));
 }
 
@@ -159,7 +169,9 @@ TEST(ReadFromFile, MissingFileShowsTheReadErrorOnlyWhenAsked) {
     EXPECT_TRUE(f.messages.shown.isEmpty());
     EXPECT_FALSE(f.store.ReadFromFile(true));
     EXPECT_EQ(f.messages.texts(),
-              QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nNo such file or directory  ReadFromFile (2)") + ReadErrorTail});
+              QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nNo such file "
+                                         "or directory  ReadFromFile (2)") +
+                          ReadErrorTail});
     EXPECT_EQ(f.unloads, 1);
     EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Nope.dat")));
 }
@@ -173,7 +185,10 @@ TEST(ProfileHold, AnotherProcessCannotOpenAHeldProfile) {
         g.store.setDatabaseFolder(f.dir.path());
         g.profile.ProfileFileName = QStringLiteral("Home.dat");
         g.store.ReadFromFile(true);
-        return g.messages.texts().join(QString()).contains(QStringLiteral("in use by another Tavrino instance  ReadFromFile")) ? 0 : 1;
+        return g.messages.texts().join(QString()).contains(
+                   QStringLiteral("in use by another Tavrino instance  ReadFromFile"))
+                   ? 0
+                   : 1;
     });
     EXPECT_EQ(other.result(), 0);
 }
@@ -208,13 +223,15 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     f.store.releaseHeld();
     const QByteArray before = readFile(f.path(QStringLiteral("Work.dat")));
-    ChildProcess holder([&] {
-        HeldFile h;
-        const int error = h.open(f.path(QStringLiteral("Work.dat")));
-        static HeldFile kept;
-        kept = std::move(h);
-        return error;
-    }, true);
+    ChildProcess holder(
+        [&] {
+            HeldFile h;
+            const int error = h.open(f.path(QStringLiteral("Work.dat")));
+            static HeldFile kept;
+            kept = std::move(h);
+            return error;
+        },
+        true);
     ASSERT_EQ(holder.result(), 0);
 
     const std::int32_t stamp = f.profile.ChangeStamp;
@@ -226,7 +243,9 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("WriteToFile"));
     EXPECT_EQ(f.messages.shown[0].text,
-              QStringLiteral("An Error has occurred!. The error is : \r\nFile is in use by another Tavrino instance(11)") + ReadErrorTail);
+              QStringLiteral("An Error has occurred!. The error is : \r\nFile is in use by another "
+                             "Tavrino instance(11)") +
+                  ReadErrorTail);
     EXPECT_TRUE(f.logText().contains(QStringLiteral("\"Writetofile\",\"11\"")));
     holder.finish();
     EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), before);
@@ -285,11 +304,18 @@ TEST_P(Conflict, NewerSaveElsewhereIsReloadedNotOverwritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, Conflict,
-    ::testing::Values(ConflictCase{"records", false,
-                                   QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."), {}},
-                      ConflictCase{"login", true,
-                                   QStringLiteral("The profile has been modified by another user.\r\nYou will have to login again."),
-                                   {false}}),
+    ::testing::Values(
+        ConflictCase{
+            "records",
+            false,
+            QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."),
+            {}},
+        ConflictCase{
+            "login",
+            true,
+            QStringLiteral(
+                "The profile has been modified by another user.\r\nYou will have to login again."),
+            {false}}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // What a saver that died leaves, and what the next open makes of it.
@@ -309,7 +335,8 @@ TEST_P(StaleBackup, IsRepairedOnOpen) {
     const QByteArray work = readFile(fixturePath(QStringLiteral("Work.dat")));
     const QByteArray home = readFile(fixturePath(QStringLiteral("Home.dat")));
     writeFile(f.path(QStringLiteral("Work.dat.bak")), work);
-    if (l.dat) writeFile(f.path(QStringLiteral("Work.dat")), l.datDamaged ? removeLine(home, 2) : home);
+    if (l.dat)
+        writeFile(f.path(QStringLiteral("Work.dat")), l.datDamaged ? removeLine(home, 2) : home);
 
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     EXPECT_TRUE(f.messages.shown.isEmpty());
@@ -322,19 +349,25 @@ TEST_P(StaleBackup, IsRepairedOnOpen) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StaleBackup,
-    ::testing::Values(
-        Leftover{"no_dat", false, false, {QStringLiteral("Work.dat")}, "Work"},
-        Leftover{"complete_dat", true, false, {QStringLiteral("Work.dat")}, "Home"},
-        Leftover{"damaged_dat", true, true, {QStringLiteral("Work.dat"), QStringLiteral("Work.dat.damaged")}, "Work"}),
+    ::testing::Values(Leftover{"no_dat", false, false, {QStringLiteral("Work.dat")}, "Work"},
+                      Leftover{"complete_dat", true, false, {QStringLiteral("Work.dat")}, "Home"},
+                      Leftover{"damaged_dat",
+                               true,
+                               true,
+                               {QStringLiteral("Work.dat"), QStringLiteral("Work.dat.damaged")},
+                               "Work"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(StaleBackup, BackupHeldBySaverIsLeftAlone) {
     StoreFixture f;
-    writeFile(f.path(QStringLiteral("Work.dat.bak")), readFile(fixturePath(QStringLiteral("Work.dat"))));
-    ChildProcess saver([&] {
-        static HeldFile kept;
-        return kept.open(f.path(QStringLiteral("Work.dat.bak")));
-    }, true);
+    writeFile(f.path(QStringLiteral("Work.dat.bak")),
+              readFile(fixturePath(QStringLiteral("Work.dat"))));
+    ChildProcess saver(
+        [&] {
+            static HeldFile kept;
+            return kept.open(f.path(QStringLiteral("Work.dat.bak")));
+        },
+        true);
     ASSERT_EQ(saver.result(), 0);
     EXPECT_FALSE(f.open(QStringLiteral("Work.dat")));
     EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Work.dat.bak"))));

@@ -22,7 +22,8 @@ public:
             const char result = static_cast<char>(work());
             (void)!write(fds[1], &result, 1);
             if (stayAlive)
-                for (;;) pause();
+                for (;;)
+                    pause();
             _exit(result);
         }
         close(fds[1]);

@@ -13,7 +13,9 @@
 #include <ostream>
 
 // Readable QString values in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace tavrino::test {
 
@@ -27,13 +29,16 @@ public:
         if (!answers.isEmpty()) return answers.takeFirst();
         switch (message.buttons) {
         case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
-        default: return MsgAnswer::Ok;
+        case MsgButtons::YesNoCancel:
+            return MsgAnswer::Yes;
+        default:
+            return MsgAnswer::Ok;
         }
     }
     QStringList texts() const {
         QStringList out;
-        for (const Message& m : shown) out << m.text;
+        for (const Message& m : shown)
+            out << m.text;
         return out;
     }
     QList<MsgAnswer> answers;

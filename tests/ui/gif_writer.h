@@ -12,7 +12,7 @@ struct GifFrameSpec {
     int top = 0;
     int width = 1;
     int height = 1;
-    QList<int> pixels; // colour indexes, row by row
+    QList<int> pixels;   // colour indexes, row by row
     bool control = true; // write a graphic control extension
     int delay = 10;
     int disposal = 0;
@@ -60,8 +60,9 @@ inline void u16(QByteArray& out, int v) {
 }
 
 // globalTable: 4 colours, 12 bytes. version "87a" or "89a".
-inline QByteArray makeGif(int width, int height, const QByteArray& globalTable, const QList<GifFrameSpec>& frames,
-                          const char* version = "89a", bool withComment = false) {
+inline QByteArray makeGif(int width, int height, const QByteArray& globalTable,
+                          const QList<GifFrameSpec>& frames, const char* version = "89a",
+                          bool withComment = false) {
     QByteArray out("GIF");
     out.append(version);
     u16(out, width);

@@ -60,7 +60,8 @@ TEST(GifParser, FramesTimingAndPositions) {
     EXPECT_EQ(gif.frames[1].top, 1);
     EXPECT_EQ(gif.frames[2].lzwMinimumCodeSize, 2);
     EXPECT_EQ(bytes.at(gif.frames[0].end - 1), '\0') << "frame end is the terminator";
-    EXPECT_EQ(bytes.at(gif.frames[0].start - 1), '\x21') << "a frame starts with its graphic control";
+    EXPECT_EQ(bytes.at(gif.frames[0].start - 1), '\x21')
+        << "a frame starts with its graphic control";
     const QByteArray single = singleFrameFile(gif, 1);
     EXPECT_TRUE(single.endsWith(QByteArray("\x00\x21\xF9\x3B", 4)));
 }
@@ -88,7 +89,8 @@ TEST(GifParser, SharedTransparentColourIsMadeUnique) {
     // Values 0xFFFFFF, 0x302010, 0x700000, 0xFFFFFF: the second white ties the largest and so
     // becomes the second-largest; half of 0xFFFFFF rounds (to even) to 0x800000: blue 0x80.
     EXPECT_EQ(gif.globalTable.mid(0, 3), QByteArray("\x00\x00\x80", 3));
-    EXPECT_EQ(gif.bytes.mid(13, 3), QByteArray("\x00\x00\x80", 3)) << "the file carries the new colour";
+    EXPECT_EQ(gif.bytes.mid(13, 3), QByteArray("\x00\x00\x80", 3))
+        << "the file carries the new colour";
 
     GifFile untouched;
     parseGif(makeGif(4, 2, table, {f}), false, untouched);
@@ -100,7 +102,8 @@ TEST(AnimatedGif, LoadsEveryFrameThroughTemporaryFilesAndRemovesThem) {
     g.load(g.write(makeGif(4, 2, Table, {solid(1), solid(2), solid(3)})));
     EXPECT_EQ(g.control.NumberofFrames(), 2);
     ASSERT_EQ(g.control.framePictures().size(), 3);
-    for (const QImage& picture : g.control.framePictures()) EXPECT_FALSE(picture.isNull());
+    for (const QImage& picture : g.control.framePictures())
+        EXPECT_FALSE(picture.isNull());
     const QStringList temporaries = g.control.lastTemporaryFiles();
     ASSERT_EQ(temporaries.size(), 3);
     EXPECT_TRUE(QFileInfo(temporaries[2]).fileName().startsWith(QStringLiteral("2")));
@@ -154,14 +157,17 @@ TEST(AnimatedGif, DisposalTwoClearsAndTransparentPixelsKeepTheBackground) {
     EXPECT_EQ(g.pixel(0, 0), 0x0000FFu);
     g.control.PaintGif(2);
     EXPECT_EQ(g.pixel(0, 0), 0x00FF00u);
-    EXPECT_EQ(g.pixel(3, 1), QColor(10, 20, 30).rgb() & 0xFFFFFF) << "disposal 2 cleared the rest first";
+    EXPECT_EQ(g.pixel(3, 1), QColor(10, 20, 30).rgb() & 0xFFFFFF)
+        << "disposal 2 cleared the rest first";
 }
 
 TEST(AnimatedGif, Messages) {
     GifFixture g;
     g.control.PaintGif(0);
     g.control.StartTimer();
-    EXPECT_EQ(g.messages.texts(), QStringList(2, QStringLiteral("Sorry, you must first select an Animated Gif file to Load")));
+    EXPECT_EQ(g.messages.texts(),
+              QStringList(
+                  2, QStringLiteral("Sorry, you must first select an Animated Gif file to Load")));
     g.messages.shown.clear();
     g.load(g.write("not a picture", QStringLiteral("x.gif")));
     ASSERT_EQ(g.messages.shown.size(), 1);
@@ -181,7 +187,8 @@ TEST(AnimatedGif, SavedPropertiesLoadTheFileOnTheNextRepaint) {
     GifFixture g;
     const QString path = g.write(makeGif(4, 2, Table, {solid(1)}));
     AnimatedGifCtl other(g.messages);
-    other.ReadProperties({{QStringLiteral("strGifFileName"), path}, {QStringLiteral("BorderStyle"), 1}});
+    other.ReadProperties(
+        {{QStringLiteral("strGifFileName"), path}, {QStringLiteral("BorderStyle"), 1}});
     EXPECT_TRUE(other.DisplaySavedGifFileName());
     EXPECT_EQ(other.BorderStyle(), 1);
     other.Refresh();

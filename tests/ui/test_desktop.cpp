@@ -14,11 +14,13 @@ using namespace tavrino::test;
 namespace {
 
 TEST(Tray, MessageNames) {
-    const std::pair<int, const char*> names[] = {{512, "MOUSEMOVE"},     {513, "LBUTTONDOWN"},   {514, ""},
-                                                 {515, "LBUTTONDBLCLK"}, {516, "RBUTTONDOWN"},   {517, "RBUTTONUP"},
-                                                 {518, "RBUTTONDBLCLK"}, {519, "MBUTTONDOWN"},   {520, "MBUTTONUP"},
-                                                 {521, "MBUTTONDBLCLK"}, {1024, "OTHER....: 1024"}, {511, "OTHER....: 511"}};
-    for (const auto& [number, name] : names) EXPECT_EQ(trayMessageName(number), QString::fromLatin1(name)) << number;
+    const std::pair<int, const char*> names[] = {
+        {512, "MOUSEMOVE"},     {513, "LBUTTONDOWN"},      {514, ""},
+        {515, "LBUTTONDBLCLK"}, {516, "RBUTTONDOWN"},      {517, "RBUTTONUP"},
+        {518, "RBUTTONDBLCLK"}, {519, "MBUTTONDOWN"},      {520, "MBUTTONUP"},
+        {521, "MBUTTONDBLCLK"}, {1024, "OTHER....: 1024"}, {511, "OTHER....: 511"}};
+    for (const auto& [number, name] : names)
+        EXPECT_EQ(trayMessageName(number), QString::fromLatin1(name)) << number;
 }
 
 TEST(Tray, MenuStatesFollowTheWindow) {
@@ -32,14 +34,17 @@ TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
     ScriptedMessages messages;
     FrmSysTray tray(messages);
     EXPECT_EQ(tray.Tooltip().size(), 64);
-    EXPECT_TRUE(tray.Tooltip().startsWith(QStringLiteral("Tavrino Password Manager") + QChar(0) + QLatin1Char(' ')));
+    EXPECT_TRUE(tray.Tooltip().startsWith(QStringLiteral("Tavrino Password Manager") + QChar(0) +
+                                          QLatin1Char(' ')));
     tray.setTooltip(QString(70, QLatin1Char('x')));
     EXPECT_EQ(tray.Tooltip(), QString(63, QLatin1Char('x')) + QChar(0));
     EXPECT_EQ(tray.mAbout->text(), QStringLiteral("About Tavrino"));
     QStringList entries;
-    for (QAction* a : tray.mPopupMenu->actions()) entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(entries, QStringList({QStringLiteral("About Tavrino"), QStringLiteral("-"), QStringLiteral("Ma&ximize"),
-                                    QStringLiteral("&Restore"), QStringLiteral("&Minimize"), QStringLiteral("-"),
+    for (QAction* a : tray.mPopupMenu->actions())
+        entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(entries, QStringList({QStringLiteral("About Tavrino"), QStringLiteral("-"),
+                                    QStringLiteral("Ma&ximize"), QStringLiteral("&Restore"),
+                                    QStringLiteral("&Minimize"), QStringLiteral("-"),
                                     QStringLiteral("&Exit")}));
 }
 
@@ -96,17 +101,23 @@ TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {
         VaultFixture f({QStringLiteral("Home")});
         frmTip tip(f.settings, f.addresses);
         EXPECT_EQ(tip.windowTitle(), QStringLiteral("Getting Started"));
-        EXPECT_EQ(tip.lblTipText0->text(), QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
+        EXPECT_EQ(tip.lblTipText0->text(),
+                  QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
         EXPECT_EQ(tip.lblTipText2->text(),
-                  QStringLiteral("To open the help file click on the HELP button when application is started or click on "
-                                 "the'Quick Guide' button on the right!\r\nThis requires the FREE Adobe Acrobat Reader that "
+                  QStringLiteral("To open the help file click on the HELP button when application "
+                                 "is started or click on "
+                                 "the'Quick Guide' button on the right!\r\nThis requires the FREE "
+                                 "Adobe Acrobat Reader that "
                                  "can be downoaded from the link at the bottom of this screen!"));
         EXPECT_FALSE(tip.chkLoadTipsAtStartup->isChecked());
-        EXPECT_EQ(tip.cmdNextTip->toolTip(), QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
+        EXPECT_EQ(tip.cmdNextTip->toolTip(),
+                  QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
         tip.show();
         QTest::mouseClick(tip.cmdNextTip, Qt::LeftButton);
         QTest::mouseClick(tip.cmdAdobe, Qt::LeftButton);
-        EXPECT_EQ(f.addresses.opened, QStringList({f.appDir.filePath(QStringLiteral("QuickStartGuide.pdf")), frmTip::ReaderDownloadPage}));
+        EXPECT_EQ(f.addresses.opened,
+                  QStringList({f.appDir.filePath(QStringLiteral("QuickStartGuide.pdf")),
+                               frmTip::ReaderDownloadPage}));
         EXPECT_TRUE(tip.isVisible());
         if (hide) tip.chkLoadTipsAtStartup->click();
         QTest::mouseClick(tip.cmdOK, Qt::LeftButton);

@@ -83,18 +83,21 @@ TEST(PrintList, EmptyProfileIsOnePageWithTitleHeadingsAndFooter) {
     QStringList headings;
     for (const auto& l : s.lines)
         if (l.y == 20) headings << l.text.trimmed();
-    EXPECT_EQ(headings, QStringList({QStringLiteral("Category"), QStringLiteral("Description"), QStringLiteral("User Code"),
-                                     QStringLiteral("Password"), QStringLiteral("Notes"), QStringLiteral("Expiry Date"),
+    EXPECT_EQ(headings, QStringList({QStringLiteral("Category"), QStringLiteral("Description"),
+                                     QStringLiteral("User Code"), QStringLiteral("Password"),
+                                     QStringLiteral("Notes"), QStringLiteral("Expiry Date"),
                                      QStringLiteral("Web Site"), QStringLiteral("Email")}));
     EXPECT_EQ(s.lines[2].x, 17) << "X1 = 12 + 0 + 5";
 }
 
 TEST(PrintList, SortedByDescriptionWithoutCaseThenPositionText) {
-    const QStringList records{rec(QStringLiteral("bank")), rec(QStringLiteral("Alpha")), rec(QStringLiteral("car")),
-                              rec(QStringLiteral("x")), rec(QStringLiteral("x")), rec(QStringLiteral("x")),
-                              rec(QStringLiteral("x")), rec(QStringLiteral("x")), rec(QStringLiteral("dup")),
-                              rec(QStringLiteral("dup"))};
-    EXPECT_EQ(PasswordListPrinter::printOrder(records), (QList<qsizetype>{2, 1, 3, 10, 9, 4, 5, 6, 7, 8}))
+    const QStringList records{rec(QStringLiteral("bank")), rec(QStringLiteral("Alpha")),
+                              rec(QStringLiteral("car")),  rec(QStringLiteral("x")),
+                              rec(QStringLiteral("x")),    rec(QStringLiteral("x")),
+                              rec(QStringLiteral("x")),    rec(QStringLiteral("x")),
+                              rec(QStringLiteral("dup")),  rec(QStringLiteral("dup"))};
+    EXPECT_EQ(PasswordListPrinter::printOrder(records),
+              (QList<qsizetype>{2, 1, 3, 10, 9, 4, 5, 6, 7, 8}))
         << "dup|10 sorts before dup|9";
 }
 
@@ -131,7 +134,9 @@ TEST(PrintList, NoLineStartsInTheLastThreeLinesOfAPage) {
     s.height = 200;
     int pageNumber = 0;
     QStringList records;
-    for (int i = 0; i < 30; ++i) records << rec(QStringLiteral("rec %1").arg(i, 2, 10, QLatin1Char('0')), QString(70, QLatin1Char('z')));
+    for (int i = 0; i < 30; ++i)
+        records << rec(QStringLiteral("rec %1").arg(i, 2, 10, QLatin1Char('0')),
+                       QString(70, QLatin1Char('z')));
     printAll(s, pageNumber, records);
     int footers = 0;
     for (const auto& l : s.lines) {
@@ -145,11 +150,13 @@ TEST(PrintList, NoLineStartsInTheLastThreeLinesOfAPage) {
     EXPECT_GT(footers, 2);
     EXPECT_EQ(pageNumber, footers);
     int titles = 0;
-    for (const auto& l : s.lines) titles += l.text.startsWith(QLatin1String("Tavrino User Passwords")) ? 1 : 0;
+    for (const auto& l : s.lines)
+        titles += l.text.startsWith(QLatin1String("Tavrino User Passwords")) ? 1 : 0;
     EXPECT_EQ(titles, footers) << "every page repeats the title";
     for (int i = 0; i < 30; ++i) {
         bool found = false;
-        for (const auto& l : s.lines) found = found || l.text == QStringLiteral("rec %1").arg(i, 2, 10, QLatin1Char('0'));
+        for (const auto& l : s.lines)
+            found = found || l.text == QStringLiteral("rec %1").arg(i, 2, 10, QLatin1Char('0'));
         EXPECT_TRUE(found) << i;
     }
 }

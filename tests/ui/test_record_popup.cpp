@@ -4,20 +4,22 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QMouseEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 
 using namespace tavrino;
 using namespace tavrino::test;
 
 namespace {
 
-QStringList fields(const char* line) { return QString::fromUtf8(line).split(QLatin1Char('|')); }
+QStringList fields(const char* line) {
+    return QString::fromUtf8(line).split(QLatin1Char('|'));
+}
 
 // A mouse move straight to one control, wherever the platform puts windows.
 void hover(QWidget* widget, QPoint at = {3, 3}) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
 }
 
@@ -26,7 +28,8 @@ TEST(RecordPopup, ShowsFiveValuesAndASecondRecordReplacesThemAll) {
     frmshowpass popup(addresses);
     int timerStarts = 0;
     popup.startTimer = [&] { ++timerStarts; };
-    popup.GetItem(fields("4|Bank|Main|alice.k|Xy7!pq|notes|12/27|https://bank.example.com|alice@example.com"));
+    popup.GetItem(fields(
+        "4|Bank|Main|alice.k|Xy7!pq|notes|12/27|https://bank.example.com|alice@example.com"));
     EXPECT_TRUE(popup.isVisible());
     EXPECT_TRUE(popup.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(popup.windowTitle(), QStringLiteral("Tavrino Record"));
@@ -39,7 +42,8 @@ TEST(RecordPopup, ShowsFiveValuesAndASecondRecordReplacesThemAll) {
     EXPECT_EQ(popup.lblEmail->text(), QStringLiteral("alice@example.com"));
 
     popup.GetItem(fields("4||Other|bob|||||"));
-    for (const QString& text : {popup.txtpass->text(), popup.txtExpiryDate->text(), popup.lblWeb->text(), popup.lblEmail->text()})
+    for (const QString& text : {popup.txtpass->text(), popup.txtExpiryDate->text(),
+                                popup.lblWeb->text(), popup.lblEmail->text()})
         EXPECT_TRUE(text.isEmpty());
     EXPECT_EQ(popup.txtcode->text(), QStringLiteral("bob"));
     EXPECT_EQ(timerStarts, 2);
@@ -74,7 +78,8 @@ TEST(RecordPopup, OpensTheStoredAddressesAsTheyStand) {
     popup.GetItem(fields("4||x|u|p|||www.example.com/a b|Alice <a@b.c>"));
     QTest::mouseClick(popup.lblWeb, Qt::LeftButton);
     QTest::mouseClick(popup.lblEmail, Qt::LeftButton);
-    EXPECT_EQ(addresses.opened, QStringList({QStringLiteral("www.example.com/a b"), QStringLiteral("mailto:Alice <a@b.c>")}));
+    EXPECT_EQ(addresses.opened, QStringList({QStringLiteral("www.example.com/a b"),
+                                             QStringLiteral("mailto:Alice <a@b.c>")}));
     popup.GetItem(fields("4||x|u|p||||"));
     QTest::mouseClick(popup.lblWeb, Qt::LeftButton);
     QTest::mouseClick(popup.lblEmail, Qt::LeftButton);

@@ -31,7 +31,9 @@ struct SetupFixture : VaultFixture {
         setup->show();
     }
     void click(const char* key) { setup->Toolbar2_ButtonClick(QString::fromLatin1(key)); }
-    bool enabled(const char* key) const { return setup->button(QString::fromLatin1(key))->isEnabled(); }
+    bool enabled(const char* key) const {
+        return setup->button(QString::fromLatin1(key))->isEnabled();
+    }
     SecuritySettings reread() {
         store.releaseHeld();
         Profile p;
@@ -54,7 +56,8 @@ TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
     EXPECT_EQ(s.windowTitle(), QStringLiteral("Setup"));
     EXPECT_TRUE(s.fraSecurityOptions->isVisible());
     EXPECT_FALSE(s.fraCategory->isVisible());
-    for (const char* key : {"Add", "Delete", "Save", "Cancel"}) EXPECT_FALSE(f.enabled(key)) << key;
+    for (const char* key : {"Add", "Delete", "Save", "Cancel"})
+        EXPECT_FALSE(f.enabled(key)) << key;
     EXPECT_TRUE(f.enabled("Close"));
     EXPECT_TRUE(s.optUserPass->isChecked());
     EXPECT_EQ(s.txtUserID->text(), QStringLiteral("bulk"));
@@ -67,16 +70,19 @@ TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
     QStringList captions;
     for (QAction* a : s.Toolbar2->actions())
         if (!a->isSeparator()) captions << a->text();
-    EXPECT_EQ(captions, QStringList({QStringLiteral("New"), QStringLiteral("Delete"), QStringLiteral("Save"),
-                                     QStringLiteral("Cancel"), QStringLiteral("Options"), QStringLiteral("Category"),
-                                     QStringLiteral("About"), QStringLiteral("Profile"), QStringLiteral("Exit")}));
+    EXPECT_EQ(captions,
+              QStringList({QStringLiteral("New"), QStringLiteral("Delete"), QStringLiteral("Save"),
+                           QStringLiteral("Cancel"), QStringLiteral("Options"),
+                           QStringLiteral("Category"), QStringLiteral("About"),
+                           QStringLiteral("Profile"), QStringLiteral("Exit")}));
     EXPECT_EQ(s.button(QStringLiteral("Close"))->toolTip(), QStringLiteral("Close Setup Function"));
 }
 
 TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
     SetupFixture f(QStringLiteral("Work"));
     frmSetup& s = *f.setup;
-    for (const char* key : {"Security", "Category", "Profile", "About"}) f.click(key);
+    for (const char* key : {"Security", "Category", "Profile", "About"})
+        f.click(key);
     EXPECT_TRUE(s.fraAbout->isVisible());
     EXPECT_EQ(s.lblVersion->text(), QStringLiteral("Version 3.0"));
     EXPECT_TRUE(f.messages.shown.isEmpty());
@@ -127,10 +133,16 @@ TEST_P(SecurityChecks, ReportInTheirOrder) {
     EXPECT_EQ(securityCheckMessage(GetParam().form), QString::fromLatin1(GetParam().message));
 }
 
-SecurityForm form(int mode, const char* password, const char* confirm, const char* user, const char* pin,
-                  QStringList questions, QStringList answers, int required) {
-    return {mode, QString::fromLatin1(password), QString::fromLatin1(confirm), QString::fromLatin1(user),
-            QString::fromLatin1(pin), questions, answers, required};
+SecurityForm form(int mode, const char* password, const char* confirm, const char* user,
+                  const char* pin, QStringList questions, QStringList answers, int required) {
+    return {mode,
+            QString::fromLatin1(password),
+            QString::fromLatin1(confirm),
+            QString::fromLatin1(user),
+            QString::fromLatin1(pin),
+            questions,
+            answers,
+            required};
 }
 
 const QStringList OneQ{QStringLiteral("Q"), QString(), QString()};
@@ -139,16 +151,30 @@ const QStringList OneA{QStringLiteral("A"), QString(), QString()};
 INSTANTIATE_TEST_SUITE_P(
     Table, SecurityChecks,
     ::testing::Values(
-        CheckCase{"both_passwords_empty", form(1, "", "", "", "", OneQ, OneA, 1), " Specify correct password!"},
-        CheckCase{"user_id_missing", form(2, "pw", "pw", " ", "", OneQ, OneA, 1), " Specify correct UserID!"},
-        CheckCase{"pin_missing", form(3, "pw", "pw", "me", "", OneQ, OneA, 1), " Specify correct PIN Number!"},
-        CheckCase{"only_the_last_credential_check_speaks", form(3, "pw", "px", "", "", OneQ, OneA, 1), "  Password does not match!"},
-        CheckCase{"password_typed_once_against_the_mask", form(1, "new", "**********", "", "", OneQ, OneA, 1), "  Password does not match!"},
+        CheckCase{"both_passwords_empty", form(1, "", "", "", "", OneQ, OneA, 1),
+                  " Specify correct password!"},
+        CheckCase{"user_id_missing", form(2, "pw", "pw", " ", "", OneQ, OneA, 1),
+                  " Specify correct UserID!"},
+        CheckCase{"pin_missing", form(3, "pw", "pw", "me", "", OneQ, OneA, 1),
+                  " Specify correct PIN Number!"},
+        CheckCase{"only_the_last_credential_check_speaks",
+                  form(3, "pw", "px", "", "", OneQ, OneA, 1), "  Password does not match!"},
+        CheckCase{"password_typed_once_against_the_mask",
+                  form(1, "new", "**********", "", "", OneQ, OneA, 1),
+                  "  Password does not match!"},
         CheckCase{"mask_in_both", form(1, "**********", "**********", "", "", OneQ, OneA, 1), ""},
-        CheckCase{"question_without_answer", form(1, "p", "p", "", "", OneQ, {QString(), QString(), QString()}, 1), "Question or Answer cannot be blank!"},
-        CheckCase{"answer_without_question", form(1, "p", "p", "", "", {QString(), QString(), QString()}, OneA, 1), "Question or Answer cannot be blank!"},
-        CheckCase{"no_question", form(1, "p", "p", "", "", {QString(), QString(), QString()}, {QString(), QString(), QString()}, 3), "There must be at least 1 question and answer!"},
-        CheckCase{"two_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 2), "There must be at least 2 questions and answers!"},
+        CheckCase{"question_without_answer",
+                  form(1, "p", "p", "", "", OneQ, {QString(), QString(), QString()}, 1),
+                  "Question or Answer cannot be blank!"},
+        CheckCase{"answer_without_question",
+                  form(1, "p", "p", "", "", {QString(), QString(), QString()}, OneA, 1),
+                  "Question or Answer cannot be blank!"},
+        CheckCase{"no_question",
+                  form(1, "p", "p", "", "", {QString(), QString(), QString()},
+                       {QString(), QString(), QString()}, 3),
+                  "There must be at least 1 question and answer!"},
+        CheckCase{"two_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 2),
+                  "There must be at least 2 questions and answers!"},
         CheckCase{"all_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 3), ""}),
     [](const auto& info) { return std::string(info.param.what); });
 
@@ -159,7 +185,8 @@ TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
     s.txtQuestion[1]->clear();
     s.txtanswer[1]->clear();
     f.click("Save");
-    EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f.messages.shown.isEmpty())
+        << f.messages.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(s.isDirty());
     EXPECT_FALSE(f.enabled("Save"));
     const SecuritySettings stored = f.reread();
@@ -169,7 +196,8 @@ TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
     EXPECT_EQ(stored.Questions.item(2), QStringLiteral("5|Favourite city?|Zürich"));
 
     s.LoadSecurityOptions();
-    EXPECT_EQ(s.txtQuestion[1]->text(), QStringLiteral("Favourite city?")) << "rows 0 and 2 come back in 0 and 1";
+    EXPECT_EQ(s.txtQuestion[1]->text(), QStringLiteral("Favourite city?"))
+        << "rows 0 and 2 come back in 0 and 1";
     EXPECT_TRUE(s.txtQuestion[2]->text().isEmpty());
 }
 
@@ -247,11 +275,13 @@ TEST_P(AddCategory, RefusesBlankDuplicateAndSeparator) {
     s.txtCategory->setText(QString::fromUtf8(c.typed));
     const QByteArray before = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.click("Save");
-    EXPECT_EQ(f.messages.texts(), c.message[0] ? QStringList{QString::fromLatin1(c.message)} : QStringList{});
+    EXPECT_EQ(f.messages.texts(),
+              c.message[0] ? QStringList{QString::fromLatin1(c.message)} : QStringList{});
     EXPECT_FALSE(s.txtCategory->isVisible()) << "the page returns to its list";
     EXPECT_EQ(s.lstCategory->currentRow(), -1);
     if (c.stored[0]) {
-        EXPECT_EQ(f.profile.Categories.item(4), QStringLiteral("3|") + QString::fromLatin1(c.stored));
+        EXPECT_EQ(f.profile.Categories.item(4),
+                  QStringLiteral("3|") + QString::fromLatin1(c.stored));
         EXPECT_EQ(s.lstCategory->count(), 4);
         f.reread();
         EXPECT_EQ(f.rereadCategories, 4);
@@ -261,12 +291,13 @@ TEST_P(AddCategory, RefusesBlankDuplicateAndSeparator) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, AddCategory,
-                         ::testing::Values(CategoryCase{"  Travel  ", "", "Travel"},
-                                           CategoryCase{"   ", "You have not specified a Category!", ""},
-                                           CategoryCase{"Bank", "This Category already exists!", ""},
-                                           CategoryCase{"bANK", "This Category already exists!", ""},
-                                           CategoryCase{"A|B", "A Category can not contain the character \"|\"!", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddCategory,
+    ::testing::Values(CategoryCase{"  Travel  ", "", "Travel"},
+                      CategoryCase{"   ", "You have not specified a Category!", ""},
+                      CategoryCase{"Bank", "This Category already exists!", ""},
+                      CategoryCase{"bANK", "This Category already exists!", ""},
+                      CategoryCase{"A|B", "A Category can not contain the character \"|\"!", ""}));
 
 TEST(Setup, DeletingCategories) {
     SetupFixture f(QStringLiteral("Work"));
@@ -275,15 +306,18 @@ TEST(Setup, DeletingCategories) {
     const QByteArray before = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
-    EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("Are you sure you wish to delete this entry?"));
+    EXPECT_EQ(f.messages.shown[0].text,
+              QStringLiteral("Are you sure you wish to delete this entry?"));
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("Delete entry"));
     EXPECT_EQ(f.messages.shown[0].defaultButton, 2);
-    EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), before) << "nothing selected: nothing written";
+    EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), before)
+        << "nothing selected: nothing written";
 
     s.lstCategory->setCurrentRow(1); // Web
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
-    EXPECT_EQ(f.profile.Categories.lines(), QStringList({QStringLiteral("3|Bank"), QStringLiteral("3|Mail")}));
+    EXPECT_EQ(f.profile.Categories.lines(),
+              QStringList({QStringLiteral("3|Bank"), QStringLiteral("3|Mail")}));
     EXPECT_EQ(s.lstCategory->count(), 2);
     EXPECT_EQ(f.profile.Records.count(), 12) << "records keep their category text";
     EXPECT_NE(readFile(f.dbPath(QStringLiteral("Work.dat"))), before);
@@ -306,12 +340,14 @@ TEST(Setup, ProfilesAreCreatedAndDeleted) {
     f.click("Add");
     f.type(s.txtFileName, QStringLiteral("Travel"));
     f.click("Save");
-    EXPECT_EQ(f.messages.texts().last(), QStringLiteral("This profile already exists. Please choose another name!"));
+    EXPECT_EQ(f.messages.texts().last(),
+              QStringLiteral("This profile already exists. Please choose another name!"));
 
     s.cboProfile->setCurrentText(QStringLiteral("Work"));
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
-    EXPECT_EQ(f.messages.texts().last(), QStringLiteral("You can not delete your currently opened Profile!"));
+    EXPECT_EQ(f.messages.texts().last(),
+              QStringLiteral("You can not delete your currently opened Profile!"));
     s.cboProfile->setCurrentText(QStringLiteral("Travel"));
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
@@ -333,15 +369,17 @@ TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
     ASSERT_TRUE(text.waitForFinished(30000));
     const QString out = QString::fromUtf8(text.readAllStandardOutput());
     EXPECT_TRUE(out.contains(QStringLiteral("Tavrino User Passwords as at "))) << out.toStdString();
-    for (const char* heading : {"Category", "Description", "User Code", "Password", "Notes", "Expiry Date", "Web Site", "Email"})
+    for (const char* heading : {"Category", "Description", "User Code", "Password", "Notes",
+                                "Expiry Date", "Web Site", "Email"})
         EXPECT_TRUE(out.contains(QString::fromLatin1(heading))) << heading;
     EXPECT_TRUE(out.contains(QStringLiteral("Page 1")));
     // The blank description sorts last: its key starts with "|".
     const QStringList order{QStringLiteral("9 Lives Forum"), QStringLiteral("Café Crème"),
-                            QStringLiteral("Credit card"),         QStringLiteral("Mailbox"),      QStringLiteral("Main checking"),
-                            QStringLiteral("No category entry"),   QStringLiteral("Old mail"),     QStringLiteral("Savings"),
-                            QStringLiteral("Shop"),                QStringLiteral("Tokyo office"), QStringLiteral("Webmail"),
-                            QStringLiteral("bob")};
+                            QStringLiteral("Credit card"),   QStringLiteral("Mailbox"),
+                            QStringLiteral("Main checking"), QStringLiteral("No category entry"),
+                            QStringLiteral("Old mail"),      QStringLiteral("Savings"),
+                            QStringLiteral("Shop"),          QStringLiteral("Tokyo office"),
+                            QStringLiteral("Webmail"),       QStringLiteral("bob")};
     qsizetype at = 0;
     for (const QString& item : order) {
         const qsizetype found = out.indexOf(item, at);

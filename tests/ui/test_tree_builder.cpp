@@ -12,7 +12,8 @@ using namespace tavrino;
 
 namespace {
 
-QString rec(const QString& category, const QString& description, const QString& user, const QString& expiry = {}) {
+QString rec(const QString& category, const QString& description, const QString& user,
+            const QString& expiry = {}) {
     return QStringLiteral("4|%1|%2|%3|pw||%4||").arg(category, description, user, expiry);
 }
 
@@ -22,7 +23,8 @@ QStringList shape(const RecordTree& t) {
     for (const TreeNode& root : t.roots) {
         if (root.children.isEmpty()) continue;
         QStringList kids;
-        for (const TreeNode& c : root.children) kids << c.text + QLatin1Char('[') + c.nodeKey() + QLatin1Char(']');
+        for (const TreeNode& c : root.children)
+            kids << c.text + QLatin1Char('[') + c.nodeKey() + QLatin1Char(']');
         out << root.key + QStringLiteral(": ") + kids.join(QStringLiteral(", "));
     }
     return out;
@@ -32,11 +34,15 @@ struct WorkFixture {
     QStringList records;
     QStringList categories;
     WorkFixture() {
-        const QJsonObject j = QJsonDocument::fromJson(test::readFile(test::fixturePath(QStringLiteral("Work.json")))).object();
-        for (const auto& c : j[QStringLiteral("categories")].toArray()) categories << c.toString();
+        const QJsonObject j =
+            QJsonDocument::fromJson(test::readFile(test::fixturePath(QStringLiteral("Work.json"))))
+                .object();
+        for (const auto& c : j[QStringLiteral("categories")].toArray())
+            categories << c.toString();
         for (const auto& r : j[QStringLiteral("records")].toArray()) {
             PasswordRecord p;
-            for (int f = 0; f < 8; ++f) p.fields[f] = r.toArray()[f].toString();
+            for (int f = 0; f < 8; ++f)
+                p.fields[f] = r.toArray()[f].toString();
             records << p.toLine();
         }
     }
@@ -48,46 +54,56 @@ TEST(RecordTree, WorkProfileByCategory) {
     const WorkFixture w;
     const RecordTree t = buildRecordTree(w.records, w.categories, true, Today, QString());
     QStringList roots;
-    for (const TreeNode& r : t.roots) roots << r.text;
-    EXPECT_EQ(roots, QStringList({QStringLiteral("Bank"), QStringLiteral("Web"), QStringLiteral("Mail"), QStringLiteral("<None>")}));
-    EXPECT_EQ(shape(t), QStringList({
-                            QStringLiteral("Bank: Credit card <!!! Expiring Date>[C9], Main checking[C1], Savings <!!! Expiring Date>[C6]"),
-                            QStringLiteral("Web: [C3], 9 Lives Forum[C4], Café Crème[C7], Shop[C10]"),
-                            QStringLiteral("Mail: Mailbox[C5], Old mail[C11], Webmail[C8]"),
-                            QStringLiteral("<None>: No category entry[C2], Tokyo office 東京[C12]"),
-                        }));
+    for (const TreeNode& r : t.roots)
+        roots << r.text;
+    EXPECT_EQ(roots, QStringList({QStringLiteral("Bank"), QStringLiteral("Web"),
+                                  QStringLiteral("Mail"), QStringLiteral("<None>")}));
+    EXPECT_EQ(shape(t),
+              QStringList({
+                  QStringLiteral("Bank: Credit card <!!! Expiring Date>[C9], Main checking[C1], "
+                                 "Savings <!!! Expiring Date>[C6]"),
+                  QStringLiteral("Web: [C3], 9 Lives Forum[C4], Café Crème[C7], Shop[C10]"),
+                  QStringLiteral("Mail: Mailbox[C5], Old mail[C11], Webmail[C8]"),
+                  QStringLiteral("<None>: No category entry[C2], Tokyo office 東京[C12]"),
+              }));
     EXPECT_TRUE(t.warnExpiring);
     EXPECT_EQ(t.selectKey, QStringLiteral("C9"));
 }
 
 TEST(RecordTree, WorkProfileByLetter) {
     const WorkFixture w;
-    const RecordTree t = buildRecordTree(w.records, w.categories, false, Today, QStringLiteral("C4"));
+    const RecordTree t =
+        buildRecordTree(w.records, w.categories, false, Today, QStringLiteral("C4"));
     ASSERT_EQ(t.roots.size(), 27);
     EXPECT_EQ(t.roots.first().key, QStringLiteral("A"));
     EXPECT_EQ(t.roots.last().key, QStringLiteral("?"));
-    EXPECT_EQ(shape(t), QStringList({
-                            QStringLiteral("C: Café Crème[C7], Credit card <!!! Expiring Date>[C9]"),
-                            QStringLiteral("M: Mailbox[C5], Main checking[C1]"),
-                            QStringLiteral("N: No category entry[C2]"),
-                            QStringLiteral("O: Old mail[C11]"),
-                            QStringLiteral("S: Savings <!!! Expiring Date>[C6], Shop[C10]"),
-                            QStringLiteral("T: Tokyo office 東京[C12]"),
-                            QStringLiteral("W: Webmail[C8]"),
-                            QStringLiteral("?: 9 Lives Forumninelives[C4], bob[C3]"),
-                        }));
-    EXPECT_EQ(t.selectKey, QStringLiteral("C9")) << "the last expiring record wins over the caller's key";
+    EXPECT_EQ(shape(t),
+              QStringList({
+                  QStringLiteral("C: Café Crème[C7], Credit card <!!! Expiring Date>[C9]"),
+                  QStringLiteral("M: Mailbox[C5], Main checking[C1]"),
+                  QStringLiteral("N: No category entry[C2]"),
+                  QStringLiteral("O: Old mail[C11]"),
+                  QStringLiteral("S: Savings <!!! Expiring Date>[C6], Shop[C10]"),
+                  QStringLiteral("T: Tokyo office 東京[C12]"),
+                  QStringLiteral("W: Webmail[C8]"),
+                  QStringLiteral("?: 9 Lives Forumninelives[C4], bob[C3]"),
+              }));
+    EXPECT_EQ(t.selectKey, QStringLiteral("C9"))
+        << "the last expiring record wins over the caller's key";
 }
 
 TEST(RecordTree, ExpiryWindowIsSevenDaysAndThePast) {
     const struct {
         const char* expiry;
         bool expiring;
-    } cases[] = {{"17/12/2026", true}, {"18/12/2026", false}, {"10/12/2026", true}, {"1/1/2020", true},
-                 {"12/26", true},      {"01/27", false},      {"", false},          {"soon", false}};
+    } cases[] = {{"17/12/2026", true}, {"18/12/2026", false}, {"10/12/2026", true},
+                 {"1/1/2020", true},   {"12/26", true},       {"01/27", false},
+                 {"", false},          {"soon", false}};
     for (const auto& c : cases) {
-        const RecordTree t = buildRecordTree({rec(QString(), QStringLiteral("Bank"), QStringLiteral("u"), QString::fromLatin1(c.expiry))},
-                                             {}, false, Today, QString());
+        const RecordTree t =
+            buildRecordTree({rec(QString(), QStringLiteral("Bank"), QStringLiteral("u"),
+                                 QString::fromLatin1(c.expiry))},
+                            {}, false, Today, QString());
         EXPECT_EQ(t.warnExpiring, c.expiring) << c.expiry;
         EXPECT_EQ(t.roots[1].children[0].text.endsWith(ExpiringMarker), c.expiring) << c.expiry;
     }
@@ -98,7 +114,8 @@ TEST(RecordTree, LetterGroupsAndTheirTexts) {
         rec(QString(), QStringLiteral("apple"), QStringLiteral("u1")),
         rec(QString(), QStringLiteral("Apple"), QStringLiteral("u2")),
         rec(QString(), QStringLiteral("   zebra"), QStringLiteral("u3")),
-        rec(QString(), QStringLiteral("7-Eleven"), QStringLiteral("seven"), QStringLiteral("1/1/2020")),
+        rec(QString(), QStringLiteral("7-Eleven"), QStringLiteral("seven"),
+            QStringLiteral("1/1/2020")),
         rec(QString(), QStringLiteral(" "), QStringLiteral("blank")),
         rec(QString(), QStringLiteral("Ärger"), QStringLiteral("umlaut")),
     };
@@ -113,7 +130,8 @@ TEST(RecordTree, LetterGroupsAndTheirTexts) {
 }
 
 TEST(RecordTree, SilentSkipsAndEmptyProfile) {
-    const RecordTree empty = buildRecordTree({}, {QStringLiteral("Bank")}, true, Today, QStringLiteral("C1"));
+    const RecordTree empty =
+        buildRecordTree({}, {QStringLiteral("Bank")}, true, Today, QStringLiteral("C1"));
     EXPECT_EQ(empty.roots.size(), 2);
     EXPECT_TRUE(empty.selectKey.isEmpty());
     EXPECT_FALSE(empty.warnExpiring);
@@ -121,12 +139,15 @@ TEST(RecordTree, SilentSkipsAndEmptyProfile) {
     const QStringList records{
         rec(QStringLiteral("Gone"), QStringLiteral("deleted category"), QStringLiteral("u1")),
         rec(QStringLiteral("Bank"), QStringLiteral("kept"), QStringLiteral("u2")),
-        rec(QStringLiteral("Bank"), QStringLiteral("shadowed by a category named C3"), QStringLiteral("u3")),
+        rec(QStringLiteral("Bank"), QStringLiteral("shadowed by a category named C3"),
+            QStringLiteral("u3")),
         rec(QString(), QStringLiteral(""), QStringLiteral("only user code")),
         rec(QStringLiteral("bank"), QStringLiteral("case differs"), QStringLiteral("u5")),
     };
-    const RecordTree t = buildRecordTree(records, {QStringLiteral("Bank"), QStringLiteral("C3")}, true, Today, QStringLiteral("C1"));
-    EXPECT_EQ(shape(t), QStringList({QStringLiteral("Bank: kept[C2]"), QStringLiteral("<None>: only user code[C4]")}));
+    const RecordTree t = buildRecordTree(records, {QStringLiteral("Bank"), QStringLiteral("C3")},
+                                         true, Today, QStringLiteral("C1"));
+    EXPECT_EQ(shape(t), QStringList({QStringLiteral("Bank: kept[C2]"),
+                                     QStringLiteral("<None>: only user code[C4]")}));
     EXPECT_TRUE(t.selectKey.isEmpty()) << "a key that names no record node selects nothing";
 }
 

@@ -80,7 +80,8 @@ TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
     EXPECT_TRUE(w.txtpass->text().isEmpty());
     EXPECT_FALSE(w.cmdAlpha->isVisible());
     EXPECT_TRUE(w.UCLoginBtn->isVisible());
-    EXPECT_EQ(w.focusWidget(), workFirst ? w.txtPin : w.txtpass) << "the last box its login mode shows";
+    EXPECT_EQ(w.focusWidget(), workFirst ? w.txtPin : w.txtpass)
+        << "the last box its login mode shows";
     EXPECT_TRUE(w.close()) << "nothing unsaved any more";
 }
 

@@ -25,7 +25,8 @@ TEST_P(LoginMode, ShowsTheBoxesItAsksForAndFocusesTheFirst) {
     EXPECT_EQ(w.txtPin->isVisible(), c.pin);
     EXPECT_EQ(w.lblPin->isVisible(), c.pin);
     EXPECT_TRUE(w.UCQuestBtn->isVisible());
-    EXPECT_EQ(w.focusWidget()->objectName().isEmpty() ? w.focusWidget()->accessibleName() : w.focusWidget()->objectName(),
+    EXPECT_EQ(w.focusWidget()->objectName().isEmpty() ? w.focusWidget()->accessibleName()
+                                                      : w.focusWidget()->objectName(),
               QString::fromLatin1(c.focus));
     EXPECT_EQ(w.txtpass->echoMode(), QLineEdit::Password);
     EXPECT_EQ(w.txtPin->echoMode(), QLineEdit::Normal);
@@ -64,7 +65,9 @@ TEST_P(Login, ChecksTrimmedValuesWithCase) {
         EXPECT_TRUE(w.imgLock->isEnabled());
         EXPECT_TRUE(w.UCNewBtn->isVisible());
         EXPECT_FALSE(w.UCLoginBtn->isVisible());
-        EXPECT_EQ(w.lblLoggedIn->text(), QStringLiteral("You are logged into %1 profile!").arg(QString::fromLatin1(c.profile)));
+        EXPECT_EQ(
+            w.lblLoggedIn->text(),
+            QStringLiteral("You are logged into %1 profile!").arg(QString::fromLatin1(c.profile)));
         EXPECT_TRUE(w.txtpass->text().isEmpty());
         EXPECT_GT(w.TV1->model()->rowCount(), 0);
     } else {
@@ -76,8 +79,10 @@ TEST_P(Login, ChecksTrimmedValuesWithCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Login,
-    ::testing::Values(Credentials{"Home", "", "  QUILT  ", "", true}, Credentials{"Home", "", "quilt", "", false},
-                      Credentials{"Big", "", "Big pass 1", "", false}, Credentials{"Big", "bulk", "Big pass 1", "", true},
+    ::testing::Values(Credentials{"Home", "", "  QUILT  ", "", true},
+                      Credentials{"Home", "", "quilt", "", false},
+                      Credentials{"Big", "", "Big pass 1", "", false},
+                      Credentials{"Big", "bulk", "Big pass 1", "", true},
                       Credentials{"Work", "alice", "S3cret pass", "", false},
                       Credentials{"Work", " alice", "S3cret pass ", "4711", true},
                       Credentials{"Work", "Alice", "S3cret pass", "4711", false}));
@@ -114,7 +119,8 @@ TEST_P(SecretQuestions, EnoughRightAnswersLogIn) {
     VaultFixture f({QString::fromLatin1(c.profile)});
     frmShapedForm& w = f.start();
     QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
-    for (int k = 0; k < c.answers.size(); ++k) f.type(w.txtAns[k], c.answers[k]);
+    for (int k = 0; k < c.answers.size(); ++k)
+        f.type(w.txtAns[k], c.answers[k]);
     QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
     EXPECT_EQ(f.session.LoginOK, c.ok);
 }
@@ -123,13 +129,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SecretQuestions,
     ::testing::Values(
         // Home: one question, one answer required.
-        Answers{"Home", {QStringLiteral(" QUILT ")}, true}, Answers{"Home", {QStringLiteral("quilt")}, false},
+        Answers{"Home", {QStringLiteral(" QUILT ")}, true},
+        Answers{"Home", {QStringLiteral("quilt")}, false},
         // Work: three questions, two answers required.
         Answers{"Work", {QStringLiteral("Rex"), QString(), QString()}, false},
         Answers{"Work", {QStringLiteral("Rex"), QString(), QStringLiteral("Zürich")}, true},
         // Big: all three answers required.
         Answers{"Big", {QStringLiteral("A one"), QStringLiteral("A two"), QString()}, false},
-        Answers{"Big", {QStringLiteral("A one"), QStringLiteral("A two"), QStringLiteral("A three")}, true}));
+        Answers{"Big",
+                {QStringLiteral("A one"), QStringLiteral("A two"), QStringLiteral("A three")},
+                true}));
 
 TEST(SecretQuestions, CaptionsShowTheQuestions) {
     VaultFixture f({QStringLiteral("Work")});
@@ -155,8 +164,9 @@ TEST(Login, UnreadableProfileCanNotBeLoggedInto) {
 }
 
 TEST(Login, AutoLockTimerStartsOnlyWithATime) {
-    for (const auto& [timer, runs] : {std::pair{QStringLiteral("0"), false}, std::pair{QStringLiteral("abc"), false},
-                                      std::pair{QStringLiteral("5"), true}}) {
+    for (const auto& [timer, runs] :
+         {std::pair{QStringLiteral("0"), false}, std::pair{QStringLiteral("abc"), false},
+          std::pair{QStringLiteral("5"), true}}) {
         VaultFixture f({QStringLiteral("Home")}, timer);
         frmShapedForm& w = f.start();
         f.type(w.txtpass, QStringLiteral("QUILT"));

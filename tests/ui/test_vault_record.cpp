@@ -57,7 +57,8 @@ TEST(RecordPanel, SavedRecordMovesLastAndDeleteRemovesThatOne) {
     EXPECT_EQ(ask.title, QStringLiteral("Delete Entry"));
     EXPECT_EQ(ask.defaultButton, 2);
     EXPECT_EQ(f.profile.Records.count(), 11);
-    for (const QString& line : f.profile.Records.lines()) EXPECT_FALSE(line.contains(QStringLiteral("Renamed")));
+    for (const QString& line : f.profile.Records.lines())
+        EXPECT_FALSE(line.contains(QStringLiteral("Renamed")));
     EXPECT_EQ(f.profile.Records.item(3), fourth);
     EXPECT_TRUE(w.fraTV->isVisible()) << "back to the tree";
 }
@@ -91,21 +92,58 @@ TEST_P(SaveChecks, InTheirOrder) {
     EXPECT_EQ(f.profile.Records.count(), v.saved ? 13 : 12);
     EXPECT_EQ(w.lblNewUser->isVisible(), !v.saved);
     EXPECT_EQ(w.IsDirty(), !v.saved);
-    if (v.saved) EXPECT_EQ(f.record(13)[PasswordRecord::ExpiryDate], QString::fromLatin1(v.storedExpiry));
+    if (v.saved)
+        EXPECT_EQ(f.record(13)[PasswordRecord::ExpiryDate], QString::fromLatin1(v.storedExpiry));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SaveChecks,
     ::testing::Values(
-        Validation{"empty_user_code", "  ", "pw", "pw", "", {QStringLiteral("Account/UserCode must have a valid entry!")}, false, ""},
-        Validation{"blank_password_warns_and_saves", "me", "", "", "", {QStringLiteral("Password is blank!")}, true, ""},
-        Validation{"mismatch", "me", "pw", "pW", "", {QStringLiteral("Password and confirmation entry do not match!")}, false, ""},
+        Validation{"empty_user_code",
+                   "  ",
+                   "pw",
+                   "pw",
+                   "",
+                   {QStringLiteral("Account/UserCode must have a valid entry!")},
+                   false,
+                   ""},
+        Validation{"blank_password_warns_and_saves",
+                   "me",
+                   "",
+                   "",
+                   "",
+                   {QStringLiteral("Password is blank!")},
+                   true,
+                   ""},
+        Validation{"mismatch",
+                   "me",
+                   "pw",
+                   "pW",
+                   "",
+                   {QStringLiteral("Password and confirmation entry do not match!")},
+                   false,
+                   ""},
         Validation{"confirmation_compared_trimmed", "me", "pw ", " pw", "", {}, true, ""},
         Validation{"month_year_kept", "me", "pw", "pw", "12/09", {}, true, "12/09"},
-        Validation{"date_rewritten_day_first", "me", "pw", "pw", " 1/2/2009 ", {}, true, "01/02/2009"},
-        Validation{"invalid_date", "me", "pw", "pw", "13/45", {QStringLiteral("  Enter a valid Expiry Date!")}, false, ""},
-        Validation{"separator_refused", "me|you", "pw", "pw", "",
-                   {QStringLiteral("User/Account Code can not contain the character \"|\". Please remove it.")}, false, ""}),
+        Validation{
+            "date_rewritten_day_first", "me", "pw", "pw", " 1/2/2009 ", {}, true, "01/02/2009"},
+        Validation{"invalid_date",
+                   "me",
+                   "pw",
+                   "pw",
+                   "13/45",
+                   {QStringLiteral("  Enter a valid Expiry Date!")},
+                   false,
+                   ""},
+        Validation{"separator_refused",
+                   "me|you",
+                   "pw",
+                   "pw",
+                   "",
+                   {QStringLiteral(
+                       "User/Account Code can not contain the character \"|\". Please remove it.")},
+                   false,
+                   ""}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(RecordPanel, OnlyWatchedBoxesMarkTheRecordChanged) {
@@ -140,7 +178,8 @@ TEST(RecordPanel, BackAnsweredNoKeepsTheTypedValues) {
 
     QTest::mousePress(w.UCBackBtn, Qt::LeftButton); // no longer changed: straight back
     EXPECT_TRUE(w.fraTV->isVisible());
-    EXPECT_EQ(w.TV1->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("C9")) << "the expiring record wins";
+    EXPECT_EQ(w.TV1->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("C9"))
+        << "the expiring record wins";
 }
 
 TEST(RecordPanel, UndoShowsTheStoredRecordAgain) {
@@ -172,7 +211,8 @@ TEST(RecordPanel, DeleteWinsOverUnsavedChanges) {
     f.type(w.txtUserDesc, QStringLiteral("typed but not saved"));
     f.messages.answers = {MsgAnswer::Yes};
     QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
-    EXPECT_FALSE(f.messages.texts().contains(QStringLiteral("Are you sure you wish to abandon this new record?")))
+    EXPECT_FALSE(f.messages.texts().contains(
+        QStringLiteral("Are you sure you wish to abandon this new record?")))
         << "no abandon question after the deletion";
     EXPECT_EQ(f.profile.Records.count(), 11);
     EXPECT_EQ(f.profile.Records.item(1), first);
@@ -190,10 +230,12 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     f.openRecord(3);
     f.type(w.txtUserDesc, QStringLiteral("Forum"));
     f.store.releaseHeld();
-    ChildProcess holder([&] {
-        static HeldFile kept;
-        return kept.open(f.dbPath(QStringLiteral("Work.dat")));
-    }, true);
+    ChildProcess holder(
+        [&] {
+            static HeldFile kept;
+            return kept.open(f.dbPath(QStringLiteral("Work.dat")));
+        },
+        true);
     ASSERT_EQ(holder.result(), 0);
 
     QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
@@ -207,7 +249,8 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
 
     f.messages.answers = {MsgAnswer::Yes};
     QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
-    EXPECT_EQ(f.profile.Records.lines(), before) << "a delete that did not reach the disk is not done";
+    EXPECT_EQ(f.profile.Records.lines(), before)
+        << "a delete that did not reach the disk is not done";
     holder.finish();
     EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), fileBefore);
 
@@ -250,19 +293,26 @@ TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
     EXPECT_FALSE(w.IsDirty());
     EXPECT_TRUE(w.CurrentRecordKey.isEmpty()) << "no stale position survives";
     if (changeLogin) {
-        EXPECT_EQ(f.messages.texts().first(), QStringLiteral("The profile has been modified by another user.\r\nYou will have to login again."));
+        EXPECT_EQ(
+            f.messages.texts().first(),
+            QStringLiteral(
+                "The profile has been modified by another user.\r\nYou will have to login again."));
         EXPECT_TRUE(w.fraLogin->isVisible()) << "locked";
         EXPECT_FALSE(f.session.LoginOK);
     } else {
-        EXPECT_EQ(f.messages.texts().first(), QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
+        EXPECT_EQ(
+            f.messages.texts().first(),
+            QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
         EXPECT_TRUE(w.fraTV->isVisible());
-        EXPECT_EQ(w.treeModel->indexOfKey(QStringLiteral("C12")).isValid(), false) << "the tree shows their 11 records";
+        EXPECT_EQ(w.treeModel->indexOfKey(QStringLiteral("C12")).isValid(), false)
+            << "the tree shows their 11 records";
         EXPECT_TRUE(w.treeModel->indexOfKey(QStringLiteral("C11")).isValid());
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, SaveConflict,
-                         ::testing::Values(ConflictCase{"records", false}, ConflictCase{"login", true}),
+                         ::testing::Values(ConflictCase{"records", false},
+                                           ConflictCase{"login", true}),
                          [](const auto& info) { return std::string(info.param.what); });
 
 TEST(PasswordGenerator, SevenCharactersOfTheAlphabetNeverG) {
@@ -306,8 +356,12 @@ TEST_P(Generate, AsksBeforeReplacingAPassword) {
     EXPECT_EQ(f.messages.shown.size(), c.asked ? 1 : 0);
     if (c.asked) {
         const Message& m = f.messages.shown[0];
-        EXPECT_EQ(m.text, QStringLiteral("You are about to overwrite the current password with a new high security password\r\n"
-                                         "Do you wish to save the old password under Notes?\r\nPress CANCEL to exit!"));
+        EXPECT_EQ(
+            m.text,
+            QStringLiteral(
+                "You are about to overwrite the current password with a new high security "
+                "password\r\n"
+                "Do you wish to save the old password under Notes?\r\nPress CANCEL to exit!"));
         EXPECT_EQ(m.title, QStringLiteral("Password"));
         EXPECT_EQ(m.buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(m.defaultButton, 2);
@@ -318,16 +372,20 @@ TEST_P(Generate, AsksBeforeReplacingAPassword) {
         EXPECT_EQ(w.txtuserconfirm->text(), w.txtUserpass->text());
         EXPECT_TRUE(w.UCSaveBtn->isVisible());
     }
-    EXPECT_EQ(w.txtSource->toPlainText(), QString::fromLatin1(c.notesAfter).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(
+        w.txtSource->toPlainText(),
+        QString::fromLatin1(c.notesAfter).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, Generate,
-    ::testing::Values(GenerateCase{"yes_with_notes", "old", "note", MsgAnswer::Yes, true, true, "note\r\n pwd:<old>"},
-                      GenerateCase{"yes_without_notes", "old", "", MsgAnswer::Yes, true, true, " pwd:<old>"},
-                      GenerateCase{"no", "old", "note", MsgAnswer::No, true, true, "note"},
-                      GenerateCase{"cancel", "old", "note", MsgAnswer::Cancel, true, false, "note"},
-                      GenerateCase{"empty_password", "", "note", MsgAnswer::Yes, false, true, "note"}),
+    ::testing::Values(
+        GenerateCase{"yes_with_notes", "old", "note", MsgAnswer::Yes, true, true,
+                     "note\r\n pwd:<old>"},
+        GenerateCase{"yes_without_notes", "old", "", MsgAnswer::Yes, true, true, " pwd:<old>"},
+        GenerateCase{"no", "old", "note", MsgAnswer::No, true, true, "note"},
+        GenerateCase{"cancel", "old", "note", MsgAnswer::Cancel, true, false, "note"},
+        GenerateCase{"empty_password", "", "note", MsgAnswer::Yes, false, true, "note"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 } // namespace

@@ -20,16 +20,18 @@ TEST(VaultWindow, LoadDressesTheButtonsAndOpensTheFirstProfile) {
         EXPECT_EQ(b->accessibleName(), b->Caption());
         EXPECT_FALSE(b->accessibleDescription().isEmpty());
     }
-    EXPECT_EQ(captions, QStringList({QStringLiteral("SETUP"), QStringLiteral("LOST"), QStringLiteral("LOGIN"),
-                                     QStringLiteral("HELP"), QStringLiteral("NEW"), QStringLiteral("SAVE"),
-                                     QStringLiteral("UNDO"), QStringLiteral("BACK"), QStringLiteral("@PWD*"),
-                                     QStringLiteral("POPUP"), QStringLiteral("DELETE")}));
+    EXPECT_EQ(captions,
+              QStringList({QStringLiteral("SETUP"), QStringLiteral("LOST"), QStringLiteral("LOGIN"),
+                           QStringLiteral("HELP"), QStringLiteral("NEW"), QStringLiteral("SAVE"),
+                           QStringLiteral("UNDO"), QStringLiteral("BACK"), QStringLiteral("@PWD*"),
+                           QStringLiteral("POPUP"), QStringLiteral("DELETE")}));
     EXPECT_EQ(w.cboProfile->currentText(), QStringLiteral("Home"));
     EXPECT_TRUE(f.profile.ProfileLoaded);
     EXPECT_EQ(f.gettingStarted, 0) << "Startup is 1";
     EXPECT_EQ(w.fraLogin->geometry(), QRect(47, 98, 271, 267));
     EXPECT_EQ(w.fraRecord->geometry(), QRect(46, 368, 271, 45));
-    for (QWidget* image : {static_cast<QWidget*>(w.imgLock), static_cast<QWidget*>(w.Image1), static_cast<QWidget*>(w.Image2)})
+    for (QWidget* image : {static_cast<QWidget*>(w.imgLock), static_cast<QWidget*>(w.Image1),
+                           static_cast<QWidget*>(w.Image2)})
         EXPECT_EQ(image->accessibleName(), image->toolTip());
 }
 
@@ -45,8 +47,9 @@ TEST(VaultWindow, ShapeCutsAwayTheMagentaOutside) {
 }
 
 TEST(VaultWindow, GettingStartedShowsUnlessStartupIsOne) {
-    for (const auto& [startup, shown] : {std::pair{QStringLiteral("1"), 0}, std::pair{QStringLiteral("0"), 1},
-                                         std::pair{QStringLiteral(" 1"), 1}}) {
+    for (const auto& [startup, shown] :
+         {std::pair{QStringLiteral("1"), 0}, std::pair{QStringLiteral("0"), 1},
+          std::pair{QStringLiteral(" 1"), 1}}) {
         VaultFixture f({QStringLiteral("Home")});
         f.settings.WriteSetting(QStringLiteral("Startup"), startup);
         f.start();
@@ -81,7 +84,8 @@ TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     f.type(w.txtPin, QStringLiteral("4711"));
     QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
     ASSERT_TRUE(f.session.LoginOK);
-    EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("There are passwords which are due to expire in 7 days.")});
+    EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral(
+                                      "There are passwords which are due to expire in 7 days.")});
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("Warning"));
     QAbstractItemModel* model = w.TV1->model();
     EXPECT_EQ(model->rowCount(), 27) << "A-Z view first";
@@ -97,7 +101,8 @@ TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     EXPECT_TRUE(f.session.ShowByCategory);
     EXPECT_EQ(model->rowCount(), 4);
     EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("Bank"));
-    EXPECT_EQ(model->index(1, 0, model->index(3, 0)).data().toString(), QStringLiteral("Tokyo office 東京"));
+    EXPECT_EQ(model->index(1, 0, model->index(3, 0)).data().toString(),
+              QStringLiteral("Tokyo office 東京"));
     EXPECT_EQ(f.messages.shown.size(), 2) << "one warning per rebuild";
 }
 
@@ -127,7 +132,8 @@ TEST(VaultWindow, HelpOpensTheManualBesideTheProgram) {
     frmShapedForm& w = f.start();
     QTest::mousePress(w.UCHelpBtn, Qt::LeftButton);
     ASSERT_EQ(f.messages.shown.size(), 1);
-    EXPECT_TRUE(f.messages.shown[0].text.startsWith(QStringLiteral("An error has occurred! The error is \r\n")));
+    EXPECT_TRUE(f.messages.shown[0].text.startsWith(
+        QStringLiteral("An error has occurred! The error is \r\n")));
     writeFile(f.appDir.filePath(QStringLiteral("Tavrino.html")), "<html></html>");
     QTest::mousePress(w.UCHelpBtn, Qt::LeftButton);
     EXPECT_EQ(f.addresses.opened, QStringList{f.appDir.filePath(QStringLiteral("Tavrino.html"))});

@@ -13,7 +13,8 @@ const QRgb Magenta = qRgb(255, 0, 255);
 
 // Pictures drawn from rows of text: '#' transparent, '.' anything else.
 QImage picture(const QStringList& rows) {
-    QImage img(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()), QImage::Format_RGB32);
+    QImage img(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()),
+               QImage::Format_RGB32);
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             img.setPixel(x, y, rows[y][x] == QLatin1Char('#') ? Magenta : qRgb(20, 40, 60));
@@ -36,18 +37,23 @@ TEST_P(Shape, RunsAndRegion) {
     const QRegion region = regionWithoutRuns(img.rect(), runs);
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            EXPECT_EQ(region.contains(QPoint(x, y)), c.rows[y][x] != QLatin1Char('#')) << x << "," << y;
+            EXPECT_EQ(region.contains(QPoint(x, y)), c.rows[y][x] != QLatin1Char('#'))
+                << x << "," << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Pictures, Shape,
     ::testing::Values(
         ShapeCase{"no_transparent_pixel", {QStringLiteral("...."), QStringLiteral("....")}, {}},
-        ShapeCase{"full_row", {QStringLiteral("...."), QStringLiteral("####"), QStringLiteral("....")}, {{1, 0, 3}}},
+        ShapeCase{"full_row",
+                  {QStringLiteral("...."), QStringLiteral("####"), QStringLiteral("....")},
+                  {{1, 0, 3}}},
         ShapeCase{"stretch_to_right_edge",
                   {QStringLiteral("..##"), QStringLiteral("#...")},
                   {{0, 2, 3}, {1, 0, 0}}},
-        ShapeCase{"one_pixel", {QStringLiteral("..."), QStringLiteral(".#."), QStringLiteral("...")}, {{1, 1, 1}}},
+        ShapeCase{"one_pixel",
+                  {QStringLiteral("..."), QStringLiteral(".#."), QStringLiteral("...")},
+                  {{1, 1, 1}}},
         ShapeCase{"rounded_corners",
                   {QStringLiteral("#..#"), QStringLiteral("...."), QStringLiteral("#..#")},
                   {{0, 0, 0}, {0, 3, 3}, {2, 0, 0}, {2, 3, 3}}}),
@@ -63,8 +69,9 @@ TEST(ShapeMe, OnlyWindowsPicturesAndButtonsCanBeShaped) {
     } catch (const ShapeError& e) {
         EXPECT_EQ(ShapeError::Number, -2147218992L);
         EXPECT_EQ(e.source, QStringLiteral("TransForm"));
-        EXPECT_EQ(e.description, QStringLiteral("Must pass in the name of a Form, PictureBox, CommandButton, "
-                                                "CheckBox or OptionButton.  TransForm ShapeMe method failed."));
+        EXPECT_EQ(e.description,
+                  QStringLiteral("Must pass in the name of a Form, PictureBox, CommandButton, "
+                                 "CheckBox or OptionButton.  TransForm ShapeMe method failed."));
     }
     EXPECT_TRUE(edit->mask().isEmpty());
 }

@@ -17,13 +17,13 @@
 #include "ui/tree/record_tree_view.h"
 
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QFrame>
-#include <QPushButton>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -57,7 +57,8 @@ struct VaultFixture {
     ProfileStore store{profile, log, cipher, messages, pause, clock};
     ProfileManager profiles{store, settings, messages};
     SessionState session;
-    VaultServices services{profile, store, profiles, settings, log, messages, clock, addresses, session};
+    VaultServices services{profile,  store, profiles,  settings, log,
+                           messages, clock, addresses, session};
     std::unique_ptr<frmShapedForm> window;
     int gettingStarted = 0;
 
@@ -91,7 +92,8 @@ struct VaultFixture {
     void type(QLineEdit* box, const QString& text) {
         box->clear();
         bool ascii = true;
-        for (QChar c : text) ascii = ascii && c.unicode() < 128;
+        for (QChar c : text)
+            ascii = ascii && c.unicode() < 128;
         if (ascii)
             QTest::keyClicks(box, text);
         else
@@ -121,7 +123,9 @@ struct VaultFixture {
         w.ShowSelectedRecord();
     }
 
-    PasswordRecord record(qsizetype position) const { return PasswordRecord::fromLine(profile.Records.item(position)); }
+    PasswordRecord record(qsizetype position) const {
+        return PasswordRecord::fromLine(profile.Records.item(position));
+    }
 };
 
 } // namespace tavrino::test

@@ -2,13 +2,13 @@
 // guide that the program opens from its getting-started window.
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QRegularExpression>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QUrl>
 

@@ -33,7 +33,8 @@ QImage cutOut(const QImage& art, QColor outside) {
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) {
             const QRgb p = src.pixel(x, y);
-            out.setPixel(x, y, qAlpha(p) < 128 ? outside.rgb() : qRgb(qRed(p), qGreen(p), qBlue(p)));
+            out.setPixel(x, y,
+                         qAlpha(p) < 128 ? outside.rgb() : qRgb(qRed(p), qGreen(p), qBlue(p)));
         }
     return out;
 }
@@ -228,11 +229,16 @@ void drawCopyFace(QPainter& p, QColor paper) {
     p.setBrush(paper);
     p.drawRoundedRect(QRectF(8.5, 7.5, 11, 14), 2, 2);
     p.setPen(QPen(Navy, 1));
-    for (int i = 0; i < 3; ++i) p.drawLine(QPointF(11, 12 + 3 * i), QPointF(17, 12 + 3 * i));
+    for (int i = 0; i < 3; ++i)
+        p.drawLine(QPointF(11, 12 + 3 * i), QPointF(17, 12 + 3 * i));
 }
 
-void drawCopy(QPainter& p) { drawCopyFace(p, Ink); }
-void drawCopyHover(QPainter& p) { drawCopyFace(p, QColor(0xf5, 0xf5, 0x5a)); }
+void drawCopy(QPainter& p) {
+    drawCopyFace(p, Ink);
+}
+void drawCopyHover(QPainter& p) {
+    drawCopyFace(p, QColor(0xf5, 0xf5, 0x5a));
+}
 
 void drawCloseHover(QPainter& p) {
     p.setPen(Qt::NoPen);

@@ -2,7 +2,9 @@
 
 #include <QtGlobal>
 
-static void registerAssets() { Q_INIT_RESOURCE(assets); }
+static void registerAssets() {
+    Q_INIT_RESOURCE(assets);
+}
 
 namespace tavrino {
 void useAssets() {

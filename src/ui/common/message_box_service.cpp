@@ -11,22 +11,40 @@ MsgAnswer MessageBoxService::show(const Message& message) {
     box.setText(message.text);
     box.setWindowTitle(message.title);
     switch (message.icon) {
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::None: break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::None:
+        break;
     }
     QList<std::pair<QMessageBox::StandardButton, MsgAnswer>> buttons;
     switch (message.buttons) {
-    case MsgButtons::Ok: buttons = {{QMessageBox::Ok, MsgAnswer::Ok}}; break;
-    case MsgButtons::OkCancel: buttons = {{QMessageBox::Ok, MsgAnswer::Ok}, {QMessageBox::Cancel, MsgAnswer::Cancel}}; break;
-    case MsgButtons::YesNo: buttons = {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}}; break;
+    case MsgButtons::Ok:
+        buttons = {{QMessageBox::Ok, MsgAnswer::Ok}};
+        break;
+    case MsgButtons::OkCancel:
+        buttons = {{QMessageBox::Ok, MsgAnswer::Ok}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+        break;
+    case MsgButtons::YesNo:
+        buttons = {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}};
+        break;
     case MsgButtons::YesNoCancel:
-        buttons = {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+        buttons = {{QMessageBox::Yes, MsgAnswer::Yes},
+                   {QMessageBox::No, MsgAnswer::No},
+                   {QMessageBox::Cancel, MsgAnswer::Cancel}};
         break;
     }
-    for (const auto& [button, answer] : buttons) box.addButton(button);
+    for (const auto& [button, answer] : buttons)
+        box.addButton(button);
     const int defaultIndex = qBound(1, message.defaultButton, static_cast<int>(buttons.size())) - 1;
     box.setDefaultButton(buttons[defaultIndex].first);
     const auto clicked = static_cast<QMessageBox::StandardButton>(box.exec());

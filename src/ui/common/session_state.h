@@ -11,7 +11,7 @@ struct SessionState {
     int AutoLockMinutes = -1;    // -1: no auto-lock
     QDateTime LastActivity;
     bool LoginOK = false;
-    int PageNumber = 0;          // the last printed page footer, counted on across printouts
+    int PageNumber = 0; // the last printed page footer, counted on across printouts
 };
 
 } // namespace tavrino

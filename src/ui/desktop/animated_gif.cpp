@@ -27,7 +27,9 @@ void AnimatedGifCtl::setStrGifFileName(const QString& name) {
     emit PropertyChanged(QStringLiteral("strGifFileName"));
 }
 
-void AnimatedGifCtl::setUserDelay(int milliseconds) { m_userDelay = std::clamp(milliseconds, 1, 1000); }
+void AnimatedGifCtl::setUserDelay(int milliseconds) {
+    m_userDelay = std::clamp(milliseconds, 1, 1000);
+}
 
 void AnimatedGifCtl::setBackcolor(const QColor& color) {
     m_backcolor = color;
@@ -62,8 +64,12 @@ QSize AnimatedGifCtl::sizeHint() const {
     return {32, 32};
 }
 
-int AnimatedGifCtl::timerInterval() const { return m_timer->isActive() ? m_timer->interval() : 0; }
-bool AnimatedGifCtl::timerRunning() const { return m_timer->isActive(); }
+int AnimatedGifCtl::timerInterval() const {
+    return m_timer->isActive() ? m_timer->interval() : 0;
+}
+bool AnimatedGifCtl::timerRunning() const {
+    return m_timer->isActive();
+}
 
 void AnimatedGifCtl::clearFrames() {
     m_pictures.clear();
@@ -87,7 +93,8 @@ void AnimatedGifCtl::LoadGif(bool getFname) {
             m_gif = GifFile{};
             break;
         case GifParse::NotGif:
-            m_messages.show(QStringLiteral("Sorry, not an Animated Gif file"), QStringLiteral("Not a Valid Animated Gif File!"));
+            m_messages.show(QStringLiteral("Sorry, not an Animated Gif file"),
+                            QStringLiteral("Not a Valid Animated Gif File!"));
             m_fileName.clear();
             break;
         case GifParse::Ok:
@@ -111,7 +118,8 @@ void AnimatedGifCtl::decodeFrames() {
     m_pictures.clear();
     for (qsizetype k = 0; k < m_gif.frames.size(); ++k) {
         // One file per frame, named from the frame number, extension GIF.
-        QTemporaryFile file(QDir::tempPath() + QLatin1Char('/') + QString::number(k) + QStringLiteral("XXXXXX.GIF"));
+        QTemporaryFile file(QDir::tempPath() + QLatin1Char('/') + QString::number(k) +
+                            QStringLiteral("XXXXXX.GIF"));
         file.setAutoRemove(true);
         QImage picture;
         if (file.open()) {
@@ -134,7 +142,8 @@ QColor AnimatedGifCtl::keyColor(const GifFrame& frame) const {
 
 void AnimatedGifCtl::PaintGif(int frame) {
     if (m_fileName.isEmpty()) {
-        m_messages.show(QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
+        m_messages.show(
+            QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
         return;
     }
     m_stopRender = false;
@@ -154,7 +163,8 @@ void AnimatedGifCtl::RenderGif(int k) {
     if (frame.disposal == 2) m_back.fill(m_backcolor);
     const QRect r(frame.left, frame.top, frame.width, frame.height);
     // Decoders give either the whole screen with the frame in place, or the frame alone.
-    const QPoint from = picture.size() == QSize(m_gif.width, m_gif.height) ? r.topLeft() : QPoint(0, 0);
+    const QPoint from =
+        picture.size() == QSize(m_gif.width, m_gif.height) ? r.topLeft() : QPoint(0, 0);
     const QColor key = frame.transparent ? keyColor(frame) : QColor();
     for (int y = 0; y < r.height(); ++y) {
         const int sy = from.y() + y;
@@ -169,7 +179,9 @@ void AnimatedGifCtl::RenderGif(int k) {
             const QRgb pixel = src[sx];
             // Key pixels keep the background: the key colour, or what the
             // decoder already made see-through.
-            if (frame.transparent && (qAlpha(pixel) == 0 || (pixel & 0xFFFFFF) == (key.rgb() & 0xFFFFFF))) continue;
+            if (frame.transparent &&
+                (qAlpha(pixel) == 0 || (pixel & 0xFFFFFF) == (key.rgb() & 0xFFFFFF)))
+                continue;
             dst[tx] = pixel | 0xFF000000;
         }
     }
@@ -179,12 +191,14 @@ void AnimatedGifCtl::RenderGif(int k) {
 
 void AnimatedGifCtl::StartTimer() {
     if (m_fileName.isEmpty()) {
-        m_messages.show(QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
+        m_messages.show(
+            QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
         return;
     }
     m_stopRender = false;
     bool anyPicture = false;
-    for (const QImage& p : m_pictures) anyPicture = anyPicture || !p.isNull();
+    for (const QImage& p : m_pictures)
+        anyPicture = anyPicture || !p.isNull();
     if (anyPicture) m_timer->start(250);
 }
 
@@ -228,9 +242,12 @@ void AnimatedGifCtl::ReadProperties(const QVariantMap& bag) {
 }
 
 QVariantMap AnimatedGifCtl::WriteProperties() const {
-    return {{QStringLiteral("BackColor"), m_backcolor},     {QStringLiteral("Picture"), m_picture},
-            {QStringLiteral("MaskColor"), m_maskColor},     {QStringLiteral("MaskPicture"), m_maskPicture},
-            {QStringLiteral("BorderStyle"), m_borderStyle}, {QStringLiteral("strGifFileName"), m_fileName}};
+    return {{QStringLiteral("BackColor"), m_backcolor},
+            {QStringLiteral("Picture"), m_picture},
+            {QStringLiteral("MaskColor"), m_maskColor},
+            {QStringLiteral("MaskPicture"), m_maskPicture},
+            {QStringLiteral("BorderStyle"), m_borderStyle},
+            {QStringLiteral("strGifFileName"), m_fileName}};
 }
 
 void AnimatedGifCtl::paintEvent(QPaintEvent*) {

@@ -21,13 +21,15 @@ frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* pare
     setModal(true);
 
     auto* picture = new QLabel(this);
-    picture->setPixmap(QPixmap(QStringLiteral(":/assets/tavrino-64.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture->setPixmap(QPixmap(QStringLiteral(":/assets/tavrino-64.png"))
+                           .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     picture->setAccessibleName(QStringLiteral("Tavrino"));
     Label1 = new QLabel(QStringLiteral("To secure your sensitive info..."), this);
     Label1->setStyleSheet(QStringLiteral("font-weight: bold;"));
     lblTipText0 = new QLabel(this);
     lblTipText2 = new QLabel(this);
-    for (QLabel* tip : {lblTipText0, lblTipText2}) tip->setWordWrap(true);
+    for (QLabel* tip : {lblTipText0, lblTipText2})
+        tip->setWordWrap(true);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdNextTip = new QPushButton(QStringLiteral("&Quick Guide"), this);
     cmdNextTip->setToolTip(QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
@@ -52,9 +54,13 @@ frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* pare
 
     // Loading.
     lblTipText0->setText(QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
-    lblTipText2->setText(QStringLiteral("To open the help file click on the HELP button when application is started or click on the"));
-    lblTipText2->setText(lblTipText2->text() + QStringLiteral("'Quick Guide' button on the right!") + QStringLiteral("\r\n") +
-                         QStringLiteral("This requires the FREE Adobe Acrobat Reader that can be downoaded from the link at the bottom of this screen!"));
+    lblTipText2->setText(QStringLiteral("To open the help file click on the HELP button when "
+                                        "application is started or click on the"));
+    lblTipText2->setText(lblTipText2->text() +
+                         QStringLiteral("'Quick Guide' button on the right!") +
+                         QStringLiteral("\r\n") +
+                         QStringLiteral("This requires the FREE Adobe Acrobat Reader that can be "
+                                        "downoaded from the link at the bottom of this screen!"));
     m_readerPage = ReaderDownloadPage;
     // Word-wrapped tips get the height their text needs at the column's width.
     for (QLabel* tip : {lblTipText0, lblTipText2}) {
@@ -72,7 +78,9 @@ frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* pare
 
 // Every way of closing stores the box: "1" hides the window at the next start.
 void frmTip::done(int result) {
-    m_settings.WriteSetting(QStringLiteral("Startup"), chkLoadTipsAtStartup->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    m_settings.WriteSetting(QStringLiteral("Startup"), chkLoadTipsAtStartup->isChecked()
+                                                           ? QStringLiteral("1")
+                                                           : QStringLiteral("0"));
     QDialog::done(result);
 }
 

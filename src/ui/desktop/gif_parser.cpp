@@ -17,7 +17,8 @@ struct Bytes {
 
 // Skips data sub-blocks: while the byte after p is not 0, jump over the block it sizes.
 qsizetype skipSubBlocks(const Bytes& b, qsizetype p) {
-    while (b.at(p + 1) != 0) p = p + b.at(p + 1) + 1;
+    while (b.at(p + 1) != 0)
+        p = p + b.at(p + 1) + 1;
     return p;
 }
 
@@ -50,12 +51,14 @@ void makeTransparentColorUnique(GifFile& gif, GifFrame& frame, qsizetype tablePo
     const int t = frame.transparentIndex;
     if (t >= entries) return;
     auto value = [&](qsizetype i) {
-        return static_cast<unsigned char>(table[3 * i]) + 256 * static_cast<unsigned char>(table[3 * i + 1]) +
+        return static_cast<unsigned char>(table[3 * i]) +
+               256 * static_cast<unsigned char>(table[3 * i + 1]) +
                65536 * static_cast<unsigned char>(table[3 * i + 2]);
     };
     const int key = value(t);
     bool shared = false;
-    for (qsizetype i = 0; i < entries && !shared; ++i) shared = i != t && value(i) == key;
+    for (qsizetype i = 0; i < entries && !shared; ++i)
+        shared = i != t && value(i) == key;
     if (!shared) return;
     int largest = 0;
     int second = 0;

@@ -10,7 +10,8 @@ namespace tavrino {
 class ImageButton : public QLabel {
     Q_OBJECT
 public:
-    ImageButton(const QPixmap& picture, const QString& tip, QWidget* parent = nullptr) : QLabel(parent) {
+    ImageButton(const QPixmap& picture, const QString& tip, QWidget* parent = nullptr)
+        : QLabel(parent) {
         setPixmap(picture);
         setToolTip(tip);
         setAccessibleName(tip);
@@ -23,7 +24,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && isEnabled())
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+            isEnabled())
             emit clicked();
     }
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }

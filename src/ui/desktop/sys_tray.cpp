@@ -14,26 +14,40 @@ namespace tavrino {
 
 QString trayMessageName(int number) {
     switch (number) {
-    case 512: return QStringLiteral("MOUSEMOVE");
-    case 513: return QStringLiteral("LBUTTONDOWN");
-    case 514: return QString();
-    case 515: return QStringLiteral("LBUTTONDBLCLK");
-    case 516: return QStringLiteral("RBUTTONDOWN");
-    case 517: return QStringLiteral("RBUTTONUP");
-    case 518: return QStringLiteral("RBUTTONDBLCLK");
-    case 519: return QStringLiteral("MBUTTONDOWN");
-    case 520: return QStringLiteral("MBUTTONUP");
-    case 521: return QStringLiteral("MBUTTONDBLCLK");
-    default: return QStringLiteral("OTHER....: ") + QString::number(number);
+    case 512:
+        return QStringLiteral("MOUSEMOVE");
+    case 513:
+        return QStringLiteral("LBUTTONDOWN");
+    case 514:
+        return QString();
+    case 515:
+        return QStringLiteral("LBUTTONDBLCLK");
+    case 516:
+        return QStringLiteral("RBUTTONDOWN");
+    case 517:
+        return QStringLiteral("RBUTTONUP");
+    case 518:
+        return QStringLiteral("RBUTTONDBLCLK");
+    case 519:
+        return QStringLiteral("MBUTTONDOWN");
+    case 520:
+        return QStringLiteral("MBUTTONUP");
+    case 521:
+        return QStringLiteral("MBUTTONDBLCLK");
+    default:
+        return QStringLiteral("OTHER....: ") + QString::number(number);
     }
 }
 
 TrayMenuStates trayMenuStates(bool visible, int state) {
     if (!visible) return {true, true, false};
     switch (state) {
-    case 1: return {true, true, false};
-    case 2: return {false, false, true};
-    default: return {true, false, true};
+    case 1:
+        return {true, true, false};
+    case 2:
+        return {false, false, true};
+    default:
+        return {true, false, true};
     }
 }
 
@@ -61,15 +75,25 @@ FrmSysTray::FrmSysTray(MessageService& messages, QObject* parent)
     emit IconChanged(this);
     setTooltip(QStringLiteral("Tavrino Password Manager"));
     mAbout->setText(QStringLiteral("About Tavrino"));
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        switch (reason) {
-        case QSystemTrayIcon::Trigger: iconMessage(514); break;
-        case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
-        case QSystemTrayIcon::Context: iconMessage(517); break;
-        case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
-        default: break;
-        }
-    });
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                case QSystemTrayIcon::Trigger:
+                    iconMessage(514);
+                    break;
+                case QSystemTrayIcon::DoubleClick:
+                    iconMessage(515);
+                    break;
+                case QSystemTrayIcon::Context:
+                    iconMessage(517);
+                    break;
+                case QSystemTrayIcon::MiddleClick:
+                    iconMessage(520);
+                    break;
+                default:
+                    break;
+                }
+            });
     TrayNotify(0);
 }
 
@@ -78,7 +102,9 @@ FrmSysTray::~FrmSysTray() {
     delete mPopupMenu;
 }
 
-bool FrmSysTray::available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool FrmSysTray::available() {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void FrmSysTray::setFSys(QWidget* window) {
     if (m_fsys) m_fsys->removeEventFilter(this);
@@ -122,9 +148,13 @@ void FrmSysTray::TrayNotify(int action) {
     if (action == 0) m_tray->show();
 }
 
-bool FrmSysTray::iconShown() const { return m_tray->isVisible(); }
+bool FrmSysTray::iconShown() const {
+    return m_tray->isVisible();
+}
 
-void FrmSysTray::mExit_Remote() { TrayNotify(2); }
+void FrmSysTray::mExit_Remote() {
+    TrayNotify(2);
+}
 
 int FrmSysTray::stateOf(const QWidget* window) {
     if (window->isMinimized()) return 1;
@@ -141,7 +171,8 @@ void FrmSysTray::MeResize(QWidget* window) {
 }
 
 void FrmSysTray::setMenuStates() {
-    const TrayMenuStates s = trayMenuStates(m_fsys && m_fsys->isVisible(), m_fsys ? stateOf(m_fsys) : 0);
+    const TrayMenuStates s =
+        trayMenuStates(m_fsys && m_fsys->isVisible(), m_fsys ? stateOf(m_fsys) : 0);
     mMaximize->setEnabled(s.maximize);
     mRestore->setEnabled(s.restore);
     mMinimize->setEnabled(s.minimize);
@@ -163,7 +194,9 @@ void FrmSysTray::iconMessage(int number) {
 }
 
 void FrmSysTray::about() {
-    m_messages.show(QStringLiteral("Tavrino Password Manager Version %1.%2").arg(TAVRINO_VERSION_MAJOR).arg(TAVRINO_VERSION_MINOR),
+    m_messages.show(QStringLiteral("Tavrino Password Manager Version %1.%2")
+                        .arg(TAVRINO_VERSION_MAJOR)
+                        .arg(TAVRINO_VERSION_MINOR),
                     QStringLiteral("About"), MsgIcon::Information);
 }
 
@@ -196,7 +229,8 @@ void FrmSysTray::exit() {
 }
 
 bool FrmSysTray::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_fsys && (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) &&
+    if (watched == m_fsys &&
+        (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) &&
         stateOf(m_fsys) != 1)
         m_restoreState = stateOf(m_fsys);
     return QObject::eventFilter(watched, event);

@@ -17,7 +17,8 @@ QList<ShapeRun> scanTransparentRuns(const QImage& picture, QRgb transparent) {
     const int width = image.width();
     const int height = image.height();
     for (int y = 0; y <= height; ++y) {
-        const auto* line = y < height ? reinterpret_cast<const QRgb*>(image.constScanLine(y)) : nullptr;
+        const auto* line =
+            y < height ? reinterpret_cast<const QRgb*>(image.constScanLine(y)) : nullptr;
         int first = -1;
         for (int x = 0; x <= width; ++x) {
             const bool match = line && x < width && (line[x] & 0xFFFFFF) == wanted;
@@ -36,7 +37,8 @@ QList<ShapeRun> scanTransparentRuns(const QImage& picture, QRgb transparent) {
 QRegion regionWithoutRuns(const QRect& base, const QList<ShapeRun>& runs) {
     QList<QRect> rects;
     rects.reserve(runs.size());
-    for (const ShapeRun& r : runs) rects.append(QRect(QPoint(r.firstX, r.y), QPoint(r.lastX, r.y)));
+    for (const ShapeRun& r : runs)
+        rects.append(QRect(QPoint(r.firstX, r.y), QPoint(r.lastX, r.y)));
     QRegion cut;
     cut.setRects(rects.constData(), static_cast<int>(rects.size()));
     return QRegion(base).subtracted(cut);

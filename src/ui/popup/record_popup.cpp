@@ -17,7 +17,9 @@ namespace tavrino {
 const QColor frmshowpass::LinkNormal(255, 255, 255);
 const QColor frmshowpass::LinkHover(170, 170, 255);
 
-void FormResize(QWidget* window, const QPixmap& picture) { window->setFixedSize(picture.size()); }
+void FormResize(QWidget* window, const QPixmap& picture) {
+    window->setFixedSize(picture.size());
+}
 
 void SetTopMost(QWidget* window, bool topMost) {
     if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != topMost) {
@@ -48,12 +50,15 @@ QLineEdit* lockedBox(QWidget* parent, QLabel* caption, const QRect& place) {
     return box;
 }
 
-QPixmap asset(const char* name) { return QPixmap(QStringLiteral(":/assets/") + QLatin1String(name)); }
+QPixmap asset(const char* name) {
+    return QPixmap(QStringLiteral(":/assets/") + QLatin1String(name));
+}
 
 } // namespace
 
 frmshowpass::frmshowpass(AddressService& addresses, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_addresses(addresses) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_addresses(addresses) {
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Record"));
     setAccessibleName(windowTitle());
@@ -69,19 +74,24 @@ frmshowpass::frmshowpass(AddressService& addresses, QWidget* parent)
     Label3 = whiteLabel(QStringLiteral("Expiry date"), this, {12, 90, 70, 14});
     txtExpiryDate = lockedBox(this, Label3, {84, 88, 96, 19});
     lblWeb = whiteLabel(QStringLiteral("Web Site - \"Click\" here!"), this, {12, 108, 200, 15});
-    lblEmail = whiteLabel(QStringLiteral("Email Address - \"Click\" here!"), this, {12, 123, 200, 15});
-    for (QLabel* link : {lblWeb, lblEmail}) link->setCursor(Qt::PointingHandCursor);
+    lblEmail =
+        whiteLabel(QStringLiteral("Email Address - \"Click\" here!"), this, {12, 123, 200, 15});
+    for (QLabel* link : {lblWeb, lblEmail})
+        link->setCursor(Qt::PointingHandCursor);
     lblWeb->setAccessibleName(QStringLiteral("Web Site"));
     lblEmail->setAccessibleName(QStringLiteral("Email Address"));
 
-    ImgCopyUser = new ImageButton(asset("copy.png"), QStringLiteral("Copy User Code to Clipboard "), this);
+    ImgCopyUser =
+        new ImageButton(asset("copy.png"), QStringLiteral("Copy User Code to Clipboard "), this);
     ImgCopyUser->move(186, 24);
-    ImgPass = new ImageButton(asset("copy.png"), QStringLiteral("Copy Password to Clipboard "), this);
+    ImgPass =
+        new ImageButton(asset("copy.png"), QStringLiteral("Copy Password to Clipboard "), this);
     ImgPass->move(186, 64);
     cmdClose = new ImageButton(asset("close.png"), QStringLiteral("Close"), this);
     cmdClose->move(194, 5);
 
-    for (QWidget* w : std::initializer_list<QWidget*>{ImgCopyUser, ImgPass, cmdClose, lblWeb, lblEmail}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ImgCopyUser, ImgPass, cmdClose, lblWeb, lblEmail}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
@@ -101,11 +111,17 @@ void frmshowpass::GetItem(const QStringList& fields) {
     SetTopMost(this, true);
 }
 
-void frmshowpass::cmdClose_Click() { close(); }
+void frmshowpass::cmdClose_Click() {
+    close();
+}
 
-void frmshowpass::OpenWebAddress(const QString& address) { m_addresses.open(address); }
+void frmshowpass::OpenWebAddress(const QString& address) {
+    m_addresses.open(address);
+}
 
-void frmshowpass::OpenEmailAddress(const QString& address) { m_addresses.open(QStringLiteral("mailto:") + address); }
+void frmshowpass::OpenEmailAddress(const QString& address) {
+    m_addresses.open(QStringLiteral("mailto:") + address);
+}
 
 void frmshowpass::copy(QLineEdit* source) {
     if (!source->text().isEmpty()) {
@@ -116,7 +132,9 @@ void frmshowpass::copy(QLineEdit* source) {
     setCursor(QCursor(asset("copied-cursor.png"), 15, 14));
 }
 
-bool frmshowpass::showsCopiedCursor() const { return cursor().shape() == Qt::BitmapCursor; }
+bool frmshowpass::showsCopiedCursor() const {
+    return cursor().shape() == Qt::BitmapCursor;
+}
 
 void frmshowpass::setLinkColor(QLabel* label, const QColor& color) {
     QPalette pal = label->palette();
@@ -124,10 +142,16 @@ void frmshowpass::setLinkColor(QLabel* label, const QColor& color) {
     label->setPalette(pal);
 }
 
-QColor frmshowpass::linkColor(QLabel* label) const { return label->palette().color(QPalette::WindowText); }
+QColor frmshowpass::linkColor(QLabel* label) const {
+    return label->palette().color(QPalette::WindowText);
+}
 
-bool frmshowpass::copyHighlighted(ImageButton* button) const { return button->property("hover").toBool(); }
-bool frmshowpass::closeHighlighted() const { return cmdClose->property("hover").toBool(); }
+bool frmshowpass::copyHighlighted(ImageButton* button) const {
+    return button->property("hover").toBool();
+}
+bool frmshowpass::closeHighlighted() const {
+    return cmdClose->property("hover").toBool();
+}
 
 void frmshowpass::resetFaces() {
     cmdClose->setPixmap(asset("close.png"));
@@ -157,7 +181,8 @@ bool frmshowpass::eventFilter(QObject* watched, QEvent* event) {
             setLinkColor(static_cast<QLabel*>(watched), LinkHover);
         }
         // Not the background's move, which would undo the faces just set.
-        if (watched == cmdClose || watched == ImgCopyUser || watched == ImgPass || watched == lblWeb || watched == lblEmail)
+        if (watched == cmdClose || watched == ImgCopyUser || watched == ImgPass ||
+            watched == lblWeb || watched == lblEmail)
             return true;
     } else if (event->type() == QEvent::MouseButtonRelease &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
@@ -192,6 +217,8 @@ void frmshowpass::mouseMoveEvent(QMouseEvent* event) {
     unsetCursor();
 }
 
-void frmshowpass::mouseReleaseEvent(QMouseEvent*) { m_shape.mouseReleased(); }
+void frmshowpass::mouseReleaseEvent(QMouseEvent*) {
+    m_shape.mouseReleased();
+}
 
 } // namespace tavrino

@@ -24,7 +24,8 @@ const std::array<QString, 9>& PasswordListPrinter::headings() {
 void PasswordListPrinter::PrintHeading(const QDateTime& now) {
     m_now = now;
     m_s.setFont(12, true);
-    m_s.print(QStringLiteral("Tavrino User Passwords as at ") + now.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")));
+    m_s.print(QStringLiteral("Tavrino User Passwords as at ") +
+              now.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")));
     m_s.print(QString());
     const double headingLine = m_s.currentY();
     m_s.setFont(8, false);
@@ -45,13 +46,16 @@ QList<qsizetype> PasswordListPrinter::printOrder(const QStringList& recordLines)
     QList<std::pair<QString, qsizetype>> keyed;
     keyed.reserve(recordLines.size());
     for (qsizetype p = 1; p <= recordLines.size(); ++p)
-        keyed.append({recordLines[p - 1].section(QLatin1Char('|'), 2, 2) + QLatin1Char('|') + QString::number(p), p});
+        keyed.append({recordLines[p - 1].section(QLatin1Char('|'), 2, 2) + QLatin1Char('|') +
+                          QString::number(p),
+                      p});
     std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
         return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
     });
     QList<qsizetype> order;
     order.reserve(keyed.size());
-    for (const auto& k : keyed) order.append(k.second);
+    for (const auto& k : keyed)
+        order.append(k.second);
     return order;
 }
 
@@ -69,7 +73,8 @@ void PasswordListPrinter::PrintList(const QStringList& recordLines, const QDateT
             const double width = m_s.textWidth(h[i]);
             while (m_s.textWidth(cell) > width) {
                 qsizetype n = h[i].size();
-                while (n > 1 && m_s.textWidth(cell.left(n)) > width) --n;
+                while (n > 1 && m_s.textWidth(cell.left(n)) > width)
+                    --n;
                 if (CheckPageBreak(lineHeight, i)) rowBottom = 0;
                 m_s.print(cell.left(n));
                 m_s.setCurrentX(m_x[i]);

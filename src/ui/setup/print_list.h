@@ -34,7 +34,8 @@ public:
 // pageNumber counts on across printouts for the life of the program.
 class PasswordListPrinter {
 public:
-    PasswordListPrinter(PrintSurface& surface, int& pageNumber) : m_s(surface), m_pageNumber(pageNumber) {}
+    PasswordListPrinter(PrintSurface& surface, int& pageNumber)
+        : m_s(surface), m_pageNumber(pageNumber) {}
 
     void PrintHeading(const QDateTime& now);
     void PrintList(const QStringList& recordLines, const QDateTime& now);

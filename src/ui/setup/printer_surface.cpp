@@ -6,7 +6,8 @@
 
 namespace tavrino {
 
-PrinterSurface::PrinterSurface(QPrinter& printer) : m_printer(printer), m_font(QStringLiteral("DejaVu Sans")) {
+PrinterSurface::PrinterSurface(QPrinter& printer)
+    : m_printer(printer), m_font(QStringLiteral("DejaVu Sans")) {
     // No ligatures: "ffi" in a printed password must stay three letters.
     m_font.setStyleStrategy(QFont::PreferNoShaping);
     m_printer.setPageOrientation(QPageLayout::Landscape);
@@ -30,7 +31,9 @@ double PrinterSurface::textWidth(const QString& text) const {
     return QFontMetricsF(m_font).horizontalAdvance(text);
 }
 
-double PrinterSurface::textHeight(const QString&) const { return QFontMetricsF(m_font).height(); }
+double PrinterSurface::textHeight(const QString&) const {
+    return QFontMetricsF(m_font).height();
+}
 
 void PrinterSurface::print(const QString& text) {
     // A new page is started only when something goes on it, so ending the

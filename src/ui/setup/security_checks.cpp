@@ -7,9 +7,12 @@ const QString PasswordMask = QStringLiteral("**********");
 QString securityCheckMessage(const SecurityForm& f) {
     QString message;
     if (f.password.trimmed().isEmpty()) message = QStringLiteral(" Specify correct password!");
-    if (f.loginMode >= 2 && f.userId.trimmed().isEmpty()) message = QStringLiteral(" Specify correct UserID!");
-    if (f.loginMode == 3 && f.pin.trimmed().isEmpty()) message = QStringLiteral(" Specify correct PIN Number!");
-    if (f.confirm.trimmed() != f.password.trimmed()) message = QStringLiteral("  Password does not match!");
+    if (f.loginMode >= 2 && f.userId.trimmed().isEmpty())
+        message = QStringLiteral(" Specify correct UserID!");
+    if (f.loginMode == 3 && f.pin.trimmed().isEmpty())
+        message = QStringLiteral(" Specify correct PIN Number!");
+    if (f.confirm.trimmed() != f.password.trimmed())
+        message = QStringLiteral("  Password does not match!");
     if (!message.isEmpty()) return message;
 
     int blankQuestions = 0;

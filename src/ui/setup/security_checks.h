@@ -7,7 +7,7 @@ namespace tavrino {
 
 // What the security page holds when Save is pressed.
 struct SecurityForm {
-    int loginMode = 1;       // 1, 2, 3
+    int loginMode = 1; // 1, 2, 3
     QString password;
     QString confirm;
     QString userId;

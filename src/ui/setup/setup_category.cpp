@@ -14,14 +14,17 @@
 namespace tavrino {
 
 namespace {
-QString nameOf(const QString& line) { return line.section(QLatin1Char('|'), 1, 1); }
+QString nameOf(const QString& line) {
+    return line.section(QLatin1Char('|'), 1, 1);
+}
 } // namespace
 
 void frmSetup::FillCategoryList() {
     m_s.session.IsFilling = true;
     BusyPointer();
     lstCategory->clear();
-    for (const QString& line : m_s.profile.Categories.lines()) lstCategory->addItem(nameOf(line));
+    for (const QString& line : m_s.profile.Categories.lines())
+        lstCategory->addItem(nameOf(line));
     NormalPointer();
     lstCategory->setCurrentRow(-1);
     lstCategory->clearSelection();
@@ -43,8 +46,8 @@ bool frmSetup::SaveCategory() {
         return false;
     }
     if (name.contains(QLatin1Char('|'))) {
-        m_s.messages.show(QStringLiteral("A Category can not contain the character \"|\"!"), QStringLiteral("Tavrino"),
-                          MsgIcon::Warning);
+        m_s.messages.show(QStringLiteral("A Category can not contain the character \"|\"!"),
+                          QStringLiteral("Tavrino"), MsgIcon::Warning);
         return false;
     }
     // Two names that differ only in letter case would make the profile unreadable.
@@ -56,9 +59,11 @@ bool frmSetup::SaveCategory() {
         m_s.messages.show(QStringLiteral("This Category already exists!"));
         return false;
     }
-    const bool added = categories.add(Profile::categoryLine(name), QLatin1Char('C') + name.toUpper());
+    const bool added =
+        categories.add(Profile::categoryLine(name), QLatin1Char('C') + name.toUpper());
     m_s.store.WriteToFile();
-    if (added && m_s.store.lastSaveOutcome() == SaveOutcome::Failed) categories.remove(categories.count());
+    if (added && m_s.store.lastSaveOutcome() == SaveOutcome::Failed)
+        categories.remove(categories.count());
     noteSave();
     txtCategory->clear();
     FillCategoryList();

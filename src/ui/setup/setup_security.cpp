@@ -52,7 +52,8 @@ QFrame* frmSetup::buildSecurityPage() {
     optPass = new QRadioButton(QStringLiteral("Password Only"));
     optUserPass = new QRadioButton(QStringLiteral("User ID and Password"));
     optPIN = new QRadioButton(QStringLiteral("User ID and Password and PIN"));
-    for (QRadioButton* o : {optPass, optUserPass, optPIN}) modeRow->addWidget(o);
+    for (QRadioButton* o : {optPass, optUserPass, optPIN})
+        modeRow->addWidget(o);
     page->addWidget(modes);
 
     auto* credentials = new QGridLayout;
@@ -83,13 +84,16 @@ QFrame* frmSetup::buildSecurityPage() {
     optQ1 = new QRadioButton(QStringLiteral("One Answer"));
     optQ2 = new QRadioButton(QStringLiteral("Two Answers"));
     optAll = new QRadioButton(QStringLiteral("All Answers"));
-    for (QRadioButton* o : {optQ1, optQ2, optAll}) required->addWidget(o);
+    for (QRadioButton* o : {optQ1, optQ2, optAll})
+        required->addWidget(o);
     qa->addLayout(required, 3, 0, 1, 3);
     page->addWidget(questions);
     auto* modeGroup = new QButtonGroup(f);
-    for (QRadioButton* o : {optPass, optUserPass, optPIN}) modeGroup->addButton(o);
+    for (QRadioButton* o : {optPass, optUserPass, optPIN})
+        modeGroup->addButton(o);
     auto* requiredGroup = new QButtonGroup(f);
-    for (QRadioButton* o : {optQ1, optQ2, optAll}) requiredGroup->addButton(o);
+    for (QRadioButton* o : {optQ1, optQ2, optAll})
+        requiredGroup->addButton(o);
 
     auto* lockRow = new QHBoxLayout;
     chkTimeout = new QCheckBox(QStringLiteral("Auto lock after time expires"));
@@ -112,8 +116,9 @@ QFrame* frmSetup::buildSecurityPage() {
     page->addLayout(printRow);
     page->addStretch();
 
-    for (QLineEdit* box : {txtPassword, txtconfirm, txtUserID, txtSetupPIN, txtQuestion[0], txtQuestion[1],
-                           txtQuestion[2], txtanswer[0], txtanswer[1], txtanswer[2]})
+    for (QLineEdit* box :
+         {txtPassword, txtconfirm, txtUserID, txtSetupPIN, txtQuestion[0], txtQuestion[1],
+          txtQuestion[2], txtanswer[0], txtanswer[1], txtanswer[2]})
         connect(box, &QLineEdit::textChanged, this, [this] { markChanged(); });
     // All three login modes mark the page changed, the PIN mode too.
     for (QRadioButton* o : {optPass, optUserPass, optPIN, optQ1, optQ2, optAll})
@@ -122,7 +127,8 @@ QFrame* frmSetup::buildSecurityPage() {
     connect(slTimer, &QSlider::sliderReleased, this, [this] { slTimer_Click(); });
     connect(slTimer, &QSlider::actionTriggered, this, [this](int action) {
         // Keys and clicks beside the handle move it without a release.
-        if (action != QAbstractSlider::SliderMove) QTimer::singleShot(0, this, [this] { slTimer_Click(); });
+        if (action != QAbstractSlider::SliderMove)
+            QTimer::singleShot(0, this, [this] { slTimer_Click(); });
     });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
     return f;
@@ -154,7 +160,8 @@ void frmSetup::LoadSecurityOptions() {
     slTimer->setValue(5);
     chkTimeout->setChecked(false);
     QString timer;
-    if (m_s.settings.ReadSetting(QStringLiteral("Timer"), timer) && SettingsStore::numericValue(timer) > 0) {
+    if (m_s.settings.ReadSetting(QStringLiteral("Timer"), timer) &&
+        SettingsStore::numericValue(timer) > 0) {
         // A stored time outside 5 to 60 minutes comes in at the nearest end.
         slTimer->setValue(static_cast<int>(std::nearbyint(SettingsStore::numericValue(timer))));
         chkTimeout->setChecked(true);
@@ -192,7 +199,8 @@ void frmSetup::SaveSecurityOptions() {
     s.Pin = txtSetupPIN->text().trimmed();
     for (int i = 0; i < 3; ++i)
         if (!txtQuestion[i]->text().trimmed().isEmpty())
-            s.Questions.add(SecuritySettings::questionLine(txtQuestion[i]->text().trimmed(), txtanswer[i]->text().trimmed()));
+            s.Questions.add(SecuritySettings::questionLine(txtQuestion[i]->text().trimmed(),
+                                                           txtanswer[i]->text().trimmed()));
     s.AnswersRequired = optQ1->isChecked() ? 1 : optQ2->isChecked() ? 2 : 3;
 }
 
@@ -214,10 +222,12 @@ void frmSetup::saveSecurity() {
         return;
     }
     // A " |" typed into a credential or question would shift the line's fields.
-    for (const QString& text : QStringList{form.password, form.userId, form.pin} + form.questions + form.answers) {
+    for (const QString& text :
+         QStringList{form.password, form.userId, form.pin} + form.questions + form.answers) {
         if (text.contains(QLatin1Char('|'))) {
-            m_s.messages.show(QStringLiteral("The character \"|\" can not be stored. Please remove it."),
-                              QStringLiteral("Error"), MsgIcon::Warning);
+            m_s.messages.show(
+                QStringLiteral("The character \"|\" can not be stored. Please remove it."),
+                QStringLiteral("Error"), MsgIcon::Warning);
             return;
         }
     }

@@ -74,8 +74,9 @@ frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
             Toolbar2->addSeparator();
             continue;
         }
-        QAction* action = Toolbar2->addAction(QIcon(QStringLiteral(":/assets/") + QLatin1String(b.image)),
-                                              QString::fromLatin1(b.caption));
+        QAction* action =
+            Toolbar2->addAction(QIcon(QStringLiteral(":/assets/") + QLatin1String(b.image)),
+                                QString::fromLatin1(b.caption));
         action->setData(QString::fromLatin1(b.key));
         action->setToolTip(QString::fromLatin1(b.tip));
         m_buttons.append(action);
@@ -90,7 +91,8 @@ frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
     fraCategory = buildCategoryPage();
     fraProfile = buildProfilePage();
     fraAbout = buildAboutPage();
-    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout}) layout->addWidget(f, 1);
+    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout})
+        layout->addWidget(f, 1);
 
     // Opening.
     NormalPointer();
@@ -134,8 +136,8 @@ void frmSetup::markChanged() {
 
 namespace {
 // A list page: heading, the list, and the hidden entry box for a new name.
-QFrame* listPage(const QString& title, QWidget* list, const QString& entryCaption, const QString& entryName,
-                 QLabel*& label, QLineEdit*& entry) {
+QFrame* listPage(const QString& title, QWidget* list, const QString& entryCaption,
+                 const QString& entryName, QLabel*& label, QLineEdit*& entry) {
     QFrame* f = page(title);
     auto* grid = new QGridLayout(f);
     auto* heading = new QLabel(title, f);
@@ -157,15 +159,16 @@ QFrame* listPage(const QString& title, QWidget* list, const QString& entryCaptio
 QFrame* frmSetup::buildCategoryPage() {
     lstCategory = new QListWidget;
     lstCategory->setAccessibleName(QStringLiteral("Categories"));
-    return listPage(QStringLiteral("Category"), lstCategory, QStringLiteral("New"), QStringLiteral("New Category"),
-                    lblNewCategory, txtCategory);
+    return listPage(QStringLiteral("Category"), lstCategory, QStringLiteral("New"),
+                    QStringLiteral("New Category"), lblNewCategory, txtCategory);
 }
 
 QFrame* frmSetup::buildProfilePage() {
     cboProfile = new QComboBox;
     cboProfile->setAccessibleName(QStringLiteral("Profiles"));
-    QFrame* f = listPage(QStringLiteral("User Profile"), cboProfile, QStringLiteral("New Profile Name"),
-                         QStringLiteral("New Profile Name"), lblNewProfile, txtFileName);
+    QFrame* f =
+        listPage(QStringLiteral("User Profile"), cboProfile, QStringLiteral("New Profile Name"),
+                 QStringLiteral("New Profile Name"), lblNewProfile, txtFileName);
     static_cast<QGridLayout*>(f->layout())->setRowStretch(3, 1);
     return f;
 }
@@ -174,7 +177,8 @@ QFrame* frmSetup::buildAboutPage() {
     QFrame* f = page(QStringLiteral("About"));
     auto* box = new QVBoxLayout(f);
     auto* picture = new QLabel(f);
-    picture->setPixmap(QPixmap(QStringLiteral(":/assets/tavrino.png")).scaled(128, 128, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture->setPixmap(QPixmap(QStringLiteral(":/assets/tavrino.png"))
+                           .scaled(128, 128, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     picture->setAlignment(Qt::AlignCenter);
     picture->setAccessibleName(QStringLiteral("Tavrino"));
     auto* name = new QLabel(QStringLiteral("Tavrino"), f);
@@ -191,7 +195,8 @@ QFrame* frmSetup::buildAboutPage() {
 }
 
 void frmSetup::showPage(QFrame* shown) {
-    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout}) f->setVisible(f == shown);
+    for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout})
+        f->setVisible(f == shown);
 }
 
 QFrame* frmSetup::visiblePage() const {
@@ -202,8 +207,8 @@ QFrame* frmSetup::visiblePage() const {
 
 bool frmSetup::refuseWhileDirty() {
     if (!m_dirty) return false;
-    m_s.messages.show(QStringLiteral("You have unsaved changes, please CANCEL or SAVE"), QStringLiteral("Tavrino"),
-                      MsgIcon::Warning);
+    m_s.messages.show(QStringLiteral("You have unsaved changes, please CANCEL or SAVE"),
+                      QStringLiteral("Tavrino"), MsgIcon::Warning);
     return true;
 }
 
@@ -215,12 +220,14 @@ void frmSetup::refreshProfiles() {
 
 void frmSetup::noteSave() {
     const SaveOutcome outcome = m_s.store.lastSaveOutcome();
-    if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin) conflict = outcome;
+    if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
+        conflict = outcome;
 }
 
 void frmSetup::Toolbar2_ButtonClick(const QString& key) {
     QFrame* current = visiblePage();
-    if (key == u"Security" || key == u"Category" || key == u"Profile" || key == u"About" || key == u"Close") {
+    if (key == u"Security" || key == u"Category" || key == u"Profile" || key == u"About" ||
+        key == u"Close") {
         if (refuseWhileDirty()) return;
     }
     if (key == u"Security") {
@@ -239,7 +246,8 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
         refreshProfiles();
     } else if (key == u"About") {
         showPage(fraAbout);
-        lblVersion->setText(QStringLiteral("Version %1.%2").arg(TAVRINO_VERSION_MAJOR).arg(TAVRINO_VERSION_MINOR));
+        lblVersion->setText(
+            QStringLiteral("Version %1.%2").arg(TAVRINO_VERSION_MAJOR).arg(TAVRINO_VERSION_MINOR));
         enableEditing(false, false, false, false);
     } else if (key == u"Close") {
         reject();
@@ -298,8 +306,9 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
         }
     } else if (key == u"Delete") {
         if (current != fraCategory && current != fraProfile) return;
-        if (m_s.messages.show(QStringLiteral("Are you sure you wish to delete this entry?"), QStringLiteral("Delete entry"),
-                              MsgIcon::Question, MsgButtons::YesNo, 2) != MsgAnswer::Yes)
+        if (m_s.messages.show(QStringLiteral("Are you sure you wish to delete this entry?"),
+                              QStringLiteral("Delete entry"), MsgIcon::Question, MsgButtons::YesNo,
+                              2) != MsgAnswer::Yes)
             return;
         if (current == fraCategory) {
             deleteSelectedCategory();

@@ -1,6 +1,5 @@
 #include "date_text.h"
 
-
 namespace tavrino {
 namespace {
 
@@ -35,7 +34,8 @@ bool splitDate(QStringView text, DateParts& out) {
         const bool end = i == text.size();
         const QChar c = end ? QChar() : text[i];
         if (!end && c >= QLatin1Char('0') && c <= QLatin1Char('9')) continue;
-        if (!end && c != QLatin1Char('/') && c != QLatin1Char('.') && c != QLatin1Char('-')) return false;
+        if (!end && c != QLatin1Char('/') && c != QLatin1Char('.') && c != QLatin1Char('-'))
+            return false;
         if (i == start || i - start > 4 || out.count == 3) return false;
         if (!end) {
             if (out.count > 0 && c != out.separator) return false;
@@ -57,7 +57,8 @@ std::optional<QDate> parseDateText(const QString& input, const QDate& today) {
     const QStringView b = d.part[1];
     if (d.count == 3) {
         const QStringView c = d.part[2];
-        if (a.size() == 4 && d.separator == QLatin1Char('-')) return valid(a.toInt(), b.toInt(), c.toInt());
+        if (a.size() == 4 && d.separator == QLatin1Char('-'))
+            return valid(a.toInt(), b.toInt(), c.toInt());
         if (a.size() > 2 || b.size() > 2 || c.size() == 3) return std::nullopt;
         return valid(fullYear(c.toString()), b.toInt(), a.toInt());
     }

@@ -17,7 +17,8 @@ QModelIndex RecordTreeModel::index(int row, int column, const QModelIndex& paren
         return row < m_tree.roots.size() ? createIndex(row, 0, quintptr(0)) : QModelIndex();
     if (parent.internalId() != 0) return {};
     const TreeNode& group = m_tree.roots[parent.row()];
-    return row < group.children.size() ? createIndex(row, 0, quintptr(parent.row() + 1)) : QModelIndex();
+    return row < group.children.size() ? createIndex(row, 0, quintptr(parent.row() + 1))
+                                       : QModelIndex();
 }
 
 QModelIndex RecordTreeModel::parent(const QModelIndex& child) const {
@@ -42,9 +43,12 @@ QVariant RecordTreeModel::data(const QModelIndex& index, int role) const {
     if (!n) return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole: return n->text;
-    case Qt::UserRole: return n->nodeKey();
-    default: return {};
+    case Qt::AccessibleTextRole:
+        return n->text;
+    case Qt::UserRole:
+        return n->nodeKey();
+    default:
+        return {};
     }
 }
 
@@ -61,7 +65,9 @@ QModelIndex RecordTreeModel::indexOfKey(const QString& key) const {
     return {};
 }
 
-QString nodeKey(const QModelIndex& index) { return index.data(Qt::UserRole).toString(); }
+QString nodeKey(const QModelIndex& index) {
+    return index.data(Qt::UserRole).toString();
+}
 
 void showRecordTree(QTreeView* view, RecordTreeModel* model, RecordTree tree) {
     const QString selectKey = tree.selectKey;

@@ -12,9 +12,13 @@ namespace tavrino {
 const QString ExpiringMarker = QStringLiteral(" <!!! Expiring Date>");
 const QString NoCategoryKey = QStringLiteral("<None>");
 
-QString recordKey(qsizetype position) { return QLatin1Char('C') + QString::number(position); }
+QString recordKey(qsizetype position) {
+    return QLatin1Char('C') + QString::number(position);
+}
 
-QString TreeNode::nodeKey() const { return position > 0 ? recordKey(position) : key; }
+QString TreeNode::nodeKey() const {
+    return position > 0 ? recordKey(position) : key;
+}
 
 qsizetype recordPosition(const QString& key) {
     if (!key.startsWith(QLatin1Char('C'))) return 0;
@@ -37,7 +41,8 @@ struct Builder {
         if (key.isEmpty() || rootIndex.contains(key)) return;
         rootIndex.insert(key, tree.roots.size());
         tree.roots.append({key, key, {}, 0});
-        if (const qsizetype p = recordPosition(key); p > 0 && key == recordKey(p)) shadowed.insert(p);
+        if (const qsizetype p = recordPosition(key); p > 0 && key == recordKey(p))
+            shadowed.insert(p);
     }
     bool addChild(const QString& group, qsizetype position, const QString& text) {
         const auto it = rootIndex.constFind(group);
@@ -99,7 +104,8 @@ QString letterGroup(const QString& description) {
     const QString trimmed = description.trimmed();
     if (trimmed.isEmpty()) return QStringLiteral("?");
     const QChar first = trimmed[0].toUpper();
-    return first >= QLatin1Char('A') && first <= QLatin1Char('Z') ? QString(first) : QStringLiteral("?");
+    return first >= QLatin1Char('A') && first <= QLatin1Char('Z') ? QString(first)
+                                                                  : QStringLiteral("?");
 }
 
 } // namespace
@@ -108,10 +114,12 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
                            bool showByCategory, const QDate& today, const QString& selectionKey) {
     Builder b;
     if (showByCategory) {
-        for (const QString& name : categoryNames) b.addRoot(name);
+        for (const QString& name : categoryNames)
+            b.addRoot(name);
         b.addRoot(NoCategoryKey);
     } else {
-        for (char c = 'A'; c <= 'Z'; ++c) b.addRoot(QString(QLatin1Char(c)));
+        for (char c = 'A'; c <= 'Z'; ++c)
+            b.addRoot(QString(QLatin1Char(c)));
         b.addRoot(QStringLiteral("?"));
     }
 
@@ -143,8 +151,9 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
 
     // Children in ascending order of their text, letter case aside.
     for (TreeNode& root : b.tree.roots)
-        std::stable_sort(root.children.begin(), root.children.end(),
-                         [](const TreeNode& x, const TreeNode& y) { return lessIgnoringCase(x.text, y.text); });
+        std::stable_sort(
+            root.children.begin(), root.children.end(),
+            [](const TreeNode& x, const TreeNode& y) { return lessIgnoringCase(x.text, y.text); });
 
     const QString wanted = expiringKey.isEmpty() ? selectionKey : expiringKey;
     if (!wanted.isEmpty() && b.hasKey(wanted)) b.tree.selectKey = wanted;

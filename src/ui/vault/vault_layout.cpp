@@ -79,7 +79,8 @@ void frmShapedForm::buildLoginPanel() {
     txtpass->setEchoMode(QLineEdit::Password);
     lblPin = caption(fraLogin, QStringLiteral("PIN Number"), 10, 134);
     txtPin = box(fraLogin, lblPin, 10, 150, w);
-    for (QLineEdit* e : {txtUser, txtpass, txtPin}) e->setMaxLength(30);
+    for (QLineEdit* e : {txtUser, txtpass, txtPin})
+        e->setMaxLength(30);
 
     for (int k = 0; k < 3; ++k) {
         lblQ1[k] = caption(fraLogin, QString(), 10, 176 + k * 30);
@@ -167,7 +168,8 @@ void frmShapedForm::buildDetailPanel() {
 
     const QList<QWidget*> order{txtUserCode, cboCategory, txtUserDesc, txtUserpass, txtuserconfirm,
                                 txtEmail,    txtWeb,      txtSource,   txtExpiry};
-    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     fraDetail->hide();
 }
 
@@ -202,7 +204,8 @@ void frmShapedForm::buildBars() {
     UCCancelBtn = flatButton(fraRecord, 1, QStringLiteral("Cancel changes"));
     UCSaveBtn = flatButton(fraRecord, 2, QStringLiteral("Save record changes"));
     UCBackBtn = flatButton(fraRecord, 3, QStringLiteral("Login to Tavrino"));
-    for (UCBtn* b : {UCCancelBtn, UCSaveBtn, UCBackBtn}) b->hide();
+    for (UCBtn* b : {UCCancelBtn, UCSaveBtn, UCBackBtn})
+        b->hide();
     fraRecord->hide();
 
     connect(UCLoginBtn, &UCBtn::Click, this, [this] { UCLoginBtn_Click(); });
@@ -229,12 +232,15 @@ void frmShapedForm::buildOutside() {
     lblLoggedIn->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
     lblLoggedIn->hide();
 
-    imgLock = new ImageButton(QPixmap(QStringLiteral(":/assets/lock.png")), QStringLiteral("Lock Tavrino"), this);
+    imgLock = new ImageButton(QPixmap(QStringLiteral(":/assets/lock.png")),
+                              QStringLiteral("Lock Tavrino"), this);
     imgLock->move(38, 13);
     imgLock->setEnabled(false);
-    Image2 = new ImageButton(QPixmap(QStringLiteral(":/assets/hide.png")), QStringLiteral("Hide Tavrino"), this);
+    Image2 = new ImageButton(QPixmap(QStringLiteral(":/assets/hide.png")),
+                             QStringLiteral("Hide Tavrino"), this);
     Image2->move(272, 13);
-    Image1 = new ImageButton(QPixmap(QStringLiteral(":/assets/close.png")), QStringLiteral("Close Tavrino"), this);
+    Image1 = new ImageButton(QPixmap(QStringLiteral(":/assets/close.png")),
+                             QStringLiteral("Close Tavrino"), this);
     Image1->move(298, 13);
     connect(Image1, &ImageButton::clicked, this, [this] { close(); });
     connect(Image2, &ImageButton::clicked, this, [this] { Image2_Click(); });

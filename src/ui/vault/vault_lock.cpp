@@ -30,7 +30,8 @@ void frmShapedForm::LockVault() {
     // A record half made before the lock is gone with the lock.
     lblNewUser->hide();
     CurrentRecordKey.clear();
-    for (QLineEdit* box : {txtAns[0], txtAns[1], txtAns[2], txtpass, txtPin}) box->clear();
+    for (QLineEdit* box : {txtAns[0], txtAns[1], txtAns[2], txtpass, txtPin})
+        box->clear();
     fraDetail->hide();
     fraTV->hide();
     fraLogin->show();
@@ -64,7 +65,8 @@ void frmShapedForm::tmrLock_Timer() {
     // No activity recorded yet counts as idle since the beginning of time.
     const qint64 elapsed = m_s.session.LastActivity.isValid() ? m_s.session.LastActivity.secsTo(now)
                                                               : std::numeric_limits<qint64>::max();
-    const qint64 limit = static_cast<qint64>(static_cast<std::int32_t>(m_s.session.AutoLockMinutes * 60));
+    const qint64 limit =
+        static_cast<qint64>(static_cast<std::int32_t>(m_s.session.AutoLockMinutes * 60));
     if (elapsed >= limit) {
         LockVault();
         tmrLock->stop();

@@ -29,7 +29,8 @@ void frmShapedForm::cboProfile_Click() {
         ShowLoginFields();
         return;
     }
-    m_s.messages.show(QStringLiteral("Problem with Profile!"), QStringLiteral("Tavrino"), MsgIcon::Critical);
+    m_s.messages.show(QStringLiteral("Problem with Profile!"), QStringLiteral("Tavrino"),
+                      MsgIcon::Critical);
     markProfileUnusable();
 }
 
@@ -62,12 +63,14 @@ void frmShapedForm::ShowLoginFields() {
 }
 
 void frmShapedForm::ClearLoginFields() {
-    for (QLineEdit* e : {txtpass, txtPin, txtUser, txtAns[0], txtAns[1], txtAns[2]}) e->clear();
+    for (QLineEdit* e : {txtpass, txtPin, txtUser, txtAns[0], txtAns[1], txtAns[2]})
+        e->clear();
 }
 
 void frmShapedForm::CheckLogin() {
     m_s.session.LoginOK = false;
-    m_s.session.LoginOK = tavrino::CheckLogin(m_s.profile.Security, txtUser->text(), txtpass->text(), txtPin->text());
+    m_s.session.LoginOK =
+        tavrino::CheckLogin(m_s.profile.Security, txtUser->text(), txtpass->text(), txtPin->text());
 }
 
 void frmShapedForm::ShowSecretQuestions() {
@@ -77,7 +80,8 @@ void frmShapedForm::ShowSecretQuestions() {
     }
     const QuestionList& questions = m_s.profile.Security.Questions;
     for (int k = 0; k < questions.count() && k < 3; ++k) {
-        lblQ1[k]->setText(questions.item(k + 1).section(QLatin1Char('|'), 1, 1) + QStringLiteral(" ?"));
+        lblQ1[k]->setText(questions.item(k + 1).section(QLatin1Char('|'), 1, 1) +
+                          QStringLiteral(" ?"));
         lblQ1[k]->show();
         txtAns[k]->show();
     }
@@ -86,7 +90,8 @@ void frmShapedForm::ShowSecretQuestions() {
 
 void frmShapedForm::CheckSecretAnswers() {
     QStringList typed;
-    for (QLineEdit* e : txtAns) typed << e->text();
+    for (QLineEdit* e : txtAns)
+        typed << e->text();
     m_s.session.LoginOK = tavrino::CheckSecretAnswers(m_s.profile.Security, typed);
 }
 
@@ -110,10 +115,12 @@ void frmShapedForm::UCLoginBtn_Click() {
         txtAns[k]->hide();
     }
     fraLogin->hide();
-    lblLoggedIn->setText(QStringLiteral("You are logged into ") + cboProfile->currentText() + QStringLiteral(" profile!"));
+    lblLoggedIn->setText(QStringLiteral("You are logged into ") + cboProfile->currentText() +
+                         QStringLiteral(" profile!"));
     lblLoggedIn->show();
     QString timer;
-    if (m_s.settings.ReadSetting(QStringLiteral("Timer"), timer) && SettingsStore::numericValue(timer) > 0)
+    if (m_s.settings.ReadSetting(QStringLiteral("Timer"), timer) &&
+        SettingsStore::numericValue(timer) > 0)
         tmrLock->start();
     SetupListButtons();
     imgLock->setEnabled(true);

@@ -113,7 +113,8 @@ void frmShapedForm::ShowRecordDetail(const QString& key) {
 
 void frmShapedForm::ClearRecordDetail() {
     if (cboCategory->count() > 0) cboCategory->setCurrentIndex(0);
-    for (QLineEdit* box : {txtUserDesc, txtUserCode, txtUserpass, txtExpiry, txtuserconfirm, txtEmail, txtWeb})
+    for (QLineEdit* box :
+         {txtUserDesc, txtUserCode, txtUserpass, txtExpiry, txtuserconfirm, txtEmail, txtWeb})
         box->clear();
     txtSource->clear();
 }
@@ -148,24 +149,28 @@ bool frmShapedForm::SaveRecord(const QString& positionText) {
     }
 
     PasswordRecord record;
-    record[PasswordRecord::Category] = cboCategory->currentIndex() == 0 ? QString() : cboCategory->currentText().trimmed();
+    record[PasswordRecord::Category] =
+        cboCategory->currentIndex() == 0 ? QString() : cboCategory->currentText().trimmed();
     record[PasswordRecord::Description] = txtUserDesc->text().trimmed();
     record[PasswordRecord::UserCode] = txtUserCode->text().trimmed();
     record[PasswordRecord::Password] = txtUserpass->text().trimmed();
     // Line breaks are stored as CR LF, as the Windows version writes them.
-    record[PasswordRecord::Notes] = txtSource->toPlainText().trimmed().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    record[PasswordRecord::Notes] =
+        txtSource->toPlainText().trimmed().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     record[PasswordRecord::ExpiryDate] = txtExpiry->text();
     record[PasswordRecord::WebSite] = txtWeb->text();
     record[PasswordRecord::Email] = txtEmail->text();
     // The file has no escaping: a "|" would shift every later field.
-    static const char* const captions[] = {"Category", "Description", "User/Account Code", "Password/PIN",
-                                           "Notes",    "Any Expiry Date", "Web Site", "Email"};
+    static const char* const captions[] = {"Category",     "Description", "User/Account Code",
+                                           "Password/PIN", "Notes",       "Any Expiry Date",
+                                           "Web Site",     "Email"};
     for (int i = 0; i < PasswordRecord::FieldCount; ++i) {
         if (record.fields[i].contains(QLatin1Char('|'))) {
             NormalPointer();
-            m_s.messages.show(QStringLiteral("%1 can not contain the character \"|\". Please remove it.")
-                                  .arg(QLatin1String(captions[i])),
-                              QStringLiteral("Tavrino"), MsgIcon::Warning);
+            m_s.messages.show(
+                QStringLiteral("%1 can not contain the character \"|\". Please remove it.")
+                    .arg(QLatin1String(captions[i])),
+                QStringLiteral("Tavrino"), MsgIcon::Warning);
             return false;
         }
     }
@@ -264,9 +269,9 @@ void frmShapedForm::UCCancelBtn_Click() {
 
 void frmShapedForm::UCBackBtn_Click() {
     if (m_dirty) {
-        const MsgAnswer answer = m_s.messages.show(QStringLiteral("Are you sure you wish to abandon this new record?"),
-                                                   QStringLiteral("New Record Abort"), MsgIcon::Question,
-                                                   MsgButtons::YesNo, 2);
+        const MsgAnswer answer = m_s.messages.show(
+            QStringLiteral("Are you sure you wish to abandon this new record?"),
+            QStringLiteral("New Record Abort"), MsgIcon::Question, MsgButtons::YesNo, 2);
         SetDirty(false);
         if (answer != MsgAnswer::Yes) return;
     }
@@ -276,12 +281,13 @@ void frmShapedForm::UCBackBtn_Click() {
 }
 
 void frmShapedForm::UCDeleteBtn_Click() {
-    const MsgAnswer answer = m_s.messages.show(QStringLiteral("Are you sure you wish to delete this record?"),
-                                               QStringLiteral("Delete Entry"), MsgIcon::Question, MsgButtons::YesNo, 2);
+    const MsgAnswer answer =
+        m_s.messages.show(QStringLiteral("Are you sure you wish to delete this record?"),
+                          QStringLiteral("Delete Entry"), MsgIcon::Question, MsgButtons::YesNo, 2);
     const qsizetype position = positionOf(CurrentRecordKey);
     RecordList& records = m_s.profile.Records;
-    if (answer != MsgAnswer::Yes || CurrentRecordKey.isEmpty() || !lblNewUser->isHidden() || position < 1 ||
-        position > records.count())
+    if (answer != MsgAnswer::Yes || CurrentRecordKey.isEmpty() || !lblNewUser->isHidden() ||
+        position < 1 || position > records.count())
         return;
     const QString removed = records.item(position);
     records.remove(position);
@@ -307,7 +313,8 @@ void frmShapedForm::UCDeleteBtn_Click() {
 
 void frmShapedForm::UCPopBtn_Click() {
     const qsizetype position = positionOf(CurrentRecordKey);
-    if (CurrentRecordKey.isEmpty() || !lblNewUser->isHidden() || position < 1 || position > m_s.profile.Records.count())
+    if (CurrentRecordKey.isEmpty() || !lblNewUser->isHidden() || position < 1 ||
+        position > m_s.profile.Records.count())
         return;
     popup()->GetItem(m_s.profile.Records.item(position).split(QLatin1Char('|')));
 }
@@ -325,7 +332,8 @@ frmshowpass* frmShapedForm::popup() {
 void frmShapedForm::UCGenerateBtn_Click() {
     if (!txtUserpass->text().isEmpty()) {
         const MsgAnswer answer = m_s.messages.show(
-            QStringLiteral("You are about to overwrite the current password with a new high security password\r\n"
+            QStringLiteral("You are about to overwrite the current password with a new high "
+                           "security password\r\n"
                            "Do you wish to save the old password under Notes?\r\n"
                            "Press CANCEL to exit!"),
             QStringLiteral("Password"), MsgIcon::Warning, MsgButtons::YesNoCancel, 2);
@@ -333,7 +341,8 @@ void frmShapedForm::UCGenerateBtn_Click() {
         if (answer == MsgAnswer::Yes) {
             QString notes = txtSource->toPlainText();
             if (!notes.isEmpty()) notes += QStringLiteral("\r\n");
-            txtSource->setPlainText(notes + QStringLiteral(" pwd:<") + txtUserpass->text() + QLatin1Char('>'));
+            txtSource->setPlainText(notes + QStringLiteral(" pwd:<") + txtUserpass->text() +
+                                    QLatin1Char('>'));
         }
     }
     const QString password = GeneratePassword(m_s.clock);

@@ -9,8 +9,8 @@
 #include "ui/tree/record_tree_view.h"
 
 #include <QComboBox>
-#include <QSignalBlocker>
 #include <QFrame>
+#include <QSignalBlocker>
 #include <QTreeView>
 
 namespace tavrino {
@@ -18,7 +18,8 @@ namespace {
 QStringList categoryNames(const CategoryList& categories) {
     QStringList names;
     names.reserve(categories.count());
-    for (const QString& line : categories.lines()) names << line.section(QLatin1Char('|'), 1, 1);
+    for (const QString& line : categories.lines())
+        names << line.section(QLatin1Char('|'), 1, 1);
     return names;
 }
 } // namespace
@@ -39,13 +40,15 @@ void frmShapedForm::FillTree(const QString& selectionKey) {
     BusyPointer();
     FillCombo(cboCategory, NoCategoryKey);
     m_s.session.IsFilling = true;
-    RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), categoryNames(m_s.profile.Categories),
-                                      m_s.session.ShowByCategory, m_s.clock.now().date(), selectionKey);
+    RecordTree tree =
+        buildRecordTree(m_s.profile.Records.lines(), categoryNames(m_s.profile.Categories),
+                        m_s.session.ShowByCategory, m_s.clock.now().date(), selectionKey);
     const bool warn = tree.warnExpiring;
     showRecordTree(TV1, treeModel, std::move(tree));
     if (warn) {
         NormalPointer();
-        m_s.messages.show(QStringLiteral("There are passwords which are due to expire in 7 days."), QStringLiteral("Warning"));
+        m_s.messages.show(QStringLiteral("There are passwords which are due to expire in 7 days."),
+                          QStringLiteral("Warning"));
     }
     NormalPointer();
     m_s.session.IsFilling = false;

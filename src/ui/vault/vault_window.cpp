@@ -18,13 +18,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -56,8 +56,8 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
     TV1->viewport()->setMouseTracking(true);
     // Typing counts as activity wherever the keys go.
     for (QWidget* w : findChildren<QWidget*>()) {
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w) ||
-            qobject_cast<QTreeView*>(w))
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+            qobject_cast<QComboBox*>(w) || qobject_cast<QTreeView*>(w))
             w->installEventFilter(this);
     }
     txtSource->viewport()->installEventFilter(this);
@@ -72,16 +72,17 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
 frmShapedForm::~frmShapedForm() = default;
 
 QList<UCBtn*> frmShapedForm::flatButtons() const {
-    return {UCSetupBtn, UCQuestBtn, UCLoginBtn,    UCHelpBtn, UCNewBtn,   UCSaveBtn,
-            UCCancelBtn, UCBackBtn, UCGenerateBtn, UCPopBtn,  UCDeleteBtn};
+    return {UCSetupBtn,  UCQuestBtn, UCLoginBtn,    UCHelpBtn, UCNewBtn,   UCSaveBtn,
+            UCCancelBtn, UCBackBtn,  UCGenerateBtn, UCPopBtn,  UCDeleteBtn};
 }
 
 void frmShapedForm::Form_Load() {
     m_shape.ShapeMe(this, qRgb(255, 0, 255));
-    const QStringList captions{QStringLiteral("SETUP"), QStringLiteral("LOST"),  QStringLiteral("LOGIN"),
-                               QStringLiteral("HELP"),  QStringLiteral("NEW"),   QStringLiteral("SAVE"),
-                               QStringLiteral("UNDO"),  QStringLiteral("BACK"),  QStringLiteral("@PWD*"),
-                               QStringLiteral("POPUP"), QStringLiteral("DELETE")};
+    const QStringList captions{
+        QStringLiteral("SETUP"), QStringLiteral("LOST"),  QStringLiteral("LOGIN"),
+        QStringLiteral("HELP"),  QStringLiteral("NEW"),   QStringLiteral("SAVE"),
+        QStringLiteral("UNDO"),  QStringLiteral("BACK"),  QStringLiteral("@PWD*"),
+        QStringLiteral("POPUP"), QStringLiteral("DELETE")};
     const QList<UCBtn*> buttons = flatButtons();
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         UCBtn* b = buttons[i];
@@ -142,8 +143,9 @@ void frmShapedForm::SetupListButtons() {
 }
 
 void frmShapedForm::FraDetailShow(bool show) {
-    for (QWidget* w : std::initializer_list<QWidget*>{txtSource, txtEmail, txtExpiry, txtUserCode, txtUserDesc,
-                                                      txtuserconfirm, txtUserpass, txtWeb})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtSource, txtEmail, txtExpiry, txtUserCode, txtUserDesc,
+                                         txtuserconfirm, txtUserpass, txtWeb})
         w->setVisible(show);
     fraDetail->setVisible(show);
 }
@@ -162,10 +164,13 @@ void frmShapedForm::SetDirty(bool dirty) {
 }
 
 void frmShapedForm::ButtonRefresh() {
-    for (UCBtn* b : flatButtons()) b->Ready();
+    for (UCBtn* b : flatButtons())
+        b->Ready();
 }
 
-void frmShapedForm::noteActivity() { m_s.session.LastActivity = m_s.clock.now(); }
+void frmShapedForm::noteActivity() {
+    m_s.session.LastActivity = m_s.clock.now();
+}
 
 frmSetup* frmShapedForm::setupWindow() {
     if (!m_setup) m_setup = new frmSetup(m_s, tmrLock, this);
@@ -227,7 +232,9 @@ void frmShapedForm::mouseMoveEvent(QMouseEvent* event) {
     noteActivity();
 }
 
-void frmShapedForm::mouseReleaseEvent(QMouseEvent*) { m_shape.mouseReleased(); }
+void frmShapedForm::mouseReleaseEvent(QMouseEvent*) {
+    m_shape.mouseReleased();
+}
 
 void frmShapedForm::keyPressEvent(QKeyEvent* event) {
     noteActivity();
@@ -243,7 +250,8 @@ bool frmShapedForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
         noteActivity();
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == TV1 && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+        if (watched == TV1 &&
+            (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
             recordNodeSelected()) {
             ShowSelectedRecord();
             return true;
@@ -251,8 +259,8 @@ bool frmShapedForm::eventFilter(QObject* watched, QEvent* event) {
         break;
     }
     case QEvent::MouseButtonRelease:
-        if (watched == TV1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton &&
-            recordNodeSelected()) {
+        if (watched == TV1->viewport() &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && recordNodeSelected()) {
             CurrentRecordKey = nodeKey(TV1->currentIndex());
             UCPopBtn_Click();
         }
@@ -265,7 +273,8 @@ bool frmShapedForm::eventFilter(QObject* watched, QEvent* event) {
 
 void frmShapedForm::closeEvent(QCloseEvent* event) {
     if (m_dirty) {
-        m_s.messages.show(QStringLiteral("You have unsaved changes!"), QStringLiteral("Tavrino"), MsgIcon::Warning);
+        m_s.messages.show(QStringLiteral("You have unsaved changes!"), QStringLiteral("Tavrino"),
+                          MsgIcon::Warning);
         event->ignore();
         return;
     }
