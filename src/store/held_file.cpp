@@ -30,9 +30,11 @@ HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
     return *this;
 }
 
-int HeldFile::lockOpened(int fd, const QString& path) {
+int HeldFile::lockOpened(int fd, const QString& path, bool writable) {
     struct flock lock {};
-    lock.l_type = F_WRLCK;
+    // A write lock needs write access; a file we may only read gets a read
+    // lock, which still keeps every other instance's write lock out.
+    lock.l_type = writable ? F_WRLCK : F_RDLCK;
     lock.l_whence = SEEK_SET;
     if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
         const int error = (errno == EACCES || errno == EAGAIN) ? EWOULDBLOCK : errno;
@@ -46,15 +48,19 @@ int HeldFile::lockOpened(int fd, const QString& path) {
 }
 
 int HeldFile::open(const QString& path) {
-    const int fd = ::open(native(path).constData(), O_RDWR | O_CLOEXEC);
+    const QByteArray name = native(path);
+    int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0) return lockOpened(fd, path, true);
+    if (errno != EACCES && errno != EROFS && errno != EPERM) return errno;
+    fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
-    return lockOpened(fd, path);
+    return lockOpened(fd, path, false);
 }
 
 int HeldFile::create(const QString& path) {
     const int fd = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return errno;
-    return lockOpened(fd, path);
+    return lockOpened(fd, path, true);
 }
 
 int HeldFile::createTemporary(const QString& prefix) {
@@ -62,7 +68,7 @@ int HeldFile::createTemporary(const QString& prefix) {
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     const QString path = QFile::decodeName(name);
-    const int error = lockOpened(fd, path);
+    const int error = lockOpened(fd, path, true);
     if (error) ::unlink(name.constData());
     return error;
 }

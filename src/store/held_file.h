@@ -40,7 +40,7 @@ public:
     static QString describe(int error);
 
 private:
-    int lockOpened(int fd, const QString& path);
+    int lockOpened(int fd, const QString& path, bool writable);
     int m_fd = -1;
     QString m_path;
 };

@@ -375,3 +375,17 @@ TEST(StaleBackup, BackupHeldBySaverIsLeftAlone) {
 }
 
 } // namespace
+
+namespace {
+
+// A profile the user may only read still opens (and is still held).
+TEST(ReadFromFile, ReadOnlyProfileOpens) {
+    StoreFixture f;
+    const QString path = copyFixture(f.dir, QStringLiteral("Home.dat"));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    EXPECT_TRUE(f.open(QStringLiteral("Home.dat")));
+    EXPECT_TRUE(f.store.isHeld());
+    EXPECT_FALSE(FileOps::isUnheld(path));
+}
+
+} // namespace
