@@ -92,8 +92,9 @@ TEST_P(SaveChecks, InTheirOrder) {
     EXPECT_EQ(f.profile.Records.count(), v.saved ? 13 : 12);
     EXPECT_EQ(w.lblNewUser->isVisible(), !v.saved);
     EXPECT_EQ(w.IsDirty(), !v.saved);
-    if (v.saved)
+    if (v.saved) {
         EXPECT_EQ(f.record(13)[PasswordRecord::ExpiryDate], QString::fromLatin1(v.storedExpiry));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
