@@ -116,7 +116,14 @@ if [ "$copied" != 'S3cret!' ]; then
   exit 1
 fi
 click_in "$popup" 204 15            # close the popup
-click_in "$window" 279 391          # BACK to the tree
+click_in "$window" 279 391          # BACK to the tree, the record selected
+xdotool key Return                  # open it again from the tree
+sleep 0.4
+click_in "$window" 181 162          # Description
+xdotool key End
+xdotool type --delay 20 ' 2'
+click_in "$window" 213 391          # SAVE the change
+click_in "$window" 279 391          # BACK
 click_in "$window" 81 75            # SETUP
 setup=$(wait_window 'Setup')
 sleep 0.5
@@ -162,7 +169,7 @@ shot locked.png
 kill "${pids[-1]}" 2>/dev/null || true
 sleep 0.3
 dump=$(echo QUILT | "$bin/tavrino-cli" dump Default --database "$work/db")
-grep -q '"UserCode": "smoke.user"' <<<"$dump" || {
+grep -q '"Description": "Smoke test 2"' <<<"$dump" || {
   echo "smoke: the saved record is not in the profile file" >&2
   exit 1
 }

@@ -321,7 +321,8 @@ void frmShapedForm::UCPopBtn_Click() {
 
 frmshowpass* frmShapedForm::popup() {
     if (!m_popup) {
-        m_popup = new frmshowpass(m_s.addresses, this);
+        // No owner: the popup stays up when the vault is hidden or minimised.
+        m_popup = new frmshowpass(m_s.addresses);
         m_popup->startTimer = [this] {
             if (!tmrPass->isActive()) tmrPass->start();
         };

@@ -69,7 +69,7 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
     connect(tmrPass, &QTimer::timeout, this, [this] { tmrPass_Timer(); });
 }
 
-frmShapedForm::~frmShapedForm() = default;
+frmShapedForm::~frmShapedForm() { delete m_popup; }
 
 QList<UCBtn*> frmShapedForm::flatButtons() const {
     return {UCSetupBtn,  UCQuestBtn, UCLoginBtn,    UCHelpBtn, UCNewBtn,   UCSaveBtn,
