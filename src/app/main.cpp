@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
-    QApplication::setQuitOnLastWindowClosed(true);
+    // The program ends with the vault window, not with whichever window
+    // closes last (the popup may close while the vault sits in the tray).
+    QApplication::setQuitOnLastWindowClosed(false);
 
     MessageBoxService messages;
     SingleInstance instance;
@@ -72,6 +74,7 @@ int main(int argc, char** argv) {
     };
     // Hidden only where the notification area can bring the window back.
     vault.canHideToTray = [&] { return tray && FrmSysTray::available(); };
+    QObject::connect(&vault, &frmShapedForm::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     vault.Form_Load();
     vault.show();
     vault.focusFirstLoginBox();

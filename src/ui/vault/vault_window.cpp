@@ -282,6 +282,7 @@ void frmShapedForm::closeEvent(QCloseEvent* event) {
     if (m_popup) m_popup->close();
     if (unloadPopup) unloadPopup();
     event->accept();
+    emit unloaded();
 }
 
 } // namespace tavrino

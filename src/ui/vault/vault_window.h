@@ -165,6 +165,8 @@ public:
 signals:
     // The profile in the box could not be used: no login is possible.
     void profileUnusable();
+    // The window closed for good: the program ends.
+    void unloaded();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
