@@ -1,5 +1,5 @@
 #include "store_fixture.h"
-#include "support/child_process.h"
+#include "support/held_elsewhere.h"
 
 #include "shell/settings_store.h"
 #include "store/held_file.h"
@@ -124,13 +124,8 @@ TEST(DeleteProfile, ProfileOpenInAnotherProcessStays) {
     ManagerFixture f;
     copyFixture(f.dir, QStringLiteral("Home.dat"));
     f.manager.ListProfiles();
-    ChildProcess other(
-        [&] {
-            static HeldFile kept;
-            return kept.open(f.path(QStringLiteral("Home.dat")));
-        },
-        true);
-    ASSERT_EQ(other.result(), 0);
+    auto other = holdInAnotherProcess(f.path(QStringLiteral("Home.dat")));
+    ASSERT_EQ(other->result(), 0);
     EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Home")));
     EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Home.dat"))));
 }

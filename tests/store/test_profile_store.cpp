@@ -1,5 +1,5 @@
 #include "store_fixture.h"
-#include "support/child_process.h"
+#include "support/held_elsewhere.h"
 
 #include "store/held_file.h"
 
@@ -223,16 +223,8 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     f.store.releaseHeld();
     const QByteArray before = readFile(f.path(QStringLiteral("Work.dat")));
-    ChildProcess holder(
-        [&] {
-            HeldFile h;
-            const int error = h.open(f.path(QStringLiteral("Work.dat")));
-            static HeldFile kept;
-            kept = std::move(h);
-            return error;
-        },
-        true);
-    ASSERT_EQ(holder.result(), 0);
+    auto holder = holdInAnotherProcess(f.path(QStringLiteral("Work.dat")));
+    ASSERT_EQ(holder->result(), 0);
 
     const std::int32_t stamp = f.profile.ChangeStamp;
     f.profile.Records.add(QStringLiteral("4|Web|lost|me|pw||||"));
@@ -247,7 +239,7 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
                              "Tavrino instance(11)") +
                   ReadErrorTail);
     EXPECT_TRUE(f.logText().contains(QStringLiteral("\"Writetofile\",\"11\"")));
-    holder.finish();
+    holder->finish();
     EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), before);
     EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Work.dat.bak"))));
 
@@ -362,13 +354,8 @@ TEST(StaleBackup, BackupHeldBySaverIsLeftAlone) {
     StoreFixture f;
     writeFile(f.path(QStringLiteral("Work.dat.bak")),
               readFile(fixturePath(QStringLiteral("Work.dat"))));
-    ChildProcess saver(
-        [&] {
-            static HeldFile kept;
-            return kept.open(f.path(QStringLiteral("Work.dat.bak")));
-        },
-        true);
-    ASSERT_EQ(saver.result(), 0);
+    auto saver = holdInAnotherProcess(f.path(QStringLiteral("Work.dat.bak")));
+    ASSERT_EQ(saver->result(), 0);
     EXPECT_FALSE(f.open(QStringLiteral("Work.dat")));
     EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Work.dat.bak"))));
     EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Work.dat"))));
@@ -382,7 +369,8 @@ namespace {
 TEST(ReadFromFile, ReadOnlyProfileOpens) {
     StoreFixture f;
     const QString path = copyFixture(f.dir, QStringLiteral("Home.dat"));
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QFile::setPermissions(path,
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     EXPECT_TRUE(f.open(QStringLiteral("Home.dat")));
     EXPECT_TRUE(f.store.isHeld());
     EXPECT_FALSE(FileOps::isUnheld(path));

@@ -3,7 +3,7 @@
 #include "store/held_file.h"
 #include "ui/vault/password_generator.h"
 
-#include "support/child_process.h"
+#include "support/held_elsewhere.h"
 
 using namespace tavrino;
 using namespace tavrino::test;
@@ -231,13 +231,8 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     f.openRecord(3);
     f.type(w.txtUserDesc, QStringLiteral("Forum"));
     f.store.releaseHeld();
-    ChildProcess holder(
-        [&] {
-            static HeldFile kept;
-            return kept.open(f.dbPath(QStringLiteral("Work.dat")));
-        },
-        true);
-    ASSERT_EQ(holder.result(), 0);
+    auto holder = holdInAnotherProcess(f.dbPath(QStringLiteral("Work.dat")));
+    ASSERT_EQ(holder->result(), 0);
 
     QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
     EXPECT_EQ(f.messages.shown.last().title, QStringLiteral("WriteToFile"));
@@ -252,7 +247,7 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
     EXPECT_EQ(f.profile.Records.lines(), before)
         << "a delete that did not reach the disk is not done";
-    holder.finish();
+    holder->finish();
     EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), fileBefore);
 
     f.messages.shown.clear();
