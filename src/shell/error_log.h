@@ -9,8 +9,12 @@ class Clock;
 
 // Appends one line per trapped error to "TavrinoErrors.log" in the database
 // folder. Never reports anything: an unwritable folder just loses the line.
+// Control characters in the texts are escaped, so one call is one line; at
+// RotateAtBytes the log moves to "TavrinoErrors.log.1" and starts anew.
 class ErrorLog {
 public:
+    static constexpr qint64 RotateAtBytes = 1024 * 1024;
+
     explicit ErrorLog(const Clock* clock = nullptr) : m_clock(clock) {}
 
     void setFolder(const QString& folder) { m_folder = folder; }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <ostream>
+#include <stdexcept>
 
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -59,9 +60,15 @@ public:
     QDateTime time;
 };
 
-// The shared fixtures, found through TAVRINO_FIXTURES (set by CMake).
+// The fixtures in tests/fixtures (TAVRINO_FIXTURES, set by CMake). A missing
+// one throws, which fails the test that asked with this message instead of
+// letting it go on with an empty file.
 inline QString fixturePath(const QString& name) {
-    return QStringLiteral(TAVRINO_FIXTURES) + QLatin1Char('/') + name;
+    const QString path = QStringLiteral(TAVRINO_FIXTURES) + QLatin1Char('/') + name;
+    if (!QFile::exists(path))
+        throw std::runtime_error("test fixture missing: " + path.toStdString() +
+                                 " (tests/fixtures/ must hold the profile fixtures)");
+    return path;
 }
 
 inline QByteArray readFile(const QString& path) {
