@@ -36,9 +36,9 @@ QString escapeControls(const QString& text) {
 // The log only ever is a regular file in the folder: a link or a pipe put in
 // its place by another user of a shared folder is neither followed nor waited on.
 int openForAppend(const QByteArray& path, const NewFileAccess& access) {
-    const int fd = ::open(path.constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                          access.mode);
+    const int fd =
+        ::open(path.constData(),
+               O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, access.mode);
     if (fd < 0) return -1;
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

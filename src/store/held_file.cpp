@@ -1,5 +1,7 @@
 #include "held_file.h"
 
+#include "shell/folder_access.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -63,16 +65,6 @@ int HeldFile::create(const QString& path) {
     return lockOpened(fd, path, true);
 }
 
-int HeldFile::createTemporary(const QString& prefix) {
-    QByteArray name = native(prefix) + "XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return errno;
-    const QString path = QFile::decodeName(name);
-    const int error = lockOpened(fd, path, true);
-    if (error) ::unlink(name.constData());
-    return error;
-}
-
 void HeldFile::release() {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
@@ -115,12 +107,8 @@ int HeldFile::sync() {
     return ::fsync(m_fd) == 0 ? 0 : errno;
 }
 
-bool HeldFile::isFileAt(const QString& path) const {
-    struct stat mine {};
-    struct stat there {};
-    if (m_fd < 0 || fstat(m_fd, &mine) != 0 || ::stat(native(path).constData(), &there) != 0)
-        return false;
-    return mine.st_dev == there.st_dev && mine.st_ino == there.st_ino;
+void HeldFile::applyAccess(const NewFileAccess& access) const {
+    if (m_fd >= 0) access.applyTo(m_fd);
 }
 
 QString HeldFile::describe(int error) {
@@ -140,6 +128,61 @@ int renameNoReplace(const QString& from, const QString& to) {
     if (::link(f.constData(), t.constData()) != 0) return errno;
     if (::unlink(f.constData()) != 0) return errno;
     return 0;
+}
+
+int replace(const QString& from, const QString& to) {
+    return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
+}
+
+int remove(const QString& path) {
+    return ::unlink(native(path).constData()) == 0 ? 0 : errno;
+}
+
+int readAll(const QString& path, QByteArray& out) {
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno;
+    struct stat st {};
+    int error = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (!error && !S_ISREG(st.st_mode)) error = EINVAL;
+    if (!error) {
+        out.resize(st.st_size);
+        qint64 done = 0;
+        while (done < out.size()) {
+            const ssize_t n = ::read(fd, out.data() + done, static_cast<size_t>(out.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                error = errno;
+                break;
+            }
+            if (n == 0) break;
+            done += n;
+        }
+        out.truncate(done);
+    }
+    ::close(fd);
+    return error;
+}
+
+int setModified(const QString& path, qint64 secs) {
+    const struct timespec times[2] = {{static_cast<time_t>(secs), 0},
+                                      {static_cast<time_t>(secs), 0}};
+    return ::utimensat(AT_FDCWD, native(path).constData(), times, 0) == 0 ? 0 : errno;
+}
+
+bool isReadOnly(const QString& path) {
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0) return false;
+    // The mode counts even for root, who may write anything.
+    return (st.st_mode & 0222) == 0 || ::access(native(path).constData(), W_OK) != 0;
+}
+
+bool accessOf(const QString& path, NewFileAccess& access) {
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0) return false;
+    access.mode = st.st_mode & 0777;
+    access.group = st.st_gid;
+    access.shareWithGroup = true;
+    return true;
 }
 
 int syncFolder(const QString& folder) {

@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace tavrino {
+
+struct NewFileAccess;
 
 // A file opened and locked against every other Tavrino instance for as long
 // as this object lives: an open-file-description write lock on the whole
@@ -22,8 +26,6 @@ public:
     int open(const QString& path);
     // A new file (O_EXCL) for writing, locked from the start.
     int create(const QString& path);
-    // A new uniquely named file beside prefix ("prefixXXXXXX"), locked.
-    int createTemporary(const QString& prefix);
 
     void release();
     bool isValid() const { return m_fd >= 0; }
@@ -34,8 +36,8 @@ public:
     int readAll(QByteArray& out) const;
     int writeAll(const QByteArray& data);
     int sync();
-    // True when path names the very file this object holds.
-    bool isFileAt(const QString& path) const;
+    // Mode and group for a file this object created.
+    void applyAccess(const NewFileAccess& access) const;
 
     static QString describe(int error);
 
@@ -45,13 +47,26 @@ private:
     QString m_path;
 };
 
-// File system steps of a save.
+// File system steps of a save. Only what holds on every file system a
+// database folder may live on: an atomic rename, and what we read back.
 namespace FileOps {
 // Fails with EEXIST when to exists, as a move does on Windows.
 int renameNoReplace(const QString& from, const QString& to);
+// Puts from in the place of to in one step.
+int replace(const QString& from, const QString& to);
+int remove(const QString& path);
 int syncFolder(const QString& folder);
 bool exists(const QString& path);
-// True when path exists and no process holds it.
+// The whole file, without taking any lock; errno or 0.
+int readAll(const QString& path, QByteArray& out);
+// Sets the file's modification time to secs since the epoch (whole seconds,
+// which every file system keeps).
+int setModified(const QString& path, qint64 secs);
+// True when neither the mode nor the user's rights let us write the file.
+bool isReadOnly(const QString& path);
+// The mode bits and group of an existing file, to give its successor.
+bool accessOf(const QString& path, NewFileAccess& access);
+// True when path exists and no process on this machine holds it.
 bool isUnheld(const QString& path);
 } // namespace FileOps
 

@@ -86,13 +86,16 @@ struct SecuritySettings {
     }
 };
 
-// The stamp every save increments; it wraps to 1 when it reaches 2147483640.
+// The stamp every save increments; it wraps to 1 when it reaches 2147483640
+// (or anything above, which a file may hold), so the next save is still a
+// change for every workstation. A missing or negative stored stamp reads as 0.
 struct ChangeStamp {
     static constexpr std::int32_t WrapAt = 2147483640;
     static std::int32_t next(std::int32_t stamp) {
-        const std::int32_t n = stamp + 1;
-        return n == WrapAt ? 1 : n;
+        const std::int64_t n = static_cast<std::int64_t>(stamp) + 1;
+        return n >= WrapAt || n < 1 ? 1 : static_cast<std::int32_t>(n);
     }
+    static std::int32_t fromStored(std::int32_t stored) { return stored < 0 ? 0 : stored; }
 };
 
 // The one open profile: its file, settings and lists, and the flags of the

@@ -159,6 +159,8 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
     qint64 expectedCount = 0;
     qint64 expectedTotal = 0;
     int lineNo = 0;
+    // A file without a stamp line counts as stamp 0 (an empty one keeps the old).
+    if (!lines.isEmpty()) profile.ChangeStamp = 0;
     try {
         for (; lineNo < lines.size(); ++lineNo) {
             const QByteArrayView line = lines[lineNo];
@@ -209,7 +211,7 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
                 expectedTotal = toInt32(parts, 2);
             } else if (type == u"8") {
                 check(2);
-                profile.ChangeStamp = toInt32(parts, 1);
+                profile.ChangeStamp = ChangeStamp::fromStored(toInt32(parts, 1));
             }
         }
     } catch (const Stop& stop) {
@@ -230,7 +232,7 @@ std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& 
     const QByteArray head = file.left(4096); // the views below point into it
     const QList<QByteArrayView> lines = splitLines(head);
     LineReader reader{cipher, outcome};
-    std::int32_t stamp = -1;
+    std::int32_t stamp = 0; // as the full read counts a file without a stamp line
     try {
         if (lines.size() < 3) throw Stop{62, QStringLiteral("Input past end of file")};
         QString key;
@@ -242,7 +244,7 @@ std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& 
             if (parts[0] == u"8") {
                 qsizetype cut;
                 if (!RSumofAC(plain, parts, 2, cut)) outcome.checksumFailures.append(lineNo);
-                stamp = toInt32(parts, 1);
+                stamp = ChangeStamp::fromStored(toInt32(parts, 1));
             }
         }
     } catch (const Stop& stop) {

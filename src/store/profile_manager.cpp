@@ -6,10 +6,8 @@
 #include "store/held_file.h"
 #include "store/profile_store.h"
 
+#include <QDir>
 #include <QDirIterator>
-#include <QFile>
-
-#include <unistd.h>
 
 namespace tavrino {
 
@@ -18,13 +16,28 @@ ProfileManager::ProfileManager(ProfileStore& store, SettingsStore& settings,
     : m_store(store), m_settings(settings), m_messages(messages) {}
 
 QStringList ProfileManager::scan(const QString& folder) {
+    // A profile whose save was cut off may be there only as its ".bak"; it
+    // is listed, so it can be opened (and so recovered). The endings are
+    // matched exactly: "Upper.DAT" could never be opened as "Upper.dat".
     QStringList names;
-    QDirIterator it(folder, {QStringLiteral("*.dat")}, QDir::Files);
+    QDirIterator it(folder, {QStringLiteral("*.dat"), QStringLiteral("*.dat.bak")},
+                    QDir::Files | QDir::CaseSensitive);
     while (it.hasNext()) {
         const QString fileName = it.nextFileInfo().fileName();
-        names.append(fileName.left(fileName.indexOf(QLatin1Char('.'))));
+        const QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
+        if (!names.contains(name)) names.append(name);
     }
     return names;
+}
+
+bool ProfileManager::isTaken(const QString& folder, const QString& name) {
+    // Case aside: a Windows workstation, or a folder shared over SMB, sees
+    // "Home" and "home" as one file.
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& file : files)
+        for (const QString& ending : {QStringLiteral(".dat"), QStringLiteral(".dat.bak")})
+            if (file.compare(name + ending, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }
 
 QStringList ProfileManager::ListProfiles() {
@@ -38,6 +51,10 @@ QStringList ProfileManager::ListProfiles() {
             MsgButtons::YesNo) == MsgAnswer::Yes) {
         m_store.setDatabaseFolder(m_settings.applicationFolder());
         names = scan(m_store.databaseFolder());
+    }
+    for (const QString& name : names) {
+        const QString datPath = m_store.pathOf(name + QStringLiteral(".dat"));
+        if (!FileOps::exists(datPath)) m_store.settle(datPath);
     }
     return names;
 }
@@ -75,7 +92,7 @@ bool ProfileManager::refuseName(const QString& name) {
 bool ProfileManager::CreateProfile(const QString& name) {
     if (refuseName(name)) return false;
     const QString path = m_store.pathOf(name + QStringLiteral(".dat"));
-    if (FileOps::exists(path)) {
+    if (isTaken(m_store.databaseFolder(), name)) {
         m_messages.show(QStringLiteral("This profile already exists. Please choose another name!"));
         return false;
     }
@@ -119,8 +136,7 @@ bool ProfileManager::DeleteProfile(const QString& name) {
     // A profile another instance has open stays.
     HeldFile file;
     bool deleted = false;
-    if (file.open(path) == 0 && file.isFileAt(path))
-        deleted = ::unlink(QFile::encodeName(path).constData()) == 0;
+    if (file.open(path) == 0) deleted = FileOps::remove(path) == 0;
     NormalPointer();
     return deleted;
 }

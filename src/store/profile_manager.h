@@ -15,7 +15,9 @@ public:
     ProfileManager(ProfileStore& store, SettingsStore& settings, MessageService& messages);
 
     // Names of the "*.dat" files (cut before the first "."), in directory
-    // order. When there are none, offers the application folder instead.
+    // order, with profiles left only as their ".bak" (recovered when that
+    // save was abandoned). When there are none, offers the application
+    // folder instead.
     QStringList ListProfiles();
     // True when the named profile was read completely.
     bool OpenProfile(const QString& name);
@@ -26,6 +28,8 @@ public:
 
     // Profile names in folder, in directory order.
     static QStringList scan(const QString& folder);
+    // True when a profile of that name, in any letter case, has a file there.
+    static bool isTaken(const QString& folder, const QString& name);
     // A name that can't leave the database folder and lists as itself.
     static bool isUsableName(const QString& name);
 

@@ -3,6 +3,7 @@
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
 #include "shell/error_log.h"
+#include "shell/folder_access.h"
 #include "shell/message_service.h"
 #include "shell/single_instance.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <unistd.h>
@@ -22,15 +24,31 @@ QString errorIntro() {
     return QStringLiteral("An Error has occurred!. The error is : \r\n");
 }
 
-int removeFile(const QString& path) {
-    return ::unlink(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+// A profile file whose every line reads and checks: the one thing that
+// tells a finished save from one cut off (an empty file is not one).
+bool isWholeProfile(const QByteArray& content, TextCipher& cipher) {
+    Profile scratch;
+    const ProfileFormat::ReadOutcome outcome = ProfileFormat::read(content, scratch, cipher);
+    return outcome.clean() && outcome.linesRead > 0;
+}
+
+QString randomSuffix() {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(letters[QRandomGenerator::system()->bounded(62)]);
+    return suffix;
+}
+
+QString fileName(const QString& path) {
+    return QFileInfo(path).fileName();
 }
 } // namespace
 
 ProfileStore::ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher,
                            MessageService& messages, PauseService& pause, const Clock& clock)
     : m_profile(profile), m_log(log), m_cipher(cipher), m_messages(messages), m_pause(pause),
-      m_clock(clock), m_folder(log.folder()) {}
+      m_clock(clock), m_watch(clock), m_folder(log.folder()) {}
 
 void ProfileStore::setDatabaseFolder(const QString& folder) {
     m_folder = folder;
@@ -55,6 +73,26 @@ void ProfileStore::readFailed(bool showErrors, int number, const QString& descri
     if (m_hooks.unloadVaultWindow) m_hooks.unloadVaultWindow();
 }
 
+int ProfileStore::openProfile(const QString& path, QByteArray& content) {
+    for (int attempt = 1;; ++attempt) {
+        int error = EWOULDBLOCK; // a save in progress elsewhere
+        if (settle(path)) {
+            HeldFile file;
+            error = file.open(path);
+            if (!error) error = file.readAll(content);
+            if (!error) {
+                m_held = std::move(file);
+                return 0;
+            }
+            // Gone for a moment: a save has just moved it aside.
+            if (error != ENOENT || !FileOps::exists(path + Bak)) return error;
+            error = EWOULDBLOCK;
+        }
+        if (attempt == SaveAttempts) return error;
+        m_pause.pause(RetryPauseMs);
+    }
+}
+
 bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
     m_profile.ProfileLoaded = false;
     const QString path = pathOf(m_profile.ProfileFileName + suffix);
@@ -62,16 +100,20 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
 
     QByteArray content;
     int error = 0;
-    const bool fromOwnBackup = suffix == Bak && m_backup.isValid() && m_backup.isFileAt(path);
+    const bool fromOwnBackup = suffix == Bak && m_locked;
     if (fromOwnBackup) {
-        error = m_backup.readAll(content);
+        if (!m_lockedRead) m_lockedRead = (error = FileOps::readAll(path, m_lockedContent)) == 0;
+        content = m_lockedContent;
     } else {
         m_held.release();
-        if (suffix.isEmpty()) repairStaleBackup(path);
-        HeldFile file;
-        error = file.open(path);
-        if (!error) error = file.readAll(content);
-        if (!error) m_held = std::move(file);
+        if (suffix.isEmpty()) {
+            error = openProfile(path, content);
+        } else {
+            HeldFile file;
+            error = file.open(path);
+            if (!error) error = file.readAll(content);
+            if (!error) m_held = std::move(file);
+        }
     }
     if (error) {
         m_profile.Categories.clear();
@@ -108,12 +150,12 @@ std::int32_t ProfileStore::ReadVersion(bool showErrors) {
     const QString backupPath = pathOf(m_profile.ProfileFileName + Bak);
     QByteArray content;
     int error = 0;
-    if (m_backup.isValid() && m_backup.isFileAt(backupPath)) {
-        error = m_backup.readAll(content);
+    if (m_locked) {
+        if (!m_lockedRead)
+            m_lockedRead = (error = FileOps::readAll(backupPath, m_lockedContent)) == 0;
+        content = m_lockedContent;
     } else {
-        HeldFile file;
-        error = file.open(backupPath);
-        if (!error) error = file.readAll(content);
+        error = FileOps::readAll(backupPath, content);
     }
     ProfileFormat::ReadOutcome outcome;
     std::int32_t stamp = -1;
@@ -132,9 +174,7 @@ std::int32_t ProfileStore::ReadVersion(bool showErrors) {
         m_messages.show(errorIntro() + description, QStringLiteral("ReadFromFile"));
         m_log.LogError(QStringLiteral("ReadVersion"), number, description);
         // Give the profile its name back; the save that called us ends.
-        const QString datPath = pathOf(m_profile.ProfileFileName);
-        if (m_backup.isValid() && FileOps::renameNoReplace(backupPath, datPath) == 0)
-            m_backup.setPath(datPath);
+        giveBackBackup();
     }
     return -1;
 }
@@ -143,83 +183,157 @@ void ProfileStore::logRepair(const QString& description) {
     m_log.LogError(QStringLiteral("ReadFromFile"), 0, description);
 }
 
-bool ProfileStore::removeStaleBackup(const QString& backupPath) {
-    HeldFile backup;
-    if (backup.open(backupPath) != 0 || !backup.isFileAt(backupPath)) return false;
-    if (removeFile(backupPath) != 0) return false;
-    logRepair(QStringLiteral("Removed %1, left behind by an interrupted save")
-                  .arg(QFileInfo(backupPath).fileName()));
-    return true;
-}
-
-void ProfileStore::removeStaleTemporaries(const QString& datPath) {
+void ProfileStore::removeAbandonedTemporaries(const QString& datPath) {
     const QFileInfo info(datPath);
     const QStringList leftovers =
         QDir(info.absolutePath())
             .entryList({info.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
     for (const QString& name : leftovers) {
         const QString path = info.absolutePath() + QLatin1Char('/') + name;
-        HeldFile temp;
-        // A temporary somebody holds is a save in progress.
-        if (temp.open(path) == 0 && temp.isFileAt(path) && removeFile(path) == 0)
+        // A temporary still being written is somebody's save in progress.
+        if (m_watch.judge(path) == SaveWatch::Verdict::Abandoned && FileOps::remove(path) == 0) {
+            m_watch.forget(path);
             logRepair(QStringLiteral("Removed %1, left behind by an interrupted save").arg(name));
+        }
     }
 }
 
-bool ProfileStore::repairStaleBackup(const QString& datPath) {
-    removeStaleTemporaries(datPath);
-    const QString backupPath = datPath + Bak;
-    HeldFile backup;
-    // Missing, or held by a save in progress: nothing to repair.
-    if (backup.open(backupPath) != 0 || !backup.isFileAt(backupPath)) return false;
-    const QString name = QFileInfo(datPath).fileName();
+bool ProfileStore::settle(const QString& datPath) {
+    removeAbandonedTemporaries(datPath);
+    QByteArray backup;
+    switch (m_watch.judge(datPath + Bak, &backup)) {
+    case SaveWatch::Verdict::Gone:
+        return true;
+    case SaveWatch::Verdict::InProgress:
+        return false;
+    case SaveWatch::Verdict::Abandoned:
+        break;
+    }
+    return recover(datPath, backup) && !FileOps::exists(datPath + Bak);
+}
 
-    if (!FileOps::exists(datPath)) {
-        if (FileOps::renameNoReplace(backupPath, datPath) != 0) return false;
+// Every step leaves the profile's name on a whole copy, or leaves both files
+// as they were; nothing is deleted that is the only copy of anything.
+bool ProfileStore::recover(const QString& datPath, const QByteArray& backupContent) {
+    const QString backupPath = datPath + Bak;
+    const QString name = fileName(datPath);
+    // Still the very file judged abandoned: not a new save's lock.
+    auto backupUnchanged = [&] {
+        QByteArray now;
+        return FileOps::readAll(backupPath, now) == 0 && now == backupContent;
+    };
+
+    QByteArray current;
+    const int error = FileOps::readAll(datPath, current);
+    if (error == ENOENT) {
+        const int moved = FileOps::renameNoReplace(backupPath, datPath);
+        if (moved != 0) return moved == EEXIST || moved == ENOENT; // recovered by another
         FileOps::syncFolder(m_folder);
+        m_watch.forget(backupPath);
         logRepair(QStringLiteral("Restored %1 from the backup of an interrupted save").arg(name));
         return true;
     }
+    if (error) return false;
 
-    HeldFile current;
-    if (current.open(datPath) != 0) return false; // in use: its holder read it completely
-    QByteArray content;
-    Profile scratch;
-    if (current.readAll(content) == 0 && ProfileFormat::read(content, scratch, m_cipher).clean()) {
-        if (removeFile(backupPath) != 0) return false;
+    if (isWholeProfile(current, m_cipher)) {
+        // The save was written in full; its backup is the older content.
+        if (!backupUnchanged() || FileOps::remove(backupPath) != 0) return false;
+        m_watch.forget(backupPath);
         logRepair(QStringLiteral("Removed %1.bak, left behind by an interrupted save").arg(name));
         return true;
     }
 
-    QString damaged = datPath + QStringLiteral(".damaged");
-    if (FileOps::exists(damaged))
-        damaged += QLatin1Char('.') + m_clock.now().toString(QStringLiteral("yyyyMMdd-hhmmss"));
-    if (FileOps::renameNoReplace(datPath, damaged) != 0) return false;
-    if (FileOps::renameNoReplace(backupPath, datPath) != 0) return false;
+    // Cut off: what it holds is kept aside, the backup takes its place.
+    QString kept;
+    if (!current.isEmpty()) {
+        kept = datPath + QStringLiteral(".damaged");
+        HeldFile copy;
+        int created = copy.create(kept);
+        if (created == EEXIST) {
+            kept += QLatin1Char('.') + m_clock.now().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
+            created = copy.create(kept);
+        }
+        if (!created) {
+            copy.applyAccess(NewFileAccess::forFolder(m_folder));
+            created = copy.writeAll(current);
+        }
+        if (!created) created = copy.sync();
+        if (created) {
+            FileOps::remove(kept);
+            return false;
+        }
+    }
+    if (!backupUnchanged() || FileOps::replace(backupPath, datPath) != 0) return false;
     FileOps::syncFolder(m_folder);
-    logRepair(
-        QStringLiteral(
-            "%1 was damaged and is kept as %2; the backup of an interrupted save took its place")
-            .arg(name, QFileInfo(damaged).fileName()));
+    m_watch.forget(backupPath);
+    logRepair(kept.isEmpty()
+                  ? QStringLiteral("%1 was empty; the backup of an interrupted save took its place")
+                        .arg(name)
+                  : QStringLiteral("%1 was damaged and is kept as %2; the backup of an "
+                                   "interrupted save took its place")
+                        .arg(name, fileName(kept)));
     return true;
 }
 
 int ProfileStore::moveToBackup() {
     const QString& datPath = m_profile.ProfilePath;
     const QString backupPath = datPath + Bak;
-    HeldFile file;
-    int error = file.open(datPath);
-    if (error == ENOENT && repairStaleBackup(datPath)) error = file.open(datPath);
-    if (error) return error;
-    if (!file.isFileAt(datPath)) return EWOULDBLOCK;
-    error = FileOps::renameNoReplace(datPath, backupPath);
-    // We hold the profile we read, so a ".bak" nobody holds is only debris.
-    if (error == EEXIST && removeStaleBackup(backupPath))
-        error = FileOps::renameNoReplace(datPath, backupPath);
-    if (error) return error;
-    file.setPath(backupPath);
-    m_backup = std::move(file);
-    return 0;
+    for (int tries = 0;; ++tries) {
+        HeldFile file; // another instance on this machine holding it says "in use"
+        int error = file.open(datPath);
+        if (error == ENOENT) error = settle(datPath) ? file.open(datPath) : EWOULDBLOCK;
+        QByteArray expected;
+        if (!error) error = file.readAll(expected);
+        // A time of our own on the ".bak", so that no later lock of the
+        // same content looks like this one to those who watch for abandoned
+        // saves.
+        const qint64 stampSecs = m_clock.now().toSecsSinceEpoch();
+        if (!error) {
+            m_watch.saveBegins(backupPath, expected, stampSecs);
+            error = FileOps::renameNoReplace(datPath, backupPath);
+            if (error) m_watch.saveNotBegun(backupPath);
+        }
+        if (error == EEXIST) {
+            // A ".bak" already: somebody's save, or one abandoned.
+            if (!settle(datPath)) return EWOULDBLOCK;
+            if (tries == 0) continue;
+        }
+        if (error) return error;
+        m_locked = true;
+        m_lockedHold = std::move(file);
+        m_lockedHold.setPath(backupPath);
+        FileOps::setModified(backupPath, stampSecs);
+        // What the ".bak" holds now is how we know it later: read by name,
+        // since the profile may have been replaced between our open and the move.
+        m_lockedRead = FileOps::readAll(backupPath, m_lockedContent) == 0;
+        return 0;
+    }
+}
+
+bool ProfileStore::ownsBackup() const {
+    if (!m_locked || !m_lockedRead) return false;
+    QByteArray now;
+    return FileOps::readAll(m_profile.ProfilePath + Bak, now) == 0 && now == m_lockedContent;
+}
+
+void ProfileStore::endSave() {
+    if (m_locked) m_watch.saveEnded(m_profile.ProfilePath + Bak);
+    m_locked = false;
+    m_lockedRead = false;
+    m_lockedContent.clear();
+    m_lockedHold.release();
+}
+
+// The ".bak" goes back to the profile's name, unchanged and held again.
+void ProfileStore::giveBackBackup() {
+    const QString& datPath = m_profile.ProfilePath;
+    if (ownsBackup() && FileOps::renameNoReplace(datPath + Bak, datPath) == 0) {
+        FileOps::syncFolder(m_folder);
+        m_lockedHold.release();
+        HeldFile file;
+        if (file.open(datPath) == 0) m_held = std::move(file);
+    }
+    endSave();
 }
 
 void ProfileStore::WriteToFile() {
@@ -230,6 +344,11 @@ void ProfileStore::WriteToFile() {
     if (!m_profile.CreatingProfile) m_held.release();
 
     if (!m_profile.CreatingProfile) {
+        if (FileOps::isReadOnly(m_profile.ProfilePath)) {
+            saveFailed(EACCES, QStringLiteral("%1 is read-only; it was not changed")
+                                   .arg(m_profile.ProfileFileName));
+            return;
+        }
         if (m_attempt == 0) {
             for (m_attempt = 1;; ++m_attempt) {
                 const int error = moveToBackup();
@@ -287,13 +406,8 @@ void ProfileStore::conflict() {
         if (m_hooks.setDirty) m_hooks.setDirty(false);
     }
     m_attempt = 0;
-    // Back under its own name, and still ours: the re-read content is open.
-    const QString backupPath = m_profile.ProfilePath + Bak;
-    if (FileOps::renameNoReplace(backupPath, m_profile.ProfilePath) == 0) {
-        m_backup.setPath(m_profile.ProfilePath);
-        m_held = std::move(m_backup);
-    }
-    m_backup.release();
+    // Back under its own name, and held: the re-read content is what is open.
+    giveBackBackup();
 }
 
 void ProfileStore::writeNewFile() {
@@ -306,25 +420,39 @@ void ProfileStore::writeNewFile() {
         return;
     }
     const QString& datPath = m_profile.ProfilePath;
+    // The new file gets the rights of the one it replaces; a new profile
+    // those of the folder.
+    NewFileAccess access = NewFileAccess::forFolder(m_folder);
+    if (!creating) FileOps::accessOf(datPath + Bak, access);
     // Written aside and renamed into place, so the name always points at a
-    // complete file: the old one (as ".bak") or the new one.
-    int error = m_temp.createTemporary(datPath + QStringLiteral(".tmp-"));
+    // complete file: the old one (as ".bak") or the new one. The rename
+    // refuses a file that is there: nobody may have put one while we hold
+    // the lock, and a new profile must not replace another's.
+    QString tempPath;
+    int error = EEXIST;
+    for (int tries = 0; error == EEXIST && tries < 10; ++tries) {
+        tempPath = datPath + QStringLiteral(".tmp-") + randomSuffix();
+        m_watch.temporaryBegan(tempPath); // before it exists: a killed saver is known
+        error = m_temp.create(tempPath);
+    }
+    if (!error) m_temp.applyAccess(access);
     if (!error) error = m_temp.writeAll(content);
     if (!error) error = m_temp.sync();
     if (!error) error = FileOps::renameNoReplace(m_temp.path(), datPath);
     if (error) {
         saveFailed(error, HeldFile::describe(error));
+        m_watch.saveEnded(tempPath);
         return;
     }
+    m_watch.saveEnded(tempPath);
     m_temp.setPath(datPath);
     FileOps::syncFolder(m_folder);
     if (creating) {
         m_temp.release();
     } else {
         m_held = std::move(m_temp);
-        const QString backupPath = datPath + Bak;
-        if (m_backup.isFileAt(backupPath)) removeFile(backupPath);
-        m_backup.release();
+        if (ownsBackup()) FileOps::remove(datPath + Bak);
+        endSave();
         FileOps::syncFolder(m_folder);
     }
     m_attempt = 0;
@@ -336,17 +464,16 @@ void ProfileStore::writeNewFile() {
 
 void ProfileStore::saveFailed(int number, const QString& description) {
     if (m_temp.isValid()) {
-        if (m_temp.path() != m_profile.ProfilePath) removeFile(m_temp.path());
+        if (m_temp.path() != m_profile.ProfilePath) FileOps::remove(m_temp.path());
         m_temp.release();
     }
     NormalPointer();
     m_profile.ProfileSaved = false;
-    if (m_backup.isValid()) {
-        const QString backupPath = m_profile.ProfilePath + Bak;
-        if (m_backup.isFileAt(backupPath) &&
-            FileOps::renameNoReplace(backupPath, m_profile.ProfilePath) == 0)
-            FileOps::syncFolder(m_folder);
-        m_backup.release();
+    if (m_locked) {
+        if (!FileOps::exists(m_profile.ProfilePath))
+            giveBackBackup();
+        else
+            endSave();
     }
     m_attempt = 0;
     m_lastSave = SaveOutcome::Failed;

@@ -3,6 +3,7 @@
 #include "store/held_file.h"
 #include "store/profile.h"
 #include "store/profile_format.h"
+#include "store/save_watch.h"
 
 #include <functional>
 
@@ -29,7 +30,16 @@ enum class SaveOutcome {
 };
 
 // Reads and writes the open profile's file. The file stays held (locked
-// against other instances) from a read until the next save releases it.
+// against other instances on this machine) from a read until the next save
+// releases it.
+//
+// Between workstations the only lock is the name: a save renames NAME.dat to
+// NAME.dat.bak, which no other save can then do, writes the new content
+// aside and renames it into place, then removes the ".bak" if it still is
+// the file it moved aside. A ".bak" of somebody else's is a save in progress
+// (readers and savers wait, then report the profile in use) until the
+// SaveWatch finds it abandoned; only then is it recovered, without ever
+// destroying a copy.
 class ProfileStore {
 public:
     static constexpr int SaveAttempts = 5;
@@ -40,6 +50,7 @@ public:
 
     Profile& profile() { return m_profile; }
     void setHooks(StoreHooks hooks) { m_hooks = std::move(hooks); }
+    SaveWatch& saveWatch() { return m_watch; }
 
     // The folder of the profiles and of the error log.
     QString databaseFolder() const { return m_folder; }
@@ -47,8 +58,8 @@ public:
     QString pathOf(const QString& fileName) const { return m_folder + QLatin1Char('/') + fileName; }
 
     // Reads ProfileFileName + suffix from the database folder; true when
-    // ProfileLoaded. suffix is "" for a normal open, ".bak" for the file a
-    // save has moved aside.
+    // ProfileLoaded. suffix is "" for a normal open (which waits for a save
+    // in progress), ".bak" for the file this store's save has moved aside.
     bool ReadFromFile(bool showErrors, const QString& suffix = {});
     // The change stamp of the moved-aside ".bak", or -1.
     std::int32_t ReadVersion(bool showErrors);
@@ -59,16 +70,20 @@ public:
     bool isHeld() const { return m_held.isValid(); }
     void releaseHeld() { m_held.release(); }
 
-    // Repairs what a saver that died left behind beside datPath: a ".bak"
-    // that nobody holds. True when something was changed.
-    bool repairStaleBackup(const QString& datPath);
+    // Looks beside datPath for what a save left: recovers an abandoned one.
+    // False while somebody's save is still in progress there.
+    bool settle(const QString& datPath);
 
 private:
     void reportChecksumFailures(const ProfileFormat::ReadOutcome& outcome);
     void readFailed(bool showErrors, int number, const QString& description);
+    int openProfile(const QString& path, QByteArray& content);
+    bool recover(const QString& datPath, const QByteArray& backupContent);
+    void removeAbandonedTemporaries(const QString& datPath);
     int moveToBackup();
-    bool removeStaleBackup(const QString& backupPath);
-    void removeStaleTemporaries(const QString& datPath);
+    bool ownsBackup() const;
+    void giveBackBackup();
+    void endSave();
     void conflict();
     void writeNewFile();
     void saveFailed(int number, const QString& description);
@@ -81,10 +96,16 @@ private:
     PauseService& m_pause;
     const Clock& m_clock;
     StoreHooks m_hooks;
+    SaveWatch m_watch;
     QString m_folder;
-    HeldFile m_held;   // the open profile
-    HeldFile m_backup; // the ".bak" of the save in progress
-    HeldFile m_temp;   // the new file being written
+    HeldFile m_held; // the open profile
+    HeldFile m_temp; // the new file being written
+    // The save in progress: the ".bak" we made, and what it held when we
+    // made it, which is how we know it is still ours.
+    bool m_locked = false;
+    bool m_lockedRead = false;
+    QByteArray m_lockedContent;
+    HeldFile m_lockedHold; // keeps instances on this machine off it meanwhile
     SaveOutcome m_lastSave = SaveOutcome::Saved;
     int m_attempt = 0; // shared by the retry loops; a save entered while it is set skips the lock
 };

@@ -42,12 +42,13 @@ TEST(ErrorLog, UnwritableFolderLosesTheLineSilently) {
 }
 
 TEST(ErrorLog, ControlCharactersInTextsAreEscapedSoOneCallIsOneLine) {
-    EXPECT_EQ(ErrorLog::formatLine(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)),
-                                   QStringLiteral("Read\nFromFile"), QStringLiteral("0"),
-                                   QStringLiteral("Removed Work.dat.tmp-X\r\ncurl x|sh\n#\t\x1b[2J") +
-                                       QChar(0x2028)),
-              QByteArray("#2026-03-04 05:06:07#,\"Read\\nFromFile\",\"0\",\"Removed "
-                         "Work.dat.tmp-X\\r\\ncurl x|sh\\n#\\t\\x1b[2J\\x2028\"\r\n"));
+    EXPECT_EQ(
+        ErrorLog::formatLine(QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)),
+                             QStringLiteral("Read\nFromFile"), QStringLiteral("0"),
+                             QStringLiteral("Removed Work.dat.tmp-X\r\ncurl x|sh\n#\t\x1b[2J") +
+                                 QChar(0x2028)),
+        QByteArray("#2026-03-04 05:06:07#,\"Read\\nFromFile\",\"0\",\"Removed "
+                   "Work.dat.tmp-X\\r\\ncurl x|sh\\n#\\t\\x1b[2J\\x2028\"\r\n"));
 }
 
 TEST(ErrorLog, WritesOnlyIntoARegularFileOfItsOwn) {

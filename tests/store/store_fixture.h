@@ -57,6 +57,7 @@ inline void expectContent(const Profile& p, const QJsonObject& j, std::int32_t s
 // A store over a temporary database folder with scripted services.
 struct StoreFixture {
     QTemporaryDir dir;
+    QTemporaryDir notes; // this workstation's sightings of saves in progress
     FixedClock clock;
     ScriptedMessages messages;
     NoPause pause;
@@ -70,6 +71,7 @@ struct StoreFixture {
 
     StoreFixture() {
         store.setDatabaseFolder(dir.path());
+        store.saveWatch().setNotesFolder(notes.path());
         cipher.setEndingHandler([this] { ++endings; });
         store.setHooks({[this] { ++unloads; }, [this](bool d) { dirtyCalls.append(d); }});
     }
@@ -77,6 +79,10 @@ struct StoreFixture {
     bool open(const QString& fileName) {
         profile.ProfileFileName = fileName;
         return store.ReadFromFile(true);
+    }
+    // Time passes until a save seen in progress counts as abandoned.
+    void waitTillAbandoned() {
+        clock.time = clock.time.addMSecs(store.saveWatch().abandonedAfterMs());
     }
     QString logText() const { return QString::fromUtf8(readFile(log.filePath())); }
 };

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     Profile profile;
     ProfileStore store(profile, log, cipher, messages, pause, clock);
     store.setDatabaseFolder(QString::fromLocal8Bit(argv[1]));
+    if (argc > 4) store.saveWatch().setNotesFolder(QString::fromLocal8Bit(argv[4]));
     profile.ProfileFileName = QString::fromLocal8Bit(argv[2]);
     if (!store.ReadFromFile(true)) return 4;
     const int saves = std::atoi(argv[3]);

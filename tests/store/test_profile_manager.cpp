@@ -23,11 +23,15 @@ struct ManagerFixture : StoreFixture {
 
 TEST(ListProfiles, NamesOfDatFilesCutAtTheFirstDot) {
     ManagerFixture f;
-    for (const char* name : {"a.dat", "b.dat", "readme.txt", "my.home.dat", "c.dat.bak"})
+    for (const char* name : {"a.dat", "b.dat", "readme.txt", "my.home.dat", "c.dat.bak",
+                             "b.dat.bak", "Upper.DAT", "d.dat.tmp-x1Y2z3"})
         writeFile(f.path(QString::fromLatin1(name)), "x");
     QStringList names = f.manager.ListProfiles();
     names.sort();
-    EXPECT_EQ(names, QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("my")}));
+    // c is there only as the ".bak" of a save that was cut off; Upper.DAT
+    // could not be opened as a profile.
+    EXPECT_EQ(names, QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                  QStringLiteral("my")}));
     EXPECT_EQ(f.store.databaseFolder(), f.dir.path());
     EXPECT_TRUE(f.messages.shown.isEmpty());
 }
@@ -81,11 +85,17 @@ TEST(CreateProfile, WritesDefaultsAndKeepsTheOpenProfile) {
 TEST(CreateProfile, Refusals) {
     ManagerFixture f;
     writeFile(f.path(QStringLiteral("Home.dat")), "x");
+    // A profile left only as the ".bak" of a cut-off save still exists.
+    writeFile(f.path(QStringLiteral("Work.dat.bak")), "w");
     f.manager.ListProfiles();
+    const QString exists =
+        QStringLiteral("This profile already exists. Please choose another name!");
     const std::pair<QString, QString> cases[] = {
         {QString(), QStringLiteral("Specify a profile name!")},
-        {QStringLiteral("Home"),
-         QStringLiteral("This profile already exists. Please choose another name!")},
+        {QStringLiteral("Home"), exists},
+        {QStringLiteral("HOME"), exists}, // one file for Windows and SMB
+        {QStringLiteral("Work"), exists},
+        {QStringLiteral("work"), exists},
         {QStringLiteral("../outside"),
          QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
         {QStringLiteral("my.home"),
@@ -97,6 +107,8 @@ TEST(CreateProfile, Refusals) {
         EXPECT_EQ(f.messages.texts(), QStringList{message}) << name.toStdString();
     }
     EXPECT_EQ(readFile(f.path(QStringLiteral("Home.dat"))), QByteArray("x"));
+    EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat.bak"))), QByteArray("w"));
+    EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Work.dat"))));
 }
 
 TEST(DeleteProfile, RefusesTheOpenOneAndMissingOnes) {

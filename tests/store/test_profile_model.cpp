@@ -20,6 +20,10 @@ TEST(ProfileModel, ChangeStampWrapsBeforeTheIntegerMaximum) {
     EXPECT_EQ(ChangeStamp::next(41), 42);
     EXPECT_EQ(ChangeStamp::next(2147483638), 2147483639);
     EXPECT_EQ(ChangeStamp::next(2147483639), 1);
+    // Stored values past the wrap point (another writer's) wrap too, never overflow.
+    EXPECT_EQ(ChangeStamp::next(2147483640), 1);
+    EXPECT_EQ(ChangeStamp::next(2147483647), 1);
+    EXPECT_EQ(ChangeStamp::fromStored(-2), 0);
 }
 
 TEST(ProfileModel, NewProfileDefaults) {

@@ -310,45 +310,82 @@ INSTANTIATE_TEST_SUITE_P(
             {false}}),
     [](const auto& info) { return std::string(info.param.what); });
 
-// What a saver that died leaves, and what the next open makes of it.
+// What a saver that died leaves, and what an open makes of it: a save in
+// progress until it has stood unchanged for the abandoned age, then recovered.
 struct Leftover {
     const char* what;
-    bool dat;        // a .dat is present
-    bool datDamaged; // ... and it does not read completely
+    const char* dat; // what stands as Work.dat: "", "complete", "damaged", "empty"
     QStringList filesAfter;
-    const char* stampSource; // which content opens afterwards
+    std::int32_t stampAfter; // 1: Home's content, 41: the backup's (Work)
 };
 
 class StaleBackup : public ::testing::TestWithParam<Leftover> {};
 
-TEST_P(StaleBackup, IsRepairedOnOpen) {
+TEST_P(StaleBackup, IsWaitedForThenRecovered) {
     const Leftover& l = GetParam();
     StoreFixture f;
     const QByteArray work = readFile(fixturePath(QStringLiteral("Work.dat")));
     const QByteArray home = readFile(fixturePath(QStringLiteral("Home.dat")));
     writeFile(f.path(QStringLiteral("Work.dat.bak")), work);
-    if (l.dat)
-        writeFile(f.path(QStringLiteral("Work.dat")), l.datDamaged ? removeLine(home, 2) : home);
+    const QByteArray dat = QByteArray(l.dat) == "complete"  ? home
+                           : QByteArray(l.dat) == "damaged" ? removeLine(home, 2)
+                                                            : QByteArray();
+    if (*l.dat) writeFile(f.path(QStringLiteral("Work.dat")), dat);
 
+    EXPECT_FALSE(f.open(QStringLiteral("Work.dat")));
+    EXPECT_EQ(f.pause.pauses, QList<int>({3000, 3000, 3000, 3000}));
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown[0].text.contains(
+        QStringLiteral("File is in use by another Tavrino instance  ReadFromFile (11)")));
+    EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat.bak"))), work) << "nothing repaired yet";
+
+    f.messages.shown.clear();
+    f.waitTillAbandoned();
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     EXPECT_TRUE(f.messages.shown.isEmpty());
-    EXPECT_EQ(f.profile.ChangeStamp, QString::fromLatin1(l.stampSource) == u"Home" ? 1 : 41);
+    EXPECT_EQ(f.profile.ChangeStamp, l.stampAfter);
     QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
     files.removeAll(QStringLiteral("TavrinoErrors.log"));
     EXPECT_EQ(files, l.filesAfter);
+    if (QByteArray(l.dat) == "damaged")
+        EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat.damaged"))), dat) << "kept aside";
     EXPECT_TRUE(f.logText().contains(QStringLiteral("interrupted save")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StaleBackup,
-    ::testing::Values(Leftover{"no_dat", false, false, {QStringLiteral("Work.dat")}, "Work"},
-                      Leftover{"complete_dat", true, false, {QStringLiteral("Work.dat")}, "Home"},
+    ::testing::Values(Leftover{"no_dat", "", {QStringLiteral("Work.dat")}, 41},
+                      Leftover{"complete_dat", "complete", {QStringLiteral("Work.dat")}, 1},
+                      Leftover{"empty_dat", "empty", {QStringLiteral("Work.dat")}, 41},
                       Leftover{"damaged_dat",
-                               true,
-                               true,
+                               "damaged",
                                {QStringLiteral("Work.dat"), QStringLiteral("Work.dat.damaged")},
-                               "Work"}),
+                               41}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// A save in progress elsewhere that ends while we wait: the open goes through.
+TEST(StaleBackup, OpenWaitsForASaveInProgress) {
+    struct FinishingSave : PauseService {
+        QString backup, dat;
+        int pauses = 0;
+        void pause(int) override {
+            if (++pauses == 2) FileOps::renameNoReplace(backup, dat);
+        }
+    };
+    StoreFixture f;
+    FinishingSave save;
+    save.backup = f.path(QStringLiteral("Work.dat.bak"));
+    save.dat = f.path(QStringLiteral("Work.dat"));
+    ProfileStore store(f.profile, f.log, f.cipher, f.messages, save, f.clock);
+    store.setDatabaseFolder(f.dir.path());
+    store.saveWatch().setNotesFolder(f.notes.path());
+    writeFile(save.backup, readFile(fixturePath(QStringLiteral("Work.dat"))));
+    f.profile.ProfileFileName = QStringLiteral("Work.dat");
+    EXPECT_TRUE(store.ReadFromFile(true));
+    EXPECT_EQ(save.pauses, 2);
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_EQ(f.profile.ChangeStamp, 41);
+}
 
 TEST(StaleBackup, BackupHeldBySaverIsLeftAlone) {
     StoreFixture f;
@@ -374,6 +411,31 @@ TEST(ReadFromFile, ReadOnlyProfileOpens) {
     EXPECT_TRUE(f.open(QStringLiteral("Home.dat")));
     EXPECT_TRUE(f.store.isHeld());
     EXPECT_FALSE(FileOps::isUnheld(path));
+}
+
+} // namespace
+
+namespace {
+
+// Whatever stamp a file carries, a profile that opens can be saved, and the
+// saved stamp is a change for every other workstation.
+TEST(WriteToFile, OddStoredStampsStillSave) {
+    const struct {
+        std::int32_t stored, opened, saved;
+    } cases[] = {{-1, 0, 1}, {-2, 0, 1}, {2147483647, 2147483647, 1}, {2147483639, 2147483639, 1}};
+    for (const auto& c : cases) {
+        StoreFixture f;
+        Profile p;
+        p.resetToNewProfileDefaults();
+        writeFile(f.path(QStringLiteral("Odd.dat")),
+                  ProfileFormat::write(p, c.stored, QStringLiteral("1.11"), true, f.cipher));
+        ASSERT_TRUE(f.open(QStringLiteral("Odd.dat")));
+        EXPECT_EQ(f.profile.ChangeStamp, c.opened) << c.stored;
+        f.store.WriteToFile();
+        EXPECT_TRUE(f.profile.ProfileSaved)
+            << c.stored << ": " << f.messages.texts().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(f.profile.ChangeStamp, c.saved) << c.stored;
+    }
 }
 
 } // namespace
