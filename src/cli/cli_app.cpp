@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -114,6 +115,11 @@ struct Context {
         : in(i), out(o), err(e), settings(SettingsStore::defaultPath(), appFolder, &messages) {
         // A damaged file ends the read, never the tool.
         cipher.setEndingHandler([] {});
+        // For scripts and tests that can't wait two minutes for a save
+        // that was cut off to count as abandoned.
+        bool ok = false;
+        const qint64 abandonedMs = qEnvironmentVariableIntValue("TAVRINO_ABANDONED_MS", &ok);
+        if (ok && abandonedMs >= 0) store.saveWatch().setAbandonedAfterMs(abandonedMs);
     }
 
     void useFolder() { store.setDatabaseFolder(settings.GetDatabaseFolder()); }
@@ -297,8 +303,14 @@ int init(Context& c, const QString& folderOption) {
     if (!c.settings.createMissingKeys(folder))
         throw Failure(QStringLiteral("cannot write the settings file %1").arg(c.settings.path()));
     const QString database = c.settings.GetDatabaseFolder();
+    const bool existed = QFileInfo::exists(database);
     if (!QDir().mkpath(database))
         throw Failure(QStringLiteral("cannot create the database folder %1").arg(database));
+    // Passwords live here: a folder we make is the user's alone. Sharing it
+    // with a group is the user's choice (chmod g+rwx), and new profiles follow.
+    if (!existed)
+        QFile::setPermissions(database, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ExeOwner);
     c.useFolder();
     if (ProfileManager::scan(database).isEmpty()) {
         if (!c.manager.CreateProfile(QStringLiteral("Default")))

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -160,6 +161,10 @@ TEST_F(Cli, InitPreparesSettingsFolderAndAFirstProfile) {
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString folder = home.filePath(QStringLiteral("data/Tavrino"));
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Default.dat")));
+    EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions(0))
+        << "the folder is the user's alone";
+    EXPECT_EQ(QFileInfo(folder + QStringLiteral("/Default.dat")).permissions() & 0x0077,
+              QFileDevice::Permissions(0));
     EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("Default\n"));
     // CliRun again: nothing is replaced.
     const QByteArray before = readFile(folder + QStringLiteral("/Default.dat"));
