@@ -71,22 +71,7 @@ void HeldFile::release() {
 }
 
 int HeldFile::readAll(QByteArray& out) const {
-    struct stat st {};
-    if (fstat(m_fd, &st) != 0) return errno;
-    out.resize(st.st_size);
-    qint64 done = 0;
-    while (done < out.size()) {
-        const ssize_t n =
-            ::pread(m_fd, out.data() + done, static_cast<size_t>(out.size() - done), done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        if (n == 0) break;
-        done += n;
-    }
-    out.truncate(done);
-    return 0;
+    return FileOps::readOpen(m_fd, out, nullptr);
 }
 
 int HeldFile::writeAll(const QByteArray& data) {
@@ -138,27 +123,37 @@ int remove(const QString& path) {
     return ::unlink(native(path).constData()) == 0 ? 0 : errno;
 }
 
+int readOpen(int fd, QByteArray& out, qint64* modifiedNs) {
+    // A network file system caches a file's attributes for a while: another
+    // workstation's save may have made the file longer than this machine
+    // believes, and reads stop at the size it believes. Ask the server.
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_TYPE | STATX_SIZE | STATX_MTIME,
+                &sx) != 0)
+        return errno;
+    if (!S_ISREG(sx.stx_mode)) return EINVAL;
+    if (modifiedNs) *modifiedNs = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
+    out.resize(static_cast<qsizetype>(sx.stx_size) + 1);
+    qint64 done = 0;
+    for (;;) {
+        if (done == out.size()) out.resize(out.size() * 2);
+        const ssize_t n =
+            ::pread(fd, out.data() + done, static_cast<size_t>(out.size() - done), done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) break;
+        done += n;
+    }
+    out.truncate(done);
+    return 0;
+}
+
 int readAll(const QString& path, QByteArray& out) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
-    struct stat st {};
-    int error = ::fstat(fd, &st) == 0 ? 0 : errno;
-    if (!error && !S_ISREG(st.st_mode)) error = EINVAL;
-    if (!error) {
-        out.resize(st.st_size);
-        qint64 done = 0;
-        while (done < out.size()) {
-            const ssize_t n = ::read(fd, out.data() + done, static_cast<size_t>(out.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                error = errno;
-                break;
-            }
-            if (n == 0) break;
-            done += n;
-        }
-        out.truncate(done);
-    }
+    const int error = readOpen(fd, out, nullptr);
     ::close(fd);
     return error;
 }

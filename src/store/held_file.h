@@ -59,6 +59,8 @@ int syncFolder(const QString& folder);
 bool exists(const QString& path);
 // The whole file, without taking any lock; errno or 0.
 int readAll(const QString& path, QByteArray& out);
+// The whole of the regular file open as fd, with its modification time.
+int readOpen(int fd, QByteArray& out, qint64* modifiedNs);
 // Sets the file's modification time to secs since the epoch (whole seconds,
 // which every file system keeps).
 int setModified(const QString& path, qint64 secs);

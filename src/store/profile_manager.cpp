@@ -136,7 +136,10 @@ bool ProfileManager::DeleteProfile(const QString& name) {
     // A profile another instance has open stays.
     HeldFile file;
     bool deleted = false;
-    if (file.open(path) == 0) deleted = FileOps::remove(path) == 0;
+    if (file.open(path) == 0) {
+        file.release(); // an open file removed on a network mount lingers hidden
+        deleted = FileOps::remove(path) == 0;
+    }
     NormalPointer();
     return deleted;
 }

@@ -284,6 +284,9 @@ int ProfileStore::moveToBackup() {
         if (error == ENOENT) error = settle(datPath) ? file.open(datPath) : EWOULDBLOCK;
         QByteArray expected;
         if (!error) error = file.readAll(expected);
+        // Not held across the move: a network file system would keep the
+        // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
+        file.release();
         // A time of our own on the ".bak", so that no later lock of the
         // same content looks like this one to those who watch for abandoned
         // saves.
@@ -300,8 +303,6 @@ int ProfileStore::moveToBackup() {
         }
         if (error) return error;
         m_locked = true;
-        m_lockedHold = std::move(file);
-        m_lockedHold.setPath(backupPath);
         FileOps::setModified(backupPath, stampSecs);
         // What the ".bak" holds now is how we know it later: read by name,
         // since the profile may have been replaced between our open and the move.
@@ -321,7 +322,6 @@ void ProfileStore::endSave() {
     m_locked = false;
     m_lockedRead = false;
     m_lockedContent.clear();
-    m_lockedHold.release();
 }
 
 // The ".bak" goes back to the profile's name, unchanged and held again.
@@ -329,7 +329,6 @@ void ProfileStore::giveBackBackup() {
     const QString& datPath = m_profile.ProfilePath;
     if (ownsBackup() && FileOps::renameNoReplace(datPath + Bak, datPath) == 0) {
         FileOps::syncFolder(m_folder);
-        m_lockedHold.release();
         HeldFile file;
         if (file.open(datPath) == 0) m_held = std::move(file);
     }

@@ -105,7 +105,6 @@ private:
     bool m_locked = false;
     bool m_lockedRead = false;
     QByteArray m_lockedContent;
-    HeldFile m_lockedHold; // keeps instances on this machine off it meanwhile
     SaveOutcome m_lastSave = SaveOutcome::Saved;
     int m_attempt = 0; // shared by the retry loops; a save entered while it is set skips the lock
 };

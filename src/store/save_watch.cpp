@@ -1,6 +1,7 @@
 #include "save_watch.h"
 
 #include "shell/clock.h"
+#include "store/held_file.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -64,25 +65,13 @@ FileSignature FileSignature::of(qint64 size, qint64 modifiedNs, const QByteArray
 FileSignature FileSignature::of(const QString& path, QByteArray* content) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {};
-    struct stat st {};
     QByteArray data;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        data.resize(st.st_size);
-        qint64 done = 0;
-        while (done < data.size()) {
-            const ssize_t n =
-                ::read(fd, data.data() + done, static_cast<size_t>(data.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            done += n;
-        }
-        data.truncate(done);
-    }
+    qint64 modifiedNs = 0;
+    const int error = FileOps::readOpen(fd, data, &modifiedNs);
     ::close(fd);
-    if (!ok) return {};
+    if (error) return {};
     if (content) *content = data;
-    return of(data.size(), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, data);
+    return of(data.size(), modifiedNs, data);
 }
 
 SaveWatch::SaveWatch(const Clock& clock) : m_clock(clock), m_notesFolder(defaultNotesFolder()) {}
