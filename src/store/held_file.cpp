@@ -16,6 +16,14 @@ namespace {
 QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
+
+// The file as the server has it now: a network mount otherwise answers from
+// what it cached a moment ago (a name another workstation has just removed,
+// a size it has just changed).
+bool statNow(const QString& path, struct statx& sx) {
+    return ::statx(AT_FDCWD, native(path).constData(), AT_STATX_FORCE_SYNC,
+                   STATX_TYPE | STATX_MODE | STATX_GID | STATX_SIZE, &sx) == 0;
+}
 } // namespace
 
 HeldFile::HeldFile(HeldFile&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
@@ -165,17 +173,17 @@ int setModified(const QString& path, qint64 secs) {
 }
 
 bool isReadOnly(const QString& path) {
-    struct stat st {};
-    if (::stat(native(path).constData(), &st) != 0) return false;
+    struct statx sx {};
+    if (!statNow(path, sx)) return false;
     // The mode counts even for root, who may write anything.
-    return (st.st_mode & 0222) == 0 || ::access(native(path).constData(), W_OK) != 0;
+    return (sx.stx_mode & 0222) == 0 || ::access(native(path).constData(), W_OK) != 0;
 }
 
 bool accessOf(const QString& path, NewFileAccess& access) {
-    struct stat st {};
-    if (::stat(native(path).constData(), &st) != 0) return false;
-    access.mode = st.st_mode & 0777;
-    access.group = st.st_gid;
+    struct statx sx {};
+    if (!statNow(path, sx)) return false;
+    access.mode = sx.stx_mode & 0777;
+    access.group = sx.stx_gid;
     access.shareWithGroup = true;
     return true;
 }
@@ -189,8 +197,8 @@ int syncFolder(const QString& folder) {
 }
 
 bool exists(const QString& path) {
-    struct stat st {};
-    return ::stat(native(path).constData(), &st) == 0;
+    struct statx sx {};
+    return statNow(path, sx);
 }
 
 bool isUnheld(const QString& path) {

@@ -75,20 +75,21 @@ void ProfileStore::readFailed(bool showErrors, int number, const QString& descri
 
 int ProfileStore::openProfile(const QString& path, QByteArray& content) {
     for (int attempt = 1;; ++attempt) {
-        int error = EWOULDBLOCK; // a save in progress elsewhere
         if (settle(path)) {
             HeldFile file;
-            error = file.open(path);
+            int error = file.open(path);
             if (!error) error = file.readAll(content);
-            if (!error) {
+            // A save that began meanwhile may be writing this very file (the
+            // Windows version writes in place): read it once that is done.
+            const bool saving = FileOps::exists(path + Bak);
+            if (!error && !saving) {
                 m_held = std::move(file);
                 return 0;
             }
-            // Gone for a moment: a save has just moved it aside.
-            if (error != ENOENT || !FileOps::exists(path + Bak)) return error;
-            error = EWOULDBLOCK;
+            // Held by another instance here, unreadable, or not there at all.
+            if (error && (error != ENOENT || !saving)) return error;
         }
-        if (attempt == SaveAttempts) return error;
+        if (attempt == SaveAttempts) return EWOULDBLOCK;
         m_pause.pause(RetryPauseMs);
     }
 }
@@ -428,28 +429,32 @@ void ProfileStore::writeNewFile() {
     // refuses a file that is there: nobody may have put one while we hold
     // the lock, and a new profile must not replace another's.
     QString tempPath;
+    HeldFile temp;
     int error = EEXIST;
     for (int tries = 0; error == EEXIST && tries < 10; ++tries) {
         tempPath = datPath + QStringLiteral(".tmp-") + randomSuffix();
         m_watch.temporaryBegan(tempPath); // before it exists: a killed saver is known
-        error = m_temp.create(tempPath);
+        error = temp.create(tempPath);
     }
-    if (!error) m_temp.applyAccess(access);
-    if (!error) error = m_temp.writeAll(content);
-    if (!error) error = m_temp.sync();
-    if (!error) error = FileOps::renameNoReplace(m_temp.path(), datPath);
+    if (!error) temp.applyAccess(access);
+    if (!error) error = temp.writeAll(content);
+    if (!error) error = temp.sync();
+    // Closed before the move: where the move is a link and an unlink (a
+    // network file system), an open file's old name would linger hidden.
+    const bool created = temp.isValid();
+    temp.release();
+    if (!error) error = FileOps::renameNoReplace(tempPath, datPath);
     if (error) {
+        if (created) FileOps::remove(tempPath);
         saveFailed(error, HeldFile::describe(error));
         m_watch.saveEnded(tempPath);
         return;
     }
     m_watch.saveEnded(tempPath);
-    m_temp.setPath(datPath);
     FileOps::syncFolder(m_folder);
-    if (creating) {
-        m_temp.release();
-    } else {
-        m_held = std::move(m_temp);
+    if (!creating) {
+        HeldFile saved;
+        if (saved.open(datPath) == 0) m_held = std::move(saved);
         if (ownsBackup()) FileOps::remove(datPath + Bak);
         endSave();
         FileOps::syncFolder(m_folder);
@@ -462,10 +467,6 @@ void ProfileStore::writeNewFile() {
 }
 
 void ProfileStore::saveFailed(int number, const QString& description) {
-    if (m_temp.isValid()) {
-        if (m_temp.path() != m_profile.ProfilePath) FileOps::remove(m_temp.path());
-        m_temp.release();
-    }
     NormalPointer();
     m_profile.ProfileSaved = false;
     if (m_locked) {

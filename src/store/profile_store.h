@@ -99,7 +99,6 @@ private:
     SaveWatch m_watch;
     QString m_folder;
     HeldFile m_held; // the open profile
-    HeldFile m_temp; // the new file being written
     // The save in progress: the ".bak" we made, and what it held when we
     // made it, which is how we know it is still ours.
     bool m_locked = false;

@@ -144,5 +144,23 @@ for k in $(seq 1 "$kills"); do
   [ "$(files)" = "Big.dat Work.dat " ] || fail "kill $k: the folder holds: $(files)"
 done
 echo "killed saves: $kills, $recovered recovered by the other workstation after the abandoned age"
+# 4. By hand (TAVRINO_RIG_READS=N): B opens the profile N times while A
+# saves it over and over; an open meets saves in progress and must wait for
+# them, not fail. Prints how many opens failed.
+reads=${TAVRINO_RIG_READS:-0}
+if [ "$reads" -gt 0 ]; then
+  (
+    while [ ! -e "$work/stop" ]; do printf 'QUILT\n' | on a import Work "$(csv busy)" >/dev/null 2>&1; done
+  ) &
+  saver=$!
+  failed=0
+  for i in $(seq 1 "$reads"); do
+    printf 'QUILT\n' | on b dump Work >/dev/null 2>>"$work/read-errors" || failed=$((failed + 1))
+  done
+  touch "$work/stop"
+  wait $saver
+  echo "opens during saves: $reads, failed: $failed"
+  sort "$work/read-errors" 2>/dev/null | uniq -c | head -5
+fi
 echo "hidden files the mounts left: $(ls -A "$shared" | grep -c '^\.fuse_hidden')"
 echo "PASS"
