@@ -1,10 +1,12 @@
 #include "vault_fixture.h"
 
+#include "ui/common/secret_clipboard.h"
 #include "ui/popup/record_popup.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QMouseEvent>
 
 using namespace tavrino;
@@ -131,6 +133,46 @@ TEST(RecordPopup, EnterOnARecordNodeOpensTheRecord) {
     QTest::keyClick(w.TV1, Qt::Key_Return);
     EXPECT_TRUE(w.fraDetail->isVisible());
     EXPECT_EQ(w.txtUserCode->text(), QStringLiteral("ninelives"));
+}
+
+} // namespace
+
+namespace {
+
+// A copy is marked secret for clipboard managers and taken back: after the
+// timeout, when the popup closes; somebody else's clipboard text stays.
+TEST(RecordPopup, CopiedSecretsAreMarkedAndTakenBack) {
+    RecordingAddresses addresses;
+    SecretClipboard secrets;
+    secrets.setClearAfterMs(100);
+    frmshowpass popup(addresses, &secrets);
+    popup.GetItem(fields("4|Bank|Main|alice|p w !||||"));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    QTest::mouseClick(popup.ImgPass, Qt::LeftButton);
+    const QMimeData* data = clipboard->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->text(), QStringLiteral("p w !"));
+    EXPECT_EQ(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+    QLabel* note = nullptr;
+    for (QLabel* label : popup.findChildren<QLabel*>())
+        if (label->accessibleName() == u"Clipboard") note = label;
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisibleTo(&popup));
+    EXPECT_EQ(note->text(), QStringLiteral("Clears in 1 s"));
+    QTest::qWait(250);
+    EXPECT_TRUE(clipboard->text().isEmpty()) << "gone after the timeout";
+
+    QTest::mouseClick(popup.ImgCopyUser, Qt::LeftButton);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("alice"));
+    popup.cmdClose_Click();
+    EXPECT_TRUE(clipboard->text().isEmpty()) << "gone with the popup";
+
+    popup.GetItem(fields("4|Bank|Main|alice|p w !||||"));
+    QTest::mouseClick(popup.ImgPass, Qt::LeftButton);
+    clipboard->setText(QStringLiteral("copied elsewhere"));
+    popup.cmdClose_Click();
+    EXPECT_EQ(clipboard->text(), QStringLiteral("copied elsewhere"));
 }
 
 } // namespace

@@ -222,7 +222,7 @@ TEST(Setup, AutoLockSettingFollowsTheCheckBoxAndSlider) {
     EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after time expires"));
     s.chkTimeout->click();
     EXPECT_TRUE(s.slTimer->isVisible());
-    EXPECT_TRUE(f.window->tmrLock->isActive());
+    EXPECT_FALSE(f.window->tmrLock->isActive()) << "no auto-lock while setup is open";
     s.slTimer->setValue(20);
     s.slTimer_Click();
     EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after 20 minutes"));
@@ -233,7 +233,6 @@ TEST(Setup, AutoLockSettingFollowsTheCheckBoxAndSlider) {
     EXPECT_EQ(f.session.AutoLockMinutes, 20);
 
     s.chkTimeout->click();
-    EXPECT_FALSE(f.window->tmrLock->isActive());
     f.click("Save");
     f.settings.ReadSetting(QStringLiteral("Timer"), timer);
     EXPECT_EQ(timer, QStringLiteral("0"));
@@ -248,14 +247,26 @@ TEST(Setup, StoredTimeOutsideTheSliderComesInAtTheNearestEnd) {
     EXPECT_EQ(f.setup->chkTimeout->text(), QStringLiteral("Auto lock after 60 minutes"));
 }
 
-TEST(Setup, LockTimerIsHeldWhileOpenAndRestartedAfter) {
-    VaultFixture f({QStringLiteral("Home")});
-    f.start();
-    f.window->tmrLock->start();
-    frmSetup setup(f.services, f.window->tmrLock, f.window.get());
-    EXPECT_FALSE(f.window->tmrLock->isActive()) << "Timer 0: nothing restarts it while open";
-    setup.Toolbar2_ButtonClick(QStringLiteral("Close"));
-    EXPECT_TRUE(f.window->tmrLock->isActive());
+// Setup holds the idle timer while open; closing it runs the timer again
+// only where auto-lock is on as saved then (switched off: never a lock).
+TEST(Setup, LockTimerIsHeldWhileOpenAndFollowsTheSavedSettingAfter) {
+    for (const bool switchOff : {false, true}) {
+        VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
+        frmShapedForm& w = f.loginWork();
+        ASSERT_TRUE(w.tmrLock->isActive());
+        frmSetup setup(f.services, w.tmrLock, &w);
+        setup.show();
+        EXPECT_FALSE(w.tmrLock->isActive());
+        if (switchOff) {
+            setup.chkTimeout->click();
+            setup.Toolbar2_ButtonClick(QStringLiteral("Save"));
+        }
+        setup.Toolbar2_ButtonClick(QStringLiteral("Close"));
+        EXPECT_EQ(w.tmrLock->isActive(), !switchOff);
+        f.clock.time = f.clock.time.addDays(1);
+        w.tmrLock_Timer();
+        EXPECT_EQ(f.session.LoginOK, switchOff) << "a day idle; auto-lock off: " << switchOff;
+    }
 }
 
 struct CategoryCase {

@@ -1,5 +1,10 @@
 #include "vault_fixture.h"
 
+#include "ui/setup/setup_window.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
 using namespace tavrino;
 using namespace tavrino::test;
 
@@ -101,11 +106,47 @@ TEST(PopupTimer, ClosesThePopupAtItsFirstTick) {
     ASSERT_TRUE(w.hasPopup());
     EXPECT_TRUE(w.popup()->isVisible());
     EXPECT_TRUE(w.tmrPass->isActive());
-    QTest::mouseClick(w.imgLock, Qt::LeftButton);
-    EXPECT_TRUE(w.popup()->isVisible()) << "a lock leaves the popup to its minute";
     w.tmrPass_Timer();
     EXPECT_FALSE(w.popup()->isVisible());
     EXPECT_FALSE(w.tmrPass->isActive());
+}
+
+} // namespace
+
+namespace {
+
+TEST(AutoLock, SwitchedOffNeverLocks) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    ASSERT_FALSE(w.tmrLock->isActive());
+    w.tmrLock->start(); // whatever started it
+    f.clock.time = f.clock.time.addDays(1);
+    w.tmrLock_Timer();
+    EXPECT_TRUE(f.session.LoginOK);
+    EXPECT_FALSE(w.tmrLock->isActive());
+}
+
+// Nothing of the profile stays in sight after a lock: popup and setup close
+// (setup's changes dropped) and the copied password leaves the clipboard.
+TEST(Lock, ClosesPopupAndSetupAndTakesBackTheClipboard) {
+    VaultFixture f({QStringLiteral("Work")});
+    frmShapedForm& w = f.loginWork();
+    f.openRecord(1);
+    QTest::mousePress(w.UCPopBtn, Qt::LeftButton);
+    ASSERT_TRUE(w.popup()->isVisible());
+    QTest::mouseClick(w.popup()->ImgPass, Qt::LeftButton);
+    ASSERT_EQ(QGuiApplication::clipboard()->text(), f.record(1)[PasswordRecord::Password]);
+    frmSetup* setup = w.setupWindow();
+    setup->show();
+    f.type(setup->txtPassword, QStringLiteral("half typed"));
+
+    QTest::mouseClick(w.imgLock, Qt::LeftButton);
+    EXPECT_FALSE(f.session.LoginOK);
+    EXPECT_FALSE(w.popup()->isVisible());
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << "nothing asked, nothing saved";
+    EXPECT_EQ(f.profile.Security.Password, QStringLiteral("S3cret pass"));
 }
 
 } // namespace

@@ -3,10 +3,9 @@
 #include "shell/single_instance.h"
 #include "ui/common/address_service.h"
 #include "ui/common/assets.h"
+#include "ui/common/secret_clipboard.h"
 #include "ui/desktop/image_button.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -56,9 +55,9 @@ QPixmap asset(const char* name) {
 
 } // namespace
 
-frmshowpass::frmshowpass(AddressService& addresses, QWidget* parent)
+frmshowpass::frmshowpass(AddressService& addresses, SecretClipboard* clipboard, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_addresses(addresses) {
+      m_addresses(addresses), m_clipboard(clipboard ? clipboard : new SecretClipboard(this)) {
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Record"));
     setAccessibleName(windowTitle());
@@ -95,6 +94,18 @@ frmshowpass::frmshowpass(AddressService& addresses, QWidget* parent)
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
+    // How long a copy stays on the clipboard, while it does.
+    m_clipboardNote = whiteLabel(QString(), this, {84, 10, 96, 14});
+    m_clipboardNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont small = m_clipboardNote->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_clipboardNote->setFont(small);
+    m_clipboardNote->setAccessibleName(QStringLiteral("Clipboard"));
+    m_clipboardNote->hide();
+    connect(m_clipboard, &SecretClipboard::secondsLeftChanged, this, [this](int seconds) {
+        m_clipboardNote->setText(QStringLiteral("Clears in %1 s").arg(seconds));
+        m_clipboardNote->setVisible(seconds > 0);
+    });
     connect(ImgCopyUser, &ImageButton::clicked, this, [this] { copy(txtcode); });
     connect(ImgPass, &ImageButton::clicked, this, [this] { copy(txtpass); });
     connect(cmdClose, &ImageButton::clicked, this, [this] { cmdClose_Click(); });
@@ -115,6 +126,12 @@ void frmshowpass::cmdClose_Click() {
     close();
 }
 
+void frmshowpass::closeEvent(QCloseEvent* event) {
+    // What the popup copied goes with it.
+    m_clipboard->clear();
+    QWidget::closeEvent(event);
+}
+
 void frmshowpass::OpenWebAddress(const QString& address) {
     m_addresses.open(address);
 }
@@ -124,11 +141,7 @@ void frmshowpass::OpenEmailAddress(const QString& address) {
 }
 
 void frmshowpass::copy(QLineEdit* source) {
-    if (!source->text().isEmpty()) {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        clipboard->clear();
-        clipboard->setText(source->text());
-    }
+    m_clipboard->copy(source->text());
     setCursor(QCursor(asset("copied-cursor.png"), 15, 14));
 }
 

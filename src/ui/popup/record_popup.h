@@ -14,6 +14,7 @@ namespace tavrino {
 
 class AddressService;
 class ImageButton;
+class SecretClipboard;
 
 // Sizes a window to its background picture.
 void FormResize(QWidget* window, const QPixmap& picture);
@@ -26,7 +27,9 @@ void SetTopMost(QWidget* window, bool topMost);
 class frmshowpass : public QWidget {
     Q_OBJECT
 public:
-    explicit frmshowpass(AddressService& addresses, QWidget* parent = nullptr);
+    // clipboard: where copies go (the popup makes its own when none is given).
+    explicit frmshowpass(AddressService& addresses, SecretClipboard* clipboard = nullptr,
+                         QWidget* parent = nullptr);
 
     // fields: the record line split at "|" (type code first). Shows the popup
     // and calls startTimer (the vault's one-minute close timer).
@@ -62,6 +65,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -70,6 +74,8 @@ private:
     void resetFaces();
 
     AddressService& m_addresses;
+    SecretClipboard* m_clipboard;
+    QLabel* m_clipboardNote;
     QPixmap m_picture;
     clsTransForm m_shape;
     bool m_shaped = false;

@@ -176,11 +176,9 @@ void frmSetup::chkTimeout_Click() {
     if (chkTimeout->isChecked()) {
         slTimer->show();
         chkTimeout->setText(QStringLiteral("Auto lock after %1 minutes").arg(slTimer->value()));
-        if (m_lockTimer) m_lockTimer->start();
     } else {
         slTimer->hide();
         chkTimeout->setText(QStringLiteral("Auto lock after time expires"));
-        if (m_lockTimer) m_lockTimer->stop();
     }
 }
 

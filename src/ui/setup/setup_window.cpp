@@ -98,10 +98,8 @@ frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
     NormalPointer();
     showPage(fraSecurityOptions);
     enableEditing(false, false, false, false);
-    if (m_lockTimer && m_lockTimer->isActive()) {
-        m_lockTimerWasOn = true;
-        m_lockTimer->stop();
-    }
+    // No auto-lock while setup is open; closing it decides anew.
+    if (m_lockTimer) m_lockTimer->stop();
     LoadSecurityOptions();
 }
 
@@ -336,8 +334,13 @@ void frmSetup::cmdPrint_Click() {
 
 // Every way of closing ends here; nothing is saved.
 void frmSetup::reject() {
-    if (m_lockTimerWasOn && m_lockTimer) m_lockTimer->start();
-    m_lockTimerWasOn = false;
+    // The idle timer runs again only where auto-lock is on as saved now.
+    if (m_lockTimer) {
+        if (m_s.session.LoginOK && m_s.session.AutoLockMinutes > 0)
+            m_lockTimer->start();
+        else
+            m_lockTimer->stop();
+    }
     QDialog::reject();
 }
 

@@ -112,7 +112,6 @@ private:
     VaultServices& m_s;
     QTimer* m_lockTimer;
     bool m_dirty = false;
-    bool m_lockTimerWasOn = false;
     QList<QAction*> m_buttons;
 };
 

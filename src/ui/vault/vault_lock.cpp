@@ -6,10 +6,12 @@
 #include "shell/single_instance.h"
 #include "store/profile.h"
 #include "store/profile_manager.h"
+#include "ui/common/secret_clipboard.h"
 #include "ui/common/session_state.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
+#include "ui/setup/setup_window.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -23,6 +25,13 @@
 namespace tavrino {
 
 void frmShapedForm::LockVault() {
+    // Nothing of the profile stays in sight: the popup and setup close
+    // (setup's unsaved changes dropped, as record edits are), and what we
+    // put on the clipboard is taken back.
+    if (m_popup) m_popup->close();
+    if (m_setup && m_setup->isVisible()) m_setup->reject();
+    m_clipboard->clear();
+    tmrLock->stop();
     m_s.session.LoginOK = false;
     m_s.profile.Security.LoginMode = 0;
     lblLoggedIn->setText(QString());
@@ -61,6 +70,11 @@ void frmShapedForm::imgLock_Click() {
 }
 
 void frmShapedForm::tmrLock_Timer() {
+    // Auto-lock switched off: never a lock, whatever started the timer.
+    if (m_s.session.AutoLockMinutes <= 0 || !m_s.session.LoginOK) {
+        tmrLock->stop();
+        return;
+    }
     const QDateTime now = m_s.clock.now();
     // No activity recorded yet counts as idle since the beginning of time.
     const qint64 elapsed = m_s.session.LastActivity.isValid() ? m_s.session.LastActivity.secsTo(now)

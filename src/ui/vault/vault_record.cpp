@@ -322,7 +322,7 @@ void frmShapedForm::UCPopBtn_Click() {
 frmshowpass* frmShapedForm::popup() {
     if (!m_popup) {
         // No owner: the popup stays up when the vault is hidden or minimised.
-        m_popup = new frmshowpass(m_s.addresses);
+        m_popup = new frmshowpass(m_s.addresses, m_clipboard);
         m_popup->startTimer = [this] {
             if (!tmrPass->isActive()) tmrPass->start();
         };

@@ -1,5 +1,7 @@
 #include "vault_window.h"
 
+#include "ui/common/secret_clipboard.h"
+
 #include "shell/clock.h"
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
@@ -34,7 +36,8 @@
 namespace tavrino {
 
 frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint), m_s(services) {
+    : QWidget(parent, Qt::FramelessWindowHint), m_s(services),
+      m_clipboard(new SecretClipboard(this)) {
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Password Manager"));
     setAccessibleName(windowTitle());
@@ -69,7 +72,9 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
     connect(tmrPass, &QTimer::timeout, this, [this] { tmrPass_Timer(); });
 }
 
-frmShapedForm::~frmShapedForm() { delete m_popup; }
+frmShapedForm::~frmShapedForm() {
+    delete m_popup;
+}
 
 QList<UCBtn*> frmShapedForm::flatButtons() const {
     return {UCSetupBtn,  UCQuestBtn, UCLoginBtn,    UCHelpBtn, UCNewBtn,   UCSaveBtn,
@@ -281,6 +286,7 @@ void frmShapedForm::closeEvent(QCloseEvent* event) {
     if (removeTray) removeTray();
     if (m_popup) m_popup->close();
     if (unloadPopup) unloadPopup();
+    m_clipboard->clear();
     event->accept();
     emit unloaded();
 }

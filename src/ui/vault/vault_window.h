@@ -24,6 +24,7 @@ class UCBtn;
 class RecordTreeModel;
 class frmshowpass;
 class frmSetup;
+class SecretClipboard;
 
 // A picture that acts on a mouse press (the lock, hide and close images).
 class ImageButton;
@@ -90,6 +91,8 @@ public:
     // The record popup, made on first use.
     frmshowpass* popup();
     bool hasPopup() const { return m_popup != nullptr; }
+    // Where the popup's copies go, taken back on a lock.
+    SecretClipboard& clipboard() { return *m_clipboard; }
 
     // Seams for the windows that other parts of the program bring.
     std::function<void()> showGettingStarted; // modal, before the profiles are listed
@@ -202,6 +205,7 @@ private:
     bool m_readFailed = false;
     frmshowpass* m_popup = nullptr;
     frmSetup* m_setup = nullptr;
+    SecretClipboard* m_clipboard;
 };
 
 } // namespace tavrino
