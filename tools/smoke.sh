@@ -66,6 +66,10 @@ xdotool key alt+q                   # Quick Guide
 sleep 0.5
 xdotool key Return                  # OK
 window=$(wait_window 'Tavrino Password Manager')
+grep -q '^Max core file size *0 *0 ' "/proc/${pids[-1]}/limits" || {
+  echo "smoke: the program may write core dumps" >&2
+  exit 1
+}
 grep -q 'Startup=0' "$TAVRINO_SETTINGS" || {
   echo "smoke: closing the getting-started window did not store Startup" >&2
   exit 1
@@ -115,7 +119,26 @@ if [ "$copied" != 'S3cret!' ]; then
   echo "smoke: the clipboard holds '$copied', not the record's password" >&2
   exit 1
 fi
+xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -qx 'x-kde-passwordManagerHint' || {
+  echo "smoke: the copied password is not marked secret for clipboard managers" >&2
+  exit 1
+}
+# Taken back after 10 s, and when the popup closes.
+sleep 10.5
+[ -z "$(xclip -o -selection clipboard 2>/dev/null || true)" ] || {
+  echo "smoke: the password was still on the clipboard after 10 s" >&2
+  exit 1
+}
+click_in "$popup" 197 75            # copy the password again
+[ "$(xclip -o -selection clipboard 2>/dev/null || true)" = 'S3cret!' ] || {
+  echo "smoke: the second copy did not reach the clipboard" >&2
+  exit 1
+}
 click_in "$popup" 204 15            # close the popup
+[ -z "$(xclip -o -selection clipboard 2>/dev/null || true)" ] || {
+  echo "smoke: the password stayed on the clipboard after the popup closed" >&2
+  exit 1
+}
 click_in "$window" 279 391          # BACK to the tree, the record selected
 xdotool key Return                  # open it again from the tree
 sleep 0.4

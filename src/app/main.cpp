@@ -1,6 +1,7 @@
 // The start procedure: one copy per user, then the vault window.
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
+#include "shell/core_dumps.h"
 #include "shell/error_log.h"
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
@@ -22,6 +23,7 @@
 using namespace tavrino;
 
 int main(int argc, char** argv) {
+    keepSecretsOutOfCoreDumps();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));

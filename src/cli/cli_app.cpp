@@ -18,6 +18,9 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <csignal>
+#include <optional>
+
 #include <termios.h>
 #include <unistd.h>
 
@@ -97,6 +100,46 @@ public:
     }
 };
 
+// The terminal's echo is off while a secret is typed, and comes back
+// however the prompt ends: an answer, Ctrl-C or a kill.
+class QuietTerminal {
+public:
+    QuietTerminal() {
+        if (tcgetattr(STDIN_FILENO, &s_saved) != 0) return;
+        s_active = 1;
+        struct sigaction restore {};
+        restore.sa_handler = &QuietTerminal::onSignal;
+        sigemptyset(&restore.sa_mask);
+        for (int i = 0; i < 3; ++i)
+            sigaction(Signals[i], &restore, &m_previous[i]);
+        termios quiet = s_saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    ~QuietTerminal() {
+        if (!s_active) return;
+        tcsetattr(STDIN_FILENO, TCSANOW, &s_saved);
+        s_active = 0;
+        for (int i = 0; i < 3; ++i)
+            sigaction(Signals[i], &m_previous[i], nullptr);
+    }
+    QuietTerminal(const QuietTerminal&) = delete;
+    QuietTerminal& operator=(const QuietTerminal&) = delete;
+
+private:
+    static constexpr int Signals[3] = {SIGINT, SIGTERM, SIGHUP};
+    static void onSignal(int signal) {
+        // Only what may run in a signal handler: put the echo back, then
+        // end the way the signal would have.
+        if (s_active) tcsetattr(STDIN_FILENO, TCSANOW, &s_saved);
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+    }
+    static inline termios s_saved{};
+    static inline volatile sig_atomic_t s_active = 0;
+    struct sigaction m_previous[3] {};
+};
+
 struct Context {
     QTextStream& in;
     QTextStream& out;
@@ -141,17 +184,14 @@ struct Context {
 
     QString readLine(const QString& prompt) {
         const bool tty = isatty(STDIN_FILENO);
-        termios saved{};
+        std::optional<QuietTerminal> quiet;
         if (tty) {
             err << prompt << Qt::flush;
-            tcgetattr(STDIN_FILENO, &saved);
-            termios quiet = saved;
-            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+            quiet.emplace();
         }
         QString line = in.readLine();
         if (tty) {
-            tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+            quiet.reset();
             err << "\n" << Qt::flush;
         }
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);

@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "shell/core_dumps.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -6,6 +7,7 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    tavrino::keepSecretsOutOfCoreDumps();
     QCoreApplication app(argc, argv);
     QTextStream in(stdin);
     QTextStream out(stdout);

@@ -8,6 +8,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QThread>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace tavrino::test;
 
@@ -170,6 +177,66 @@ TEST_F(Cli, InitPreparesSettingsFolderAndAFirstProfile) {
     const QByteArray before = readFile(folder + QStringLiteral("/Default.dat"));
     EXPECT_EQ(cli({QStringLiteral("init")}).status, 0);
     EXPECT_EQ(readFile(folder + QStringLiteral("/Default.dat")), before);
+}
+
+} // namespace
+
+namespace {
+
+// Ctrl-C at the password prompt: the terminal gets its echo back.
+TEST_F(Cli, InterruptedPromptGivesTheTerminalItsEchoBack) {
+    ASSERT_EQ(cli(QStringList{QStringLiteral("create"), QStringLiteral("Home")} + db()).status, 0);
+    const QByteArray settings = QFile::encodeName(home.filePath(QStringLiteral("settings.ini")));
+    const QByteArray database = QFile::encodeName(dir.path());
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::setenv("TAVRINO_SETTINGS", settings.constData(), 1);
+        ::execl(TAVRINO_BIN_DIR "/tavrino-cli", "tavrino-cli", "dump", "Home", "--database",
+                database.constData(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    QByteArray seen;
+    for (int waited = 0; !seen.contains("Password: ") && waited < 100; ++waited) {
+        pollfd p{terminal, POLLIN, 0};
+        if (::poll(&p, 1, 100) > 0) {
+            char buffer[256];
+            const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+            if (n > 0) seen.append(buffer, n);
+        }
+    }
+    ASSERT_TRUE(seen.contains("Password: ")) << seen.toStdString();
+    termios mode{};
+    ASSERT_EQ(::tcgetattr(terminal, &mode), 0);
+    EXPECT_FALSE(mode.c_lflag & ECHO) << "no echo while the password is typed";
+
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    ASSERT_EQ(::tcgetattr(terminal, &mode), 0);
+    EXPECT_TRUE(mode.c_lflag & ECHO) << "echo back after Ctrl-C";
+    ::close(terminal);
+}
+
+// Neither program leaves a core dump with the secrets in it.
+TEST_F(Cli, WritesNoCoreDumps) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TAVRINO_SETTINGS"), home.filePath(QStringLiteral("settings.ini")));
+    p.setProcessEnvironment(env);
+    ASSERT_EQ(cli(QStringList{QStringLiteral("create"), QStringLiteral("Home")} + db()).status, 0);
+    p.start(QStringLiteral(TAVRINO_BIN_DIR "/tavrino-cli"),
+            QStringList{QStringLiteral("dump"), QStringLiteral("Home")} + db());
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(300); // at its prompt, waiting for the password
+    const QByteArray limits =
+        readFile(QStringLiteral("/proc/%1/limits").arg(p.processId()));
+    EXPECT_TRUE(limits.contains("Max core file size        0                    0"))
+        << limits.toStdString();
+    p.kill();
+    p.waitForFinished();
 }
 
 } // namespace

@@ -10,6 +10,7 @@ const char* const SecretClipboard::SecretHintFormat = "x-kde-passwordManagerHint
 
 SecretClipboard::SecretClipboard(QObject* parent) : QObject(parent) {
     m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(ClearAfterMs);
     connect(&m_timer, &QTimer::timeout, this, &SecretClipboard::clear);
     m_tick.setInterval(1000);
@@ -50,7 +51,8 @@ void SecretClipboard::clear() {
 
 int SecretClipboard::secondsLeft() const {
     if (m_text.isEmpty() || !m_timer.isActive()) return 0;
-    return (m_timer.remainingTime() + 999) / 1000;
+    const int left = qMin(m_timer.remainingTime(), m_timer.interval());
+    return (left + 999) / 1000;
 }
 
 } // namespace tavrino
