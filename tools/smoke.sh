@@ -187,6 +187,25 @@ xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1
   echo "smoke: the tray icon did not bring the window back" >&2
   exit 1
 }
+# The tray menu's Minimize and Restore, round after round.
+for round in 1 2 3 4 5; do
+  xdotool mousemove 16 16 click 3
+  sleep 0.5
+  xdotool key m                     # &Minimize
+  sleep 0.5
+  if xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1; then
+    echo "smoke: tray Minimize left the window on screen (round $round)" >&2
+    exit 1
+  fi
+  xdotool mousemove 16 16 click 3
+  sleep 0.5
+  xdotool key r                     # &Restore
+  sleep 0.6
+  xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1 || {
+    echo "smoke: tray Restore did not bring the window back (round $round)" >&2
+    exit 1
+  }
+done
 eval "$(xdotool getwindowgeometry --shell "$window")"
 shot locked.png
 kill "${pids[-1]}" 2>/dev/null || true

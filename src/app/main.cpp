@@ -75,8 +75,9 @@ int main(int argc, char** argv) {
         tray = nullptr;
     };
     // Hidden only where the notification area can bring the window back.
-    vault.canHideToTray = [&] { return tray && FrmSysTray::available(); };
-    QObject::connect(&vault, &frmShapedForm::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    vault.canHideToTray = [&] { return tray && tray->iconShown() && FrmSysTray::available(); };
+    QObject::connect(&vault, &frmShapedForm::unloaded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     vault.Form_Load();
     vault.show();
     vault.focusFirstLoginBox();

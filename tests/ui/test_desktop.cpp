@@ -83,17 +83,23 @@ TEST(Tray, EventsAndTheRestoreAfterMinimize) {
     EXPECT_FALSE(w.isMinimized());
 }
 
-TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndRemovesTheIcon) {
+// A refused Exit leaves the icon and shows the window: hiding the window
+// afterwards can't strand the user with no way back.
+TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndTheIcon) {
     VaultFixture f({QStringLiteral("Home")});
     frmShapedForm& w = f.start();
     FrmSysTray tray(f.messages);
     tray.setFSys(&w);
+    ASSERT_TRUE(tray.iconShown());
     w.SetDirty(true);
     tray.mMinimize->trigger();
     tray.mExit->trigger();
-    EXPECT_FALSE(tray.iconShown());
+    EXPECT_TRUE(tray.iconShown());
     EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("You have unsaved changes!")});
-    EXPECT_TRUE(w.isVisible()) << "not left hidden without an icon";
+    EXPECT_TRUE(w.isVisible()) << "not left hidden";
+    tray.mMinimize->trigger();
+    tray.iconMessage(515);
+    EXPECT_TRUE(w.isVisible()) << "the icon still brings it back";
 }
 
 TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {

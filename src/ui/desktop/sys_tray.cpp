@@ -207,7 +207,8 @@ void FrmSysTray::maximize() {
 
 void FrmSysTray::minimize() {
     if (!m_fsys) return;
-    m_fsys->setWindowState(m_fsys->windowState() | Qt::WindowMinimized);
+    // Only hidden, not minimised first: a window manager still busy
+    // iconifying it would fight the next Restore.
     m_fsys->hide();
 }
 
@@ -222,10 +223,13 @@ void FrmSysTray::restore() {
 }
 
 void FrmSysTray::exit() {
+    // A close the window refuses (unsaved changes) keeps the icon and shows
+    // the window: the program stays reachable, never hidden with no icon.
+    if (m_fsys && !m_fsys->close()) {
+        restore();
+        return;
+    }
     TrayNotify(2);
-    // A close the window refuses (unsaved changes) must not leave it hidden
-    // with no icon to bring it back.
-    if (m_fsys && !m_fsys->close()) m_fsys->show();
 }
 
 bool FrmSysTray::eventFilter(QObject* watched, QEvent* event) {
