@@ -12,6 +12,7 @@
 #include "ui/common/message_box_service.h"
 #include "ui/common/session_state.h"
 #include "ui/desktop/getting_started.h"
+#include "ui/desktop/session_lock_watch.h"
 #include "ui/desktop/sys_tray.h"
 #include "ui/vault/vault_window.h"
 
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
     };
     // Hidden only where the notification area can bring the window back.
     vault.canHideToTray = [&] { return tray && tray->iconShown() && FrmSysTray::available(); };
+    // The vault locks with the desktop session and before the machine sleeps.
+    SessionLockWatch sessionWatch;
+    QObject::connect(&sessionWatch, &SessionLockWatch::sessionLocked, &vault,
+                     &frmShapedForm::lockIfLoggedIn);
     QObject::connect(&vault, &frmShapedForm::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     vault.Form_Load();

@@ -1,5 +1,10 @@
 #include "vault_fixture.h"
 
+#include "ui/desktop/session_lock_watch.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+
 #include "ui/desktop/getting_started.h"
 #include "ui/desktop/sys_tray.h"
 
@@ -130,6 +135,82 @@ TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {
         QString startup;
         f.settings.ReadSetting(QStringLiteral("Startup"), startup);
         EXPECT_EQ(startup, hide ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A bus of the test's own stands in for both the system and the session bus.
+struct PrivateBus {
+    QProcess daemon;
+    QString address;
+    PrivateBus() {
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address")});
+        if (daemon.waitForStarted() && daemon.waitForReadyRead(5000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+    ~PrivateBus() {
+        QDBusConnection::disconnectFromBus(QStringLiteral("tavrino-test"));
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+    void emitSignal(const QString& path, const QString& member, const QString& argument = {}) {
+        QStringList args{QStringLiteral("--bus=") + address, QStringLiteral("--type=signal"), path,
+                         member};
+        if (!argument.isEmpty()) args << argument;
+        QProcess::execute(QStringLiteral("dbus-send"), args);
+    }
+};
+
+TEST(SessionLock, LogindAndScreenSaverSignalsLockTheVault) {
+    PrivateBus bus;
+    if (bus.address.isEmpty()) GTEST_SKIP() << "dbus-daemon did not start";
+    const QDBusConnection connection =
+        QDBusConnection::connectToBus(bus.address, QStringLiteral("tavrino-test"));
+    ASSERT_TRUE(connection.isConnected());
+    SessionLockWatch watch(connection, connection);
+    EXPECT_EQ(watch.listening(), 4);
+
+    VaultFixture f({QStringLiteral("Work")});
+    QSignalSpy locks(&watch, &SessionLockWatch::sessionLocked);
+    const struct {
+        QString path, member, argument;
+        bool locks;
+    } cases[] = {
+        {QStringLiteral("/org/freedesktop/login1/session/_32"),
+         QStringLiteral("org.freedesktop.login1.Session.Lock"), QString(), true},
+        {QStringLiteral("/org/freedesktop/login1"),
+         QStringLiteral("org.freedesktop.login1.Manager.PrepareForSleep"),
+         QStringLiteral("boolean:false"), false},
+        {QStringLiteral("/org/freedesktop/login1"),
+         QStringLiteral("org.freedesktop.login1.Manager.PrepareForSleep"),
+         QStringLiteral("boolean:true"), true},
+        {QStringLiteral("/org/freedesktop/ScreenSaver"),
+         QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"),
+         QStringLiteral("boolean:true"), true},
+        {QStringLiteral("/org/gnome/ScreenSaver"),
+         QStringLiteral("org.gnome.ScreenSaver.ActiveChanged"), QStringLiteral("boolean:false"),
+         false},
+        {QStringLiteral("/org/gnome/ScreenSaver"),
+         QStringLiteral("org.gnome.ScreenSaver.ActiveChanged"), QStringLiteral("boolean:true"),
+         true},
+    };
+    for (const auto& c : cases) {
+        locks.clear();
+        frmShapedForm& w = f.loginWork();
+        QObject::connect(&watch, &SessionLockWatch::sessionLocked, &w,
+                         &frmShapedForm::lockIfLoggedIn);
+        bus.emitSignal(c.path, c.member, c.argument);
+        if (c.locks)
+            locks.wait(5000);
+        else
+            QTest::qWait(300);
+        EXPECT_EQ(locks.size(), c.locks ? 1 : 0) << c.member.toStdString();
+        EXPECT_EQ(f.session.LoginOK, !c.locks) << c.member.toStdString();
     }
 }
 

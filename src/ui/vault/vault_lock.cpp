@@ -60,6 +60,10 @@ void frmShapedForm::LockVault() {
     ListProfiles();
 }
 
+void frmShapedForm::lockIfLoggedIn() {
+    if (m_s.session.LoginOK) LockVault();
+}
+
 void frmShapedForm::imgLock_Click() {
     BusyPointer();
     LockVault();

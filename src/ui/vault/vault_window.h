@@ -80,6 +80,8 @@ public:
 
     // Locking (vault_lock.cpp).
     void LockVault();
+    // The desktop session locked or the machine goes to sleep.
+    void lockIfLoggedIn();
     void imgLock_Click();
     void tmrLock_Timer();
     void tmrPass_Timer();
