@@ -34,11 +34,22 @@ QString TextCipher::toHex(const QByteArray& bytes) {
 }
 
 namespace {
+// One lookup a digit: decoding the hex text of every line is a large part
+// of opening a profile, more than the cipher itself with range tests.
+struct HexDigits {
+    signed char value[256];
+    constexpr HexDigits() : value() {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9'   ? static_cast<signed char>(c - '0')
+                       : c >= 'A' && c <= 'F' ? static_cast<signed char>(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? static_cast<signed char>(c - 'a' + 10)
+                                              : static_cast<signed char>(-1);
+    }
+};
+constexpr HexDigits Digits;
+
 int hexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    return -1;
+    return c < 256 ? Digits.value[c] : -1;
 }
 } // namespace
 
