@@ -137,7 +137,7 @@ private:
     }
     static inline termios s_saved{};
     static inline volatile sig_atomic_t s_active = 0;
-    struct sigaction m_previous[3] {};
+    struct sigaction m_previous[3]{};
 };
 
 struct Context {
@@ -217,6 +217,22 @@ QJsonObject recordObject(const QString& line) {
     return o;
 }
 
+// A value as it stands nested `depth` levels deep in an indented document.
+QByteArray nestedJson(const QJsonDocument& value, int depth) {
+    QByteArray text = value.toJson(QJsonDocument::Indented);
+    if (text.endsWith('\n')) text.chop(1);
+    text.replace("\n", "\n" + QByteArray(4 * depth, ' '));
+    return text;
+}
+
+QByteArray jsonValue(const QJsonValue& value) {
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+// Written as it goes, one record at a time: a profile of any size needs no
+// second copy of itself as a JSON tree in memory. The text is what an
+// indented QJsonDocument of the whole would be.
 int dump(Context& c, const QString& name) {
     c.open(name);
     c.login();
@@ -230,22 +246,31 @@ int dump(Context& c, const QString& name) {
         questions.append(QJsonObject{{QStringLiteral("question"), parts.value(1)},
                                      {QStringLiteral("answer"), parts.value(2)}});
     }
-    QJsonArray records;
-    for (const QString& line : p.Records.lines())
-        records.append(recordObject(line));
-    const QJsonObject root{
-        {QStringLiteral("name"), p.name()},
-        {QStringLiteral("change_stamp"), p.ChangeStamp},
-        {QStringLiteral("login_mode"), p.Security.LoginMode},
-        {QStringLiteral("user_id"), p.Security.UserId},
-        {QStringLiteral("password"), p.Security.Password},
-        {QStringLiteral("pin"), p.Security.Pin},
-        {QStringLiteral("answers_required"), p.Security.AnswersRequired},
-        {QStringLiteral("categories"), categories},
-        {QStringLiteral("questions"), questions},
-        {QStringLiteral("records"), records},
+    auto field = [&](const char* key, const QByteArray& value, bool last = false) {
+        c.out << "    \"" << key << "\": " << QString::fromUtf8(value) << (last ? "\n" : ",\n");
     };
-    c.out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    c.out << "{\n";
+    field("answers_required", jsonValue(p.Security.AnswersRequired));
+    field("categories", nestedJson(QJsonDocument(categories), 1));
+    field("change_stamp", jsonValue(p.ChangeStamp));
+    field("login_mode", jsonValue(p.Security.LoginMode));
+    field("name", jsonValue(p.name()));
+    field("password", jsonValue(p.Security.Password));
+    field("pin", jsonValue(p.Security.Pin));
+    field("questions", nestedJson(QJsonDocument(questions), 1));
+    if (p.Records.count() == 0) {
+        field("records", "[\n    ]");
+    } else {
+        c.out << "    \"records\": [\n";
+        const QStringList& lines = p.Records.lines();
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            c.out << "        "
+                  << QString::fromUtf8(nestedJson(QJsonDocument(recordObject(lines[i])), 2))
+                  << (i + 1 < lines.size() ? ",\n" : "\n");
+        c.out << "    ],\n";
+    }
+    field("user_id", jsonValue(p.Security.UserId), true);
+    c.out << "}\n";
     return 0;
 }
 
