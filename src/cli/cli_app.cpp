@@ -186,8 +186,9 @@ struct Context {
         const bool tty = isatty(STDIN_FILENO);
         std::optional<QuietTerminal> quiet;
         if (tty) {
-            err << prompt << Qt::flush;
+            // Echo off before the prompt: nothing typed at once is shown.
             quiet.emplace();
+            err << prompt << Qt::flush;
         }
         QString line = in.readLine();
         if (tty) {
