@@ -78,8 +78,8 @@ void HeldFile::release() {
     m_fd = -1;
 }
 
-int HeldFile::readAll(QByteArray& out) const {
-    return FileOps::readOpen(m_fd, out, nullptr);
+int HeldFile::readAll(QByteArray& out, qint64 maxBytes) const {
+    return FileOps::readOpen(m_fd, out, nullptr, maxBytes);
 }
 
 int HeldFile::writeAll(const QByteArray& data) {
@@ -131,7 +131,7 @@ int remove(const QString& path) {
     return ::unlink(native(path).constData()) == 0 ? 0 : errno;
 }
 
-int readOpen(int fd, QByteArray& out, qint64* modifiedNs) {
+int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes) {
     // A network file system caches a file's attributes for a while: another
     // workstation's save may have made the file longer than this machine
     // believes, and reads stop at the size it believes. Ask the server.
@@ -140,6 +140,7 @@ int readOpen(int fd, QByteArray& out, qint64* modifiedNs) {
                 &sx) != 0)
         return errno;
     if (!S_ISREG(sx.stx_mode)) return EINVAL;
+    if (maxBytes >= 0 && static_cast<qint64>(sx.stx_size) > maxBytes) return EFBIG;
     if (modifiedNs) *modifiedNs = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
     out.resize(static_cast<qsizetype>(sx.stx_size) + 1);
     qint64 done = 0;
@@ -153,15 +154,16 @@ int readOpen(int fd, QByteArray& out, qint64* modifiedNs) {
         }
         if (n == 0) break;
         done += n;
+        if (maxBytes >= 0 && done > maxBytes) return EFBIG; // grew while we read
     }
     out.truncate(done);
     return 0;
 }
 
-int readAll(const QString& path, QByteArray& out) {
+int readAll(const QString& path, QByteArray& out, qint64 maxBytes) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
-    const int error = readOpen(fd, out, nullptr);
+    const int error = readOpen(fd, out, nullptr, maxBytes);
     ::close(fd);
     return error;
 }

@@ -33,7 +33,8 @@ public:
     // After a rename, the new name this file goes by.
     void setPath(const QString& path) { m_path = path; }
 
-    int readAll(QByteArray& out) const;
+    // EFBIG, and nothing read, when the file is larger than maxBytes.
+    int readAll(QByteArray& out, qint64 maxBytes = -1) const;
     int writeAll(const QByteArray& data);
     int sync();
     // Mode and group for a file this object created.
@@ -58,9 +59,10 @@ int remove(const QString& path);
 int syncFolder(const QString& folder);
 bool exists(const QString& path);
 // The whole file, without taking any lock; errno or 0.
-int readAll(const QString& path, QByteArray& out);
-// The whole of the regular file open as fd, with its modification time.
-int readOpen(int fd, QByteArray& out, qint64* modifiedNs);
+int readAll(const QString& path, QByteArray& out, qint64 maxBytes = -1);
+// The whole of the regular file open as fd, with its modification time;
+// EFBIG when it is larger than maxBytes (when that is not negative).
+int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes = -1);
 // Sets the file's modification time to secs since the epoch (whole seconds,
 // which every file system keeps).
 int setModified(const QString& path, qint64 secs);

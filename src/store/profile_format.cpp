@@ -36,22 +36,35 @@ const std::array<unsigned char, 65536>& ansiTable() {
     return table;
 }
 
-// Splits at CR LF, CR or LF; a final terminator adds no empty line.
+// Walks the lines of a file, split at CR LF, CR or LF; a final terminator
+// adds no empty line. One line at a time: a file of nothing but line breaks
+// costs no list of millions of empty lines.
+class LineCursor {
+public:
+    explicit LineCursor(QByteArrayView file) : m_p(file.data()), m_end(file.data() + file.size()) {}
+    bool next(QByteArrayView& line) {
+        if (m_p >= m_end) return false;
+        const char* start = m_p;
+        while (m_p < m_end && *m_p != '\r' && *m_p != '\n')
+            ++m_p;
+        line = QByteArrayView(start, m_p - start);
+        if (m_p < m_end) {
+            if (*m_p == '\r' && m_p + 1 < m_end && m_p[1] == '\n') ++m_p;
+            ++m_p;
+        }
+        return true;
+    }
+
+private:
+    const char* m_p;
+    const char* m_end;
+};
+
 QList<QByteArrayView> splitLines(const QByteArray& file) {
     QList<QByteArrayView> lines;
-    const char* p = file.constData();
-    const char* end = p + file.size();
-    const char* start = p;
-    while (p < end) {
-        if (*p == '\r' || *p == '\n') {
-            lines.append(QByteArrayView(start, p - start));
-            if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
-            start = ++p;
-        } else {
-            ++p;
-        }
-    }
-    if (start < end) lines.append(QByteArrayView(start, end - start));
+    LineCursor cursor(file);
+    for (QByteArrayView line; cursor.next(line);)
+        lines.append(line);
     return lines;
 }
 
@@ -151,8 +164,9 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
     profile.Records.clear();
     profile.Security.Questions.clear();
 
-    const QList<QByteArrayView> lines = splitLines(file);
-    profile.Records.reserve(lines.size());
+    LineCursor cursor(file);
+    // About one record a line; Big's lines are some 300 hex digits.
+    profile.Records.reserve(file.size() / 256);
     LineReader reader{cipher, outcome};
     QString key;
     qint64 total = 0;
@@ -160,13 +174,20 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
     qint64 expectedTotal = 0;
     int lineNo = 0;
     // A file without a stamp line counts as stamp 0 (an empty one keeps the old).
-    if (!lines.isEmpty()) profile.ChangeStamp = 0;
+    if (!file.isEmpty()) profile.ChangeStamp = 0;
+    QByteArrayView line;
+    QByteArrayView keyLine;
     try {
-        for (; lineNo < lines.size(); ++lineNo) {
-            const QByteArrayView line = lines[lineNo];
+        for (; cursor.next(line); ++lineNo) {
+            if (line.size() > MaxLineBytes)
+                throw Stop{27, QStringLiteral("Line %1 is longer than any line of a profile can be")
+                                   .arg(lineNo)};
             total += line.size();
-            if (lineNo == 0) continue;
-            if (lineNo == 1 && !reader.fileKey(lines[0], line, key)) break;
+            if (lineNo == 0) {
+                keyLine = line;
+                continue;
+            }
+            if (lineNo == 1 && !reader.fileKey(keyLine, line, key)) break;
             QString plain;
             if (!reader.decrypt(line, key, lineNo, plain)) break;
             const Parts parts = splitParts(plain);

@@ -78,7 +78,7 @@ int ProfileStore::openProfile(const QString& path, QByteArray& content) {
         if (settle(path)) {
             HeldFile file;
             int error = file.open(path);
-            if (!error) error = file.readAll(content);
+            if (!error) error = file.readAll(content, ProfileFormat::MaxFileBytes);
             // A save that began meanwhile may be writing this very file (the
             // Windows version writes in place): read it once that is done.
             const bool saving = FileOps::exists(path + Bak);
@@ -103,7 +103,9 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
     int error = 0;
     const bool fromOwnBackup = suffix == Bak && m_locked;
     if (fromOwnBackup) {
-        if (!m_lockedRead) m_lockedRead = (error = FileOps::readAll(path, m_lockedContent)) == 0;
+        if (!m_lockedRead)
+            m_lockedRead =
+                (error = FileOps::readAll(path, m_lockedContent, ProfileFormat::MaxFileBytes)) == 0;
         content = m_lockedContent;
     } else {
         m_held.release();
@@ -112,7 +114,7 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
         } else {
             HeldFile file;
             error = file.open(path);
-            if (!error) error = file.readAll(content);
+            if (!error) error = file.readAll(content, ProfileFormat::MaxFileBytes);
             if (!error) m_held = std::move(file);
         }
     }
@@ -153,10 +155,11 @@ std::int32_t ProfileStore::ReadVersion(bool showErrors) {
     int error = 0;
     if (m_locked) {
         if (!m_lockedRead)
-            m_lockedRead = (error = FileOps::readAll(backupPath, m_lockedContent)) == 0;
+            m_lockedRead = (error = FileOps::readAll(backupPath, m_lockedContent,
+                                                     ProfileFormat::MaxFileBytes)) == 0;
         content = m_lockedContent;
     } else {
-        error = FileOps::readAll(backupPath, content);
+        error = FileOps::readAll(backupPath, content, ProfileFormat::MaxFileBytes);
     }
     ProfileFormat::ReadOutcome outcome;
     std::int32_t stamp = -1;
@@ -284,7 +287,7 @@ int ProfileStore::moveToBackup() {
         int error = file.open(datPath);
         if (error == ENOENT) error = settle(datPath) ? file.open(datPath) : EWOULDBLOCK;
         QByteArray expected;
-        if (!error) error = file.readAll(expected);
+        if (!error) error = file.readAll(expected, ProfileFormat::MaxFileBytes);
         // Not held across the move: a network file system would keep the
         // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
         file.release();
@@ -307,7 +310,8 @@ int ProfileStore::moveToBackup() {
         FileOps::setModified(backupPath, stampSecs);
         // What the ".bak" holds now is how we know it later: read by name,
         // since the profile may have been replaced between our open and the move.
-        m_lockedRead = FileOps::readAll(backupPath, m_lockedContent) == 0;
+        m_lockedRead =
+            FileOps::readAll(backupPath, m_lockedContent, ProfileFormat::MaxFileBytes) == 0;
         return 0;
     }
 }

@@ -439,3 +439,39 @@ TEST(WriteToFile, OddStoredStampsStillSave) {
 }
 
 } // namespace
+
+namespace {
+
+// A file no profile can be is refused before it costs memory: too large a
+// file, too long a line, or millions of empty lines.
+TEST(ReadFromFile, FilesNoProfileCanBeAreRefusedEarly) {
+    StoreFixture f;
+    const QString huge = f.path(QStringLiteral("Huge.dat"));
+    {
+        QFile file(huge); // sparse: no disk used
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(ProfileFormat::MaxFileBytes + 1));
+    }
+    EXPECT_FALSE(f.open(QStringLiteral("Huge.dat")));
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nFile too "
+                                         "large  ReadFromFile (27)\r\nPlease close application "
+                                         "and re-open.")});
+
+    f.messages.shown.clear();
+    QByteArray longLine = readFile(fixturePath(QStringLiteral("Home.dat")));
+    longLine.insert(longLine.indexOf("\r\n") + 2, QByteArray(ProfileFormat::MaxLineBytes + 2, 'A'));
+    writeFile(f.path(QStringLiteral("Long.dat")), longLine);
+    EXPECT_FALSE(f.open(QStringLiteral("Long.dat")));
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.shown[0].text.contains(
+        QStringLiteral("Line 1 is longer than any line of a profile can be  ReadFromFile (27)")));
+
+    Profile scratch;
+    const ProfileFormat::ReadOutcome newlines =
+        ProfileFormat::read(QByteArray(50 * 1024 * 1024, '\n'), scratch, f.cipher);
+    EXPECT_EQ(newlines.kind, ProfileFormat::ReadOutcome::InvalidData);
+    EXPECT_EQ(newlines.linesRead, 1) << "stops at the first line that can't be";
+}
+
+} // namespace
