@@ -1,5 +1,8 @@
 #include "profile_format.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "crypto/text_cipher.h"
 
 #include <QTime>
@@ -45,8 +48,7 @@ public:
     bool next(QByteArrayView& line) {
         if (m_p >= m_end) return false;
         const char* start = m_p;
-        while (m_p < m_end && *m_p != '\r' && *m_p != '\n')
-            ++m_p;
+        m_p = lineEnd(m_p, m_end);
         line = QByteArrayView(start, m_p - start);
         if (m_p < m_end) {
             if (*m_p == '\r' && m_p + 1 < m_end && m_p[1] == '\n') ++m_p;
@@ -56,6 +58,23 @@ public:
     }
 
 private:
+    // The first CR or LF from p on, eight bytes at a time (a byte loop was a
+    // tenth of an open), and linear whatever the line ends are.
+    static const char* lineEnd(const char* p, const char* end) {
+        constexpr std::uint64_t ones = 0x0101010101010101ULL;
+        constexpr std::uint64_t highs = 0x8080808080808080ULL;
+        auto hasZero = [](std::uint64_t x) { return (x - ones) & ~x & highs; };
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (hasZero(word ^ (ones * '\r')) | hasZero(word ^ (ones * '\n'))) break;
+            p += 8;
+        }
+        while (p < end && *p != '\r' && *p != '\n')
+            ++p;
+        return p;
+    }
+
     const char* m_p;
     const char* m_end;
 };
@@ -191,7 +210,8 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
             QString plain;
             if (!reader.decrypt(line, key, lineNo, plain)) break;
             const Parts parts = splitParts(plain);
-            const QStringView type = parts[0];
+            // The type is one digit; anything else is a type the reader skips.
+            const char16_t type = parts[0].size() == 1 ? parts[0][0].unicode() : u'?';
             qsizetype cut = -1;
             auto check = [&](int lastIndex) {
                 if (!RSumofAC(plain, parts, lastIndex, cut))
@@ -202,15 +222,15 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
                 if (cut >= 0) plain.truncate(cut);
                 return plain;
             };
-            if (type == u"1") {
+            if (type == u'1') {
                 check(2);
                 profile.Security.LoginMode = toInt32(parts, 1);
-            } else if (type == u"2") {
+            } else if (type == u'2') {
                 check(4);
                 profile.Security.UserId = part(parts, 1);
                 profile.Security.Password = part(parts, 2);
                 profile.Security.Pin = part(parts, 3);
-            } else if (type == u"3") {
+            } else if (type == u'3') {
                 check(2);
                 const QString key = part(parts, 1);
                 if (!profile.Categories.add(stripped(), key))
@@ -218,19 +238,19 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
                         457,
                         QStringLiteral(
                             "This key is already associated with an element of this collection")};
-            } else if (type == u"4") {
+            } else if (type == u'4') {
                 check(9);
                 profile.Records.add(stripped());
-            } else if (type == u"5") {
+            } else if (type == u'5') {
                 check(3);
                 profile.Security.Questions.add(stripped());
-            } else if (type == u"6") {
+            } else if (type == u'6') {
                 check(2);
                 profile.Security.AnswersRequired = toInt32(parts, 1);
-            } else if (type == u"7") {
+            } else if (type == u'7') {
                 expectedCount = toInt32(parts, 1);
                 expectedTotal = toInt32(parts, 2);
-            } else if (type == u"8") {
+            } else if (type == u'8') {
                 check(2);
                 profile.ChangeStamp = ChangeStamp::fromStored(toInt32(parts, 1));
             }

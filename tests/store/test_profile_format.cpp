@@ -90,3 +90,16 @@ TEST(ProfileFormatWrite, FileKeySeedIsTheTailOfTheSecondsSinceMidnight) {
 }
 
 } // namespace
+
+// Lines end in CR LF as written, but LF or CR alone read the same.
+TEST(ProfileFormatLines, AnyLineEndReadsTheSame) {
+    TextCipher cipher;
+    const QByteArray crlf = readFile(fixturePath(QStringLiteral("Work.dat")));
+    for (const QByteArray& ending : {QByteArray("\n"), QByteArray("\r")}) {
+        QByteArray other = crlf;
+        other.replace("\r\n", ending);
+        Profile p;
+        ASSERT_TRUE(ProfileFormat::read(other, p, cipher).clean());
+        expectContent(p, ExpectedProfile(QStringLiteral("Work.json")).json);
+    }
+}
