@@ -1,6 +1,7 @@
 #include "cli_app.h"
 
 #include "cli/csv.h"
+#include "cli/json_dump.h"
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
 #include "shell/error_log.h"
@@ -218,60 +219,11 @@ QJsonObject recordObject(const QString& line) {
     return o;
 }
 
-// A value as it stands nested `depth` levels deep in an indented document.
-QByteArray nestedJson(const QJsonDocument& value, int depth) {
-    QByteArray text = value.toJson(QJsonDocument::Indented);
-    if (text.endsWith('\n')) text.chop(1);
-    text.replace("\n", "\n" + QByteArray(4 * depth, ' '));
-    return text;
-}
-
-QByteArray jsonValue(const QJsonValue& value) {
-    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
-}
-
-// Written as it goes, one record at a time: a profile of any size needs no
-// second copy of itself as a JSON tree in memory. The text is what an
-// indented QJsonDocument of the whole would be.
 int dump(Context& c, const QString& name) {
     c.open(name);
     c.login();
-    const Profile& p = c.profile;
-    QJsonArray categories;
-    for (const QString& line : p.Categories.lines())
-        categories.append(line.mid(2));
-    QJsonArray questions;
-    for (const QString& line : p.Security.Questions.lines()) {
-        const QStringList parts = line.split(QLatin1Char('|'));
-        questions.append(QJsonObject{{QStringLiteral("question"), parts.value(1)},
-                                     {QStringLiteral("answer"), parts.value(2)}});
-    }
-    auto field = [&](const char* key, const QByteArray& value, bool last = false) {
-        c.out << "    \"" << key << "\": " << QString::fromUtf8(value) << (last ? "\n" : ",\n");
-    };
-    c.out << "{\n";
-    field("answers_required", jsonValue(p.Security.AnswersRequired));
-    field("categories", nestedJson(QJsonDocument(categories), 1));
-    field("change_stamp", jsonValue(p.ChangeStamp));
-    field("login_mode", jsonValue(p.Security.LoginMode));
-    field("name", jsonValue(p.name()));
-    field("password", jsonValue(p.Security.Password));
-    field("pin", jsonValue(p.Security.Pin));
-    field("questions", nestedJson(QJsonDocument(questions), 1));
-    if (p.Records.count() == 0) {
-        field("records", "[\n    ]");
-    } else {
-        c.out << "    \"records\": [\n";
-        const QStringList& lines = p.Records.lines();
-        for (qsizetype i = 0; i < lines.size(); ++i)
-            c.out << "        "
-                  << QString::fromUtf8(nestedJson(QJsonDocument(recordObject(lines[i])), 2))
-                  << (i + 1 < lines.size() ? ",\n" : "\n");
-        c.out << "    ],\n";
-    }
-    field("user_id", jsonValue(p.Security.UserId), true);
-    c.out << "}\n";
+    writeProfileJson(c.profile,
+                     [&](const QByteArray& piece) { c.out << QString::fromUtf8(piece); });
     return 0;
 }
 
