@@ -1,6 +1,7 @@
 // Opening and saving a 10,000-record profile, next to the floor of an open
 // (table hex decoding and libmcrypt's cipher, nothing else); prints the
 // ratios at the end.
+#include "bench_support.h"
 #include "crypto/aes.h"
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
@@ -24,40 +25,8 @@ using namespace tavrino;
 
 namespace {
 
-class Quiet : public MessageService {
-public:
-    using MessageService::show;
-    MsgAnswer show(const Message&) override { return MsgAnswer::Ok; }
-};
-class NoPause : public PauseService {
-public:
-    void pause(int) override {}
-};
-
-QByteArray bigFile() {
-    QFile f(QStringLiteral(TAVRINO_FIXTURES "/Big.dat"));
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-struct Env {
-    QTemporaryDir dir;
-    Clock clock;
-    Quiet messages;
-    NoPause pause;
-    ErrorLog log{&clock};
-    TextCipher cipher{&log, &messages};
-    Profile profile;
-    ProfileStore store{profile, log, cipher, messages, pause, clock};
-    Env() {
-        QFile out(dir.filePath(QStringLiteral("Big.dat")));
-        out.open(QIODevice::WriteOnly);
-        out.write(bigFile());
-        out.close();
-        store.setDatabaseFolder(dir.path());
-        profile.ProfileFileName = QStringLiteral("Big.dat");
-    }
-};
+using tavrino::bench::bigFile;
+using Env = tavrino::bench::BigStore;
 
 #ifdef HAVE_MCRYPT
 // The floor of an open: every line hex-decoded through a table and
@@ -136,35 +105,10 @@ void BM_Save(benchmark::State& state) {
 }
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 
-// Prints each benchmark as usual, then the ratios the goals are set in.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                m_cpu[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto ratio = [&](const char* what, const char* a, const char* b) {
-            if (m_cpu.count(a) && m_cpu.count(b) && m_cpu[b] > 0)
-                std::printf("%-28s %.2f\n", what, m_cpu[a] / m_cpu[b]);
-        };
-        ratio("open / floor (goal <= 1.5)", "BM_Open", "BM_Floor");
-        ratio("save / open (goal <= 2)", "BM_Save", "BM_Open");
-    }
-
-private:
-    std::map<std::string, double> m_cpu;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return tavrino::bench::runWithRatios(argc, argv,
+                                         {{"open / floor (goal <= 1.5)", "BM_Open", "BM_Floor"},
+                                          {"save / open (goal <= 2)", "BM_Save", "BM_Open"}});
 }

@@ -20,7 +20,7 @@ namespace ProfileFormat {
 // Beyond any profile: 300,000 records take some 100 MB, and a line holds a
 // record whose fields together run to about a million characters. A larger
 // file, or a longer line, is refused as damaged before it costs memory.
-constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
 constexpr qint64 MaxLineBytes = 4LL * 1024 * 1024;
 
 // Windows-1252 code of a character; anything outside that code page is "?" (63).
