@@ -6,6 +6,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace tavrino {
 
@@ -44,11 +46,12 @@ struct Builder {
         if (const qsizetype p = recordPosition(key); p > 0 && key == recordKey(p))
             shadowed.insert(p);
     }
-    bool addChild(const QString& group, qsizetype position, const QString& text) {
-        const auto it = rootIndex.constFind(group);
+    bool addChild(QStringView group, qsizetype position, QString text) {
+        // Looked up without a copy of the name.
+        const auto it = rootIndex.constFind(QString::fromRawData(group.data(), group.size()));
         if (it == rootIndex.cend()) return false;
-        if (shadowed.contains(position)) return false;
-        tree.roots[it.value()].children.append({QString(), text, {}, position});
+        if (!shadowed.isEmpty() && shadowed.contains(position)) return false;
+        tree.roots[it.value()].children.append({QString(), std::move(text), {}, position});
         return true;
     }
     bool hasKey(const QString& key) const {
@@ -69,13 +72,15 @@ struct Fields {
     int count = 0;
     explicit Fields(const QString& text) : line(text) {
         starts[count++] = 0;
-        for (qsizetype i = 0; i < line.size() && count < 10; ++i)
-            if (line[i] == QLatin1Char('|')) starts[count++] = i + 1;
+        for (qsizetype bar = line.indexOf(u'|'); bar >= 0 && count < 10;
+             bar = line.indexOf(u'|', bar + 1))
+            starts[count++] = bar + 1;
     }
-    QString value(int index) const {
+    QString value(int index) const { return view(index).toString(); }
+    QStringView view(int index) const {
         if (index >= count) return {};
         const qsizetype end = index + 1 < count ? starts[index + 1] - 1 : line.size();
-        return line.mid(starts[index], end - starts[index]).toString();
+        return line.mid(starts[index], end - starts[index]);
     }
 };
 
@@ -100,12 +105,30 @@ bool lessIgnoringCase(const QString& a, const QString& b) {
     return a.size() < b.size();
 }
 
-QString letterGroup(const QString& description) {
-    const QString trimmed = description.trimmed();
-    if (trimmed.isEmpty()) return QStringLiteral("?");
+// Appends the text in lower case when it is plain ASCII; false (and nothing
+// appended) when it is not.
+bool appendAsciiLowered(QByteArray& out, const QString& text) {
+    const qsizetype start = out.size();
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = p[i];
+        if (c >= 128) {
+            out.truncate(start);
+            return false;
+        }
+        out.append(static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c));
+    }
+    return true;
+}
+
+QStringView letterGroup(QStringView description) {
+    static const char16_t letters[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const QStringView trimmed = description.trimmed();
+    if (trimmed.isEmpty()) return u"?";
     const QChar first = trimmed[0].toUpper();
-    return first >= QLatin1Char('A') && first <= QLatin1Char('Z') ? QString(first)
-                                                                  : QStringLiteral("?");
+    return first >= QLatin1Char('A') && first <= QLatin1Char('Z')
+               ? QStringView(letters + (first.unicode() - u'A'), 1)
+               : QStringView(u"?");
 }
 
 } // namespace
@@ -126,34 +149,66 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
     QString expiringKey;
     for (qsizetype n = 1; n <= recordLines.size(); ++n) {
         const Fields f(recordLines[n - 1]);
-        const QString description = f.value(2);
-        const QString userCode = f.value(3);
+        const QStringView description = f.view(2);
 
         bool expiring = false;
-        if (const auto date = expiryDate(f.value(6), today); date && today.daysTo(*date) <= 7) {
+        const QStringView expiry = f.view(6);
+        if (const auto date =
+                expiry.isEmpty() ? std::nullopt : expiryDate(expiry.toString(), today);
+            date && today.daysTo(*date) <= 7) {
             expiring = true;
             b.tree.warnExpiring = true;
         }
 
-        QString group = showByCategory ? f.value(1) : letterGroup(description);
-        QString suffix;
+        QStringView group = showByCategory ? f.view(1) : letterGroup(description);
+        QStringView suffix;
         if (expiring) {
             suffix = ExpiringMarker;
             expiringKey = recordKey(n);
         }
-        if (!showByCategory && group == u"?") suffix = userCode;
+        if (!showByCategory && group == u"?") suffix = f.view(3);
         if (group.isEmpty()) {
             group = NoCategoryKey;
-            if (description.trimmed().isEmpty()) suffix = userCode;
+            if (description.trimmed().isEmpty()) suffix = f.view(3);
         }
-        b.addChild(group, n, description + suffix);
+        QString text;
+        text.reserve(description.size() + suffix.size());
+        text.append(description).append(suffix);
+        b.addChild(group, n, std::move(text));
     }
 
-    // Children in ascending order of their text, letter case aside.
-    for (TreeNode& root : b.tree.roots)
-        std::stable_sort(
-            root.children.begin(), root.children.end(),
-            [](const TreeNode& x, const TreeNode& y) { return lessIgnoringCase(x.text, y.text); });
+    // Children in ascending order of their text, letter case aside: their
+    // places sorted, then each node moved once (moving nodes in the sort
+    // itself cost as much as comparing them).
+    for (TreeNode& root : b.tree.roots) {
+        QList<TreeNode>& children = root.children;
+        std::vector<qsizetype> order(static_cast<std::size_t>(children.size()));
+        // Plain ASCII texts lower-cased, side by side in one buffer.
+        QByteArray lowered;
+        std::vector<std::pair<qsizetype, qsizetype>> spans(order.size()); // start, length or -1
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            order[i] = static_cast<qsizetype>(i);
+            const qsizetype start = lowered.size();
+            spans[i] = {start, appendAsciiLowered(lowered, children.at(order[i]).text)
+                                   ? lowered.size() - start
+                                   : -1};
+        }
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
+            const auto [ax, an] = spans[static_cast<std::size_t>(x)];
+            const auto [bx, bn] = spans[static_cast<std::size_t>(y)];
+            if (an >= 0 && bn >= 0) { // the same order, compared many bytes at a time
+                const int c = std::memcmp(lowered.constData() + ax, lowered.constData() + bx,
+                                          static_cast<size_t>(std::min(an, bn)));
+                return c != 0 ? c < 0 : an < bn;
+            }
+            return lessIgnoringCase(children.at(x).text, children.at(y).text);
+        });
+        QList<TreeNode> sorted;
+        sorted.reserve(children.size());
+        for (const qsizetype i : order)
+            sorted.append(std::move(children[i]));
+        children = std::move(sorted);
+    }
 
     const QString wanted = expiringKey.isEmpty() ? selectionKey : expiringKey;
     if (!wanted.isEmpty() && b.hasKey(wanted)) b.tree.selectKey = wanted;
