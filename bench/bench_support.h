@@ -72,9 +72,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                m_cpu[run.run_name.function_name + (run.run_name.args.empty()
-                                                        ? std::string()
-                                                        : "/" + run.run_name.args)] =
+                m_cpu[run.run_name.function_name +
+                      (run.run_name.args.empty() ? std::string() : "/" + run.run_name.args)] =
                     run.GetAdjustedCPUTime();
     }
     void Finalize() override {

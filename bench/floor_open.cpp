@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
         const size_t n = (end - start) / 2 / 32 * 32;
         buffer.resize(n);
         for (size_t k = 0; k < n; ++k)
-            buffer[k] = static_cast<char>(digit[file[start + 2 * k]] << 4 | digit[file[start + 2 * k + 1]]);
+            buffer[k] =
+                static_cast<char>(digit[file[start + 2 * k]] << 4 | digit[file[start + 2 * k + 1]]);
         if (n) mdecrypt_generic(td, buffer.data(), static_cast<int>(n));
         for (char c : buffer)
             total += static_cast<unsigned char>(c);

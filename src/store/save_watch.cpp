@@ -58,7 +58,12 @@ FileSignature FileSignature::of(qint64 size, qint64 modifiedNs, const QByteArray
     FileSignature s;
     s.size = size;
     s.modifiedNs = modifiedNs;
-    s.digest = QCryptographicHash::hash(content, QCryptographicHash::Sha1);
+    // Tells one state of a file from another, not an attacker's forgery
+    // (who can write the folder can delete the file): a fast 64-bit hash,
+    // the same in every process here (fixed seed). SHA-1 took 110 ms on a
+    // 50 MB profile.
+    const quint64 hash = qHashBits(content.constData(), static_cast<size_t>(content.size()), 0);
+    s.digest = QByteArray::number(hash, 16);
     return s;
 }
 
