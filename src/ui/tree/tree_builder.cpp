@@ -49,9 +49,11 @@ struct Builder {
     bool addChild(QStringView group, qsizetype position, QString text) {
         // Looked up without a copy of the name.
         const auto it = rootIndex.constFind(QString::fromRawData(group.data(), group.size()));
-        if (it == rootIndex.cend()) return false;
+        return it != rootIndex.cend() && addChildAt(it.value(), position, std::move(text));
+    }
+    bool addChildAt(qsizetype root, qsizetype position, QString text) {
         if (!shadowed.isEmpty() && shadowed.contains(position)) return false;
-        tree.roots[it.value()].children.append({QString(), std::move(text), {}, position});
+        tree.roots[root].children.append({QString(), std::move(text), {}, position});
         return true;
     }
     bool hasKey(const QString& key) const {
@@ -72,9 +74,9 @@ struct Fields {
     int count = 0;
     explicit Fields(const QString& text) : line(text) {
         starts[count++] = 0;
-        for (qsizetype bar = line.indexOf(u'|'); bar >= 0 && count < 10;
-             bar = line.indexOf(u'|', bar + 1))
-            starts[count++] = bar + 1;
+        const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+        for (qsizetype i = 0; i < text.size() && count < 10; ++i)
+            if (p[i] == u'|') starts[count++] = i + 1;
     }
     QString value(int index) const { return view(index).toString(); }
     QStringView view(int index) const {
@@ -109,6 +111,8 @@ bool lessIgnoringCase(const QString& a, const QString& b) {
 // appended) when it is not.
 bool appendAsciiLowered(QByteArray& out, const QString& text) {
     const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* d = out.data() + start;
     const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = p[i];
@@ -116,7 +120,7 @@ bool appendAsciiLowered(QByteArray& out, const QString& text) {
             out.truncate(start);
             return false;
         }
-        out.append(static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c));
+        d[i] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
     }
     return true;
 }
@@ -174,7 +178,10 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
         QString text;
         text.reserve(description.size() + suffix.size());
         text.append(description).append(suffix);
-        b.addChild(group, n, std::move(text));
+        if (showByCategory || group.size() != 1)
+            b.addChild(group, n, std::move(text));
+        else // the letter roots stand at 0 to 25, "?" at 26
+            b.addChildAt(group[0] == u'?' ? 26 : group[0].unicode() - u'A', n, std::move(text));
     }
 
     // Children in ascending order of their text, letter case aside: their
@@ -185,6 +192,10 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
         std::vector<qsizetype> order(static_cast<std::size_t>(children.size()));
         // Plain ASCII texts lower-cased, side by side in one buffer.
         QByteArray lowered;
+        qsizetype characters = 0;
+        for (const TreeNode& child : std::as_const(children))
+            characters += child.text.size();
+        lowered.reserve(characters);
         std::vector<std::pair<qsizetype, qsizetype>> spans(order.size()); // start, length or -1
         for (std::size_t i = 0; i < order.size(); ++i) {
             order[i] = static_cast<qsizetype>(i);
