@@ -160,6 +160,30 @@ int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes) {
     return 0;
 }
 
+bool holds(const QString& path, const QByteArray& content) {
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct statx sx {};
+    bool same =
+        ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_TYPE | STATX_SIZE, &sx) == 0 &&
+        S_ISREG(sx.stx_mode) && static_cast<qint64>(sx.stx_size) == content.size();
+    char piece[1 << 16];
+    qint64 done = 0;
+    while (same) {
+        const ssize_t n = ::pread(fd, piece, sizeof piece, done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            same = n == 0 && done == content.size();
+            break;
+        }
+        same = done + n <= content.size() &&
+               std::memcmp(piece, content.constData() + done, static_cast<size_t>(n)) == 0;
+        done += n;
+    }
+    ::close(fd);
+    return same;
+}
+
 int readAll(const QString& path, QByteArray& out, qint64 maxBytes) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;

@@ -60,6 +60,9 @@ int syncFolder(const QString& folder);
 bool exists(const QString& path);
 // The whole file, without taking any lock; errno or 0.
 int readAll(const QString& path, QByteArray& out, qint64 maxBytes = -1);
+// True when the file at path holds exactly content; read in pieces, so a
+// large profile costs no second copy in memory.
+bool holds(const QString& path, const QByteArray& content);
 // The whole of the regular file open as fd, with its modification time;
 // EFBIG when it is larger than maxBytes (when that is not negative).
 int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes = -1);

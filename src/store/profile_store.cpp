@@ -222,10 +222,7 @@ bool ProfileStore::recover(const QString& datPath, const QByteArray& backupConte
     const QString backupPath = datPath + Bak;
     const QString name = fileName(datPath);
     // Still the very file judged abandoned: not a new save's lock.
-    auto backupUnchanged = [&] {
-        QByteArray now;
-        return FileOps::readAll(backupPath, now) == 0 && now == backupContent;
-    };
+    auto backupUnchanged = [&] { return FileOps::holds(backupPath, backupContent); };
 
     QByteArray current;
     const int error = FileOps::readAll(datPath, current);
@@ -318,8 +315,7 @@ int ProfileStore::moveToBackup() {
 
 bool ProfileStore::ownsBackup() const {
     if (!m_locked || !m_lockedRead) return false;
-    QByteArray now;
-    return FileOps::readAll(m_profile.ProfilePath + Bak, now) == 0 && now == m_lockedContent;
+    return FileOps::holds(m_profile.ProfilePath + Bak, m_lockedContent);
 }
 
 void ProfileStore::endSave() {
