@@ -15,7 +15,7 @@
 #include <map>
 
 #ifdef HAVE_MCRYPT
-#include <mcrypt.h>
+#include "floor_decryption.h"
 #endif
 
 #include <QFile>
@@ -36,30 +36,17 @@ void BM_Floor(benchmark::State& state) {
     QList<QByteArray> lines = file.split('\n');
     for (QByteArray& line : lines)
         line = line.trimmed();
-    signed char digit[256];
-    for (int c = 0; c < 256; ++c)
-        digit[c] = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-    MCRYPT td = mcrypt_module_open(const_cast<char*>("rijndael-256"), nullptr,
-                                   const_cast<char*>("ecb"), nullptr);
-    char key[32] = {};
-    mcrypt_generic_init(td, key, 32, nullptr);
-    QByteArray buffer;
+    bench::FloorDecryption floor;
     for (auto _ : state) {
         qint64 bytes = 0;
-        for (const QByteArray& hex : lines) {
-            const qsizetype n = hex.size() / 2 / 32 * 32;
-            if (n == 0) continue;
-            buffer.resize(n);
-            const auto* in = reinterpret_cast<const unsigned char*>(hex.constData());
-            for (qsizetype i = 0; i < n; ++i)
-                buffer[i] = static_cast<char>(digit[in[2 * i]] << 4 | digit[in[2 * i + 1]]);
-            mdecrypt_generic(td, buffer.data(), static_cast<int>(n));
-            bytes += n;
-        }
+        for (const QByteArray& hex : lines)
+            bytes += static_cast<qint64>(
+                floor
+                    .line(reinterpret_cast<const unsigned char*>(hex.constData()),
+                          static_cast<std::size_t>(hex.size()))
+                    .size());
         benchmark::DoNotOptimize(bytes);
     }
-    mcrypt_generic_deinit(td);
-    mcrypt_module_close(td);
 }
 BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
 #endif
