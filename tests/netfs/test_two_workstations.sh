@@ -25,7 +25,7 @@ trap '[ -n "$watcher" ] && kill $watcher 2>/dev/null; rig_down; rm -rf "$work"' 
 rig_up "$shared" || exit $?
 
 export TAVRINO_PAUSE_MS=${TAVRINO_PAUSE_MS:-100}
-abandoned_ms=4000
+abandoned_ms=6000
 export TAVRINO_ABANDONED_MS=$abandoned_ms
 # Each workstation has its own runtime folder (its notes of saves seen).
 on() {
