@@ -175,7 +175,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "There must be at least 1 question and answer!"},
         CheckCase{"two_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 2),
                   "There must be at least 2 questions and answers!"},
-        CheckCase{"all_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 3), ""}),
+        CheckCase{"all_required_one_given", form(1, "p", "p", "", "", OneQ, OneA, 3),
+                  "All Answers needs all 3 questions and answers!"},
+        CheckCase{"all_required_all_given",
+                  form(1, "p", "p", "", "",
+                       {QStringLiteral("Q1"), QStringLiteral("Q2"), QStringLiteral("Q3")},
+                       {QStringLiteral("A1"), QStringLiteral("A2"), QStringLiteral("A3")}, 3),
+                  ""}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {

@@ -26,6 +26,10 @@ QString securityCheckMessage(const SecurityForm& f) {
         return QStringLiteral("There must be at least 1 question and answer!");
     if (f.answersRequired == 2 && blankQuestions >= 2)
         return QStringLiteral("There must be at least 2 questions and answers!");
+    // "All Answers" asks for three right answers at login: with fewer
+    // questions stored, the questions could never open the profile.
+    if (f.answersRequired == 3 && blankQuestions > 0)
+        return QStringLiteral("All Answers needs all 3 questions and answers!");
     return {};
 }
 
