@@ -129,6 +129,30 @@ TEST(PrintList, LongNotesWrapInsideTheirColumn) {
     EXPECT_EQ(secondY, column[2].y + 10);
 }
 
+TEST(PrintList, LineBreaksInAFieldPrintAsLinesOfItsCell) {
+    RecordingSurface s;
+    s.height = 2000;
+    int pageNumber = 0;
+    printAll(s, pageNumber,
+             {rec(QStringLiteral("first"), QStringLiteral("line one\r\nline two\nthree")),
+              rec(QStringLiteral("second"))});
+    const QString notesHeading = PasswordListPrinter::headings()[5];
+    double notesX = -1;
+    for (const auto& l : s.lines)
+        if (l.text == notesHeading) notesX = l.x;
+    QList<RecordingSurface::Line> column = s.inColumn(notesX);
+    column.remove(0, 2); // heading and hyphens
+    ASSERT_GE(column.size(), 3);
+    EXPECT_EQ(column[0].text, QStringLiteral("line one"));
+    EXPECT_EQ(column[1].text, QStringLiteral("line two"));
+    EXPECT_EQ(column[2].text, QStringLiteral("three"));
+    EXPECT_EQ(column[1].y, column[0].y + 10);
+    double secondY = -1;
+    for (const auto& l : s.lines)
+        if (l.text == u"second") secondY = l.y;
+    EXPECT_EQ(secondY, column[2].y + 10) << "the row grew with the note";
+}
+
 TEST(PrintList, NoLineStartsInTheLastThreeLinesOfAPage) {
     RecordingSurface s;
     s.height = 200;

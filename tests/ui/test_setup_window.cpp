@@ -1,5 +1,7 @@
 #include "vault_fixture.h"
 
+#include <QPrinterInfo>
+
 #include "ui/setup/security_checks.h"
 #include "ui/setup/setup_window.h"
 
@@ -435,6 +437,20 @@ TEST(Setup, PrintListReachesTheDefaultPrinter) {
     EXPECT_TRUE(out.contains(QStringLiteral("Tavrino User Passwords as at "))) << out.toStdString();
     EXPECT_TRUE(out.contains(QStringLiteral("Main checking")));
     EXPECT_TRUE(out.contains(QStringLiteral("Page 1")));
+}
+
+} // namespace
+
+namespace {
+
+// With no printer the user is told, not left wondering.
+TEST(Setup, PrintListWithoutAPrinterSaysSo) {
+    if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a default printer is set up";
+    SetupFixture f(QStringLiteral("Work"));
+    f.setup->cmdPrint_Click();
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("No printer is set up."));
+    EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("Print List"));
 }
 
 } // namespace

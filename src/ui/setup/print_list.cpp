@@ -1,5 +1,7 @@
 #include "print_list.h"
 
+#include <QRegularExpression>
+
 #include "store/profile.h"
 
 #include <algorithm>
@@ -67,25 +69,31 @@ void PasswordListPrinter::PrintList(const QStringList& recordLines, const QDateT
         const PasswordRecord record = PasswordRecord::fromLine(recordLines[position - 1]);
         double rowBottom = 0;
         for (int i = 1; i <= 8; ++i) {
-            QString cell = record.fields[i - 1];
             m_s.setCurrentX(m_x[i]);
             m_s.setCurrentY(m_rowTop);
             const double width = m_s.textWidth(h[i]);
-            while (m_s.textWidth(cell) > width) {
-                qsizetype n = h[i].size();
-                while (n > 1 && m_s.textWidth(cell.left(n)) > width)
-                    --n;
+            // A line break in a field (notes keep theirs) starts a new line
+            // inside the cell; the row grows with it.
+            const QStringList paragraphs =
+                record.fields[i - 1].split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+            for (QString cell : paragraphs) {
+                while (m_s.textWidth(cell) > width) {
+                    qsizetype n = h[i].size();
+                    while (n > 1 && m_s.textWidth(cell.left(n)) > width)
+                        --n;
+                    if (CheckPageBreak(lineHeight, i)) rowBottom = 0;
+                    m_s.print(cell.left(n));
+                    m_s.setCurrentX(m_x[i]);
+                    rowBottom = std::max(rowBottom, m_s.currentY());
+                    cell.remove(0, n);
+                }
+                // A row split by a page break goes on from the new page's
+                // positions only; the old page's would push the next row down.
                 if (CheckPageBreak(lineHeight, i)) rowBottom = 0;
-                m_s.print(cell.left(n));
+                m_s.print(cell);
                 m_s.setCurrentX(m_x[i]);
                 rowBottom = std::max(rowBottom, m_s.currentY());
-                cell.remove(0, n);
             }
-            // A row split by a page break goes on from the new page's
-            // positions only; the old page's would push the next row down.
-            if (CheckPageBreak(lineHeight, i)) rowBottom = 0;
-            m_s.print(cell);
-            rowBottom = std::max(rowBottom, m_s.currentY());
         }
         m_rowTop = rowBottom;
     }

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -318,11 +319,16 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
 }
 
 void frmSetup::cmdPrint_Click() {
+    // Without a printer Qt would quietly print nowhere: say so instead.
+    if (!preparePrinter && QPrinterInfo::defaultPrinter().isNull()) {
+        m_s.messages.show(QStringLiteral("No printer is set up."), QStringLiteral("Print List"),
+                          MsgIcon::Warning);
+        return;
+    }
     BusyPointer();
     QPrinter printer(QPrinter::HighResolution);
     if (preparePrinter) preparePrinter(printer);
     PrinterSurface surface(printer);
-    // No printer, or a printer error: the printout is dropped without a word.
     if (surface.isActive()) {
         PasswordListPrinter list(surface, m_s.session.PageNumber);
         const QDateTime now = m_s.clock.now();
@@ -330,6 +336,10 @@ void frmSetup::cmdPrint_Click() {
         list.PrintList(m_s.profile.Records.lines(), now);
     }
     NormalPointer();
+    if (!surface.isActive())
+        m_s.messages.show(
+            QStringLiteral("The password list could not be printed on %1.").arg(printer.printerName()),
+            QStringLiteral("Print List"), MsgIcon::Warning);
 }
 
 // Every way of closing ends here; nothing is saved.
