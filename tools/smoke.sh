@@ -83,6 +83,14 @@ click_in() {
   xdotool mousemove $((X + $2)) $((Y + $3)) click 1
   sleep 0.4
 }
+# Whether the clipboard holds $1 ("" for nothing), waiting up to 5 s.
+clipboard_is() {
+  for _ in $(seq 25); do
+    [ "$(xclip -o -selection clipboard 2>/dev/null || true)" = "$1" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 click_in "$window" 81 391           # HELP
 for _ in $(seq 30); do grep -q 'Tavrino.html' "$work/opened" 2>/dev/null && break; sleep 0.1; done
 grep -q 'QuickStartGuide.pdf' "$work/opened" && grep -q 'Tavrino.html' "$work/opened" || {
@@ -124,18 +132,18 @@ xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -qx 'x-kde-passwordM
   exit 1
 }
 # Taken back after 10 s, and when the popup closes.
-sleep 10.5
-[ -z "$(xclip -o -selection clipboard 2>/dev/null || true)" ] || {
+sleep 10
+clipboard_is '' || {
   echo "smoke: the password was still on the clipboard after 10 s" >&2
   exit 1
 }
 click_in "$popup" 197 75            # copy the password again
-[ "$(xclip -o -selection clipboard 2>/dev/null || true)" = 'S3cret!' ] || {
+clipboard_is 'S3cret!' || {
   echo "smoke: the second copy did not reach the clipboard" >&2
   exit 1
 }
 click_in "$popup" 204 15            # close the popup
-[ -z "$(xclip -o -selection clipboard 2>/dev/null || true)" ] || {
+clipboard_is '' || {
   echo "smoke: the password stayed on the clipboard after the popup closed" >&2
   exit 1
 }
@@ -178,14 +186,25 @@ fi
 click_at "$setup" 486 28            # Exit
 click_in "$window" 50 25            # lock
 # Hide to the notification area, then double-click the tray icon to restore.
+# Whether the vault is on screen, waiting up to 5 s for it to become $1.
+vault_shown() {
+  for _ in $(seq 25); do
+    if xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1; then
+      [ "$1" = yes ] && return 0
+    else
+      [ "$1" = no ] && return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
 click_in "$window" 284 25           # hide
-if xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1; then
+vault_shown no || {
   echo "smoke: hiding left the window on screen" >&2
   exit 1
-fi
+}
 xdotool mousemove 16 16 click --repeat 2 --delay 80 1
-sleep 0.8
-xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1 || {
+vault_shown yes || {
   echo "smoke: the tray icon did not bring the window back" >&2
   exit 1
 }
@@ -194,16 +213,14 @@ for round in 1 2 3 4 5; do
   xdotool mousemove 16 16 click 3
   sleep 0.5
   xdotool key m                     # &Minimize
-  sleep 0.5
-  if xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1; then
+  vault_shown no || {
     echo "smoke: tray Minimize left the window on screen (round $round)" >&2
     exit 1
-  fi
+  }
   xdotool mousemove 16 16 click 3
   sleep 0.5
   xdotool key r                     # &Restore
-  sleep 0.6
-  xdotool search --onlyvisible --name '^Tavrino Password Manager$' >/dev/null 2>&1 || {
+  vault_shown yes || {
     echo "smoke: tray Restore did not bring the window back (round $round)" >&2
     exit 1
   }
