@@ -184,6 +184,11 @@ if [ -n "${TAVRINO_PRINT_CAPTURE:-}" ]; then
   }
 fi
 click_at "$setup" 486 28            # Exit
+for i in $(seq 25); do              # setup gone (once more if X lost the click)
+  xdotool search --onlyvisible --name '^Setup$' >/dev/null 2>&1 || break
+  if [ "$i" = 10 ]; then click_at "$setup" 486 28; fi
+  sleep 0.2
+done
 click_in "$window" 50 25            # lock
 # Hide to the notification area, then double-click the tray icon to restore.
 # Whether the vault is on screen, waiting up to 5 s for it to become $1.

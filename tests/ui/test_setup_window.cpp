@@ -383,6 +383,7 @@ TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
     };
     QTest::mouseClick(f.setup->cmdPrint, Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << "a printout that worked says nothing";
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(30000));

@@ -329,17 +329,19 @@ void frmSetup::cmdPrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
     if (preparePrinter) preparePrinter(printer);
     PrinterSurface surface(printer);
-    if (surface.isActive()) {
+    // Asked before printing: the finished document is no longer active.
+    const bool started = surface.isActive();
+    if (started) {
         PasswordListPrinter list(surface, m_s.session.PageNumber);
         const QDateTime now = m_s.clock.now();
         list.PrintHeading(now);
         list.PrintList(m_s.profile.Records.lines(), now);
     }
     NormalPointer();
-    if (!surface.isActive())
-        m_s.messages.show(
-            QStringLiteral("The password list could not be printed on %1.").arg(printer.printerName()),
-            QStringLiteral("Print List"), MsgIcon::Warning);
+    if (!started)
+        m_s.messages.show(QStringLiteral("The password list could not be printed on %1.")
+                              .arg(printer.printerName()),
+                          QStringLiteral("Print List"), MsgIcon::Warning);
 }
 
 // Every way of closing ends here; nothing is saved.
