@@ -103,9 +103,7 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
     int error = 0;
     const bool fromOwnBackup = suffix == Bak && m_locked;
     if (fromOwnBackup) {
-        if (!m_lockedRead)
-            m_lockedRead =
-                (error = FileOps::readAll(path, m_lockedContent, ProfileFormat::MaxFileBytes)) == 0;
+        error = readLockedBackup();
         content = m_lockedContent;
     } else {
         m_held.release();
@@ -154,9 +152,7 @@ std::int32_t ProfileStore::ReadVersion(bool showErrors) {
     QByteArray content;
     int error = 0;
     if (m_locked) {
-        if (!m_lockedRead)
-            m_lockedRead = (error = FileOps::readAll(backupPath, m_lockedContent,
-                                                     ProfileFormat::MaxFileBytes)) == 0;
+        error = readLockedBackup();
         content = m_lockedContent;
     } else {
         error = FileOps::readAll(backupPath, content, ProfileFormat::MaxFileBytes);
@@ -307,10 +303,19 @@ int ProfileStore::moveToBackup() {
         FileOps::setModified(backupPath, stampSecs);
         // What the ".bak" holds now is how we know it later: read by name,
         // since the profile may have been replaced between our open and the move.
-        m_lockedRead =
-            FileOps::readAll(backupPath, m_lockedContent, ProfileFormat::MaxFileBytes) == 0;
+        m_lockedRead = false;
+        readLockedBackup();
         return 0;
     }
+}
+
+// What the ".bak" of our save holds, read once (again only after a failure).
+int ProfileStore::readLockedBackup() {
+    if (m_lockedRead) return 0;
+    const int error = FileOps::readAll(pathOf(m_profile.ProfileFileName + Bak), m_lockedContent,
+                                       ProfileFormat::MaxFileBytes);
+    m_lockedRead = error == 0;
+    return error;
 }
 
 bool ProfileStore::ownsBackup() const {

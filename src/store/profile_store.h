@@ -81,6 +81,7 @@ private:
     bool recover(const QString& datPath, const QByteArray& backupContent);
     void removeAbandonedTemporaries(const QString& datPath);
     int moveToBackup();
+    int readLockedBackup();
     bool ownsBackup() const;
     void giveBackBackup();
     void endSave();
