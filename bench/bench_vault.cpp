@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     SessionState session;
     VaultServices services{profile,  store, profiles,  settings, log,
                            messages, clock, addresses, session};
-    frmShapedForm vault(services);
+    VaultWindow vault(services);
     vault.showGettingStarted = [] {};
     const double load = millisecondsOf([&] {
         vault.Form_Load();

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     MessageBoxService messages;
     QWidget window;
     window.setWindowTitle(QStringLiteral("Animated GIF"));
-    auto* gif = new AnimatedGifCtl(messages);
+    auto* gif = new AnimatedGif(messages);
     auto* open = new QPushButton(QStringLiteral("&Open..."));
     auto* play = new QPushButton(QStringLiteral("&Play"));
     auto* stop = new QPushButton(QStringLiteral("&Stop"));
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
         load(QFileDialog::getOpenFileName(&window, QStringLiteral("Open"), QString(),
                                           QStringLiteral("GIF (*.gif *.GIF)")));
     });
-    QObject::connect(play, &QPushButton::clicked, gif, &AnimatedGifCtl::StartTimer);
-    QObject::connect(stop, &QPushButton::clicked, gif, &AnimatedGifCtl::StopGif);
+    QObject::connect(play, &QPushButton::clicked, gif, &AnimatedGif::StartTimer);
+    QObject::connect(stop, &QPushButton::clicked, gif, &AnimatedGif::StopGif);
     if (argc > 1) load(QString::fromLocal8Bit(argv[1]));
     window.resize(320, 240);
     window.show();

@@ -57,14 +57,14 @@ int main(int argc, char** argv) {
     VaultServices services{profile,  store, profiles,  settings, log,
                            messages, clock, addresses, session};
 
-    frmShapedForm vault(services);
+    VaultWindow vault(services);
     vault.showGettingStarted = [&] {
-        frmTip tip(settings, addresses);
+        GettingStartedWindow tip(settings, addresses);
         tip.exec();
     };
-    FrmSysTray* tray = nullptr;
+    TrayIcon* tray = nullptr;
     vault.setupTray = [&] {
-        tray = new FrmSysTray(messages);
+        tray = new TrayIcon(messages);
         tray->setFSys(&vault);
         tray->setTooltip(QStringLiteral("Tavrino Password Manager"));
     };
@@ -76,12 +76,12 @@ int main(int argc, char** argv) {
         tray = nullptr;
     };
     // Hidden only where the notification area can bring the window back.
-    vault.canHideToTray = [&] { return tray && tray->iconShown() && FrmSysTray::available(); };
+    vault.canHideToTray = [&] { return tray && tray->iconShown() && TrayIcon::available(); };
     // The vault locks with the desktop session and before the machine sleeps.
     SessionLockWatch sessionWatch;
     QObject::connect(&sessionWatch, &SessionLockWatch::sessionLocked, &vault,
-                     &frmShapedForm::lockIfLoggedIn);
-    QObject::connect(&vault, &frmShapedForm::unloaded, &app, &QCoreApplication::quit,
+                     &VaultWindow::lockIfLoggedIn);
+    QObject::connect(&vault, &VaultWindow::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     vault.Form_Load();
     vault.show();

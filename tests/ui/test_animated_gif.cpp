@@ -27,7 +27,7 @@ GifFrameSpec solid(int color, int delay = 10, int disposal = 0) {
 struct GifFixture {
     QTemporaryDir dir;
     ScriptedMessages messages;
-    AnimatedGifCtl control{messages};
+    AnimatedGif control{messages};
     QString write(const QByteArray& bytes, const QString& name = QStringLiteral("anim.gif")) {
         const QString path = dir.filePath(name);
         writeFile(path, bytes);
@@ -186,7 +186,7 @@ TEST(AnimatedGif, Messages) {
 TEST(AnimatedGif, SavedPropertiesLoadTheFileOnTheNextRepaint) {
     GifFixture g;
     const QString path = g.write(makeGif(4, 2, Table, {solid(1)}));
-    AnimatedGifCtl other(g.messages);
+    AnimatedGif other(g.messages);
     other.ReadProperties(
         {{QStringLiteral("strGifFileName"), path}, {QStringLiteral("BorderStyle"), 1}});
     EXPECT_TRUE(other.DisplaySavedGifFileName());

@@ -37,7 +37,7 @@ TEST(Tray, MenuStatesFollowTheWindow) {
 
 TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
     ScriptedMessages messages;
-    FrmSysTray tray(messages);
+    TrayIcon tray(messages);
     EXPECT_EQ(tray.Tooltip().size(), 64);
     EXPECT_TRUE(tray.Tooltip().startsWith(QStringLiteral("Tavrino Password Manager") + QChar(0) +
                                           QLatin1Char(' ')));
@@ -55,7 +55,7 @@ TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
 
 TEST(Tray, AboutShowsTheVersion) {
     ScriptedMessages messages;
-    FrmSysTray tray(messages);
+    TrayIcon tray(messages);
     tray.mAbout->trigger();
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].text, QStringLiteral("Tavrino Password Manager Version 3.0"));
@@ -65,10 +65,10 @@ TEST(Tray, AboutShowsTheVersion) {
 
 TEST(Tray, EventsAndTheRestoreAfterMinimize) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
-    FrmSysTray tray(f.messages);
+    VaultWindow& w = f.start();
+    TrayIcon tray(f.messages);
     tray.setFSys(&w);
-    QSignalSpy events(&tray, &FrmSysTray::TrayMessage);
+    QSignalSpy events(&tray, &TrayIcon::TrayMessage);
     tray.iconMessage(515); // double click on a visible, normal window
     EXPECT_TRUE(w.isVisible());
     tray.iconMessage(514);
@@ -92,8 +92,8 @@ TEST(Tray, EventsAndTheRestoreAfterMinimize) {
 // afterwards can't strand the user with no way back.
 TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndTheIcon) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
-    FrmSysTray tray(f.messages);
+    VaultWindow& w = f.start();
+    TrayIcon tray(f.messages);
     tray.setFSys(&w);
     ASSERT_TRUE(tray.iconShown());
     w.SetDirty(true);
@@ -114,7 +114,7 @@ TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndTheIcon) {
 TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {
     for (const bool hide : {false, true}) {
         VaultFixture f({QStringLiteral("Home")});
-        frmTip tip(f.settings, f.addresses);
+        GettingStartedWindow tip(f.settings, f.addresses);
         EXPECT_EQ(tip.windowTitle(), QStringLiteral("Getting Started"));
         EXPECT_EQ(tip.lblTipText0->text(),
                   QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
@@ -132,7 +132,7 @@ TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {
         QTest::mouseClick(tip.cmdAdobe, Qt::LeftButton);
         EXPECT_EQ(f.addresses.opened,
                   QStringList({f.appDir.filePath(QStringLiteral("QuickStartGuide.pdf")),
-                               frmTip::ReaderDownloadPage}));
+                               GettingStartedWindow::ReaderDownloadPage}));
         EXPECT_TRUE(tip.isVisible());
         if (hide) tip.chkLoadTipsAtStartup->click();
         QTest::mouseClick(tip.cmdOK, Qt::LeftButton);
@@ -205,9 +205,9 @@ TEST(SessionLock, LogindAndScreenSaverSignalsLockTheVault) {
     };
     for (const auto& c : cases) {
         locks.clear();
-        frmShapedForm& w = f.loginWork();
+        VaultWindow& w = f.loginWork();
         QObject::connect(&watch, &SessionLockWatch::sessionLocked, &w,
-                         &frmShapedForm::lockIfLoggedIn);
+                         &VaultWindow::lockIfLoggedIn);
         bus.emitSignal(c.path, c.member, c.argument);
         if (c.locks)
             locks.wait(5000);

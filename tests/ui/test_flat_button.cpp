@@ -5,11 +5,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using tavrino::UCBtn;
+using tavrino::FlatButton;
 
 TEST(FlatButton, AnyMouseButtonClicksOnThePress) {
-    UCBtn button;
-    QSignalSpy clicks(&button, &UCBtn::Click);
+    FlatButton button;
+    QSignalSpy clicks(&button, &FlatButton::clicked);
     QTest::mousePress(&button, Qt::RightButton);
     EXPECT_EQ(clicks.count(), 1);
     QTest::mousePress(&button, Qt::LeftButton);
@@ -18,25 +18,25 @@ TEST(FlatButton, AnyMouseButtonClicksOnThePress) {
 }
 
 TEST(FlatButton, HighlightStaysUntilReady) {
-    UCBtn button;
+    FlatButton button;
     const QColor face = button.plateFill();
-    button.setBackcolor(QColor(225, 225, 245));
+    button.setBackColor(QColor(225, 225, 245));
     EXPECT_EQ(button.plateFill(), face) << "the plate keeps the button face until Ready";
-    EXPECT_EQ(button.Backcolor(), QColor(225, 225, 245));
+    EXPECT_EQ(button.backColor(), QColor(225, 225, 245));
     button.setFlash(QColor(245, 245, 90));
-    button.Ready();
+    button.resetHighlight();
     EXPECT_EQ(button.plateFill(), QColor(225, 225, 245));
 
     QTest::mouseMove(&button, QPoint(5, 5));
     EXPECT_EQ(button.plateFill(), QColor(245, 245, 90));
     QTest::mouseMove(&button, QPoint(200, 200)); // off the button: nothing notices
     EXPECT_TRUE(button.isHighlighted());
-    button.Ready();
+    button.resetHighlight();
     EXPECT_FALSE(button.isHighlighted());
 }
 
 TEST(FlatButton, CaptionAndTipAreWhatAssistiveTechnologyReads) {
-    UCBtn button;
+    FlatButton button;
     button.setCaption(QStringLiteral("LOGIN"));
     button.setTip(QStringLiteral("Login to Tavrino"));
     EXPECT_EQ(button.accessibleName(), QStringLiteral("LOGIN"));

@@ -27,7 +27,7 @@ void hover(QWidget* widget, QPoint at = {3, 3}) {
 
 TEST(RecordPopup, ShowsFiveValuesAndASecondRecordReplacesThemAll) {
     RecordingAddresses addresses;
-    frmshowpass popup(addresses);
+    RecordPopup popup(addresses);
     int timerStarts = 0;
     popup.startTimer = [&] { ++timerStarts; };
     popup.GetItem(fields(
@@ -56,7 +56,7 @@ TEST(RecordPopup, ShowsFiveValuesAndASecondRecordReplacesThemAll) {
 
 TEST(RecordPopup, CopiesExactlyTheTextAndNothingWhenEmpty) {
     RecordingAddresses addresses;
-    frmshowpass popup(addresses);
+    RecordPopup popup(addresses);
     popup.GetItem(fields("4|Bank|Main| alice |p w !||||"));
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("before"));
@@ -76,7 +76,7 @@ TEST(RecordPopup, CopiesExactlyTheTextAndNothingWhenEmpty) {
 
 TEST(RecordPopup, OpensTheStoredAddressesAsTheyStand) {
     RecordingAddresses addresses;
-    frmshowpass popup(addresses);
+    RecordPopup popup(addresses);
     popup.GetItem(fields("4||x|u|p|||www.example.com/a b|Alice <a@b.c>"));
     QTest::mouseClick(popup.lblWeb, Qt::LeftButton);
     QTest::mouseClick(popup.lblEmail, Qt::LeftButton);
@@ -90,7 +90,7 @@ TEST(RecordPopup, OpensTheStoredAddressesAsTheyStand) {
 
 TEST(RecordPopup, HoverFacesFollowTheMouse) {
     RecordingAddresses addresses;
-    frmshowpass popup(addresses);
+    RecordPopup popup(addresses);
     popup.GetItem(fields("4||x|u|p|||web|mail"));
     hover(popup.ImgCopyUser);
     EXPECT_TRUE(popup.copyHighlighted(popup.ImgCopyUser));
@@ -98,23 +98,23 @@ TEST(RecordPopup, HoverFacesFollowTheMouse) {
     EXPECT_TRUE(popup.copyHighlighted(popup.ImgPass));
     EXPECT_FALSE(popup.copyHighlighted(popup.ImgCopyUser)) << "only the one under the mouse";
     hover(popup.lblWeb);
-    EXPECT_EQ(popup.linkColor(popup.lblWeb), frmshowpass::LinkHover);
+    EXPECT_EQ(popup.linkColor(popup.lblWeb), RecordPopup::LinkHover);
     hover(popup.lblEmail);
-    EXPECT_EQ(popup.linkColor(popup.lblWeb), frmshowpass::LinkNormal);
-    EXPECT_EQ(popup.linkColor(popup.lblEmail), frmshowpass::LinkHover);
+    EXPECT_EQ(popup.linkColor(popup.lblWeb), RecordPopup::LinkNormal);
+    EXPECT_EQ(popup.linkColor(popup.lblEmail), RecordPopup::LinkHover);
     hover(popup.cmdClose);
     EXPECT_TRUE(popup.closeHighlighted());
     hover(&popup, QPoint(100, 2));
     EXPECT_FALSE(popup.closeHighlighted());
     EXPECT_FALSE(popup.copyHighlighted(popup.ImgPass));
-    EXPECT_EQ(popup.linkColor(popup.lblEmail), frmshowpass::LinkNormal);
+    EXPECT_EQ(popup.linkColor(popup.lblEmail), RecordPopup::LinkNormal);
     QTest::mouseClick(popup.cmdClose, Qt::LeftButton);
     EXPECT_FALSE(popup.isVisible());
 }
 
 TEST(RecordPopup, TreeRightClickOpensItForARecordNodeOnly) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     w.TV1->setCurrentIndex(w.treeModel->index(0, 0)); // the group "A"
     QTest::mouseClick(w.TV1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_FALSE(w.hasPopup() && w.popup()->isVisible());
@@ -128,7 +128,7 @@ TEST(RecordPopup, TreeRightClickOpensItForARecordNodeOnly) {
 
 TEST(RecordPopup, EnterOnARecordNodeOpensTheRecord) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     w.TV1->setCurrentIndex(w.treeModel->indexOfKey(QStringLiteral("C4")));
     QTest::keyClick(w.TV1, Qt::Key_Return);
     EXPECT_TRUE(w.fraDetail->isVisible());
@@ -145,7 +145,7 @@ TEST(RecordPopup, CopiedSecretsAreMarkedAndTakenBack) {
     RecordingAddresses addresses;
     SecretClipboard secrets;
     secrets.setClearAfterMs(100);
-    frmshowpass popup(addresses, &secrets);
+    RecordPopup popup(addresses, &secrets);
     popup.GetItem(fields("4|Bank|Main|alice|p w !||||"));
     QClipboard* clipboard = QGuiApplication::clipboard();
 

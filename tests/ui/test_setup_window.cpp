@@ -24,12 +24,12 @@ const QString Unsaved = QStringLiteral("You have unsaved changes, please CANCEL 
 
 // A setup window over the open profile (logged in), as SETUP opens it.
 struct SetupFixture : VaultFixture {
-    std::unique_ptr<frmSetup> setup;
+    std::unique_ptr<SetupWindow> setup;
     qsizetype rereadCategories = -1;
     explicit SetupFixture(const QString& profile, const QString& timer = QStringLiteral("0"))
         : VaultFixture({profile}, timer) {
         start(profile);
-        setup = std::make_unique<frmSetup>(services, window->tmrLock, window.get());
+        setup = std::make_unique<SetupWindow>(services, window->tmrLock, window.get());
         setup->show();
     }
     void click(const char* key) { setup->Toolbar2_ButtonClick(QString::fromLatin1(key)); }
@@ -54,7 +54,7 @@ struct SetupFixture : VaultFixture {
 
 TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
     SetupFixture f(QStringLiteral("Big"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     EXPECT_EQ(s.windowTitle(), QStringLiteral("Setup"));
     EXPECT_TRUE(s.fraSecurityOptions->isVisible());
     EXPECT_FALSE(s.fraCategory->isVisible());
@@ -82,7 +82,7 @@ TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
 
 TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
     SetupFixture f(QStringLiteral("Work"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     for (const char* key : {"Security", "Category", "Profile", "About"})
         f.click(key);
     EXPECT_TRUE(s.fraAbout->isVisible());
@@ -111,7 +111,7 @@ TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
 
 TEST(Setup, AddingACategoryDoesNotBlockPageSwitches) {
     SetupFixture f(QStringLiteral("Work"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     f.click("Category");
     f.click("Add");
     f.type(s.txtCategory, QStringLiteral("Half typed"));
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
     SetupFixture f(QStringLiteral("Work"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     f.type(s.txtUserID, QStringLiteral("alice2"));
     s.txtQuestion[1]->clear();
     s.txtanswer[1]->clear();
@@ -211,7 +211,7 @@ TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
 
 TEST(Setup, NewPasswordTypedTwiceIsStored) {
     SetupFixture f(QStringLiteral("Home"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     f.type(s.txtPassword, QStringLiteral("n3w pass"));
     f.type(s.txtconfirm, QStringLiteral(" n3w pass "));
     s.optUserPass->click();
@@ -224,7 +224,7 @@ TEST(Setup, NewPasswordTypedTwiceIsStored) {
 
 TEST(Setup, AutoLockSettingFollowsTheCheckBoxAndSlider) {
     SetupFixture f(QStringLiteral("Home"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     EXPECT_FALSE(s.chkTimeout->isChecked());
     EXPECT_FALSE(s.slTimer->isVisible());
     EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after time expires"));
@@ -260,9 +260,9 @@ TEST(Setup, StoredTimeOutsideTheSliderComesInAtTheNearestEnd) {
 TEST(Setup, LockTimerIsHeldWhileOpenAndFollowsTheSavedSettingAfter) {
     for (const bool switchOff : {false, true}) {
         VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
-        frmShapedForm& w = f.loginWork();
+        VaultWindow& w = f.loginWork();
         ASSERT_TRUE(w.tmrLock->isActive());
-        frmSetup setup(f.services, w.tmrLock, &w);
+        SetupWindow setup(f.services, w.tmrLock, &w);
         setup.show();
         EXPECT_FALSE(w.tmrLock->isActive());
         if (switchOff) {
@@ -288,7 +288,7 @@ class AddCategory : public ::testing::TestWithParam<CategoryCase> {};
 TEST_P(AddCategory, RefusesBlankDuplicateAndSeparator) {
     const CategoryCase& c = GetParam();
     SetupFixture f(QStringLiteral("Work"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     f.click("Category");
     f.click("Add");
     s.txtCategory->setText(QString::fromUtf8(c.typed));
@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Setup, DeletingCategories) {
     SetupFixture f(QStringLiteral("Work"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     f.click("Category");
     const QByteArray before = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.messages.answers = {MsgAnswer::Yes};
@@ -344,7 +344,7 @@ TEST(Setup, DeletingCategories) {
 
 TEST(Setup, ProfilesAreCreatedAndDeleted) {
     SetupFixture f(QStringLiteral("Work"));
-    frmSetup& s = *f.setup;
+    SetupWindow& s = *f.setup;
     f.click("Profile");
     EXPECT_EQ(s.cboProfile->count(), 1);
     f.click("Add");

@@ -14,7 +14,7 @@ TEST(AutoLock, LocksAtTheFirstTickAtOrAfterTheLimit) {
     VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
     const QDateTime start(QDate(2026, 12, 10), QTime(9, 0));
     f.clock.time = start;
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     QTest::mouseMove(&w, QPoint(20, 300)); // activity on the bare surface
     ASSERT_EQ(f.session.LastActivity, start);
     ASSERT_TRUE(w.tmrLock->isActive());
@@ -37,7 +37,7 @@ TEST(AutoLock, SurfaceMovementAndTypingPostponeIt) {
     VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
     const QDateTime start(QDate(2026, 12, 10), QTime(9, 0));
     f.clock.time = start;
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.clock.time = start.addSecs(200);
     QTest::mouseMove(&w, QPoint(20, 300));
     f.clock.time = start.addSecs(400);
@@ -57,7 +57,7 @@ TEST(AutoLock, LoginItselfIsNoMouseActivity) {
     VaultFixture f({QStringLiteral("Home")}, QStringLiteral("5"));
     const QDateTime start(QDate(2026, 12, 10), QTime(9, 0));
     f.clock.time = start;
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     // Logging in by the mouse alone records nothing: idle since ever.
     w.txtpass->setText(QStringLiteral("QUILT"));
     QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
@@ -69,7 +69,7 @@ TEST(AutoLock, LoginItselfIsNoMouseActivity) {
 
 TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
     VaultFixture f({QStringLiteral("Home"), QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     ASSERT_EQ(w.cboProfile->count(), 2);
     const bool workFirst = w.cboProfile->itemText(0) == u"Work"; // directory order
     f.openRecord(1);
@@ -92,7 +92,7 @@ TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
 
 TEST(Lock, LockImageDoesNothingBeforeLogin) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     f.type(w.txtUser, QStringLiteral("alice"));
     QTest::mouseClick(w.imgLock, Qt::LeftButton);
     EXPECT_EQ(w.txtUser->text(), QStringLiteral("alice"));
@@ -100,7 +100,7 @@ TEST(Lock, LockImageDoesNothingBeforeLogin) {
 
 TEST(PopupTimer, ClosesThePopupAtItsFirstTick) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(1);
     QTest::mousePress(w.UCPopBtn, Qt::LeftButton);
     ASSERT_TRUE(w.hasPopup());
@@ -117,7 +117,7 @@ namespace {
 
 TEST(AutoLock, SwitchedOffNeverLocks) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     ASSERT_FALSE(w.tmrLock->isActive());
     w.tmrLock->start(); // whatever started it
     f.clock.time = f.clock.time.addDays(1);
@@ -130,13 +130,13 @@ TEST(AutoLock, SwitchedOffNeverLocks) {
 // (setup's changes dropped) and the copied password leaves the clipboard.
 TEST(Lock, ClosesPopupAndSetupAndTakesBackTheClipboard) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(1);
     QTest::mousePress(w.UCPopBtn, Qt::LeftButton);
     ASSERT_TRUE(w.popup()->isVisible());
     QTest::mouseClick(w.popup()->ImgPass, Qt::LeftButton);
     ASSERT_EQ(QGuiApplication::clipboard()->text(), f.record(1)[PasswordRecord::Password]);
-    frmSetup* setup = w.setupWindow();
+    SetupWindow* setup = w.setupWindow();
     setup->show();
     f.type(setup->txtPassword, QStringLiteral("half typed"));
 

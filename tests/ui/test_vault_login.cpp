@@ -18,7 +18,7 @@ class LoginMode : public ::testing::TestWithParam<ModeCase> {};
 TEST_P(LoginMode, ShowsTheBoxesItAsksForAndFocusesTheFirst) {
     const ModeCase& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     EXPECT_EQ(w.txtUser->isVisible(), c.user);
     EXPECT_EQ(w.lblUser->isVisible(), c.user);
     EXPECT_EQ(w.txtpass->isVisible(), c.pass);
@@ -52,7 +52,7 @@ class Login : public ::testing::TestWithParam<Credentials> {};
 TEST_P(Login, ChecksTrimmedValuesWithCase) {
     const Credentials& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     f.type(w.txtUser, QString::fromUtf8(c.user));
     f.type(w.txtpass, QString::fromUtf8(c.pass));
     f.type(w.txtPin, QString::fromUtf8(c.pin));
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Login, EnterInACredentialBoxLogsInButNotInAnAnswerBox) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
     f.type(w.txtAns[0], QStringLiteral("QUILT"));
     QTest::keyClick(w.txtAns[0], Qt::Key_Return);
@@ -97,7 +97,7 @@ TEST(Login, EnterInACredentialBoxLogsInButNotInAnAnswerBox) {
     EXPECT_TRUE(f.messages.shown.isEmpty());
 
     VaultFixture g({QStringLiteral("Work")});
-    frmShapedForm& v = g.start();
+    VaultWindow& v = g.start();
     g.type(v.txtUser, QStringLiteral("alice"));
     g.type(v.txtpass, QStringLiteral("S3cret pass"));
     g.type(v.txtPin, QStringLiteral("4711"));
@@ -117,7 +117,7 @@ class SecretQuestions : public ::testing::TestWithParam<Answers> {};
 TEST_P(SecretQuestions, EnoughRightAnswersLogIn) {
     const Answers& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
     for (int k = 0; k < c.answers.size(); ++k)
         f.type(w.txtAns[k], c.answers[k]);
@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SecretQuestions, CaptionsShowTheQuestions) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     EXPECT_FALSE(w.lblQ1[0]->isVisible());
     QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
     EXPECT_EQ(w.lblQ1[1]->text(), QStringLiteral("Mother's maiden name? ?"));
@@ -153,7 +153,7 @@ TEST(SecretQuestions, CaptionsShowTheQuestions) {
 TEST(Login, UnreadableProfileCanNotBeLoggedInto) {
     VaultFixture f({});
     writeFile(f.dbPath(QStringLiteral("Broken.dat")), "not a profile\r\n");
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     EXPECT_EQ(f.messages.texts().last(), QStringLiteral("Problem with Profile!"));
     EXPECT_EQ(f.messages.shown.last().icon, MsgIcon::Critical);
     f.messages.shown.clear();
@@ -168,7 +168,7 @@ TEST(Login, AutoLockTimerStartsOnlyWithATime) {
          {std::pair{QStringLiteral("0"), false}, std::pair{QStringLiteral("abc"), false},
           std::pair{QStringLiteral("5"), true}}) {
         VaultFixture f({QStringLiteral("Home")}, timer);
-        frmShapedForm& w = f.start();
+        VaultWindow& w = f.start();
         f.type(w.txtpass, QStringLiteral("QUILT"));
         QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
         EXPECT_EQ(w.tmrLock->isActive(), runs) << timer.toStdString();

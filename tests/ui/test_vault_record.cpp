@@ -12,7 +12,7 @@ namespace {
 
 TEST(RecordPanel, OpensEveryFieldOfTheSelectedRecord) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(5);
     EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C5"));
     EXPECT_EQ(w.cboCategory->currentText(), QStringLiteral("Mail"));
@@ -37,7 +37,7 @@ TEST(RecordPanel, OpensEveryFieldOfTheSelectedRecord) {
 
 TEST(RecordPanel, SavedRecordMovesLastAndDeleteRemovesThatOne) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     const QString fourth = f.profile.Records.item(4);
     f.openRecord(3);
     f.type(w.txtUserDesc, QStringLiteral("Renamed"));
@@ -79,7 +79,7 @@ class SaveChecks : public ::testing::TestWithParam<Validation> {};
 TEST_P(SaveChecks, InTheirOrder) {
     const Validation& v = GetParam();
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
     EXPECT_TRUE(w.lblNewUser->isVisible());
     f.type(w.txtUserCode, QString::fromLatin1(v.userCode));
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RecordPanel, OnlyWatchedBoxesMarkTheRecordChanged) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(1);
     w.txtSource->setPlainText(QStringLiteral("new notes"));
     f.type(w.txtUserCode, QStringLiteral("other"));
@@ -163,7 +163,7 @@ TEST(RecordPanel, OnlyWatchedBoxesMarkTheRecordChanged) {
 
 TEST(RecordPanel, BackAnsweredNoKeepsTheTypedValues) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(1);
     f.type(w.txtUserDesc, QStringLiteral("Changed"));
     f.messages.answers = {MsgAnswer::No};
@@ -185,7 +185,7 @@ TEST(RecordPanel, BackAnsweredNoKeepsTheTypedValues) {
 
 TEST(RecordPanel, UndoShowsTheStoredRecordAgain) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(1);
     f.type(w.txtUserDesc, QStringLiteral("Changed"));
     QTest::mousePress(w.UCCancelBtn, Qt::LeftButton);
@@ -196,7 +196,7 @@ TEST(RecordPanel, UndoShowsTheStoredRecordAgain) {
 
 TEST(RecordPanel, DeleteOnANewRecordRemovesNothing) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(1);
     QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
     f.messages.answers = {MsgAnswer::Yes};
@@ -206,7 +206,7 @@ TEST(RecordPanel, DeleteOnANewRecordRemovesNothing) {
 
 TEST(RecordPanel, DeleteWinsOverUnsavedChanges) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     const QString first = f.profile.Records.item(1);
     f.openRecord(2);
     f.type(w.txtUserDesc, QStringLiteral("typed but not saved"));
@@ -225,7 +225,7 @@ TEST(RecordPanel, DeleteWinsOverUnsavedChanges) {
 
 TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     const QStringList before = f.profile.Records.lines();
     const QByteArray fileBefore = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.openRecord(3);
@@ -266,7 +266,7 @@ class SaveConflict : public ::testing::TestWithParam<ConflictCase> {};
 
 TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     f.openRecord(3);
     f.type(w.txtUserDesc, QStringLiteral("Mine"));
     // Another workstation gets the file while we are not holding it.
@@ -343,7 +343,7 @@ class Generate : public ::testing::TestWithParam<GenerateCase> {};
 TEST_P(Generate, AsksBeforeReplacingAPassword) {
     const GenerateCase& c = GetParam();
     VaultFixture f({QStringLiteral("Work")});
-    frmShapedForm& w = f.loginWork();
+    VaultWindow& w = f.loginWork();
     QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
     f.type(w.txtUserpass, QString::fromLatin1(c.password));
     w.txtSource->setPlainText(QString::fromLatin1(c.notes));

@@ -9,15 +9,15 @@ namespace {
 
 TEST(VaultWindow, LoadDressesTheButtonsAndOpensTheFirstProfile) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tavrino Password Manager"));
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
     QStringList captions;
-    for (UCBtn* b : w.flatButtons()) {
-        captions << b->Caption();
-        EXPECT_EQ(b->Backcolor(), QColor(225, 225, 245));
+    for (FlatButton* b : w.flatButtons()) {
+        captions << b->caption();
+        EXPECT_EQ(b->backColor(), QColor(225, 225, 245));
         EXPECT_FALSE(b->isHighlighted());
-        EXPECT_EQ(b->accessibleName(), b->Caption());
+        EXPECT_EQ(b->accessibleName(), b->caption());
         EXPECT_FALSE(b->accessibleDescription().isEmpty());
     }
     EXPECT_EQ(captions,
@@ -37,7 +37,7 @@ TEST(VaultWindow, LoadDressesTheButtonsAndOpensTheFirstProfile) {
 
 TEST(VaultWindow, ShapeCutsAwayTheMagentaOutside) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     const QRegion shape = w.mask();
     EXPECT_FALSE(shape.contains(QPoint(0, 0))) << "corner";
     EXPECT_FALSE(shape.contains(QPoint(359, 445)));
@@ -78,7 +78,7 @@ TEST(VaultWindow, AutoLockMinutesFromTheTimerSetting) {
 TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     VaultFixture f({QStringLiteral("Work")});
     f.clock.time = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     f.type(w.txtUser, QStringLiteral("alice"));
     f.type(w.txtpass, QStringLiteral("S3cret pass"));
     f.type(w.txtPin, QStringLiteral("4711"));
@@ -108,7 +108,7 @@ TEST(VaultWindow, TreeAfterLoginAndBothViews) {
 
 TEST(VaultWindow, ClosingWithUnsavedChangesIsRefused) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     int trayRemoved = 0;
     w.removeTray = [&] { ++trayRemoved; };
     w.SetDirty(true);
@@ -129,7 +129,7 @@ TEST(VaultWindow, ClosingWithUnsavedChangesIsRefused) {
 
 TEST(VaultWindow, HelpOpensTheManualBesideTheProgram) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     QTest::mousePress(w.UCHelpBtn, Qt::LeftButton);
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_TRUE(f.messages.shown[0].text.startsWith(
@@ -141,7 +141,7 @@ TEST(VaultWindow, HelpOpensTheManualBesideTheProgram) {
 
 TEST(VaultWindow, MouseOverTheBackgroundRefreshesButtonsAndCountsAsActivity) {
     VaultFixture f({QStringLiteral("Home")});
-    frmShapedForm& w = f.start();
+    VaultWindow& w = f.start();
     QTest::mouseMove(w.UCLoginBtn, QPoint(5, 5));
     EXPECT_TRUE(w.UCLoginBtn->isHighlighted());
     QTest::mouseMove(&w, QPoint(20, 300));

@@ -59,12 +59,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {{0, 0, 0}, {0, 3, 3}, {2, 0, 0}, {2, 3, 3}}}),
     [](const auto& info) { return std::string(info.param.what); });
 
-TEST(ShapeMe, OnlyWindowsPicturesAndButtonsCanBeShaped) {
+TEST(WindowShape, OnlyWindowsPicturesAndButtonsCanBeShaped) {
     QWidget window;
     auto* edit = new QLineEdit(&window);
-    clsTransForm shaper;
+    WindowShape shaper;
     try {
-        shaper.ShapeMe(edit, Magenta);
+        shaper.shapeTo(edit, Magenta);
         FAIL() << "a text box was shaped";
     } catch (const ShapeError& e) {
         EXPECT_EQ(ShapeError::Number, -2147218992L);
@@ -76,21 +76,21 @@ TEST(ShapeMe, OnlyWindowsPicturesAndButtonsCanBeShaped) {
     EXPECT_TRUE(edit->mask().isEmpty());
 }
 
-TEST(ShapeMe, ButtonLosesItsBorderAndItsTransparentColour) {
+TEST(WindowShape, ButtonLosesItsBorderAndItsTransparentColour) {
     QPushButton button(QStringLiteral("x"));
     button.resize(20, 10);
-    clsTransForm shaper;
-    shaper.ShapeMe(&button, Magenta);
+    WindowShape shaper;
+    shaper.shapeTo(&button, Magenta);
     EXPECT_TRUE(button.text().isEmpty());
     EXPECT_FALSE(button.mask().contains(QPoint(1, 1))) << "the 2-pixel border is left out";
     EXPECT_TRUE(button.mask().boundingRect().adjusted(-2, -2, 2, 2).contains(QRect(0, 0, 20, 10)) ||
                 button.mask().isEmpty());
 }
 
-TEST(DragForm, OnlyTheLeftButtonStartsAMove) {
+TEST(WindowShapeDrag, OnlyTheLeftButtonStartsAMove) {
     QWidget window;
-    clsTransForm shaper;
-    EXPECT_FALSE(shaper.DragForm(&window, Qt::RightButton));
+    WindowShape shaper;
+    EXPECT_FALSE(shaper.startSystemDrag(&window, Qt::RightButton));
 }
 
 } // namespace

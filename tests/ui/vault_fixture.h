@@ -59,7 +59,7 @@ struct VaultFixture {
     SessionState session;
     VaultServices services{profile,  store, profiles,  settings, log,
                            messages, clock, addresses, session};
-    std::unique_ptr<frmShapedForm> window;
+    std::unique_ptr<VaultWindow> window;
     int gettingStarted = 0;
 
     // fixtures: the shared profiles to put in the database folder, first one first.
@@ -76,8 +76,8 @@ struct VaultFixture {
         cipher.setEndingHandler([] {});
     }
 
-    frmShapedForm& start(const QString& profileName = {}) {
-        window = std::make_unique<frmShapedForm>(services);
+    VaultWindow& start(const QString& profileName = {}) {
+        window = std::make_unique<VaultWindow>(services);
         window->showGettingStarted = [this] { ++gettingStarted; };
         window->Form_Load();
         if (!profileName.isEmpty()) {
@@ -103,8 +103,8 @@ struct VaultFixture {
     QString dbPath(const QString& file) const { return dir.filePath(QStringLiteral("db/")) + file; }
 
     // Work (login mode 3) open and logged into, messages so far forgotten.
-    frmShapedForm& loginWork() {
-        frmShapedForm& w = start(QStringLiteral("Work"));
+    VaultWindow& loginWork() {
+        VaultWindow& w = start(QStringLiteral("Work"));
         type(w.txtUser, QStringLiteral("alice"));
         type(w.txtpass, QStringLiteral("S3cret pass"));
         type(w.txtPin, QStringLiteral("4711"));
@@ -116,7 +116,7 @@ struct VaultFixture {
 
     // Selects the record node "C" + position in the tree and opens it.
     void openRecord(qsizetype position) {
-        frmShapedForm& w = *window;
+        VaultWindow& w = *window;
         const QModelIndex index = w.treeModel->indexOfKey(recordKey(position));
         ASSERT_TRUE(index.isValid()) << position;
         w.TV1->setCurrentIndex(index);

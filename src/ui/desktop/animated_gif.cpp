@@ -11,7 +11,7 @@
 
 namespace tavrino {
 
-AnimatedGifCtl::AnimatedGifCtl(MessageService& messages, QWidget* parent)
+AnimatedGif::AnimatedGif(MessageService& messages, QWidget* parent)
     : QWidget(parent), m_messages(messages), m_timer(new QTimer(this)) {
     const QColor face = palette().color(QPalette::Button);
     m_backcolor = face;
@@ -20,64 +20,64 @@ AnimatedGifCtl::AnimatedGifCtl(MessageService& messages, QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 }
 
-AnimatedGifCtl::~AnimatedGifCtl() = default;
+AnimatedGif::~AnimatedGif() = default;
 
-void AnimatedGifCtl::setStrGifFileName(const QString& name) {
+void AnimatedGif::setStrGifFileName(const QString& name) {
     m_fileName = name;
     emit PropertyChanged(QStringLiteral("strGifFileName"));
 }
 
-void AnimatedGifCtl::setUserDelay(int milliseconds) {
+void AnimatedGif::setUserDelay(int milliseconds) {
     m_userDelay = std::clamp(milliseconds, 1, 1000);
 }
 
-void AnimatedGifCtl::setBackcolor(const QColor& color) {
+void AnimatedGif::setBackcolor(const QColor& color) {
     m_backcolor = color;
     update();
     emit PropertyChanged(QStringLiteral("BackColor"));
 }
 
-void AnimatedGifCtl::setPicture(const QPixmap& picture) {
+void AnimatedGif::setPicture(const QPixmap& picture) {
     m_picture = picture;
     update();
     emit PropertyChanged(QStringLiteral("Picture"));
 }
 
-void AnimatedGifCtl::setMaskColor(const QColor& color) {
+void AnimatedGif::setMaskColor(const QColor& color) {
     m_maskColor = color;
     emit PropertyChanged(QStringLiteral("MaskColor"));
 }
 
-void AnimatedGifCtl::setMaskPicture(const QPixmap& picture) {
+void AnimatedGif::setMaskPicture(const QPixmap& picture) {
     m_maskPicture = picture;
     emit PropertyChanged(QStringLiteral("MaskPicture"));
 }
 
-void AnimatedGifCtl::setBorderStyle(int style) {
+void AnimatedGif::setBorderStyle(int style) {
     m_borderStyle = style;
     update();
     emit PropertyChanged(QStringLiteral("BorderStyle"));
 }
 
-QSize AnimatedGifCtl::sizeHint() const {
+QSize AnimatedGif::sizeHint() const {
     if (m_gif.width > 0 && m_gif.height > 0) return {m_gif.width, m_gif.height};
     return {32, 32};
 }
 
-int AnimatedGifCtl::timerInterval() const {
+int AnimatedGif::timerInterval() const {
     return m_timer->isActive() ? m_timer->interval() : 0;
 }
-bool AnimatedGifCtl::timerRunning() const {
+bool AnimatedGif::timerRunning() const {
     return m_timer->isActive();
 }
 
-void AnimatedGifCtl::clearFrames() {
+void AnimatedGif::clearFrames() {
     m_pictures.clear();
     m_gif = GifFile{};
     m_currentFrame = 0;
 }
 
-void AnimatedGifCtl::LoadGif(bool getFname) {
+void AnimatedGif::LoadGif(bool getFname) {
     StopGif();
     if (!m_surface.isNull()) m_surface.fill(m_backcolor);
     clearFrames();
@@ -113,7 +113,7 @@ void AnimatedGifCtl::LoadGif(bool getFname) {
     }
 }
 
-void AnimatedGifCtl::decodeFrames() {
+void AnimatedGif::decodeFrames() {
     m_tempNames.clear();
     m_pictures.clear();
     for (qsizetype k = 0; k < m_gif.frames.size(); ++k) {
@@ -132,7 +132,7 @@ void AnimatedGifCtl::decodeFrames() {
     }
 }
 
-QColor AnimatedGifCtl::keyColor(const GifFrame& frame) const {
+QColor AnimatedGif::keyColor(const GifFrame& frame) const {
     const QByteArray& table = frame.localTableFlag ? frame.localTable : m_gif.globalTable;
     const qsizetype i = 3 * frame.transparentIndex;
     if (i + 2 >= table.size()) return {};
@@ -140,7 +140,7 @@ QColor AnimatedGifCtl::keyColor(const GifFrame& frame) const {
                   static_cast<unsigned char>(table[i + 2]));
 }
 
-void AnimatedGifCtl::PaintGif(int frame) {
+void AnimatedGif::PaintGif(int frame) {
     if (m_fileName.isEmpty()) {
         m_messages.show(
             QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
@@ -150,7 +150,7 @@ void AnimatedGifCtl::PaintGif(int frame) {
     RenderGif(frame);
 }
 
-void AnimatedGifCtl::RenderGif(int k) {
+void AnimatedGif::RenderGif(int k) {
     if (k < 0 || k >= m_pictures.size() || m_pictures[k].isNull()) return;
     if (m_stopRender) return;
     const QImage& picture = m_pictures[k];
@@ -189,7 +189,7 @@ void AnimatedGifCtl::RenderGif(int k) {
     update();
 }
 
-void AnimatedGifCtl::StartTimer() {
+void AnimatedGif::StartTimer() {
     if (m_fileName.isEmpty()) {
         m_messages.show(
             QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
@@ -202,17 +202,17 @@ void AnimatedGifCtl::StartTimer() {
     if (anyPicture) m_timer->start(250);
 }
 
-void AnimatedGifCtl::StopTimer() {
+void AnimatedGif::StopTimer() {
     m_stopRender = true;
     m_timer->stop();
 }
 
-void AnimatedGifCtl::StopGif() {
+void AnimatedGif::StopGif() {
     m_stopRender = true;
     StopTimer();
 }
 
-void AnimatedGifCtl::Timer1_Timer() {
+void AnimatedGif::Timer1_Timer() {
     if (m_stopRender) return;
     PaintGif(m_currentFrame);
     if (++m_currentFrame > m_numberOfFrames) m_currentFrame = 0;
@@ -220,7 +220,7 @@ void AnimatedGifCtl::Timer1_Timer() {
     m_timer->setInterval(delay >= 500 ? m_userDelay + 100 : delay * 10 + m_userDelay);
 }
 
-void AnimatedGifCtl::Refresh() {
+void AnimatedGif::Refresh() {
     if (m_fileName.isEmpty()) return;
     if (m_displaySaved) {
         m_displaySaved = false;
@@ -230,7 +230,7 @@ void AnimatedGifCtl::Refresh() {
     }
 }
 
-void AnimatedGifCtl::ReadProperties(const QVariantMap& bag) {
+void AnimatedGif::ReadProperties(const QVariantMap& bag) {
     const QColor face = palette().color(QPalette::Button);
     m_backcolor = bag.value(QStringLiteral("BackColor"), face).value<QColor>();
     m_picture = bag.value(QStringLiteral("Picture")).value<QPixmap>();
@@ -241,7 +241,7 @@ void AnimatedGifCtl::ReadProperties(const QVariantMap& bag) {
     if (!m_fileName.isEmpty() && QFile::exists(m_fileName)) m_displaySaved = true;
 }
 
-QVariantMap AnimatedGifCtl::WriteProperties() const {
+QVariantMap AnimatedGif::WriteProperties() const {
     return {{QStringLiteral("BackColor"), m_backcolor},
             {QStringLiteral("Picture"), m_picture},
             {QStringLiteral("MaskColor"), m_maskColor},
@@ -250,7 +250,7 @@ QVariantMap AnimatedGifCtl::WriteProperties() const {
             {QStringLiteral("strGifFileName"), m_fileName}};
 }
 
-void AnimatedGifCtl::paintEvent(QPaintEvent*) {
+void AnimatedGif::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), m_backcolor);
     if (!m_picture.isNull()) p.drawPixmap(0, 0, m_picture);
@@ -261,12 +261,12 @@ void AnimatedGifCtl::paintEvent(QPaintEvent*) {
     }
 }
 
-void AnimatedGifCtl::resizeEvent(QResizeEvent* event) {
+void AnimatedGif::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     emit Resize();
 }
 
-void AnimatedGifCtl::showEvent(QShowEvent* event) {
+void AnimatedGif::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Refresh();
 }

@@ -20,11 +20,11 @@ class MessageService;
 // temporary folder, each decoded once, and the frames are composited into a
 // back buffer on a timer (disposal 2 clears to the background, transparent
 // pixels keep what was there).
-class AnimatedGifCtl : public QWidget {
+class AnimatedGif : public QWidget {
     Q_OBJECT
 public:
-    explicit AnimatedGifCtl(MessageService& messages, QWidget* parent = nullptr);
-    ~AnimatedGifCtl() override;
+    explicit AnimatedGif(MessageService& messages, QWidget* parent = nullptr);
+    ~AnimatedGif() override;
 
     QString strGifFileName() const { return m_fileName; }
     void setStrGifFileName(const QString& name);

@@ -9,7 +9,7 @@
 
 namespace tavrino {
 
-UCBtn::UCBtn(QWidget* parent) : QWidget(parent) {
+FlatButton::FlatButton(QWidget* parent) : QWidget(parent) {
     useAssets();
     // Created in the system's button face, until the host sets its colours.
     const QColor face = palette().color(QPalette::Button);
@@ -21,51 +21,51 @@ UCBtn::UCBtn(QWidget* parent) : QWidget(parent) {
     resize(sizeHint());
 }
 
-QCursor UCBtn::buttonCursor() {
+QCursor FlatButton::buttonCursor() {
     static const QCursor cursor(QPixmap(QStringLiteral(":/assets/button-cursor.png")), 10, 8);
     return cursor;
 }
 
-void UCBtn::setBackcolor(const QColor& color) {
+void FlatButton::setBackColor(const QColor& color) {
     m_captionBack = color;
     m_normal = color;
     update();
 }
 
-void UCBtn::setFlash(const QColor& color) {
+void FlatButton::setFlash(const QColor& color) {
     m_flash = color;
     m_plateFill = color;
     update();
 }
 
-void UCBtn::setBorderColor(const QColor& color) {
+void FlatButton::setBorderColor(const QColor& color) {
     m_border = color;
     update();
 }
 
-void UCBtn::setCaption(const QString& caption) {
+void FlatButton::setCaption(const QString& caption) {
     m_caption = caption;
     setAccessibleName(caption);
     update();
 }
 
-void UCBtn::setTip(const QString& tip) {
+void FlatButton::setTip(const QString& tip) {
     setToolTip(tip);
     setAccessibleDescription(tip);
 }
 
-void UCBtn::Ready() {
+void FlatButton::resetHighlight() {
     m_captionBack = m_normal;
     m_plateFill = m_normal;
     update();
 }
 
-void UCBtn::mousePressEvent(QMouseEvent* event) {
+void FlatButton::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    emit Click();
+    emit clicked();
 }
 
-void UCBtn::mouseMoveEvent(QMouseEvent* event) {
+void FlatButton::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     if (m_plateFill != m_flash || m_captionBack != m_flash) {
         m_plateFill = m_flash;
@@ -74,7 +74,7 @@ void UCBtn::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void UCBtn::paintEvent(QPaintEvent*) {
+void FlatButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF plate = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);

@@ -8,20 +8,20 @@ namespace tavrino {
 // The program's flat button: a rounded plate with a bold caption that lights
 // up in its Flash colour under the mouse and raises Click as soon as any
 // mouse button goes down on it. It never notices the mouse leaving: the host
-// calls Ready to put it back to its normal colour.
-class UCBtn : public QWidget {
+// calls resetHighlight to put it back to its normal colour.
+class FlatButton : public QWidget {
     Q_OBJECT
 public:
-    explicit UCBtn(QWidget* parent = nullptr);
+    explicit FlatButton(QWidget* parent = nullptr);
 
-    void setBackcolor(const QColor& color);
-    QColor Backcolor() const { return m_captionBack; }
+    void setBackColor(const QColor& color);
+    QColor backColor() const { return m_captionBack; }
     void setFlash(const QColor& color);
     void setBorderColor(const QColor& color);
     void setCaption(const QString& caption);
-    QString Caption() const { return m_caption; }
+    QString caption() const { return m_caption; }
     void setTip(const QString& tip);
-    void Ready();
+    void resetHighlight();
 
     bool isHighlighted() const { return m_plateFill == m_flash && m_flash != m_normal; }
     QColor plateFill() const { return m_plateFill; }
@@ -30,7 +30,7 @@ public:
     static QCursor buttonCursor();
 
 signals:
-    void Click();
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

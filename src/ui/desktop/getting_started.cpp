@@ -11,9 +11,9 @@
 
 namespace tavrino {
 
-const QString frmTip::ReaderDownloadPage = QStringLiteral("https://get.adobe.com/reader/");
+const QString GettingStartedWindow::ReaderDownloadPage = QStringLiteral("https://get.adobe.com/reader/");
 
-frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* parent)
+GettingStartedWindow::GettingStartedWindow(SettingsStore& settings, AddressService& addresses, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_addresses(addresses) {
     useAssets();
     setWindowTitle(QStringLiteral("Getting Started"));
@@ -77,7 +77,7 @@ frmTip::frmTip(SettingsStore& settings, AddressService& addresses, QWidget* pare
 }
 
 // Every way of closing stores the box: "1" hides the window at the next start.
-void frmTip::done(int result) {
+void GettingStartedWindow::done(int result) {
     m_settings.WriteSetting(QStringLiteral("Startup"), chkLoadTipsAtStartup->isChecked()
                                                            ? QStringLiteral("1")
                                                            : QStringLiteral("0"));

@@ -13,10 +13,10 @@ class SettingsStore;
 
 // "Getting Started": the default password, the quick guide and where to get
 // a PDF reader; closing stores whether to show it at the next start.
-class frmTip : public QDialog {
+class GettingStartedWindow : public QDialog {
     Q_OBJECT
 public:
-    frmTip(SettingsStore& settings, AddressService& addresses, QWidget* parent = nullptr);
+    GettingStartedWindow(SettingsStore& settings, AddressService& addresses, QWidget* parent = nullptr);
 
     static const QString ReaderDownloadPage;
 

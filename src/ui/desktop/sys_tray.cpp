@@ -51,7 +51,7 @@ TrayMenuStates trayMenuStates(bool visible, int state) {
     }
 }
 
-FrmSysTray::FrmSysTray(MessageService& messages, QObject* parent)
+TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
     : QObject(parent), m_messages(messages), m_tray(new QSystemTrayIcon(this)) {
     useAssets();
     mPopupMenu = new QMenu;
@@ -97,47 +97,47 @@ FrmSysTray::FrmSysTray(MessageService& messages, QObject* parent)
     TrayNotify(0);
 }
 
-FrmSysTray::~FrmSysTray() {
+TrayIcon::~TrayIcon() {
     m_tray->hide();
     delete mPopupMenu;
 }
 
-bool FrmSysTray::available() {
+bool TrayIcon::available() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void FrmSysTray::setFSys(QWidget* window) {
+void TrayIcon::setFSys(QWidget* window) {
     if (m_fsys) m_fsys->removeEventFilter(this);
     m_fsys = window;
     if (m_fsys) m_fsys->installEventFilter(this);
 }
 
-void FrmSysTray::setTooltip(const QString& text) {
+void TrayIcon::setTooltip(const QString& text) {
     QString tip = text.left(TipLength - 1) + QChar(0);
     tip += QString(TipLength - tip.size(), QLatin1Char(' '));
     m_tip = tip;
 }
 
-void FrmSysTray::setTrayIcon(const QPixmap& picture) {
+void TrayIcon::setTrayIcon(const QPixmap& picture) {
     if (picture.isNull()) return;
     m_icon = picture;
     emit IconChanged(this);
     TrayNotify(1);
 }
 
-void FrmSysTray::setTrayIcon(const QString& textOrPath) {
+void TrayIcon::setTrayIcon(const QString& textOrPath) {
     if (textOrPath.compare(QLatin1String("DEFAULT"), Qt::CaseInsensitive) == 0)
         setTrayIcon(QPixmap(QStringLiteral(":/assets/tavrino-64.png")));
     else
         setTrayIcon(QPixmap(textOrPath));
 }
 
-void FrmSysTray::setInterval(int milliseconds) {
+void TrayIcon::setInterval(int milliseconds) {
     m_interval = milliseconds;
     TrayNotify(1);
 }
 
-void FrmSysTray::TrayNotify(int action) {
+void TrayIcon::TrayNotify(int action) {
     if (action == 2) {
         m_tray->hide();
         return;
@@ -148,21 +148,21 @@ void FrmSysTray::TrayNotify(int action) {
     if (action == 0) m_tray->show();
 }
 
-bool FrmSysTray::iconShown() const {
+bool TrayIcon::iconShown() const {
     return m_tray->isVisible();
 }
 
-void FrmSysTray::mExit_Remote() {
+void TrayIcon::mExit_Remote() {
     TrayNotify(2);
 }
 
-int FrmSysTray::stateOf(const QWidget* window) {
+int TrayIcon::stateOf(const QWidget* window) {
     if (window->isMinimized()) return 1;
     if (window->isMaximized()) return 2;
     return 0;
 }
 
-void FrmSysTray::MeResize(QWidget* window) {
+void TrayIcon::MeResize(QWidget* window) {
     const int state = stateOf(window);
     if (state == 1)
         window->hide();
@@ -170,7 +170,7 @@ void FrmSysTray::MeResize(QWidget* window) {
         m_restoreState = state;
 }
 
-void FrmSysTray::setMenuStates() {
+void TrayIcon::setMenuStates() {
     const TrayMenuStates s =
         trayMenuStates(m_fsys && m_fsys->isVisible(), m_fsys ? stateOf(m_fsys) : 0);
     mMaximize->setEnabled(s.maximize);
@@ -178,7 +178,7 @@ void FrmSysTray::setMenuStates() {
     mMinimize->setEnabled(s.minimize);
 }
 
-void FrmSysTray::iconMessage(int number) {
+void TrayIcon::iconMessage(int number) {
     const QString name = trayMessageName(number);
     if (number == 514) {
         if (m_fsys && m_fsys->isVisible()) {
@@ -193,26 +193,26 @@ void FrmSysTray::iconMessage(int number) {
     if (number == 517) mPopupMenu->popup(QCursor::pos());
 }
 
-void FrmSysTray::about() {
+void TrayIcon::about() {
     m_messages.show(QStringLiteral("Tavrino Password Manager Version %1.%2")
                         .arg(TAVRINO_VERSION_MAJOR)
                         .arg(TAVRINO_VERSION_MINOR),
                     QStringLiteral("About"), MsgIcon::Information);
 }
 
-void FrmSysTray::maximize() {
+void TrayIcon::maximize() {
     if (!m_fsys) return;
     m_fsys->showMaximized();
 }
 
-void FrmSysTray::minimize() {
+void TrayIcon::minimize() {
     if (!m_fsys) return;
     // Only hidden, not minimised first: a window manager still busy
     // iconifying it would fight the next Restore.
     m_fsys->hide();
 }
 
-void FrmSysTray::restore() {
+void TrayIcon::restore() {
     if (!m_fsys || (m_fsys->isVisible() && !m_fsys->isMinimized())) return;
     Qt::WindowStates state = m_fsys->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     if (m_restoreState == 2) state |= Qt::WindowMaximized;
@@ -222,7 +222,7 @@ void FrmSysTray::restore() {
     m_fsys->activateWindow();
 }
 
-void FrmSysTray::exit() {
+void TrayIcon::exit() {
     // A close the window refuses (unsaved changes) keeps the icon and shows
     // the window: the program stays reachable, never hidden with no icon.
     if (m_fsys && !m_fsys->close()) {
@@ -232,7 +232,7 @@ void FrmSysTray::exit() {
     TrayNotify(2);
 }
 
-bool FrmSysTray::eventFilter(QObject* watched, QEvent* event) {
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_fsys &&
         (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) &&
         stateOf(m_fsys) != 1)

@@ -29,13 +29,13 @@ TrayMenuStates trayMenuStates(bool visible, int windowState);
 
 // The notification-area icon and its menu, serving one window (FSys): show,
 // maximise, minimise it to the tray, close it, and the version.
-class FrmSysTray : public QObject {
+class TrayIcon : public QObject {
     Q_OBJECT
 public:
     static constexpr int TipLength = 64;
 
-    explicit FrmSysTray(MessageService& messages, QObject* parent = nullptr);
-    ~FrmSysTray() override;
+    explicit TrayIcon(MessageService& messages, QObject* parent = nullptr);
+    ~TrayIcon() override;
 
     void setFSys(QWidget* window);
     QWidget* FSys() const { return m_fsys; }
@@ -76,7 +76,7 @@ public:
 
 signals:
     void TrayMessage(const QString& name);
-    void IconChanged(FrmSysTray* tray);
+    void IconChanged(TrayIcon* tray);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -59,7 +59,7 @@ QImage paintedPicture(QWidget* widget) {
 }
 } // namespace
 
-void clsTransForm::ShapeMe(QWidget* target, QRgb transparent) {
+void WindowShape::shapeTo(QWidget* target, QRgb transparent) {
     QRect base;
     QImage picture;
     if (qobject_cast<QPushButton*>(target) || qobject_cast<QCheckBox*>(target) ||
@@ -82,19 +82,19 @@ void clsTransForm::ShapeMe(QWidget* target, QRgb transparent) {
     target->setMask(m_region);
 }
 
-bool clsTransForm::DragForm(QWidget* window, Qt::MouseButton button) {
+bool WindowShape::startSystemDrag(QWidget* window, Qt::MouseButton button) {
     if (button != Qt::LeftButton || !window) return false;
     QWindow* handle = window->windowHandle();
     return handle && handle->startSystemMove();
 }
 
-void clsTransForm::mousePressed(QWidget* window, Qt::MouseButton button, const QPoint& globalPos) {
-    if (DragForm(window, button) || button != Qt::LeftButton) return;
+void WindowShape::mousePressed(QWidget* window, Qt::MouseButton button, const QPoint& globalPos) {
+    if (startSystemDrag(window, button) || button != Qt::LeftButton) return;
     m_draggingByHand = true;
     m_grab = globalPos - window->frameGeometry().topLeft();
 }
 
-bool clsTransForm::mouseMoved(QWidget* window, Qt::MouseButtons buttons, const QPoint& globalPos) {
+bool WindowShape::mouseMoved(QWidget* window, Qt::MouseButtons buttons, const QPoint& globalPos) {
     if (!m_draggingByHand || buttons == Qt::NoButton) return false;
     window->move(globalPos - m_grab);
     return true;

@@ -26,7 +26,7 @@ QList<ShapeRun> scanTransparentRuns(const QImage& picture, QRgb transparent);
 // The base rectangle with every run cut out.
 QRegion regionWithoutRuns(const QRect& base, const QList<ShapeRun>& runs);
 
-// Raised by ShapeMe for an object it can't shape.
+// Raised by shapeTo for an object it can't shape.
 struct ShapeError : std::runtime_error {
     static constexpr long Number = -2147218992;
     ShapeError();
@@ -36,17 +36,17 @@ struct ShapeError : std::runtime_error {
 
 // Gives a window the outline of its painted picture and drags windows that
 // have no caption bar.
-class clsTransForm {
+class WindowShape {
 public:
     // target: a window or picture label (cut by its whole picture), or a
     // push button, check box or radio button (its 2-pixel border left out).
-    void ShapeMe(QWidget* target, QRgb transparent);
+    void shapeTo(QWidget* target, QRgb transparent);
     // Moves the window as if its caption were grabbed: left button only.
     // False when nothing started (another button, or no window manager to
     // move it: the caller then moves it by hand).
-    bool DragForm(QWidget* window, Qt::MouseButton button);
+    bool startSystemDrag(QWidget* window, Qt::MouseButton button);
 
-    // A press on the window's body: DragForm, or, where no window manager
+    // A press on the window's body: startSystemDrag, or, where no window manager
     // moves it, a move by hand that mouseMoved follows until released.
     void mousePressed(QWidget* window, Qt::MouseButton button, const QPoint& globalPos);
     // True when the move was the window's drag (and moved it).

@@ -13,8 +13,8 @@
 
 namespace tavrino {
 
-const QColor frmshowpass::LinkNormal(255, 255, 255);
-const QColor frmshowpass::LinkHover(170, 170, 255);
+const QColor RecordPopup::LinkNormal(255, 255, 255);
+const QColor RecordPopup::LinkHover(170, 170, 255);
 
 void FormResize(QWidget* window, const QPixmap& picture) {
     window->setFixedSize(picture.size());
@@ -35,7 +35,7 @@ QLabel* whiteLabel(const QString& text, QWidget* parent, const QRect& place) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(place);
     QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, frmshowpass::LinkNormal);
+    pal.setColor(QPalette::WindowText, RecordPopup::LinkNormal);
     label->setPalette(pal);
     return label;
 }
@@ -55,7 +55,7 @@ QPixmap asset(const char* name) {
 
 } // namespace
 
-frmshowpass::frmshowpass(AddressService& addresses, SecretClipboard* clipboard, QWidget* parent)
+RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_addresses(addresses), m_clipboard(clipboard ? clipboard : new SecretClipboard(this)) {
     useAssets();
@@ -111,7 +111,7 @@ frmshowpass::frmshowpass(AddressService& addresses, SecretClipboard* clipboard, 
     connect(cmdClose, &ImageButton::clicked, this, [this] { cmdClose_Click(); });
 }
 
-void frmshowpass::GetItem(const QStringList& fields) {
+void RecordPopup::GetItem(const QStringList& fields) {
     txtcode->setText(fields.value(3));
     txtpass->setText(fields.value(4));
     txtExpiryDate->setText(fields.value(6));
@@ -122,51 +122,51 @@ void frmshowpass::GetItem(const QStringList& fields) {
     SetTopMost(this, true);
 }
 
-void frmshowpass::cmdClose_Click() {
+void RecordPopup::cmdClose_Click() {
     close();
 }
 
-void frmshowpass::closeEvent(QCloseEvent* event) {
+void RecordPopup::closeEvent(QCloseEvent* event) {
     // What the popup copied goes with it.
     m_clipboard->clear();
     QWidget::closeEvent(event);
 }
 
-void frmshowpass::OpenWebAddress(const QString& address) {
+void RecordPopup::OpenWebAddress(const QString& address) {
     m_addresses.open(address);
 }
 
-void frmshowpass::OpenEmailAddress(const QString& address) {
+void RecordPopup::OpenEmailAddress(const QString& address) {
     m_addresses.open(QStringLiteral("mailto:") + address);
 }
 
-void frmshowpass::copy(QLineEdit* source) {
+void RecordPopup::copy(QLineEdit* source) {
     m_clipboard->copy(source->text());
     setCursor(QCursor(asset("copied-cursor.png"), 15, 14));
 }
 
-bool frmshowpass::showsCopiedCursor() const {
+bool RecordPopup::showsCopiedCursor() const {
     return cursor().shape() == Qt::BitmapCursor;
 }
 
-void frmshowpass::setLinkColor(QLabel* label, const QColor& color) {
+void RecordPopup::setLinkColor(QLabel* label, const QColor& color) {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
 }
 
-QColor frmshowpass::linkColor(QLabel* label) const {
+QColor RecordPopup::linkColor(QLabel* label) const {
     return label->palette().color(QPalette::WindowText);
 }
 
-bool frmshowpass::copyHighlighted(ImageButton* button) const {
+bool RecordPopup::copyHighlighted(ImageButton* button) const {
     return button->property("hover").toBool();
 }
-bool frmshowpass::closeHighlighted() const {
+bool RecordPopup::closeHighlighted() const {
     return cmdClose->property("hover").toBool();
 }
 
-void frmshowpass::resetFaces() {
+void RecordPopup::resetFaces() {
     cmdClose->setPixmap(asset("close.png"));
     cmdClose->setProperty("hover", false);
     for (ImageButton* b : {ImgCopyUser, ImgPass}) {
@@ -177,7 +177,7 @@ void frmshowpass::resetFaces() {
     setLinkColor(lblEmail, LinkNormal);
 }
 
-bool frmshowpass::eventFilter(QObject* watched, QEvent* event) {
+bool RecordPopup::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         if (watched == cmdClose) {
             cmdClose->setPixmap(asset("close-hover.png"));
@@ -205,9 +205,9 @@ bool frmshowpass::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmshowpass::showEvent(QShowEvent* event) {
+void RecordPopup::showEvent(QShowEvent* event) {
     if (!m_shaped) {
-        m_shape.ShapeMe(this, qRgb(0, 0, 255));
+        m_shape.shapeTo(this, qRgb(0, 0, 255));
         m_shaped = true;
     }
     cmdClose->setPixmap(asset("close.png"));
@@ -215,22 +215,22 @@ void frmshowpass::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void frmshowpass::paintEvent(QPaintEvent*) {
+void RecordPopup::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, m_picture);
 }
 
-void frmshowpass::mousePressEvent(QMouseEvent* event) {
+void RecordPopup::mousePressEvent(QMouseEvent* event) {
     m_shape.mousePressed(this, event->button(), event->globalPosition().toPoint());
 }
 
-void frmshowpass::mouseMoveEvent(QMouseEvent* event) {
+void RecordPopup::mouseMoveEvent(QMouseEvent* event) {
     if (m_shape.mouseMoved(this, event->buttons(), event->globalPosition().toPoint())) return;
     resetFaces();
     unsetCursor();
 }
 
-void frmshowpass::mouseReleaseEvent(QMouseEvent*) {
+void RecordPopup::mouseReleaseEvent(QMouseEvent*) {
     m_shape.mouseReleased();
 }
 

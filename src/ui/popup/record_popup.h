@@ -24,11 +24,11 @@ void SetTopMost(QWidget* window, bool topMost);
 
 // The small always-on-top popup of one record: user code and password to
 // copy, the expiry date, and the web site and mail address to open.
-class frmshowpass : public QWidget {
+class RecordPopup : public QWidget {
     Q_OBJECT
 public:
     // clipboard: where copies go (the popup makes its own when none is given).
-    explicit frmshowpass(AddressService& addresses, SecretClipboard* clipboard = nullptr,
+    explicit RecordPopup(AddressService& addresses, SecretClipboard* clipboard = nullptr,
                          QWidget* parent = nullptr);
 
     // fields: the record line split at "|" (type code first). Shows the popup
@@ -77,7 +77,7 @@ private:
     SecretClipboard* m_clipboard;
     QLabel* m_clipboardNote;
     QPixmap m_picture;
-    clsTransForm m_shape;
+    WindowShape m_shape;
     bool m_shaped = false;
 };
 

@@ -19,7 +19,7 @@ QString nameOf(const QString& line) {
 }
 } // namespace
 
-void frmSetup::FillCategoryList() {
+void SetupWindow::FillCategoryList() {
     m_s.session.IsFilling = true;
     BusyPointer();
     lstCategory->clear();
@@ -31,7 +31,7 @@ void frmSetup::FillCategoryList() {
     m_s.session.IsFilling = false;
 }
 
-int frmSetup::FindCategory(const QString& name) const {
+int SetupWindow::FindCategory(const QString& name) const {
     if (name.isEmpty()) return 0;
     const CategoryList& categories = m_s.profile.Categories;
     for (qsizetype i = 1; i <= categories.count(); ++i)
@@ -39,7 +39,7 @@ int frmSetup::FindCategory(const QString& name) const {
     return 0;
 }
 
-bool frmSetup::SaveCategory() {
+bool SetupWindow::SaveCategory() {
     const QString name = txtCategory->text().trimmed();
     if (name.isEmpty()) {
         m_s.messages.show(QStringLiteral("You have not specified a Category!"));
@@ -70,7 +70,7 @@ bool frmSetup::SaveCategory() {
     return added && m_s.profile.ProfileSaved;
 }
 
-void frmSetup::deleteSelectedCategory() {
+void SetupWindow::deleteSelectedCategory() {
     QListWidgetItem* selected = lstCategory->currentItem();
     if (!selected || !selected->isSelected()) return;
     CategoryList& categories = m_s.profile.Categories;

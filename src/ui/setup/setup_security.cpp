@@ -38,7 +38,7 @@ QLineEdit* labelledBox(QGridLayout* grid, const QString& caption, int row, int c
 }
 } // namespace
 
-QFrame* frmSetup::buildSecurityPage() {
+QFrame* SetupWindow::buildSecurityPage() {
     auto* f = new QFrame;
     f->setObjectName(QStringLiteral("Security Options"));
     f->setAccessibleName(f->objectName());
@@ -134,7 +134,7 @@ QFrame* frmSetup::buildSecurityPage() {
     return f;
 }
 
-void frmSetup::LoadSecurityOptions() {
+void SetupWindow::LoadSecurityOptions() {
     m_s.session.IsFilling = true;
     const SecuritySettings& s = m_s.profile.Security;
     optPass->setChecked(s.LoginMode == 1);
@@ -171,7 +171,7 @@ void frmSetup::LoadSecurityOptions() {
     m_s.session.IsFilling = false;
 }
 
-void frmSetup::chkTimeout_Click() {
+void SetupWindow::chkTimeout_Click() {
     markChanged();
     if (chkTimeout->isChecked()) {
         slTimer->show();
@@ -182,13 +182,13 @@ void frmSetup::chkTimeout_Click() {
     }
 }
 
-void frmSetup::slTimer_Click() {
+void SetupWindow::slTimer_Click() {
     if (m_s.session.IsFilling) return;
     SetDirty(true);
     chkTimeout->setText(QStringLiteral("Auto lock after %1 minutes").arg(slTimer->value()));
 }
 
-void frmSetup::SaveSecurityOptions() {
+void SetupWindow::SaveSecurityOptions() {
     SecuritySettings& s = m_s.profile.Security;
     s.Questions.clear();
     s.LoginMode = optPass->isChecked() ? 1 : optUserPass->isChecked() ? 2 : 3;
@@ -202,7 +202,7 @@ void frmSetup::SaveSecurityOptions() {
     s.AnswersRequired = optQ1->isChecked() ? 1 : optQ2->isChecked() ? 2 : 3;
 }
 
-void frmSetup::saveSecurity() {
+void SetupWindow::saveSecurity() {
     SecurityForm form;
     form.loginMode = optPass->isChecked() ? 1 : optUserPass->isChecked() ? 2 : 3;
     form.password = txtPassword->text();

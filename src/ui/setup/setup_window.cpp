@@ -59,7 +59,7 @@ QFrame* page(const QString& name) {
 }
 } // namespace
 
-frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
+SetupWindow::SetupWindow(VaultServices& services, QTimer* lockTimer, QWidget* parent)
     : QDialog(parent), m_s(services), m_lockTimer(lockTimer) {
     useAssets();
     setWindowTitle(QStringLiteral("Setup"));
@@ -104,32 +104,32 @@ frmSetup::frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent)
     LoadSecurityOptions();
 }
 
-frmSetup::~frmSetup() = default;
+SetupWindow::~SetupWindow() = default;
 
-QAction* frmSetup::button(const QString& key) const {
+QAction* SetupWindow::button(const QString& key) const {
     for (QAction* a : m_buttons)
         if (a->data().toString() == key) return a;
     return nullptr;
 }
 
-void frmSetup::enable(const QString& key, bool on) {
+void SetupWindow::enable(const QString& key, bool on) {
     if (QAction* a = button(key)) a->setEnabled(on);
 }
 
-void frmSetup::enableEditing(bool add, bool del, bool save, bool cancel) {
+void SetupWindow::enableEditing(bool add, bool del, bool save, bool cancel) {
     enable(QStringLiteral("Add"), add);
     enable(QStringLiteral("Delete"), del);
     enable(QStringLiteral("Save"), save);
     enable(QStringLiteral("Cancel"), cancel);
 }
 
-void frmSetup::SetDirty(bool dirty) {
+void SetupWindow::SetDirty(bool dirty) {
     m_dirty = dirty;
     enable(QStringLiteral("Save"), dirty);
     enable(QStringLiteral("Cancel"), dirty);
 }
 
-void frmSetup::markChanged() {
+void SetupWindow::markChanged() {
     if (!m_s.session.IsFilling) SetDirty(true);
 }
 
@@ -155,14 +155,14 @@ QFrame* listPage(const QString& title, QWidget* list, const QString& entryCaptio
 }
 } // namespace
 
-QFrame* frmSetup::buildCategoryPage() {
+QFrame* SetupWindow::buildCategoryPage() {
     lstCategory = new QListWidget;
     lstCategory->setAccessibleName(QStringLiteral("Categories"));
     return listPage(QStringLiteral("Category"), lstCategory, QStringLiteral("New"),
                     QStringLiteral("New Category"), lblNewCategory, txtCategory);
 }
 
-QFrame* frmSetup::buildProfilePage() {
+QFrame* SetupWindow::buildProfilePage() {
     cboProfile = new QComboBox;
     cboProfile->setAccessibleName(QStringLiteral("Profiles"));
     QFrame* f =
@@ -172,7 +172,7 @@ QFrame* frmSetup::buildProfilePage() {
     return f;
 }
 
-QFrame* frmSetup::buildAboutPage() {
+QFrame* SetupWindow::buildAboutPage() {
     QFrame* f = page(QStringLiteral("About"));
     auto* box = new QVBoxLayout(f);
     auto* picture = new QLabel(f);
@@ -193,37 +193,37 @@ QFrame* frmSetup::buildAboutPage() {
     return f;
 }
 
-void frmSetup::showPage(QFrame* shown) {
+void SetupWindow::showPage(QFrame* shown) {
     for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout})
         f->setVisible(f == shown);
 }
 
-QFrame* frmSetup::visiblePage() const {
+QFrame* SetupWindow::visiblePage() const {
     for (QFrame* f : {fraSecurityOptions, fraCategory, fraProfile, fraAbout})
         if (!f->isHidden()) return f;
     return nullptr;
 }
 
-bool frmSetup::refuseWhileDirty() {
+bool SetupWindow::refuseWhileDirty() {
     if (!m_dirty) return false;
     m_s.messages.show(QStringLiteral("You have unsaved changes, please CANCEL or SAVE"),
                       QStringLiteral("Tavrino"), MsgIcon::Warning);
     return true;
 }
 
-void frmSetup::refreshProfiles() {
+void SetupWindow::refreshProfiles() {
     const QStringList names = m_s.profiles.ListProfiles();
     cboProfile->clear();
     cboProfile->addItems(names);
 }
 
-void frmSetup::noteSave() {
+void SetupWindow::noteSave() {
     const SaveOutcome outcome = m_s.store.lastSaveOutcome();
     if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
         conflict = outcome;
 }
 
-void frmSetup::Toolbar2_ButtonClick(const QString& key) {
+void SetupWindow::Toolbar2_ButtonClick(const QString& key) {
     QFrame* current = visiblePage();
     if (key == u"Security" || key == u"Category" || key == u"Profile" || key == u"About" ||
         key == u"Close") {
@@ -318,7 +318,7 @@ void frmSetup::Toolbar2_ButtonClick(const QString& key) {
     }
 }
 
-void frmSetup::cmdPrint_Click() {
+void SetupWindow::cmdPrint_Click() {
     // Without a printer Qt would quietly print nowhere: say so instead.
     if (!preparePrinter && QPrinterInfo::defaultPrinter().isNull()) {
         m_s.messages.show(QStringLiteral("No printer is set up."), QStringLiteral("Print List"),
@@ -345,7 +345,7 @@ void frmSetup::cmdPrint_Click() {
 }
 
 // Every way of closing ends here; nothing is saved.
-void frmSetup::reject() {
+void SetupWindow::reject() {
     // The idle timer runs again only where auto-lock is on as saved now.
     if (m_lockTimer) {
         if (m_s.session.LoginOK && m_s.session.AutoLockMinutes > 0)

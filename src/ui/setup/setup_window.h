@@ -28,12 +28,12 @@ namespace tavrino {
 
 // The setup window, modal over the vault: security options, categories,
 // profiles and the about page, one page at a time, with a toolbar.
-class frmSetup : public QDialog {
+class SetupWindow : public QDialog {
     Q_OBJECT
 public:
     // lockTimer: the vault's auto-lock timer, held while this window is open.
-    frmSetup(VaultServices& services, QTimer* lockTimer, QWidget* parent = nullptr);
-    ~frmSetup() override;
+    SetupWindow(VaultServices& services, QTimer* lockTimer, QWidget* parent = nullptr);
+    ~SetupWindow() override;
 
     void SetDirty(bool dirty);
     bool isDirty() const { return m_dirty; }

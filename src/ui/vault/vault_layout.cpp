@@ -53,8 +53,8 @@ QLineEdit* box(QWidget* parent, QLabel* label, int x, int y, int w) {
     return edit;
 }
 
-UCBtn* flatButton(QWidget* bar, int slot, const QString& tip) {
-    auto* button = new UCBtn(bar);
+FlatButton* flatButton(QWidget* bar, int slot, const QString& tip) {
+    auto* button = new FlatButton(bar);
     button->setGeometry(5 + slot * 66, 10, 60, 26);
     button->setToolTip(tip);
     return button;
@@ -62,7 +62,7 @@ UCBtn* flatButton(QWidget* bar, int slot, const QString& tip) {
 
 } // namespace
 
-void frmShapedForm::buildLoginPanel() {
+void VaultWindow::buildLoginPanel() {
     fraLogin = panel(this, QStringLiteral("fraLogin"), twips(705, 1470, 4065, 4005));
     fraLogin->setAccessibleName(QStringLiteral("Login"));
     const int w = 251;
@@ -103,7 +103,7 @@ void frmShapedForm::buildLoginPanel() {
         connect(e, &QLineEdit::returnPressed, this, [this] { UCLoginBtn_Click(); });
 }
 
-void frmShapedForm::buildTreePanel() {
+void VaultWindow::buildTreePanel() {
     fraTV = panel(this, QStringLiteral("fraTV"), twips(690, 1470, 4065, 4140));
     TV1 = new QTreeView(fraTV);
     treeModel = new RecordTreeModel(TV1);
@@ -120,7 +120,7 @@ void frmShapedForm::buildTreePanel() {
     TV1->setMouseTracking(true);
 }
 
-void frmShapedForm::buildDetailPanel() {
+void VaultWindow::buildDetailPanel() {
     fraDetail = panel(this, QStringLiteral("fraDetail"), twips(675, 1470, 4080, 4155));
     fraDetail->setAccessibleName(QStringLiteral("Record"));
     // Two columns of caption-over-box rows, clear of the record bar below.
@@ -173,7 +173,7 @@ void frmShapedForm::buildDetailPanel() {
     fraDetail->hide();
 }
 
-void frmShapedForm::buildBars() {
+void VaultWindow::buildBars() {
     fraMenu = panel(this, QStringLiteral("fraMenu"), twips(690, 780, 4065, 675));
     UCSetupBtn = flatButton(fraMenu, 0, QStringLiteral("Setup User Preferences"));
     UCSetupBtn->hide();
@@ -204,17 +204,17 @@ void frmShapedForm::buildBars() {
     UCCancelBtn = flatButton(fraRecord, 1, QStringLiteral("Cancel changes"));
     UCSaveBtn = flatButton(fraRecord, 2, QStringLiteral("Save record changes"));
     UCBackBtn = flatButton(fraRecord, 3, QStringLiteral("Login to Tavrino"));
-    for (UCBtn* b : {UCCancelBtn, UCSaveBtn, UCBackBtn})
+    for (FlatButton* b : {UCCancelBtn, UCSaveBtn, UCBackBtn})
         b->hide();
     fraRecord->hide();
 
-    connect(UCLoginBtn, &UCBtn::Click, this, [this] { UCLoginBtn_Click(); });
-    connect(UCQuestBtn, &UCBtn::Click, this, [this] { UCQuestBtn_Click(); });
-    connect(UCHelpBtn, &UCBtn::Click, this, [this] { UCHelpBtn_Click(); });
-    connect(UCSetupBtn, &UCBtn::Click, this, [this] { UCSetupBtn_Click(); });
+    connect(UCLoginBtn, &FlatButton::clicked, this, [this] { UCLoginBtn_Click(); });
+    connect(UCQuestBtn, &FlatButton::clicked, this, [this] { UCQuestBtn_Click(); });
+    connect(UCHelpBtn, &FlatButton::clicked, this, [this] { UCHelpBtn_Click(); });
+    connect(UCSetupBtn, &FlatButton::clicked, this, [this] { UCSetupBtn_Click(); });
 }
 
-void frmShapedForm::buildOutside() {
+void VaultWindow::buildOutside() {
     cmdAlpha = new QPushButton(QStringLiteral("A-Z"), this);
     cmdAlpha->setGeometry(282, 420, 38, 19);
     QFont arial(QStringLiteral("Arial"));

@@ -24,7 +24,7 @@
 
 namespace tavrino {
 
-void frmShapedForm::LockVault() {
+void VaultWindow::LockVault() {
     // Nothing of the profile stays in sight: the popup and setup close
     // (setup's unsaved changes dropped, as record edits are), and what we
     // put on the clipboard is taken back.
@@ -60,11 +60,11 @@ void frmShapedForm::LockVault() {
     ListProfiles();
 }
 
-void frmShapedForm::lockIfLoggedIn() {
+void VaultWindow::lockIfLoggedIn() {
     if (m_s.session.LoginOK) LockVault();
 }
 
-void frmShapedForm::imgLock_Click() {
+void VaultWindow::imgLock_Click() {
     BusyPointer();
     LockVault();
     NormalPointer();
@@ -73,7 +73,7 @@ void frmShapedForm::imgLock_Click() {
     if (txtPin->isVisible()) txtPin->setFocus();
 }
 
-void frmShapedForm::tmrLock_Timer() {
+void VaultWindow::tmrLock_Timer() {
     // Auto-lock switched off: never a lock, whatever started the timer.
     if (m_s.session.AutoLockMinutes <= 0 || !m_s.session.LoginOK) {
         tmrLock->stop();
@@ -91,7 +91,7 @@ void frmShapedForm::tmrLock_Timer() {
     }
 }
 
-void frmShapedForm::tmrPass_Timer() {
+void VaultWindow::tmrPass_Timer() {
     if (m_popup && m_popup->isVisible()) m_popup->cmdClose_Click();
     tmrPass->stop();
 }

@@ -21,7 +21,7 @@
 
 namespace tavrino {
 
-void frmShapedForm::cboProfile_Click() {
+void VaultWindow::cboProfile_Click() {
     m_s.store.releaseHeld();
     m_readFailed = false;
     const bool opened = m_s.profiles.OpenProfile(cboProfile->currentText());
@@ -34,7 +34,7 @@ void frmShapedForm::cboProfile_Click() {
     markProfileUnusable();
 }
 
-void frmShapedForm::markProfileUnusable() {
+void VaultWindow::markProfileUnusable() {
     // Nothing of a profile that did not read completely may be logged into
     // or saved over: forget it, as if none were open.
     Profile& p = m_s.profile;
@@ -47,7 +47,7 @@ void frmShapedForm::markProfileUnusable() {
     emit profileUnusable();
 }
 
-void frmShapedForm::ShowLoginFields() {
+void VaultWindow::ShowLoginFields() {
     txtpass->clear();
     txtUser->clear();
     txtPin->clear();
@@ -62,18 +62,18 @@ void frmShapedForm::ShowLoginFields() {
     ClearLoginFields();
 }
 
-void frmShapedForm::ClearLoginFields() {
+void VaultWindow::ClearLoginFields() {
     for (QLineEdit* e : {txtpass, txtPin, txtUser, txtAns[0], txtAns[1], txtAns[2]})
         e->clear();
 }
 
-void frmShapedForm::CheckLogin() {
+void VaultWindow::CheckLogin() {
     m_s.session.LoginOK = false;
     m_s.session.LoginOK =
         tavrino::CheckLogin(m_s.profile.Security, txtUser->text(), txtpass->text(), txtPin->text());
 }
 
-void frmShapedForm::ShowSecretQuestions() {
+void VaultWindow::ShowSecretQuestions() {
     for (int k = 0; k < 3; ++k) {
         lblQ1[k]->hide();
         txtAns[k]->hide();
@@ -88,18 +88,18 @@ void frmShapedForm::ShowSecretQuestions() {
     txtAns[0]->setFocus();
 }
 
-void frmShapedForm::CheckSecretAnswers() {
+void VaultWindow::CheckSecretAnswers() {
     QStringList typed;
     for (QLineEdit* e : txtAns)
         typed << e->text();
     m_s.session.LoginOK = tavrino::CheckSecretAnswers(m_s.profile.Security, typed);
 }
 
-void frmShapedForm::UCQuestBtn_Click() {
+void VaultWindow::UCQuestBtn_Click() {
     if (m_s.profile.Security.Questions.count() >= 1) ShowSecretQuestions();
 }
 
-void frmShapedForm::UCLoginBtn_Click() {
+void VaultWindow::UCLoginBtn_Click() {
     if (!lblQ1[0]->isHidden())
         CheckSecretAnswers();
     else

@@ -28,42 +28,42 @@
 
 namespace tavrino {
 
-qsizetype frmShapedForm::positionOf(const QString& key) {
+qsizetype VaultWindow::positionOf(const QString& key) {
     QString text = key;
     text.replace(QLatin1Char('C'), QLatin1Char('0'));
     return static_cast<qsizetype>(SettingsStore::numericValue(text));
 }
 
-void frmShapedForm::markChanged() {
+void VaultWindow::markChanged() {
     if (!m_s.session.IsFilling) SetDirty(true);
 }
 
-void frmShapedForm::connectRecordPanel() {
+void VaultWindow::connectRecordPanel() {
     for (QLineEdit* box : {txtUserDesc, txtUserpass, txtuserconfirm, txtExpiry, txtWeb, txtEmail})
         connect(box, &QLineEdit::textChanged, this, [this] { markChanged(); });
     connect(cboCategory, &QComboBox::currentIndexChanged, this, [this] { markChanged(); });
     connect(cboCategory, &QComboBox::editTextChanged, this, [this] { markChanged(); });
     connect(cboCategory, &QComboBox::activated, this, [this] { markChanged(); });
 
-    connect(UCNewBtn, &UCBtn::Click, this, [this] { UCNewBtn_Click(); });
-    connect(UCSaveBtn, &UCBtn::Click, this, [this] { UCSaveBtn_Click(); });
-    connect(UCCancelBtn, &UCBtn::Click, this, [this] { UCCancelBtn_Click(); });
-    connect(UCBackBtn, &UCBtn::Click, this, [this] { UCBackBtn_Click(); });
-    connect(UCDeleteBtn, &UCBtn::Click, this, [this] { UCDeleteBtn_Click(); });
-    connect(UCPopBtn, &UCBtn::Click, this, [this] { UCPopBtn_Click(); });
-    connect(UCGenerateBtn, &UCBtn::Click, this, [this] { UCGenerateBtn_Click(); });
+    connect(UCNewBtn, &FlatButton::clicked, this, [this] { UCNewBtn_Click(); });
+    connect(UCSaveBtn, &FlatButton::clicked, this, [this] { UCSaveBtn_Click(); });
+    connect(UCCancelBtn, &FlatButton::clicked, this, [this] { UCCancelBtn_Click(); });
+    connect(UCBackBtn, &FlatButton::clicked, this, [this] { UCBackBtn_Click(); });
+    connect(UCDeleteBtn, &FlatButton::clicked, this, [this] { UCDeleteBtn_Click(); });
+    connect(UCPopBtn, &FlatButton::clicked, this, [this] { UCPopBtn_Click(); });
+    connect(UCGenerateBtn, &FlatButton::clicked, this, [this] { UCGenerateBtn_Click(); });
 
     connect(TV1, &QTreeView::doubleClicked, this, [this] { ShowSelectedRecord(); });
     lblShow->setMouseTracking(true);
     lblShow->installEventFilter(this);
 }
 
-bool frmShapedForm::recordNodeSelected() const {
+bool VaultWindow::recordNodeSelected() const {
     const QModelIndex current = TV1->currentIndex();
     return current.isValid() && current.parent().isValid();
 }
 
-void frmShapedForm::showRecordLayout() {
+void VaultWindow::showRecordLayout() {
     fraDetail->show();
     fraMenu->hide();
     fraPassTool->show();
@@ -76,7 +76,7 @@ void frmShapedForm::showRecordLayout() {
     txtUserCode->setFocus();
 }
 
-void frmShapedForm::ShowSelectedRecord() {
+void VaultWindow::ShowSelectedRecord() {
     if (!recordNodeSelected()) return;
     const QString key = nodeKey(TV1->currentIndex());
     m_s.session.IsFilling = true;
@@ -88,13 +88,13 @@ void frmShapedForm::ShowSelectedRecord() {
     showRecordLayout();
 }
 
-int frmShapedForm::FindListItem(const QComboBox* list, const QString& text) {
+int VaultWindow::FindListItem(const QComboBox* list, const QString& text) {
     for (int i = 0; i < list->count(); ++i)
         if (list->itemText(i) == text) return i;
     return -1;
 }
 
-void frmShapedForm::ShowRecordDetail(const QString& key) {
+void VaultWindow::ShowRecordDetail(const QString& key) {
     const qsizetype position = positionOf(key);
     if (key.isEmpty() || position < 1 || position > m_s.profile.Records.count()) return;
     const QStringList f = m_s.profile.Records.item(position).split(QLatin1Char('|'));
@@ -111,7 +111,7 @@ void frmShapedForm::ShowRecordDetail(const QString& key) {
     txtEmail->setText(f.value(8));
 }
 
-void frmShapedForm::ClearRecordDetail() {
+void VaultWindow::ClearRecordDetail() {
     if (cboCategory->count() > 0) cboCategory->setCurrentIndex(0);
     for (QLineEdit* box :
          {txtUserDesc, txtUserCode, txtUserpass, txtExpiry, txtuserconfirm, txtEmail, txtWeb})
@@ -119,7 +119,7 @@ void frmShapedForm::ClearRecordDetail() {
     txtSource->clear();
 }
 
-bool frmShapedForm::SaveRecord(const QString& positionText) {
+bool VaultWindow::SaveRecord(const QString& positionText) {
     if (txtUserCode->text().trimmed().isEmpty()) {
         m_s.messages.show(QStringLiteral("Account/UserCode must have a valid entry!"));
         return false;
@@ -194,7 +194,7 @@ bool frmShapedForm::SaveRecord(const QString& positionText) {
     return true;
 }
 
-void frmShapedForm::afterConflict(bool loginChanged) {
+void VaultWindow::afterConflict(bool loginChanged) {
     // The profile was read again: positions changed under the panel.
     SetDirty(false);
     lblNewUser->hide();
@@ -208,7 +208,7 @@ void frmShapedForm::afterConflict(bool loginChanged) {
     FillTree(QString());
 }
 
-void frmShapedForm::UCNewBtn_Click() {
+void VaultWindow::UCNewBtn_Click() {
     m_s.session.IsFilling = true;
     ClearRecordDetail();
     FraDetailShow(true);
@@ -226,7 +226,7 @@ void frmShapedForm::UCNewBtn_Click() {
     txtUserCode->setFocus();
 }
 
-void frmShapedForm::UCSaveBtn_Click() {
+void VaultWindow::UCSaveBtn_Click() {
     QString positionText = CurrentRecordKey;
     positionText.replace(QLatin1Char('C'), QLatin1Char('0'));
     BusyPointer();
@@ -254,7 +254,7 @@ void frmShapedForm::UCSaveBtn_Click() {
     NormalPointer();
 }
 
-void frmShapedForm::UCCancelBtn_Click() {
+void VaultWindow::UCCancelBtn_Click() {
     m_s.session.IsFilling = true;
     ClearRecordDetail();
     ShowRecordDetail(CurrentRecordKey);
@@ -267,7 +267,7 @@ void frmShapedForm::UCCancelBtn_Click() {
     txtUserCode->setFocus();
 }
 
-void frmShapedForm::UCBackBtn_Click() {
+void VaultWindow::UCBackBtn_Click() {
     if (m_dirty) {
         const MsgAnswer answer = m_s.messages.show(
             QStringLiteral("Are you sure you wish to abandon this new record?"),
@@ -280,7 +280,7 @@ void frmShapedForm::UCBackBtn_Click() {
     FillTree(CurrentRecordKey);
 }
 
-void frmShapedForm::UCDeleteBtn_Click() {
+void VaultWindow::UCDeleteBtn_Click() {
     const MsgAnswer answer =
         m_s.messages.show(QStringLiteral("Are you sure you wish to delete this record?"),
                           QStringLiteral("Delete Entry"), MsgIcon::Question, MsgButtons::YesNo, 2);
@@ -311,7 +311,7 @@ void frmShapedForm::UCDeleteBtn_Click() {
     }
 }
 
-void frmShapedForm::UCPopBtn_Click() {
+void VaultWindow::UCPopBtn_Click() {
     const qsizetype position = positionOf(CurrentRecordKey);
     if (CurrentRecordKey.isEmpty() || !lblNewUser->isHidden() || position < 1 ||
         position > m_s.profile.Records.count())
@@ -319,10 +319,10 @@ void frmShapedForm::UCPopBtn_Click() {
     popup()->GetItem(m_s.profile.Records.item(position).split(QLatin1Char('|')));
 }
 
-frmshowpass* frmShapedForm::popup() {
+RecordPopup* VaultWindow::popup() {
     if (!m_popup) {
         // No owner: the popup stays up when the vault is hidden or minimised.
-        m_popup = new frmshowpass(m_s.addresses, m_clipboard);
+        m_popup = new RecordPopup(m_s.addresses, m_clipboard);
         m_popup->startTimer = [this] {
             if (!tmrPass->isActive()) tmrPass->start();
         };
@@ -330,7 +330,7 @@ frmshowpass* frmShapedForm::popup() {
     return m_popup;
 }
 
-void frmShapedForm::UCGenerateBtn_Click() {
+void VaultWindow::UCGenerateBtn_Click() {
     if (!txtUserpass->text().isEmpty()) {
         const MsgAnswer answer = m_s.messages.show(
             QStringLiteral("You are about to overwrite the current password with a new high "

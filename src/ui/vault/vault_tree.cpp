@@ -24,7 +24,7 @@ QStringList categoryNames(const CategoryList& categories) {
 }
 } // namespace
 
-void frmShapedForm::FillCombo(QComboBox* combo, const QString& firstEntry) {
+void VaultWindow::FillCombo(QComboBox* combo, const QString& firstEntry) {
     // Filling a list is no choice of the user's.
     const QSignalBlocker quiet(combo);
     combo->clear();
@@ -32,7 +32,7 @@ void frmShapedForm::FillCombo(QComboBox* combo, const QString& firstEntry) {
     combo->addItems(categoryNames(m_s.profile.Categories));
 }
 
-void frmShapedForm::FillTree(const QString& selectionKey) {
+void VaultWindow::FillTree(const QString& selectionKey) {
     fraPassTool->hide();
     fraMenu->show();
     fraRecord->hide();

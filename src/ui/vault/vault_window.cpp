@@ -35,7 +35,7 @@
 
 namespace tavrino {
 
-frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
+VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), m_s(services),
       m_clipboard(new SecretClipboard(this)) {
     useAssets();
@@ -72,31 +72,31 @@ frmShapedForm::frmShapedForm(VaultServices& services, QWidget* parent)
     connect(tmrPass, &QTimer::timeout, this, [this] { tmrPass_Timer(); });
 }
 
-frmShapedForm::~frmShapedForm() {
+VaultWindow::~VaultWindow() {
     delete m_popup;
 }
 
-QList<UCBtn*> frmShapedForm::flatButtons() const {
+QList<FlatButton*> VaultWindow::flatButtons() const {
     return {UCSetupBtn,  UCQuestBtn, UCLoginBtn,    UCHelpBtn, UCNewBtn,   UCSaveBtn,
             UCCancelBtn, UCBackBtn,  UCGenerateBtn, UCPopBtn,  UCDeleteBtn};
 }
 
-void frmShapedForm::Form_Load() {
-    m_shape.ShapeMe(this, qRgb(255, 0, 255));
+void VaultWindow::Form_Load() {
+    m_shape.shapeTo(this, qRgb(255, 0, 255));
     const QStringList captions{
         QStringLiteral("SETUP"), QStringLiteral("LOST"),  QStringLiteral("LOGIN"),
         QStringLiteral("HELP"),  QStringLiteral("NEW"),   QStringLiteral("SAVE"),
         QStringLiteral("UNDO"),  QStringLiteral("BACK"),  QStringLiteral("@PWD*"),
         QStringLiteral("POPUP"), QStringLiteral("DELETE")};
-    const QList<UCBtn*> buttons = flatButtons();
+    const QList<FlatButton*> buttons = flatButtons();
     for (qsizetype i = 0; i < buttons.size(); ++i) {
-        UCBtn* b = buttons[i];
-        b->setBackcolor(QColor(225, 225, 245));
+        FlatButton* b = buttons[i];
+        b->setBackColor(QColor(225, 225, 245));
         b->setBorderColor(Qt::black);
         b->setFlash(QColor(245, 245, 90));
         b->setCaption(captions[i]);
         b->setTip(b->toolTip());
-        b->Ready();
+        b->resetHighlight();
     }
 
     QString startup;
@@ -114,7 +114,7 @@ void frmShapedForm::Form_Load() {
     NormalPointer();
 }
 
-void frmShapedForm::ListProfiles() {
+void VaultWindow::ListProfiles() {
     const QStringList names = m_s.profiles.ListProfiles();
     cboProfile->clear();
     cboProfile->addItems(names);
@@ -124,12 +124,12 @@ void frmShapedForm::ListProfiles() {
     }
 }
 
-void frmShapedForm::focusFirstLoginBox() {
+void VaultWindow::focusFirstLoginBox() {
     if (txtpass->isVisible()) txtpass->setFocus();
     if (txtUser->isVisible()) txtUser->setFocus();
 }
 
-void frmShapedForm::SetupListButtons() {
+void VaultWindow::SetupListButtons() {
     UCLoginBtn->hide();
     UCQuestBtn->hide();
     lblLogo->hide();
@@ -147,7 +147,7 @@ void frmShapedForm::SetupListButtons() {
     TV1->setFocus();
 }
 
-void frmShapedForm::FraDetailShow(bool show) {
+void VaultWindow::FraDetailShow(bool show) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{txtSource, txtEmail, txtExpiry, txtUserCode, txtUserDesc,
                                          txtuserconfirm, txtUserpass, txtWeb})
@@ -155,7 +155,7 @@ void frmShapedForm::FraDetailShow(bool show) {
     fraDetail->setVisible(show);
 }
 
-void frmShapedForm::SetDirty(bool dirty) {
+void VaultWindow::SetDirty(bool dirty) {
     m_dirty = dirty;
     if (dirty) {
         UCSaveBtn->show();
@@ -168,21 +168,21 @@ void frmShapedForm::SetDirty(bool dirty) {
     }
 }
 
-void frmShapedForm::ButtonRefresh() {
-    for (UCBtn* b : flatButtons())
-        b->Ready();
+void VaultWindow::ButtonRefresh() {
+    for (FlatButton* b : flatButtons())
+        b->resetHighlight();
 }
 
-void frmShapedForm::noteActivity() {
+void VaultWindow::noteActivity() {
     m_s.session.LastActivity = m_s.clock.now();
 }
 
-frmSetup* frmShapedForm::setupWindow() {
-    if (!m_setup) m_setup = new frmSetup(m_s, tmrLock, this);
+SetupWindow* VaultWindow::setupWindow() {
+    if (!m_setup) m_setup = new SetupWindow(m_s, tmrLock, this);
     return m_setup;
 }
 
-void frmShapedForm::UCSetupBtn_Click() {
+void VaultWindow::UCSetupBtn_Click() {
     if (openSetup) {
         openSetup();
         return;
@@ -190,12 +190,12 @@ void frmShapedForm::UCSetupBtn_Click() {
     // One setup window, made on first use; each opening starts it afresh.
     delete m_setup;
     m_setup = nullptr;
-    frmSetup* setup = setupWindow();
+    SetupWindow* setup = setupWindow();
     setup->exec();
     if (setup->conflict) afterConflict(*setup->conflict == SaveOutcome::ConflictLogin);
 }
 
-void frmShapedForm::UCHelpBtn_Click() {
+void VaultWindow::UCHelpBtn_Click() {
     const QString path = m_s.settings.applicationFolder() + QStringLiteral("/Tavrino.html");
     QString problem;
     if (!QFileInfo::exists(path))
@@ -206,13 +206,13 @@ void frmShapedForm::UCHelpBtn_Click() {
         m_s.messages.show(QStringLiteral("An error has occurred! The error is \r\n") + problem);
 }
 
-void frmShapedForm::cmdAlpha_Click() {
+void VaultWindow::cmdAlpha_Click() {
     m_s.session.ShowByCategory = !m_s.session.ShowByCategory;
     FillTree(QString());
     TV1->setFocus();
 }
 
-void frmShapedForm::Image2_Click() {
+void VaultWindow::Image2_Click() {
     // Without a notification area the window could not come back from
     // hiding, so it goes to the task bar instead.
     if (canHideToTray && canHideToTray())
@@ -221,32 +221,32 @@ void frmShapedForm::Image2_Click() {
         showMinimized();
 }
 
-void frmShapedForm::paintEvent(QPaintEvent*) {
+void VaultWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawPixmap(0, 0, m_picture);
 }
 
-void frmShapedForm::mousePressEvent(QMouseEvent* event) {
+void VaultWindow::mousePressEvent(QMouseEvent* event) {
     // Any button drags, as if the left one grabbed a caption bar.
     m_shape.mousePressed(this, Qt::LeftButton, event->globalPosition().toPoint());
 }
 
-void frmShapedForm::mouseMoveEvent(QMouseEvent* event) {
+void VaultWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_shape.mouseMoved(this, event->buttons(), event->globalPosition().toPoint())) return;
     ButtonRefresh();
     noteActivity();
 }
 
-void frmShapedForm::mouseReleaseEvent(QMouseEvent*) {
+void VaultWindow::mouseReleaseEvent(QMouseEvent*) {
     m_shape.mouseReleased();
 }
 
-void frmShapedForm::keyPressEvent(QKeyEvent* event) {
+void VaultWindow::keyPressEvent(QKeyEvent* event) {
     noteActivity();
     QWidget::keyPressEvent(event);
 }
 
-bool frmShapedForm::eventFilter(QObject* watched, QEvent* event) {
+bool VaultWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseMove:
         if (watched == lblShow) lblShow->setToolTip(txtuserconfirm->text());
@@ -276,7 +276,7 @@ bool frmShapedForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmShapedForm::closeEvent(QCloseEvent* event) {
+void VaultWindow::closeEvent(QCloseEvent* event) {
     if (m_dirty) {
         m_s.messages.show(QStringLiteral("You have unsaved changes!"), QStringLiteral("Tavrino"),
                           MsgIcon::Warning);

@@ -20,10 +20,10 @@ class QTreeView;
 
 namespace tavrino {
 
-class UCBtn;
+class FlatButton;
 class RecordTreeModel;
-class frmshowpass;
-class frmSetup;
+class RecordPopup;
+class SetupWindow;
 class SecretClipboard;
 
 // A picture that acts on a mouse press (the lock, hide and close images).
@@ -31,11 +31,11 @@ class ImageButton;
 
 // The vault window: one borderless window shaped like its picture, whose
 // panels overlap; which panels show decides the state (login, tree, record).
-class frmShapedForm : public QWidget {
+class VaultWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit frmShapedForm(VaultServices& services, QWidget* parent = nullptr);
-    ~frmShapedForm() override;
+    explicit VaultWindow(VaultServices& services, QWidget* parent = nullptr);
+    ~VaultWindow() override;
 
     // Shapes the window, dresses the buttons, shows the getting-started
     // window, lists the profiles (opening the first) and reads the auto-lock.
@@ -87,11 +87,11 @@ public:
     void tmrPass_Timer();
 
     // The setup window (modal), and opening it as SETUP does.
-    frmSetup* setupWindow();
+    SetupWindow* setupWindow();
     void UCSetupBtn_Click();
 
     // The record popup, made on first use.
-    frmshowpass* popup();
+    RecordPopup* popup();
     bool hasPopup() const { return m_popup != nullptr; }
     // Where the popup's copies go, taken back on a lock.
     SecretClipboard& clipboard() { return *m_clipboard; }
@@ -151,20 +151,20 @@ public:
     QTimer* tmrLock;
     QTimer* tmrPass;
 
-    UCBtn* UCSetupBtn;
-    UCBtn* UCQuestBtn;
-    UCBtn* UCLoginBtn;
-    UCBtn* UCHelpBtn;
-    UCBtn* UCNewBtn;
-    UCBtn* UCSaveBtn;
-    UCBtn* UCCancelBtn;
-    UCBtn* UCBackBtn;
-    UCBtn* UCGenerateBtn;
-    UCBtn* UCPopBtn;
-    UCBtn* UCDeleteBtn;
+    FlatButton* UCSetupBtn;
+    FlatButton* UCQuestBtn;
+    FlatButton* UCLoginBtn;
+    FlatButton* UCHelpBtn;
+    FlatButton* UCNewBtn;
+    FlatButton* UCSaveBtn;
+    FlatButton* UCCancelBtn;
+    FlatButton* UCBackBtn;
+    FlatButton* UCGenerateBtn;
+    FlatButton* UCPopBtn;
+    FlatButton* UCDeleteBtn;
 
     // The flat buttons in the order the window dresses them.
-    QList<UCBtn*> flatButtons() const;
+    QList<FlatButton*> flatButtons() const;
     QRegion shapeRegion() const { return m_shape.region(); }
 
 signals:
@@ -202,11 +202,11 @@ private:
 
     VaultServices& m_s;
     QPixmap m_picture;
-    clsTransForm m_shape;
+    WindowShape m_shape;
     bool m_dirty = false;
     bool m_readFailed = false;
-    frmshowpass* m_popup = nullptr;
-    frmSetup* m_setup = nullptr;
+    RecordPopup* m_popup = nullptr;
+    SetupWindow* m_setup = nullptr;
     SecretClipboard* m_clipboard;
 };
 
