@@ -15,7 +15,16 @@
 #include "ui/common/vault_services.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/tree/record_tree_view.h"
+#include "ui/desktop/flat_button.h"
+#include "ui/vault/tree_panel.h"
 #include "ui/vault/vault_window.h"
+
+#include "support/widget_lookup.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
 
 #include <QApplication>
 #include <QComboBox>
@@ -111,18 +120,24 @@ int main(int argc, char** argv) {
     VaultWindow vault(services);
     vault.showGettingStarted = [] {};
     const double load = millisecondsOf([&] {
-        vault.Form_Load();
+        vault.load();
         vault.show();
     });
-    vault.txtpass->setText(QStringLiteral("QUILT"));
-    const double login = millisecondsOf([&] { vault.UCLoginBtn_Click(); });
-    if (!session.LoginOK) return 1;
-    const double byCategory = millisecondsOf([&] { vault.cmdAlpha->click(); });
-    const double byLetter = millisecondsOf([&] { vault.cmdAlpha->click(); });
-    vault.TV1->setCurrentIndex(vault.treeModel->indexOfKey(recordKey(records / 2)));
-    vault.ShowSelectedRecord();
-    vault.txtUserDesc->setText(QStringLiteral("Changed account"));
-    const double save = millisecondsOf([&] { vault.UCSaveBtn_Click(); });
+    using test::named;
+    CommandBars& bars = vault.commandBars();
+    named<QLineEdit>(&vault, QStringLiteral("Password"))->setText(QStringLiteral("QUILT"));
+    const double login =
+        millisecondsOf([&] { bars.button(CommandBars::Login)->click(); });
+    if (!session.loginOk) return 1;
+    auto* grouping = named<QPushButton>(&vault, QStringLiteral("A-Z"));
+    const double byCategory = millisecondsOf([&] { grouping->click(); });
+    const double byLetter = millisecondsOf([&] { grouping->click(); });
+    TreePanel& tree = vault.treePanel();
+    tree.view()->setCurrentIndex(tree.model()->indexOfKey(recordKey(records / 2)));
+    QTest::keyClick(tree.view(), Qt::Key_Return);
+    named<QLineEdit>(&vault, QStringLiteral("Description"))
+        ->setText(QStringLiteral("Changed account"));
+    const double save = millisecondsOf([&] { bars.button(CommandBars::Save)->click(); });
     if (!profile.ProfileSaved) return 2;
     const double storeSave = millisecondsOf([&] { store.WriteToFile(); });
     std::printf("%d records (%.1f MB file)\n", records,

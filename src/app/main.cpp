@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
                      &VaultWindow::lockIfLoggedIn);
     QObject::connect(&vault, &VaultWindow::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    vault.Form_Load();
+    vault.load();
     vault.show();
     vault.focusFirstLoginBox();
     return QApplication::exec();

@@ -96,7 +96,7 @@ TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndTheIcon) {
     TrayIcon tray(f.messages);
     tray.setFSys(&w);
     ASSERT_TRUE(tray.iconShown());
-    w.SetDirty(true);
+    w.recordPanel().setDirty(true);
     tray.mMinimize->trigger();
     tray.mExit->trigger();
     EXPECT_TRUE(tray.iconShown());
@@ -105,7 +105,7 @@ TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndTheIcon) {
     // The vault's hide image, as the program wires it: hidden only while
     // an icon can bring it back, and it does.
     w.canHideToTray = [&] { return tray.iconShown(); };
-    QTest::mouseClick(w.Image2, Qt::LeftButton);
+    QTest::mouseClick(f.image("Hide Tavrino"), Qt::LeftButton);
     EXPECT_FALSE(w.isVisible());
     tray.iconMessage(515);
     EXPECT_TRUE(w.isVisible()) << "the icon still brings it back";
@@ -214,7 +214,7 @@ TEST(SessionLock, LogindAndScreenSaverSignalsLockTheVault) {
         else
             QTest::qWait(300);
         EXPECT_EQ(locks.size(), c.locks ? 1 : 0) << c.member.toStdString();
-        EXPECT_EQ(f.session.LoginOK, !c.locks) << c.member.toStdString();
+        EXPECT_EQ(f.session.loginOk, !c.locks) << c.member.toStdString();
     }
 }
 

@@ -20,6 +20,13 @@ using namespace tavrino::test;
 
 namespace {
 
+QLineEdit* question(const SetupWindow* setup, int row) {
+    return named<QLineEdit>(setup, QStringLiteral("Question %1").arg(row + 1));
+}
+QLineEdit* answerBox(const SetupWindow* setup, int row) {
+    return named<QLineEdit>(setup, QStringLiteral("Answer %1").arg(row + 1));
+}
+
 const QString Unsaved = QStringLiteral("You have unsaved changes, please CANCEL or SAVE");
 
 // A setup window over the open profile (logged in), as SETUP opens it.
@@ -29,12 +36,12 @@ struct SetupFixture : VaultFixture {
     explicit SetupFixture(const QString& profile, const QString& timer = QStringLiteral("0"))
         : VaultFixture({profile}, timer) {
         start(profile);
-        setup = std::make_unique<SetupWindow>(services, window->tmrLock, window.get());
+        setup = std::make_unique<SetupWindow>(services, &window->lockController(), window.get());
         setup->show();
     }
-    void click(const char* key) { setup->Toolbar2_ButtonClick(QString::fromLatin1(key)); }
+    void click(const char* key) { setup->trigger(QString::fromLatin1(key)); }
     bool enabled(const char* key) const {
-        return setup->button(QString::fromLatin1(key))->isEnabled();
+        return setup->action(QString::fromLatin1(key))->isEnabled();
     }
     SecuritySettings reread() {
         store.releaseHeld();
@@ -56,28 +63,28 @@ TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
     SetupFixture f(QStringLiteral("Big"));
     SetupWindow& s = *f.setup;
     EXPECT_EQ(s.windowTitle(), QStringLiteral("Setup"));
-    EXPECT_TRUE(s.fraSecurityOptions->isVisible());
-    EXPECT_FALSE(s.fraCategory->isVisible());
+    EXPECT_TRUE(named<QFrame>(&s, QStringLiteral("Security Options"))->isVisible());
+    EXPECT_FALSE(named<QFrame>(&s, QStringLiteral("Category"))->isVisible());
     for (const char* key : {"Add", "Delete", "Save", "Cancel"})
         EXPECT_FALSE(f.enabled(key)) << key;
     EXPECT_TRUE(f.enabled("Close"));
-    EXPECT_TRUE(s.optUserPass->isChecked());
-    EXPECT_EQ(s.txtUserID->text(), QStringLiteral("bulk"));
-    EXPECT_EQ(s.txtSetupPIN->text(), QStringLiteral("0000"));
-    EXPECT_EQ(s.txtPassword->text(), QStringLiteral("**********"));
-    EXPECT_EQ(s.txtconfirm->text(), QStringLiteral("**********"));
-    EXPECT_EQ(s.txtQuestion[2]->text(), QStringLiteral("Q three"));
-    EXPECT_TRUE(s.optAll->isChecked());
+    EXPECT_TRUE(named<QRadioButton>(&s, QStringLiteral("User ID and Password"))->isChecked());
+    EXPECT_EQ(named<QLineEdit>(&s, QStringLiteral("User ID"))->text(), QStringLiteral("bulk"));
+    EXPECT_EQ(named<QLineEdit>(&s, QStringLiteral("PIN Number"))->text(), QStringLiteral("0000"));
+    EXPECT_EQ(named<QLineEdit>(&s, QStringLiteral("Password"))->text(), QStringLiteral("**********"));
+    EXPECT_EQ(named<QLineEdit>(&s, QStringLiteral("Confirm Password"))->text(), QStringLiteral("**********"));
+    EXPECT_EQ(question(&s, 2)->text(), QStringLiteral("Q three"));
+    EXPECT_TRUE(named<QRadioButton>(&s, QStringLiteral("All Answers"))->isChecked());
     EXPECT_FALSE(s.isDirty());
     QStringList captions;
-    for (QAction* a : s.Toolbar2->actions())
+    for (QAction* a : only<QToolBar>(&s)->actions())
         if (!a->isSeparator()) captions << a->text();
     EXPECT_EQ(captions,
               QStringList({QStringLiteral("New"), QStringLiteral("Delete"), QStringLiteral("Save"),
                            QStringLiteral("Cancel"), QStringLiteral("Options"),
                            QStringLiteral("Category"), QStringLiteral("About"),
                            QStringLiteral("Profile"), QStringLiteral("Exit")}));
-    EXPECT_EQ(s.button(QStringLiteral("Close"))->toolTip(), QStringLiteral("Close Setup Function"));
+    EXPECT_EQ(s.action(QStringLiteral("Close"))->toolTip(), QStringLiteral("Close Setup Function"));
 }
 
 TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
@@ -85,26 +92,26 @@ TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
     SetupWindow& s = *f.setup;
     for (const char* key : {"Security", "Category", "Profile", "About"})
         f.click(key);
-    EXPECT_TRUE(s.fraAbout->isVisible());
-    EXPECT_EQ(s.lblVersion->text(), QStringLiteral("Version 3.0"));
+    EXPECT_TRUE(named<QFrame>(&s, QStringLiteral("About"))->isVisible());
+    EXPECT_EQ(named<QLabel>(&s, QStringLiteral("Version"))->text(), QStringLiteral("Version 3.0"));
     EXPECT_TRUE(f.messages.shown.isEmpty());
 
     f.click("Security");
-    f.type(s.txtUserID, QStringLiteral("alicex"));
+    f.type(named<QLineEdit>(&s, QStringLiteral("User ID")), QStringLiteral("alicex"));
     EXPECT_TRUE(s.isDirty());
     EXPECT_TRUE(f.enabled("Save"));
     f.click("Category");
     EXPECT_EQ(f.messages.texts(), QStringList{Unsaved});
     EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Warning);
-    EXPECT_TRUE(s.fraSecurityOptions->isVisible());
+    EXPECT_TRUE(named<QFrame>(&s, QStringLiteral("Security Options"))->isVisible());
     f.click("Close");
     EXPECT_TRUE(s.isVisible()) << "Exit is refused too";
 
     f.click("Cancel");
-    EXPECT_EQ(s.txtUserID->text(), QStringLiteral("alice"));
+    EXPECT_EQ(named<QLineEdit>(&s, QStringLiteral("User ID"))->text(), QStringLiteral("alice"));
     EXPECT_FALSE(s.isDirty());
     f.click("Category");
-    EXPECT_TRUE(s.fraCategory->isVisible());
+    EXPECT_TRUE(named<QFrame>(&s, QStringLiteral("Category"))->isVisible());
     f.click("Close");
     EXPECT_FALSE(s.isVisible());
 }
@@ -114,13 +121,13 @@ TEST(Setup, AddingACategoryDoesNotBlockPageSwitches) {
     SetupWindow& s = *f.setup;
     f.click("Category");
     f.click("Add");
-    f.type(s.txtCategory, QStringLiteral("Half typed"));
+    f.type(named<QLineEdit>(&s, QStringLiteral("New Category")), QStringLiteral("Half typed"));
     f.click("Profile");
     EXPECT_TRUE(f.messages.shown.isEmpty());
-    EXPECT_TRUE(s.fraProfile->isVisible());
+    EXPECT_TRUE(named<QFrame>(&s, QStringLiteral("User Profile"))->isVisible());
     f.click("Category");
-    EXPECT_TRUE(s.txtCategory->isVisible());
-    EXPECT_EQ(s.txtCategory->text(), QStringLiteral("Half typed"));
+    EXPECT_TRUE(named<QLineEdit>(&s, QStringLiteral("New Category"))->isVisible());
+    EXPECT_EQ(named<QLineEdit>(&s, QStringLiteral("New Category"))->text(), QStringLiteral("Half typed"));
 }
 
 struct CheckCase {
@@ -189,9 +196,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
     SetupFixture f(QStringLiteral("Work"));
     SetupWindow& s = *f.setup;
-    f.type(s.txtUserID, QStringLiteral("alice2"));
-    s.txtQuestion[1]->clear();
-    s.txtanswer[1]->clear();
+    f.type(named<QLineEdit>(&s, QStringLiteral("User ID")), QStringLiteral("alice2"));
+    question(&s, 1)->clear();
+    answerBox(&s, 1)->clear();
     f.click("Save");
     EXPECT_TRUE(f.messages.shown.isEmpty())
         << f.messages.texts().join(QLatin1Char('|')).toStdString();
@@ -203,18 +210,18 @@ TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
     ASSERT_EQ(stored.Questions.count(), 2);
     EXPECT_EQ(stored.Questions.item(2), QStringLiteral("5|Favourite city?|Zürich"));
 
-    s.LoadSecurityOptions();
-    EXPECT_EQ(s.txtQuestion[1]->text(), QStringLiteral("Favourite city?"))
+    f.click("Cancel"); // shows the stored settings again
+    EXPECT_EQ(question(&s, 1)->text(), QStringLiteral("Favourite city?"))
         << "rows 0 and 2 come back in 0 and 1";
-    EXPECT_TRUE(s.txtQuestion[2]->text().isEmpty());
+    EXPECT_TRUE(question(&s, 2)->text().isEmpty());
 }
 
 TEST(Setup, NewPasswordTypedTwiceIsStored) {
     SetupFixture f(QStringLiteral("Home"));
     SetupWindow& s = *f.setup;
-    f.type(s.txtPassword, QStringLiteral("n3w pass"));
-    f.type(s.txtconfirm, QStringLiteral(" n3w pass "));
-    s.optUserPass->click();
+    f.type(named<QLineEdit>(&s, QStringLiteral("Password")), QStringLiteral("n3w pass"));
+    f.type(named<QLineEdit>(&s, QStringLiteral("Confirm Password")), QStringLiteral(" n3w pass "));
+    named<QRadioButton>(&s, QStringLiteral("User ID and Password"))->click();
     f.click("Save");
     EXPECT_TRUE(f.messages.shown.isEmpty());
     const SecuritySettings stored = f.reread();
@@ -225,34 +232,34 @@ TEST(Setup, NewPasswordTypedTwiceIsStored) {
 TEST(Setup, AutoLockSettingFollowsTheCheckBoxAndSlider) {
     SetupFixture f(QStringLiteral("Home"));
     SetupWindow& s = *f.setup;
-    EXPECT_FALSE(s.chkTimeout->isChecked());
-    EXPECT_FALSE(s.slTimer->isVisible());
-    EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after time expires"));
-    s.chkTimeout->click();
-    EXPECT_TRUE(s.slTimer->isVisible());
-    EXPECT_FALSE(f.window->tmrLock->isActive()) << "no auto-lock while setup is open";
-    s.slTimer->setValue(20);
-    s.slTimer_Click();
-    EXPECT_EQ(s.chkTimeout->text(), QStringLiteral("Auto lock after 20 minutes"));
+    EXPECT_FALSE(only<QCheckBox>(&s)->isChecked());
+    EXPECT_FALSE(named<QSlider>(&s, QStringLiteral("Auto lock minutes"))->isVisible());
+    EXPECT_EQ(only<QCheckBox>(&s)->text(), QStringLiteral("Auto lock after time expires"));
+    only<QCheckBox>(&s)->click();
+    EXPECT_TRUE(named<QSlider>(&s, QStringLiteral("Auto lock minutes"))->isVisible());
+    EXPECT_FALSE(f.window->lockController().isRunning()) << "no auto-lock while setup is open";
+    named<QSlider>(&s, QStringLiteral("Auto lock minutes"))->setValue(20);
+    emit named<QSlider>(&s, QStringLiteral("Auto lock minutes"))->sliderReleased();
+    EXPECT_EQ(only<QCheckBox>(&s)->text(), QStringLiteral("Auto lock after 20 minutes"));
     f.click("Save");
     QString timer;
     f.settings.ReadSetting(QStringLiteral("Timer"), timer);
     EXPECT_EQ(timer, QStringLiteral("20"));
-    EXPECT_EQ(f.session.AutoLockMinutes, 20);
+    EXPECT_EQ(f.session.autoLockMinutes, 20);
 
-    s.chkTimeout->click();
+    only<QCheckBox>(&s)->click();
     f.click("Save");
     f.settings.ReadSetting(QStringLiteral("Timer"), timer);
     EXPECT_EQ(timer, QStringLiteral("0"));
-    EXPECT_EQ(f.session.AutoLockMinutes, -1);
+    EXPECT_EQ(f.session.autoLockMinutes, -1);
 }
 
 TEST(Setup, StoredTimeOutsideTheSliderComesInAtTheNearestEnd) {
     SetupFixture f(QStringLiteral("Home"), QStringLiteral("90"));
-    EXPECT_TRUE(f.setup->chkTimeout->isChecked());
-    EXPECT_EQ(f.setup->slTimer->value(), 60);
-    EXPECT_EQ(f.session.AutoLockMinutes, 60);
-    EXPECT_EQ(f.setup->chkTimeout->text(), QStringLiteral("Auto lock after 60 minutes"));
+    EXPECT_TRUE(only<QCheckBox>(f.setup.get())->isChecked());
+    EXPECT_EQ(named<QSlider>(f.setup.get(), QStringLiteral("Auto lock minutes"))->value(), 60);
+    EXPECT_EQ(f.session.autoLockMinutes, 60);
+    EXPECT_EQ(only<QCheckBox>(f.setup.get())->text(), QStringLiteral("Auto lock after 60 minutes"));
 }
 
 // Setup holds the idle timer while open; closing it runs the timer again
@@ -261,19 +268,19 @@ TEST(Setup, LockTimerIsHeldWhileOpenAndFollowsTheSavedSettingAfter) {
     for (const bool switchOff : {false, true}) {
         VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
         VaultWindow& w = f.loginWork();
-        ASSERT_TRUE(w.tmrLock->isActive());
-        SetupWindow setup(f.services, w.tmrLock, &w);
+        ASSERT_TRUE(w.lockController().isRunning());
+        SetupWindow setup(f.services, &w.lockController(), &w);
         setup.show();
-        EXPECT_FALSE(w.tmrLock->isActive());
+        EXPECT_FALSE(w.lockController().isRunning());
         if (switchOff) {
-            setup.chkTimeout->click();
-            setup.Toolbar2_ButtonClick(QStringLiteral("Save"));
+            only<QCheckBox>(&setup)->click();
+            setup.trigger(QStringLiteral("Save"));
         }
-        setup.Toolbar2_ButtonClick(QStringLiteral("Close"));
-        EXPECT_EQ(w.tmrLock->isActive(), !switchOff);
+        setup.trigger(QStringLiteral("Close"));
+        EXPECT_EQ(w.lockController().isRunning(), !switchOff);
         f.clock.time = f.clock.time.addDays(1);
-        w.tmrLock_Timer();
-        EXPECT_EQ(f.session.LoginOK, switchOff) << "a day idle; auto-lock off: " << switchOff;
+        w.lockController().checkIdle();
+        EXPECT_EQ(f.session.loginOk, switchOff) << "a day idle; auto-lock off: " << switchOff;
     }
 }
 
@@ -291,21 +298,21 @@ TEST_P(AddCategory, RefusesBlankDuplicateAndSeparator) {
     SetupWindow& s = *f.setup;
     f.click("Category");
     f.click("Add");
-    s.txtCategory->setText(QString::fromUtf8(c.typed));
+    named<QLineEdit>(&s, QStringLiteral("New Category"))->setText(QString::fromUtf8(c.typed));
     const QByteArray before = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.click("Save");
     EXPECT_EQ(f.messages.texts(),
               c.message[0] ? QStringList{QString::fromLatin1(c.message)} : QStringList{});
-    EXPECT_FALSE(s.txtCategory->isVisible()) << "the page returns to its list";
-    EXPECT_EQ(s.lstCategory->currentRow(), -1);
+    EXPECT_FALSE(named<QLineEdit>(&s, QStringLiteral("New Category"))->isVisible()) << "the page returns to its list";
+    EXPECT_EQ(named<QListWidget>(&s, QStringLiteral("Categories"))->currentRow(), -1);
     if (c.stored[0]) {
         EXPECT_EQ(f.profile.Categories.item(4),
                   QStringLiteral("3|") + QString::fromLatin1(c.stored));
-        EXPECT_EQ(s.lstCategory->count(), 4);
+        EXPECT_EQ(named<QListWidget>(&s, QStringLiteral("Categories"))->count(), 4);
         f.reread();
         EXPECT_EQ(f.rereadCategories, 4);
     } else {
-        EXPECT_EQ(s.lstCategory->count(), 3);
+        EXPECT_EQ(named<QListWidget>(&s, QStringLiteral("Categories"))->count(), 3);
         EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), before);
     }
 }
@@ -332,12 +339,12 @@ TEST(Setup, DeletingCategories) {
     EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), before)
         << "nothing selected: nothing written";
 
-    s.lstCategory->setCurrentRow(1); // Web
+    named<QListWidget>(&s, QStringLiteral("Categories"))->setCurrentRow(1); // Web
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
     EXPECT_EQ(f.profile.Categories.lines(),
               QStringList({QStringLiteral("3|Bank"), QStringLiteral("3|Mail")}));
-    EXPECT_EQ(s.lstCategory->count(), 2);
+    EXPECT_EQ(named<QListWidget>(&s, QStringLiteral("Categories"))->count(), 2);
     EXPECT_EQ(f.profile.Records.count(), 12) << "records keep their category text";
     EXPECT_NE(readFile(f.dbPath(QStringLiteral("Work.dat"))), before);
 }
@@ -346,32 +353,32 @@ TEST(Setup, ProfilesAreCreatedAndDeleted) {
     SetupFixture f(QStringLiteral("Work"));
     SetupWindow& s = *f.setup;
     f.click("Profile");
-    EXPECT_EQ(s.cboProfile->count(), 1);
+    EXPECT_EQ(named<QComboBox>(&s, QStringLiteral("Profiles"))->count(), 1);
     f.click("Add");
-    EXPECT_TRUE(s.txtFileName->isVisible());
-    f.type(s.txtFileName, QStringLiteral("Travel"));
+    EXPECT_TRUE(named<QLineEdit>(&s, QStringLiteral("New Profile Name"))->isVisible());
+    f.type(named<QLineEdit>(&s, QStringLiteral("New Profile Name")), QStringLiteral("Travel"));
     f.click("Save");
-    EXPECT_EQ(s.cboProfile->count(), 2);
-    EXPECT_FALSE(s.txtFileName->isVisible());
+    EXPECT_EQ(named<QComboBox>(&s, QStringLiteral("Profiles"))->count(), 2);
+    EXPECT_FALSE(named<QLineEdit>(&s, QStringLiteral("New Profile Name"))->isVisible());
     EXPECT_TRUE(QFile::exists(f.dbPath(QStringLiteral("Travel.dat"))));
     EXPECT_EQ(f.profile.ProfileFileName, QStringLiteral("Work.dat")) << "the open profile stays";
 
     f.click("Add");
-    f.type(s.txtFileName, QStringLiteral("Travel"));
+    f.type(named<QLineEdit>(&s, QStringLiteral("New Profile Name")), QStringLiteral("Travel"));
     f.click("Save");
     EXPECT_EQ(f.messages.texts().last(),
               QStringLiteral("This profile already exists. Please choose another name!"));
 
-    s.cboProfile->setCurrentText(QStringLiteral("Work"));
+    named<QComboBox>(&s, QStringLiteral("Profiles"))->setCurrentText(QStringLiteral("Work"));
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
     EXPECT_EQ(f.messages.texts().last(),
               QStringLiteral("You can not delete your currently opened Profile!"));
-    s.cboProfile->setCurrentText(QStringLiteral("Travel"));
+    named<QComboBox>(&s, QStringLiteral("Profiles"))->setCurrentText(QStringLiteral("Travel"));
     f.messages.answers = {MsgAnswer::Yes};
     f.click("Delete");
     EXPECT_FALSE(QFile::exists(f.dbPath(QStringLiteral("Travel.dat"))));
-    EXPECT_EQ(s.cboProfile->count(), 1);
+    EXPECT_EQ(named<QComboBox>(&s, QStringLiteral("Profiles"))->count(), 1);
 }
 
 TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
@@ -381,7 +388,7 @@ TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
     };
-    QTest::mouseClick(f.setup->cmdPrint, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(f.setup.get(), QStringLiteral("Print List")), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_TRUE(f.messages.shown.isEmpty()) << "a printout that worked says nothing";
     QProcess text;
@@ -408,7 +415,7 @@ TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
     }
     EXPECT_TRUE(out.contains(QStringLiteral("Pässwörd€"))) << "passwords in clear";
     if (::testing::Test::HasFailure()) std::cerr << out.toStdString();
-    EXPECT_EQ(f.session.PageNumber, 1);
+    EXPECT_EQ(f.session.pageNumber, 1);
 }
 
 } // namespace
@@ -422,7 +429,7 @@ TEST(Setup, PrintListReachesTheDefaultPrinter) {
     if (captureDir.isEmpty()) GTEST_SKIP() << "no test printer (TAVRINO_PRINT_CAPTURE unset)";
     SetupFixture f(QStringLiteral("Work"));
     const QStringList before = QDir(captureDir).entryList(QDir::Files);
-    QTest::mouseClick(f.setup->cmdPrint, Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(f.setup.get(), QStringLiteral("Print List")), Qt::LeftButton);
     QString job;
     for (int i = 0; i < 300 && job.isEmpty(); ++i) {
         for (const QString& name : QDir(captureDir).entryList(QDir::Files))
@@ -448,7 +455,7 @@ namespace {
 TEST(Setup, PrintListWithoutAPrinterSaysSo) {
     if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a default printer is set up";
     SetupFixture f(QStringLiteral("Work"));
-    f.setup->cmdPrint_Click();
+    f.setup->printPasswordList();
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_EQ(f.messages.shown[0].text, QStringLiteral("No printer is set up."));
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("Print List"));

@@ -16,21 +16,21 @@ TEST(AutoLock, LocksAtTheFirstTickAtOrAfterTheLimit) {
     f.clock.time = start;
     VaultWindow& w = f.loginWork();
     QTest::mouseMove(&w, QPoint(20, 300)); // activity on the bare surface
-    ASSERT_EQ(f.session.LastActivity, start);
-    ASSERT_TRUE(w.tmrLock->isActive());
+    ASSERT_EQ(f.session.lastActivity, start);
+    ASSERT_TRUE(w.lockController().isRunning());
 
     f.clock.time = start.addSecs(299);
-    w.tmrLock_Timer();
-    EXPECT_TRUE(f.session.LoginOK);
+    w.lockController().checkIdle();
+    EXPECT_TRUE(f.session.loginOk);
 
     // Moving over the tree does not count; over the bare surface it does.
-    QTest::mouseMove(w.TV1->viewport(), QPoint(10, 10));
+    QTest::mouseMove(f.tree()->viewport(), QPoint(10, 10));
     f.clock.time = start.addSecs(300);
-    w.tmrLock_Timer();
-    EXPECT_FALSE(f.session.LoginOK) << "locked at 300 s";
-    EXPECT_FALSE(w.tmrLock->isActive());
-    EXPECT_TRUE(w.fraLogin->isVisible());
-    EXPECT_FALSE(w.imgLock->isEnabled());
+    w.lockController().checkIdle();
+    EXPECT_FALSE(f.session.loginOk) << "locked at 300 s";
+    EXPECT_FALSE(w.lockController().isRunning());
+    EXPECT_TRUE(f.loginPanel()->isVisible());
+    EXPECT_FALSE(f.image("Lock Tavrino")->isEnabled());
 }
 
 TEST(AutoLock, SurfaceMovementAndTypingPostponeIt) {
@@ -41,16 +41,16 @@ TEST(AutoLock, SurfaceMovementAndTypingPostponeIt) {
     f.clock.time = start.addSecs(200);
     QTest::mouseMove(&w, QPoint(20, 300));
     f.clock.time = start.addSecs(400);
-    w.tmrLock_Timer();
-    EXPECT_TRUE(f.session.LoginOK);
+    w.lockController().checkIdle();
+    EXPECT_TRUE(f.session.loginOk);
     f.openRecord(1);
-    QTest::keyClick(w.txtWeb, Qt::Key_X);
+    QTest::keyClick(f.box("Web Site"), Qt::Key_X);
     f.clock.time = start.addSecs(650);
-    w.tmrLock_Timer();
-    EXPECT_TRUE(f.session.LoginOK) << "typing at 400 s counts";
+    w.lockController().checkIdle();
+    EXPECT_TRUE(f.session.loginOk) << "typing at 400 s counts";
     f.clock.time = start.addSecs(700);
-    w.tmrLock_Timer();
-    EXPECT_FALSE(f.session.LoginOK);
+    w.lockController().checkIdle();
+    EXPECT_FALSE(f.session.loginOk);
 }
 
 TEST(AutoLock, LoginItselfIsNoMouseActivity) {
@@ -59,33 +59,33 @@ TEST(AutoLock, LoginItselfIsNoMouseActivity) {
     f.clock.time = start;
     VaultWindow& w = f.start();
     // Logging in by the mouse alone records nothing: idle since ever.
-    w.txtpass->setText(QStringLiteral("QUILT"));
-    QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
-    ASSERT_TRUE(f.session.LoginOK);
-    EXPECT_FALSE(f.session.LastActivity.isValid());
-    w.tmrLock_Timer();
-    EXPECT_FALSE(f.session.LoginOK) << "the first tick locks";
+    f.box("Password")->setText(QStringLiteral("QUILT"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
+    EXPECT_FALSE(f.session.lastActivity.isValid());
+    w.lockController().checkIdle();
+    EXPECT_FALSE(f.session.loginOk) << "the first tick locks";
 }
 
 TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
     VaultFixture f({QStringLiteral("Home"), QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
-    ASSERT_EQ(w.cboProfile->count(), 2);
-    const bool workFirst = w.cboProfile->itemText(0) == u"Work"; // directory order
+    ASSERT_EQ(f.profileBox()->count(), 2);
+    const bool workFirst = f.profileBox()->itemText(0) == u"Work"; // directory order
     f.openRecord(1);
-    f.type(w.txtUserDesc, QStringLiteral("unsaved"));
-    ASSERT_TRUE(w.IsDirty());
-    QTest::mouseClick(w.imgLock, Qt::LeftButton);
-    EXPECT_FALSE(w.IsDirty());
+    f.type(f.box("Description"), QStringLiteral("unsaved"));
+    ASSERT_TRUE(w.isDirty());
+    QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
+    EXPECT_FALSE(w.isDirty());
     EXPECT_TRUE(f.messages.shown.isEmpty()) << "silently";
-    EXPECT_EQ(w.cboProfile->currentText(), w.cboProfile->itemText(0));
-    EXPECT_EQ(w.cboProfile->currentIndex(), 0);
+    EXPECT_EQ(f.profileBox()->currentText(), f.profileBox()->itemText(0));
+    EXPECT_EQ(f.profileBox()->currentIndex(), 0);
     EXPECT_EQ(f.profile.Security.LoginMode, workFirst ? 3 : 1) << "the first profile is open again";
-    EXPECT_TRUE(w.lblLoggedIn->text().isEmpty());
-    EXPECT_TRUE(w.txtpass->text().isEmpty());
-    EXPECT_FALSE(w.cmdAlpha->isVisible());
-    EXPECT_TRUE(w.UCLoginBtn->isVisible());
-    EXPECT_EQ(w.focusWidget(), workFirst ? w.txtPin : w.txtpass)
+    EXPECT_TRUE(f.loggedInNote()->text().isEmpty());
+    EXPECT_TRUE(f.box("Password")->text().isEmpty());
+    EXPECT_FALSE(f.grouping()->isVisible());
+    EXPECT_TRUE(f.button(CommandBars::Login)->isVisible());
+    EXPECT_EQ(w.focusWidget(), workFirst ? f.box("PIN Number") : f.box("Password"))
         << "the last box its login mode shows";
     EXPECT_TRUE(w.close()) << "nothing unsaved any more";
 }
@@ -93,22 +93,22 @@ TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
 TEST(Lock, LockImageDoesNothingBeforeLogin) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.start();
-    f.type(w.txtUser, QStringLiteral("alice"));
-    QTest::mouseClick(w.imgLock, Qt::LeftButton);
-    EXPECT_EQ(w.txtUser->text(), QStringLiteral("alice"));
+    f.type(f.box("User ID"), QStringLiteral("alice"));
+    QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
+    EXPECT_EQ(f.box("User ID")->text(), QStringLiteral("alice"));
 }
 
 TEST(PopupTimer, ClosesThePopupAtItsFirstTick) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(1);
-    QTest::mousePress(w.UCPopBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Popup), Qt::LeftButton);
     ASSERT_TRUE(w.hasPopup());
     EXPECT_TRUE(w.popup()->isVisible());
-    EXPECT_TRUE(w.tmrPass->isActive());
-    w.tmrPass_Timer();
+    EXPECT_TRUE(w.lockController().popupTimerRunning());
+    w.lockController().popupTimeUp();
     EXPECT_FALSE(w.popup()->isVisible());
-    EXPECT_FALSE(w.tmrPass->isActive());
+    EXPECT_FALSE(w.lockController().popupTimerRunning());
 }
 
 } // namespace
@@ -118,12 +118,11 @@ namespace {
 TEST(AutoLock, SwitchedOffNeverLocks) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
-    ASSERT_FALSE(w.tmrLock->isActive());
-    w.tmrLock->start(); // whatever started it
+    ASSERT_FALSE(w.lockController().isRunning());
     f.clock.time = f.clock.time.addDays(1);
-    w.tmrLock_Timer();
-    EXPECT_TRUE(f.session.LoginOK);
-    EXPECT_FALSE(w.tmrLock->isActive());
+    w.lockController().checkIdle();
+    EXPECT_TRUE(f.session.loginOk);
+    EXPECT_FALSE(w.lockController().isRunning());
 }
 
 // Nothing of the profile stays in sight after a lock: popup and setup close
@@ -132,16 +131,17 @@ TEST(Lock, ClosesPopupAndSetupAndTakesBackTheClipboard) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(1);
-    QTest::mousePress(w.UCPopBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Popup), Qt::LeftButton);
     ASSERT_TRUE(w.popup()->isVisible());
-    QTest::mouseClick(w.popup()->ImgPass, Qt::LeftButton);
+    QTest::mouseClick(named<ImageButton>(w.popup(), QStringLiteral("Copy Password to Clipboard ")),
+                      Qt::LeftButton);
     ASSERT_EQ(QGuiApplication::clipboard()->text(), f.record(1)[PasswordRecord::Password]);
     SetupWindow* setup = w.setupWindow();
     setup->show();
-    f.type(setup->txtPassword, QStringLiteral("half typed"));
+    f.type(named<QLineEdit>(setup, QStringLiteral("Password")), QStringLiteral("half typed"));
 
-    QTest::mouseClick(w.imgLock, Qt::LeftButton);
-    EXPECT_FALSE(f.session.LoginOK);
+    QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
+    EXPECT_FALSE(f.session.loginOk);
     EXPECT_FALSE(w.popup()->isVisible());
     EXPECT_FALSE(setup->isVisible());
     EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());

@@ -19,18 +19,18 @@ TEST_P(LoginMode, ShowsTheBoxesItAsksForAndFocusesTheFirst) {
     const ModeCase& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
     VaultWindow& w = f.start();
-    EXPECT_EQ(w.txtUser->isVisible(), c.user);
-    EXPECT_EQ(w.lblUser->isVisible(), c.user);
-    EXPECT_EQ(w.txtpass->isVisible(), c.pass);
-    EXPECT_EQ(w.txtPin->isVisible(), c.pin);
-    EXPECT_EQ(w.lblPin->isVisible(), c.pin);
-    EXPECT_TRUE(w.UCQuestBtn->isVisible());
+    EXPECT_EQ(f.box("User ID")->isVisible(), c.user);
+    EXPECT_EQ(f.captionOf(f.box("User ID"))->isVisible(), c.user);
+    EXPECT_EQ(f.box("Password")->isVisible(), c.pass);
+    EXPECT_EQ(f.box("PIN Number")->isVisible(), c.pin);
+    EXPECT_EQ(f.captionOf(f.box("PIN Number"))->isVisible(), c.pin);
+    EXPECT_TRUE(f.button(CommandBars::Lost)->isVisible());
     EXPECT_EQ(w.focusWidget()->objectName().isEmpty() ? w.focusWidget()->accessibleName()
                                                       : w.focusWidget()->objectName(),
               QString::fromLatin1(c.focus));
-    EXPECT_EQ(w.txtpass->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(w.txtPin->echoMode(), QLineEdit::Normal);
-    EXPECT_EQ(w.txtUser->maxLength(), 30);
+    EXPECT_EQ(f.box("Password")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(f.box("PIN Number")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(f.box("User ID")->maxLength(), 30);
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, LoginMode,
@@ -53,27 +53,27 @@ TEST_P(Login, ChecksTrimmedValuesWithCase) {
     const Credentials& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
     VaultWindow& w = f.start();
-    f.type(w.txtUser, QString::fromUtf8(c.user));
-    f.type(w.txtpass, QString::fromUtf8(c.pass));
-    f.type(w.txtPin, QString::fromUtf8(c.pin));
-    QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
-    EXPECT_EQ(f.session.LoginOK, c.ok);
+    f.type(f.box("User ID"), QString::fromUtf8(c.user));
+    f.type(f.box("Password"), QString::fromUtf8(c.pass));
+    f.type(f.box("PIN Number"), QString::fromUtf8(c.pin));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    EXPECT_EQ(f.session.loginOk, c.ok);
     if (c.ok) {
-        EXPECT_TRUE(w.fraLogin->isHidden());
-        EXPECT_TRUE(w.fraTV->isVisible());
-        EXPECT_TRUE(w.cmdAlpha->isVisible());
-        EXPECT_TRUE(w.imgLock->isEnabled());
-        EXPECT_TRUE(w.UCNewBtn->isVisible());
-        EXPECT_FALSE(w.UCLoginBtn->isVisible());
+        EXPECT_TRUE(f.loginPanel()->isHidden());
+        EXPECT_TRUE((&w.treePanel())->isVisible());
+        EXPECT_TRUE(f.grouping()->isVisible());
+        EXPECT_TRUE(f.image("Lock Tavrino")->isEnabled());
+        EXPECT_TRUE(f.button(CommandBars::New)->isVisible());
+        EXPECT_FALSE(f.button(CommandBars::Login)->isVisible());
         EXPECT_EQ(
-            w.lblLoggedIn->text(),
+            f.loggedInNote()->text(),
             QStringLiteral("You are logged into %1 profile!").arg(QString::fromLatin1(c.profile)));
-        EXPECT_TRUE(w.txtpass->text().isEmpty());
-        EXPECT_GT(w.TV1->model()->rowCount(), 0);
+        EXPECT_TRUE(f.box("Password")->text().isEmpty());
+        EXPECT_GT(f.tree()->model()->rowCount(), 0);
     } else {
         EXPECT_EQ(f.messages.texts(), QStringList{Incorrect});
-        EXPECT_FALSE(w.fraLogin->isHidden());
-        EXPECT_EQ(w.txtpass->text(), QString::fromUtf8(c.pass)) << "nothing is cleared";
+        EXPECT_FALSE(f.loginPanel()->isHidden());
+        EXPECT_EQ(f.box("Password")->text(), QString::fromUtf8(c.pass)) << "nothing is cleared";
     }
 }
 
@@ -90,20 +90,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Login, EnterInACredentialBoxLogsInButNotInAnAnswerBox) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();
-    QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
-    f.type(w.txtAns[0], QStringLiteral("QUILT"));
-    QTest::keyClick(w.txtAns[0], Qt::Key_Return);
-    EXPECT_FALSE(f.session.LoginOK);
+    QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
+    f.type(f.answer(0), QStringLiteral("QUILT"));
+    QTest::keyClick(f.answer(0), Qt::Key_Return);
+    EXPECT_FALSE(f.session.loginOk);
     EXPECT_TRUE(f.messages.shown.isEmpty());
 
     VaultFixture g({QStringLiteral("Work")});
     VaultWindow& v = g.start();
-    g.type(v.txtUser, QStringLiteral("alice"));
-    g.type(v.txtpass, QStringLiteral("S3cret pass"));
-    g.type(v.txtPin, QStringLiteral("4711"));
-    QTest::keyClick(v.txtPin, Qt::Key_Return);
-    EXPECT_TRUE(g.session.LoginOK);
-    EXPECT_TRUE(v.fraLogin->isHidden());
+    g.type(g.box("User ID"), QStringLiteral("alice"));
+    g.type(g.box("Password"), QStringLiteral("S3cret pass"));
+    g.type(g.box("PIN Number"), QStringLiteral("4711"));
+    QTest::keyClick(g.box("PIN Number"), Qt::Key_Return);
+    EXPECT_TRUE(g.session.loginOk);
+    EXPECT_TRUE(g.loginPanel()->isHidden());
 }
 
 struct Answers {
@@ -118,11 +118,11 @@ TEST_P(SecretQuestions, EnoughRightAnswersLogIn) {
     const Answers& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
     VaultWindow& w = f.start();
-    QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
     for (int k = 0; k < c.answers.size(); ++k)
-        f.type(w.txtAns[k], c.answers[k]);
-    QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
-    EXPECT_EQ(f.session.LoginOK, c.ok);
+        f.type(f.answer(k), c.answers[k]);
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    EXPECT_EQ(f.session.loginOk, c.ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -143,11 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SecretQuestions, CaptionsShowTheQuestions) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.start();
-    EXPECT_FALSE(w.lblQ1[0]->isVisible());
-    QTest::mousePress(w.UCQuestBtn, Qt::LeftButton);
-    EXPECT_EQ(w.lblQ1[1]->text(), QStringLiteral("Mother's maiden name? ?"));
-    EXPECT_TRUE(w.txtAns[2]->isVisible());
-    EXPECT_EQ(w.focusWidget(), w.txtAns[0]);
+    EXPECT_FALSE(f.captionOf(f.answer(0))->isVisible());
+    QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
+    EXPECT_EQ(f.captionOf(f.answer(1))->text(), QStringLiteral("Mother's maiden name? ?"));
+    EXPECT_TRUE(f.answer(2)->isVisible());
+    EXPECT_EQ(w.focusWidget(), f.answer(0));
 }
 
 TEST(Login, UnreadableProfileCanNotBeLoggedInto) {
@@ -157,10 +157,10 @@ TEST(Login, UnreadableProfileCanNotBeLoggedInto) {
     EXPECT_EQ(f.messages.texts().last(), QStringLiteral("Problem with Profile!"));
     EXPECT_EQ(f.messages.shown.last().icon, MsgIcon::Critical);
     f.messages.shown.clear();
-    f.type(w.txtpass, QString());
-    QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
+    f.type(f.box("Password"), QString());
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
     EXPECT_EQ(f.messages.texts(), QStringList{Incorrect});
-    EXPECT_FALSE(f.session.LoginOK);
+    EXPECT_FALSE(f.session.loginOk);
 }
 
 TEST(Login, AutoLockTimerStartsOnlyWithATime) {
@@ -169,9 +169,9 @@ TEST(Login, AutoLockTimerStartsOnlyWithATime) {
           std::pair{QStringLiteral("5"), true}}) {
         VaultFixture f({QStringLiteral("Home")}, timer);
         VaultWindow& w = f.start();
-        f.type(w.txtpass, QStringLiteral("QUILT"));
-        QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
-        EXPECT_EQ(w.tmrLock->isActive(), runs) << timer.toStdString();
+        f.type(f.box("Password"), QStringLiteral("QUILT"));
+        QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+        EXPECT_EQ(w.lockController().isRunning(), runs) << timer.toStdString();
     }
 }
 

@@ -14,25 +14,25 @@ TEST(RecordPanel, OpensEveryFieldOfTheSelectedRecord) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(5);
-    EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C5"));
-    EXPECT_EQ(w.cboCategory->currentText(), QStringLiteral("Mail"));
-    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Mailbox"));
-    EXPECT_EQ(w.txtUserCode->text(), QStringLiteral("alice"));
-    EXPECT_EQ(w.txtUserpass->text(), QStringLiteral("m@il"));
-    EXPECT_EQ(w.txtuserconfirm->text(), QStringLiteral("m@il"));
-    EXPECT_EQ(w.txtSource->toPlainText(), QStringLiteral("line one\nline two"));
-    EXPECT_EQ(w.txtEmail->text(), QStringLiteral("alice@example.com"));
-    EXPECT_TRUE(w.fraDetail->isVisible());
-    EXPECT_TRUE(w.fraPassTool->isVisible());
-    EXPECT_FALSE(w.fraTV->isVisible());
-    EXPECT_TRUE(w.UCBackBtn->isVisible());
-    EXPECT_FALSE(w.UCSaveBtn->isVisible()) << "opening is not a change";
-    EXPECT_FALSE(w.IsDirty());
-    EXPECT_EQ(w.focusWidget(), w.txtUserCode);
+    EXPECT_EQ(w.currentRecordKey(), QStringLiteral("C5"));
+    EXPECT_EQ(f.combo("Category")->currentText(), QStringLiteral("Mail"));
+    EXPECT_EQ(f.box("Description")->text(), QStringLiteral("Mailbox"));
+    EXPECT_EQ(f.box("User/Account Code")->text(), QStringLiteral("alice"));
+    EXPECT_EQ(f.box("Password/PIN")->text(), QStringLiteral("m@il"));
+    EXPECT_EQ(f.box("Confirm Password/PIN")->text(), QStringLiteral("m@il"));
+    EXPECT_EQ(f.notes()->toPlainText(), QStringLiteral("line one\nline two"));
+    EXPECT_EQ(f.box("Email")->text(), QStringLiteral("alice@example.com"));
+    EXPECT_TRUE(f.recordPanel()->isVisible());
+    EXPECT_TRUE(f.barOf(CommandBars::Generate)->isVisible());
+    EXPECT_FALSE((&w.treePanel())->isVisible());
+    EXPECT_TRUE(f.button(CommandBars::Back)->isVisible());
+    EXPECT_FALSE(f.button(CommandBars::Save)->isVisible()) << "opening is not a change";
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_EQ(w.focusWidget(), f.box("User/Account Code"));
 
     f.openRecord(2);
-    EXPECT_EQ(w.cboCategory->currentIndex(), -1) << "no category";
-    EXPECT_EQ(w.cboCategory->currentText(), QString());
+    EXPECT_EQ(f.combo("Category")->currentIndex(), -1) << "no category";
+    EXPECT_EQ(f.combo("Category")->currentText(), QString());
 }
 
 TEST(RecordPanel, SavedRecordMovesLastAndDeleteRemovesThatOne) {
@@ -40,18 +40,18 @@ TEST(RecordPanel, SavedRecordMovesLastAndDeleteRemovesThatOne) {
     VaultWindow& w = f.loginWork();
     const QString fourth = f.profile.Records.item(4);
     f.openRecord(3);
-    f.type(w.txtUserDesc, QStringLiteral("Renamed"));
-    EXPECT_TRUE(w.UCSaveBtn->isVisible());
-    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    f.type(f.box("Description"), QStringLiteral("Renamed"));
+    EXPECT_TRUE(f.button(CommandBars::Save)->isVisible());
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_TRUE(f.profile.ProfileSaved);
     EXPECT_EQ(f.record(12)[PasswordRecord::Description], QStringLiteral("Renamed"));
     EXPECT_EQ(f.profile.Records.item(3), fourth) << "later records moved up";
-    EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C12"));
-    EXPECT_FALSE(w.IsDirty());
-    EXPECT_FALSE(w.UCSaveBtn->isVisible());
+    EXPECT_EQ(w.currentRecordKey(), QStringLiteral("C12"));
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_FALSE(f.button(CommandBars::Save)->isVisible());
 
     f.messages.answers = {MsgAnswer::Yes};
-    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Delete), Qt::LeftButton);
     const Message& ask = f.messages.shown.first();
     EXPECT_EQ(ask.text, QStringLiteral("Are you sure you wish to delete this record?"));
     EXPECT_EQ(ask.title, QStringLiteral("Delete Entry"));
@@ -60,7 +60,7 @@ TEST(RecordPanel, SavedRecordMovesLastAndDeleteRemovesThatOne) {
     for (const QString& line : f.profile.Records.lines())
         EXPECT_FALSE(line.contains(QStringLiteral("Renamed")));
     EXPECT_EQ(f.profile.Records.item(3), fourth);
-    EXPECT_TRUE(w.fraTV->isVisible()) << "back to the tree";
+    EXPECT_TRUE((&w.treePanel())->isVisible()) << "back to the tree";
 }
 
 struct Validation {
@@ -80,18 +80,18 @@ TEST_P(SaveChecks, InTheirOrder) {
     const Validation& v = GetParam();
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
-    QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
-    EXPECT_TRUE(w.lblNewUser->isVisible());
-    f.type(w.txtUserCode, QString::fromLatin1(v.userCode));
-    f.type(w.txtUserDesc, QStringLiteral("New one"));
-    f.type(w.txtUserpass, QString::fromLatin1(v.password));
-    f.type(w.txtuserconfirm, QString::fromLatin1(v.confirm));
-    f.type(w.txtExpiry, QString::fromLatin1(v.expiry));
-    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::New), Qt::LeftButton);
+    EXPECT_TRUE(w.recordPanel().isNewRecord());
+    f.type(f.box("User/Account Code"), QString::fromLatin1(v.userCode));
+    f.type(f.box("Description"), QStringLiteral("New one"));
+    f.type(f.box("Password/PIN"), QString::fromLatin1(v.password));
+    f.type(f.box("Confirm Password/PIN"), QString::fromLatin1(v.confirm));
+    f.type(f.box("Any Expiry Date"), QString::fromLatin1(v.expiry));
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_EQ(f.messages.texts(), v.messages);
     EXPECT_EQ(f.profile.Records.count(), v.saved ? 13 : 12);
-    EXPECT_EQ(w.lblNewUser->isVisible(), !v.saved);
-    EXPECT_EQ(w.IsDirty(), !v.saved);
+    EXPECT_EQ(w.recordPanel().isNewRecord(), !v.saved);
+    EXPECT_EQ(w.isDirty(), !v.saved);
     if (v.saved) {
         EXPECT_EQ(f.record(13)[PasswordRecord::ExpiryDate], QString::fromLatin1(v.storedExpiry));
     }
@@ -151,35 +151,35 @@ TEST(RecordPanel, OnlyWatchedBoxesMarkTheRecordChanged) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(1);
-    w.txtSource->setPlainText(QStringLiteral("new notes"));
-    f.type(w.txtUserCode, QStringLiteral("other"));
-    EXPECT_FALSE(w.IsDirty());
-    EXPECT_FALSE(w.UCSaveBtn->isVisible());
-    f.type(w.txtUserDesc, QStringLiteral("Checking"));
-    EXPECT_TRUE(w.IsDirty());
-    EXPECT_TRUE(w.UCSaveBtn->isVisible());
-    EXPECT_TRUE(w.UCCancelBtn->isVisible());
+    f.notes()->setPlainText(QStringLiteral("new notes"));
+    f.type(f.box("User/Account Code"), QStringLiteral("other"));
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_FALSE(f.button(CommandBars::Save)->isVisible());
+    f.type(f.box("Description"), QStringLiteral("Checking"));
+    EXPECT_TRUE(w.isDirty());
+    EXPECT_TRUE(f.button(CommandBars::Save)->isVisible());
+    EXPECT_TRUE(f.button(CommandBars::Undo)->isVisible());
 }
 
 TEST(RecordPanel, BackAnsweredNoKeepsTheTypedValues) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(1);
-    f.type(w.txtUserDesc, QStringLiteral("Changed"));
+    f.type(f.box("Description"), QStringLiteral("Changed"));
     f.messages.answers = {MsgAnswer::No};
-    QTest::mousePress(w.UCBackBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Back), Qt::LeftButton);
     const Message& ask = f.messages.shown.last();
     EXPECT_EQ(ask.text, QStringLiteral("Are you sure you wish to abandon this new record?"));
     EXPECT_EQ(ask.title, QStringLiteral("New Record Abort"));
     EXPECT_EQ(ask.icon, MsgIcon::Question);
     EXPECT_EQ(ask.defaultButton, 2);
-    EXPECT_FALSE(w.UCSaveBtn->isVisible());
-    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Changed"));
-    EXPECT_TRUE(w.fraDetail->isVisible());
+    EXPECT_FALSE(f.button(CommandBars::Save)->isVisible());
+    EXPECT_EQ(f.box("Description")->text(), QStringLiteral("Changed"));
+    EXPECT_TRUE(f.recordPanel()->isVisible());
 
-    QTest::mousePress(w.UCBackBtn, Qt::LeftButton); // no longer changed: straight back
-    EXPECT_TRUE(w.fraTV->isVisible());
-    EXPECT_EQ(w.TV1->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("C9"))
+    QTest::mousePress(f.button(CommandBars::Back), Qt::LeftButton); // no longer changed: straight back
+    EXPECT_TRUE((&w.treePanel())->isVisible());
+    EXPECT_EQ(f.tree()->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("C9"))
         << "the expiring record wins";
 }
 
@@ -187,20 +187,20 @@ TEST(RecordPanel, UndoShowsTheStoredRecordAgain) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(1);
-    f.type(w.txtUserDesc, QStringLiteral("Changed"));
-    QTest::mousePress(w.UCCancelBtn, Qt::LeftButton);
-    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Main checking"));
-    EXPECT_FALSE(w.IsDirty());
-    EXPECT_FALSE(w.UCCancelBtn->isVisible());
+    f.type(f.box("Description"), QStringLiteral("Changed"));
+    QTest::mousePress(f.button(CommandBars::Undo), Qt::LeftButton);
+    EXPECT_EQ(f.box("Description")->text(), QStringLiteral("Main checking"));
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_FALSE(f.button(CommandBars::Undo)->isVisible());
 }
 
 TEST(RecordPanel, DeleteOnANewRecordRemovesNothing) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(1);
-    QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::New), Qt::LeftButton);
     f.messages.answers = {MsgAnswer::Yes};
-    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Delete), Qt::LeftButton);
     EXPECT_EQ(f.profile.Records.count(), 12);
 }
 
@@ -209,17 +209,17 @@ TEST(RecordPanel, DeleteWinsOverUnsavedChanges) {
     VaultWindow& w = f.loginWork();
     const QString first = f.profile.Records.item(1);
     f.openRecord(2);
-    f.type(w.txtUserDesc, QStringLiteral("typed but not saved"));
+    f.type(f.box("Description"), QStringLiteral("typed but not saved"));
     f.messages.answers = {MsgAnswer::Yes};
-    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Delete), Qt::LeftButton);
     EXPECT_FALSE(f.messages.texts().contains(
         QStringLiteral("Are you sure you wish to abandon this new record?")))
         << "no abandon question after the deletion";
     EXPECT_EQ(f.profile.Records.count(), 11);
     EXPECT_EQ(f.profile.Records.item(1), first);
-    EXPECT_FALSE(w.IsDirty());
-    EXPECT_TRUE(w.fraTV->isVisible());
-    EXPECT_TRUE(w.CurrentRecordKey.isEmpty());
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_TRUE((&w.treePanel())->isVisible());
+    EXPECT_TRUE(w.currentRecordKey().isEmpty());
     EXPECT_TRUE(w.close()) << "nothing left unsaved";
 }
 
@@ -229,29 +229,29 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     const QStringList before = f.profile.Records.lines();
     const QByteArray fileBefore = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.openRecord(3);
-    f.type(w.txtUserDesc, QStringLiteral("Forum"));
+    f.type(f.box("Description"), QStringLiteral("Forum"));
     f.store.releaseHeld();
     auto holder = holdInAnotherProcess(f.dbPath(QStringLiteral("Work.dat")));
     ASSERT_EQ(holder->result(), 0);
 
-    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_EQ(f.messages.shown.last().title, QStringLiteral("WriteToFile"));
-    EXPECT_TRUE(w.IsDirty());
-    EXPECT_TRUE(w.UCSaveBtn->isVisible());
-    EXPECT_EQ(w.txtUserDesc->text(), QStringLiteral("Forum"));
+    EXPECT_TRUE(w.isDirty());
+    EXPECT_TRUE(f.button(CommandBars::Save)->isVisible());
+    EXPECT_EQ(f.box("Description")->text(), QStringLiteral("Forum"));
     EXPECT_EQ(f.profile.Records.lines(), before) << "memory still matches the file";
-    EXPECT_EQ(w.CurrentRecordKey, QStringLiteral("C3"));
+    EXPECT_EQ(w.currentRecordKey(), QStringLiteral("C3"));
     EXPECT_FALSE(w.close());
 
     f.messages.answers = {MsgAnswer::Yes};
-    QTest::mousePress(w.UCDeleteBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Delete), Qt::LeftButton);
     EXPECT_EQ(f.profile.Records.lines(), before)
         << "a delete that did not reach the disk is not done";
     holder->finish();
     EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), fileBefore);
 
     f.messages.shown.clear();
-    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_TRUE(f.profile.ProfileSaved);
     EXPECT_EQ(f.record(12)[PasswordRecord::Description], QStringLiteral("Forum"));
     EXPECT_EQ(f.profile.Records.count(), 12);
@@ -268,7 +268,7 @@ TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     f.openRecord(3);
-    f.type(w.txtUserDesc, QStringLiteral("Mine"));
+    f.type(f.box("Description"), QStringLiteral("Mine"));
     // Another workstation gets the file while we are not holding it.
     f.store.releaseHeld();
     const bool changeLogin = GetParam().changeLogin;
@@ -284,25 +284,25 @@ TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
     });
     ASSERT_EQ(other.result(), 0);
 
-    QTest::mousePress(w.UCSaveBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_EQ(f.profile.Records.count(), 11) << "their data, without my change";
-    EXPECT_FALSE(w.IsDirty());
-    EXPECT_TRUE(w.CurrentRecordKey.isEmpty()) << "no stale position survives";
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_TRUE(w.currentRecordKey().isEmpty()) << "no stale position survives";
     if (changeLogin) {
         EXPECT_EQ(
             f.messages.texts().first(),
             QStringLiteral(
                 "The profile has been modified by another user.\r\nYou will have to login again."));
-        EXPECT_TRUE(w.fraLogin->isVisible()) << "locked";
-        EXPECT_FALSE(f.session.LoginOK);
+        EXPECT_TRUE(f.loginPanel()->isVisible()) << "locked";
+        EXPECT_FALSE(f.session.loginOk);
     } else {
         EXPECT_EQ(
             f.messages.texts().first(),
             QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
-        EXPECT_TRUE(w.fraTV->isVisible());
-        EXPECT_EQ(w.treeModel->indexOfKey(QStringLiteral("C12")).isValid(), false)
+        EXPECT_TRUE((&w.treePanel())->isVisible());
+        EXPECT_EQ(f.treeModel()->indexOfKey(QStringLiteral("C12")).isValid(), false)
             << "the tree shows their 11 records";
-        EXPECT_TRUE(w.treeModel->indexOfKey(QStringLiteral("C11")).isValid());
+        EXPECT_TRUE(f.treeModel()->indexOfKey(QStringLiteral("C11")).isValid());
     }
 }
 
@@ -344,11 +344,11 @@ TEST_P(Generate, AsksBeforeReplacingAPassword) {
     const GenerateCase& c = GetParam();
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
-    QTest::mousePress(w.UCNewBtn, Qt::LeftButton);
-    f.type(w.txtUserpass, QString::fromLatin1(c.password));
-    w.txtSource->setPlainText(QString::fromLatin1(c.notes));
+    QTest::mousePress(f.button(CommandBars::New), Qt::LeftButton);
+    f.type(f.box("Password/PIN"), QString::fromLatin1(c.password));
+    f.notes()->setPlainText(QString::fromLatin1(c.notes));
     f.messages.answers = {c.answer};
-    QTest::mousePress(w.UCGenerateBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Generate), Qt::LeftButton);
     EXPECT_EQ(f.messages.shown.size(), c.asked ? 1 : 0);
     if (c.asked) {
         const Message& m = f.messages.shown[0];
@@ -362,14 +362,14 @@ TEST_P(Generate, AsksBeforeReplacingAPassword) {
         EXPECT_EQ(m.buttons, MsgButtons::YesNoCancel);
         EXPECT_EQ(m.defaultButton, 2);
     }
-    EXPECT_EQ(w.txtUserpass->text() != QString::fromLatin1(c.password), c.replaced);
+    EXPECT_EQ(f.box("Password/PIN")->text() != QString::fromLatin1(c.password), c.replaced);
     if (c.replaced) {
-        EXPECT_EQ(w.txtUserpass->text().size(), 7);
-        EXPECT_EQ(w.txtuserconfirm->text(), w.txtUserpass->text());
-        EXPECT_TRUE(w.UCSaveBtn->isVisible());
+        EXPECT_EQ(f.box("Password/PIN")->text().size(), 7);
+        EXPECT_EQ(f.box("Confirm Password/PIN")->text(), f.box("Password/PIN")->text());
+        EXPECT_TRUE(f.button(CommandBars::Save)->isVisible());
     }
     EXPECT_EQ(
-        w.txtSource->toPlainText(),
+        f.notes()->toPlainText(),
         QString::fromLatin1(c.notesAfter).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 

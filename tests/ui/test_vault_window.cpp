@@ -13,7 +13,7 @@ TEST(VaultWindow, LoadDressesTheButtonsAndOpensTheFirstProfile) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tavrino Password Manager"));
     EXPECT_TRUE(w.windowFlags() & Qt::FramelessWindowHint);
     QStringList captions;
-    for (FlatButton* b : w.flatButtons()) {
+    for (FlatButton* b : w.commandBars().buttons()) {
         captions << b->caption();
         EXPECT_EQ(b->backColor(), QColor(225, 225, 245));
         EXPECT_FALSE(b->isHighlighted());
@@ -25,13 +25,13 @@ TEST(VaultWindow, LoadDressesTheButtonsAndOpensTheFirstProfile) {
                            QStringLiteral("HELP"), QStringLiteral("NEW"), QStringLiteral("SAVE"),
                            QStringLiteral("UNDO"), QStringLiteral("BACK"), QStringLiteral("@PWD*"),
                            QStringLiteral("POPUP"), QStringLiteral("DELETE")}));
-    EXPECT_EQ(w.cboProfile->currentText(), QStringLiteral("Home"));
+    EXPECT_EQ(f.profileBox()->currentText(), QStringLiteral("Home"));
     EXPECT_TRUE(f.profile.ProfileLoaded);
     EXPECT_EQ(f.gettingStarted, 0) << "Startup is 1";
-    EXPECT_EQ(w.fraLogin->geometry(), QRect(47, 98, 271, 267));
-    EXPECT_EQ(w.fraRecord->geometry(), QRect(46, 368, 271, 45));
-    for (QWidget* image : {static_cast<QWidget*>(w.imgLock), static_cast<QWidget*>(w.Image1),
-                           static_cast<QWidget*>(w.Image2)})
+    EXPECT_EQ(f.loginPanel()->geometry(), QRect(47, 98, 271, 267));
+    EXPECT_EQ(f.barOf(CommandBars::Delete)->geometry(), QRect(46, 368, 271, 45));
+    for (QWidget* image : {static_cast<QWidget*>(f.image("Lock Tavrino")), static_cast<QWidget*>(f.image("Close Tavrino")),
+                           static_cast<QWidget*>(f.image("Hide Tavrino"))})
         EXPECT_EQ(image->accessibleName(), image->toolTip());
 }
 
@@ -65,40 +65,40 @@ TEST(VaultWindow, AutoLockMinutesFromTheTimerSetting) {
     for (const auto& c : cases) {
         VaultFixture f({QStringLiteral("Home")}, QString::fromLatin1(c.timer));
         f.start();
-        EXPECT_EQ(f.session.AutoLockMinutes, c.minutes) << c.timer;
+        EXPECT_EQ(f.session.autoLockMinutes, c.minutes) << c.timer;
     }
     VaultFixture f({QStringLiteral("Home")});
     QSettings ini(f.settings.path(), QSettings::IniFormat);
     ini.remove(SettingsStore::keyOf(QStringLiteral("Timer")));
     ini.sync();
     f.start();
-    EXPECT_EQ(f.session.AutoLockMinutes, -1);
+    EXPECT_EQ(f.session.autoLockMinutes, -1);
 }
 
 TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     VaultFixture f({QStringLiteral("Work")});
     f.clock.time = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
     VaultWindow& w = f.start();
-    f.type(w.txtUser, QStringLiteral("alice"));
-    f.type(w.txtpass, QStringLiteral("S3cret pass"));
-    f.type(w.txtPin, QStringLiteral("4711"));
-    QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
-    ASSERT_TRUE(f.session.LoginOK);
+    f.type(f.box("User ID"), QStringLiteral("alice"));
+    f.type(f.box("Password"), QStringLiteral("S3cret pass"));
+    f.type(f.box("PIN Number"), QStringLiteral("4711"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
     EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral(
                                       "There are passwords which are due to expire in 7 days.")});
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("Warning"));
-    QAbstractItemModel* model = w.TV1->model();
+    QAbstractItemModel* model = f.tree()->model();
     EXPECT_EQ(model->rowCount(), 27) << "A-Z view first";
-    const QModelIndex current = w.TV1->currentIndex();
+    const QModelIndex current = f.tree()->currentIndex();
     EXPECT_EQ(current.data().toString(), QStringLiteral("Credit card <!!! Expiring Date>"));
     EXPECT_EQ(current.data(Qt::UserRole).toString(), QStringLiteral("C9"));
-    EXPECT_TRUE(w.TV1->isExpanded(current.parent()));
-    EXPECT_EQ(w.cboCategory->count(), 4);
-    EXPECT_EQ(w.cboCategory->itemText(0), QStringLiteral("<None>"));
-    EXPECT_FALSE(f.session.IsFilling);
+    EXPECT_TRUE(f.tree()->isExpanded(current.parent()));
+    EXPECT_EQ(f.combo("Category")->count(), 4);
+    EXPECT_EQ(f.combo("Category")->itemText(0), QStringLiteral("<None>"));
+    EXPECT_FALSE(f.session.isFilling);
 
-    QTest::mouseClick(w.cmdAlpha, Qt::LeftButton);
-    EXPECT_TRUE(f.session.ShowByCategory);
+    QTest::mouseClick(f.grouping(), Qt::LeftButton);
+    EXPECT_TRUE(f.session.showByCategory);
     EXPECT_EQ(model->rowCount(), 4);
     EXPECT_EQ(model->index(0, 0).data().toString(), QStringLiteral("Bank"));
     EXPECT_EQ(model->index(1, 0, model->index(3, 0)).data().toString(),
@@ -111,18 +111,18 @@ TEST(VaultWindow, ClosingWithUnsavedChangesIsRefused) {
     VaultWindow& w = f.start();
     int trayRemoved = 0;
     w.removeTray = [&] { ++trayRemoved; };
-    w.SetDirty(true);
-    EXPECT_TRUE(w.UCSaveBtn->isVisibleTo(&w));
-    EXPECT_TRUE(w.fraRecord->isVisible());
+    w.recordPanel().setDirty(true);
+    EXPECT_TRUE(f.button(CommandBars::Save)->isVisibleTo(&w));
+    EXPECT_TRUE(f.barOf(CommandBars::Delete)->isVisible());
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("You have unsaved changes!")});
     EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::Warning);
     EXPECT_EQ(trayRemoved, 0);
 
-    w.SetDirty(false);
-    EXPECT_FALSE(w.UCSaveBtn->isVisibleTo(&w));
-    EXPECT_TRUE(w.fraRecord->isVisible()) << "only SAVE and UNDO go";
+    w.recordPanel().setDirty(false);
+    EXPECT_FALSE(f.button(CommandBars::Save)->isVisibleTo(&w));
+    EXPECT_TRUE(f.button(CommandBars::Login)->isVisible()) << "the login's own bar again";
     EXPECT_TRUE(w.close());
     EXPECT_EQ(trayRemoved, 1);
 }
@@ -130,23 +130,23 @@ TEST(VaultWindow, ClosingWithUnsavedChangesIsRefused) {
 TEST(VaultWindow, HelpOpensTheManualBesideTheProgram) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();
-    QTest::mousePress(w.UCHelpBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Help), Qt::LeftButton);
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_TRUE(f.messages.shown[0].text.startsWith(
         QStringLiteral("An error has occurred! The error is \r\n")));
     writeFile(f.appDir.filePath(QStringLiteral("Tavrino.html")), "<html></html>");
-    QTest::mousePress(w.UCHelpBtn, Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Help), Qt::LeftButton);
     EXPECT_EQ(f.addresses.opened, QStringList{f.appDir.filePath(QStringLiteral("Tavrino.html"))});
 }
 
 TEST(VaultWindow, MouseOverTheBackgroundRefreshesButtonsAndCountsAsActivity) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();
-    QTest::mouseMove(w.UCLoginBtn, QPoint(5, 5));
-    EXPECT_TRUE(w.UCLoginBtn->isHighlighted());
+    QTest::mouseMove(f.button(CommandBars::Login), QPoint(5, 5));
+    EXPECT_TRUE(f.button(CommandBars::Login)->isHighlighted());
     QTest::mouseMove(&w, QPoint(20, 300));
-    EXPECT_FALSE(w.UCLoginBtn->isHighlighted());
-    EXPECT_EQ(f.session.LastActivity, f.clock.time);
+    EXPECT_FALSE(f.button(CommandBars::Login)->isHighlighted());
+    EXPECT_EQ(f.session.lastActivity, f.clock.time);
 }
 
 } // namespace

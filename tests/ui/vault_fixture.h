@@ -10,7 +10,14 @@
 #include "ui/common/session_state.h"
 #include "ui/common/vault_services.h"
 #include "ui/desktop/flat_button.h"
+#include "ui/vault/command_bars.h"
+#include "ui/vault/lock_controller.h"
+#include "ui/vault/login_panel.h"
+#include "ui/vault/record_panel.h"
+#include "ui/vault/tree_panel.h"
 #include "ui/vault/vault_window.h"
+
+#include "support/widget_lookup.h"
 
 #include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
@@ -79,11 +86,8 @@ struct VaultFixture {
     VaultWindow& start(const QString& profileName = {}) {
         window = std::make_unique<VaultWindow>(services);
         window->showGettingStarted = [this] { ++gettingStarted; };
-        window->Form_Load();
-        if (!profileName.isEmpty()) {
-            window->cboProfile->setCurrentText(profileName);
-            window->cboProfile_Click();
-        }
+        window->load();
+        if (!profileName.isEmpty()) window->loginPanel().chooseProfile(profileName);
         window->show();
         window->focusFirstLoginBox();
         return *window;
@@ -105,22 +109,54 @@ struct VaultFixture {
     // Work (login mode 3) open and logged into, messages so far forgotten.
     VaultWindow& loginWork() {
         VaultWindow& w = start(QStringLiteral("Work"));
-        type(w.txtUser, QStringLiteral("alice"));
-        type(w.txtpass, QStringLiteral("S3cret pass"));
-        type(w.txtPin, QStringLiteral("4711"));
-        QTest::mousePress(w.UCLoginBtn, Qt::LeftButton);
-        EXPECT_TRUE(session.LoginOK);
+        type(box("User ID"), QStringLiteral("alice"));
+        type(box("Password"), QStringLiteral("S3cret pass"));
+        type(box("PIN Number"), QStringLiteral("4711"));
+        QTest::mousePress(button(CommandBars::Login), Qt::LeftButton);
+        EXPECT_TRUE(session.loginOk);
         messages.shown.clear();
         return w;
     }
 
-    // Selects the record node "C" + position in the tree and opens it.
+    // Selects the record node "C" + position in the tree and opens it as
+    // Enter does.
     void openRecord(qsizetype position) {
-        VaultWindow& w = *window;
-        const QModelIndex index = w.treeModel->indexOfKey(recordKey(position));
+        const QModelIndex index = treeModel()->indexOfKey(recordKey(position));
         ASSERT_TRUE(index.isValid()) << position;
-        w.TV1->setCurrentIndex(index);
-        w.ShowSelectedRecord();
+        tree()->setCurrentIndex(index);
+        QTest::keyClick(tree(), Qt::Key_Return);
+    }
+
+    // The window's controls, found by the names screen readers know them by.
+    template <class T = QLineEdit> T* control(const char* name) const {
+        return named<T>(window.get(), QString::fromUtf8(name));
+    }
+    QLineEdit* box(const char* name) const { return control<QLineEdit>(name); }
+    QComboBox* combo(const char* name) const { return control<QComboBox>(name); }
+    QComboBox* profileBox() const { return combo("Choose a profile to open !"); }
+    QLineEdit* answer(int k) const {
+        return box(QStringLiteral("Answer %1").arg(k + 1).toUtf8().constData());
+    }
+    // The caption over a box (the label whose buddy it is).
+    QLabel* captionOf(QWidget* box) const {
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (label->buddy() == box) return label;
+        return nullptr;
+    }
+    QPlainTextEdit* notes() const { return control<QPlainTextEdit>("Notes"); }
+    QTreeView* tree() const { return window->treePanel().view(); }
+    RecordTreeModel* treeModel() const { return window->treePanel().model(); }
+    QPushButton* grouping() const { return control<QPushButton>("A-Z"); }
+    ImageButton* image(const char* name) const { return control<ImageButton>(name); }
+    QLabel* loggedInNote() const { return control<QLabel>("Logged in"); }
+    QFrame* loginPanel() const { return control<QFrame>("Login"); }
+    QFrame* recordPanel() const { return control<QFrame>("Record"); }
+    FlatButton* button(CommandBars::Command command) const {
+        return window->commandBars().button(command);
+    }
+    // The bar a button stands on.
+    QWidget* barOf(CommandBars::Command command) const {
+        return button(command)->parentWidget();
     }
 
     PasswordRecord record(qsizetype position) const {

@@ -6,12 +6,13 @@ namespace tavrino {
 
 // What the windows share for the life of the program.
 struct SessionState {
-    bool IsFilling = false;      // controls are being filled by code: no change counts
-    bool ShowByCategory = false; // the tree groups by category, else by letter
-    int AutoLockMinutes = -1;    // -1: no auto-lock
-    QDateTime LastActivity;
-    bool LoginOK = false;
-    int PageNumber = 0; // the last printed page footer, counted on across printouts
+    bool isFilling = false;      // controls are being filled by code: no change counts
+    bool showByCategory = false; // the tree groups by category, else by letter
+    int autoLockMinutes = -1;    // -1: no auto-lock
+    QDateTime lastActivity;
+    bool loginOk = false;
+    bool readFailed = false; // the last read of the profile did not complete
+    int pageNumber = 0; // the last printed page footer, counted on across printouts
 };
 
 } // namespace tavrino

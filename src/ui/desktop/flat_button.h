@@ -22,6 +22,8 @@ public:
     QString caption() const { return m_caption; }
     void setTip(const QString& tip);
     void resetHighlight();
+    // What a press of the mouse does.
+    void click() { emit clicked(); }
 
     bool isHighlighted() const { return m_plateFill == m_flash && m_flash != m_normal; }
     QColor plateFill() const { return m_plateFill; }

@@ -66,31 +66,31 @@ RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, 
     FormResize(this, m_picture);
     setMouseTracking(true);
 
-    Label1 = whiteLabel(QStringLiteral("User Code"), this, {12, 10, 120, 14});
-    txtcode = lockedBox(this, Label1, {12, 25, 168, 21});
-    Label2 = whiteLabel(QStringLiteral("Password"), this, {12, 50, 120, 14});
-    txtpass = lockedBox(this, Label2, {12, 65, 168, 21});
-    Label3 = whiteLabel(QStringLiteral("Expiry date"), this, {12, 90, 70, 14});
-    txtExpiryDate = lockedBox(this, Label3, {84, 88, 96, 19});
-    lblWeb = whiteLabel(QStringLiteral("Web Site - \"Click\" here!"), this, {12, 108, 200, 15});
-    lblEmail =
+    m_userCode = lockedBox(this, whiteLabel(QStringLiteral("User Code"), this, {12, 10, 120, 14}),
+                           {12, 25, 168, 21});
+    m_password = lockedBox(this, whiteLabel(QStringLiteral("Password"), this, {12, 50, 120, 14}),
+                           {12, 65, 168, 21});
+    m_expiryDate = lockedBox(
+        this, whiteLabel(QStringLiteral("Expiry date"), this, {12, 90, 70, 14}), {84, 88, 96, 19});
+    m_webLink = whiteLabel(QStringLiteral("Web Site - \"Click\" here!"), this, {12, 108, 200, 15});
+    m_emailLink =
         whiteLabel(QStringLiteral("Email Address - \"Click\" here!"), this, {12, 123, 200, 15});
-    for (QLabel* link : {lblWeb, lblEmail})
+    for (QLabel* link : {m_webLink, m_emailLink})
         link->setCursor(Qt::PointingHandCursor);
-    lblWeb->setAccessibleName(QStringLiteral("Web Site"));
-    lblEmail->setAccessibleName(QStringLiteral("Email Address"));
+    m_webLink->setAccessibleName(QStringLiteral("Web Site"));
+    m_emailLink->setAccessibleName(QStringLiteral("Email Address"));
 
-    ImgCopyUser =
+    m_copyUserCodeButton =
         new ImageButton(asset("copy.png"), QStringLiteral("Copy User Code to Clipboard "), this);
-    ImgCopyUser->move(186, 24);
-    ImgPass =
+    m_copyUserCodeButton->move(186, 24);
+    m_copyPasswordButton =
         new ImageButton(asset("copy.png"), QStringLiteral("Copy Password to Clipboard "), this);
-    ImgPass->move(186, 64);
-    cmdClose = new ImageButton(asset("close.png"), QStringLiteral("Close"), this);
-    cmdClose->move(194, 5);
+    m_copyPasswordButton->move(186, 64);
+    m_closeButton = new ImageButton(asset("close.png"), QStringLiteral("Close"), this);
+    m_closeButton->move(194, 5);
 
     for (QWidget* w :
-         std::initializer_list<QWidget*>{ImgCopyUser, ImgPass, cmdClose, lblWeb, lblEmail}) {
+         std::initializer_list<QWidget*>{m_copyUserCodeButton, m_copyPasswordButton, m_closeButton, m_webLink, m_emailLink}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
@@ -106,23 +106,23 @@ RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, 
         m_clipboardNote->setText(QStringLiteral("Clears in %1 s").arg(seconds));
         m_clipboardNote->setVisible(seconds > 0);
     });
-    connect(ImgCopyUser, &ImageButton::clicked, this, [this] { copy(txtcode); });
-    connect(ImgPass, &ImageButton::clicked, this, [this] { copy(txtpass); });
-    connect(cmdClose, &ImageButton::clicked, this, [this] { cmdClose_Click(); });
+    connect(m_copyUserCodeButton, &ImageButton::clicked, this, [this] { copy(m_userCode); });
+    connect(m_copyPasswordButton, &ImageButton::clicked, this, [this] { copy(m_password); });
+    connect(m_closeButton, &ImageButton::clicked, this, [this] { closePopup(); });
 }
 
-void RecordPopup::GetItem(const QStringList& fields) {
-    txtcode->setText(fields.value(3));
-    txtpass->setText(fields.value(4));
-    txtExpiryDate->setText(fields.value(6));
-    lblWeb->setText(fields.value(7));
-    lblEmail->setText(fields.value(8));
-    if (startTimer) startTimer();
+void RecordPopup::showRecord(const QStringList& fields) {
+    m_userCode->setText(fields.value(3));
+    m_password->setText(fields.value(4));
+    m_expiryDate->setText(fields.value(6));
+    m_webLink->setText(fields.value(7));
+    m_emailLink->setText(fields.value(8));
+    if (startCloseTimer) startCloseTimer();
     show();
     SetTopMost(this, true);
 }
 
-void RecordPopup::cmdClose_Click() {
+void RecordPopup::closePopup() {
     close();
 }
 
@@ -132,11 +132,11 @@ void RecordPopup::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void RecordPopup::OpenWebAddress(const QString& address) {
+void RecordPopup::openWebAddress(const QString& address) {
     m_addresses.open(address);
 }
 
-void RecordPopup::OpenEmailAddress(const QString& address) {
+void RecordPopup::openEmailAddress(const QString& address) {
     m_addresses.open(QStringLiteral("mailto:") + address);
 }
 
@@ -163,44 +163,44 @@ bool RecordPopup::copyHighlighted(ImageButton* button) const {
     return button->property("hover").toBool();
 }
 bool RecordPopup::closeHighlighted() const {
-    return cmdClose->property("hover").toBool();
+    return m_closeButton->property("hover").toBool();
 }
 
 void RecordPopup::resetFaces() {
-    cmdClose->setPixmap(asset("close.png"));
-    cmdClose->setProperty("hover", false);
-    for (ImageButton* b : {ImgCopyUser, ImgPass}) {
+    m_closeButton->setPixmap(asset("close.png"));
+    m_closeButton->setProperty("hover", false);
+    for (ImageButton* b : {m_copyUserCodeButton, m_copyPasswordButton}) {
         b->setPixmap(asset("copy.png"));
         b->setProperty("hover", false);
     }
-    setLinkColor(lblWeb, LinkNormal);
-    setLinkColor(lblEmail, LinkNormal);
+    setLinkColor(m_webLink, LinkNormal);
+    setLinkColor(m_emailLink, LinkNormal);
 }
 
 bool RecordPopup::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == cmdClose) {
-            cmdClose->setPixmap(asset("close-hover.png"));
-            cmdClose->setProperty("hover", true);
-        } else if (watched == ImgCopyUser || watched == ImgPass) {
+        if (watched == m_closeButton) {
+            m_closeButton->setPixmap(asset("close-hover.png"));
+            m_closeButton->setProperty("hover", true);
+        } else if (watched == m_copyUserCodeButton || watched == m_copyPasswordButton) {
             auto* hovered = static_cast<ImageButton*>(watched);
-            ImageButton* other = hovered == ImgCopyUser ? ImgPass : ImgCopyUser;
+            ImageButton* other = hovered == m_copyUserCodeButton ? m_copyPasswordButton : m_copyUserCodeButton;
             hovered->setPixmap(asset("copy-hover.png"));
             hovered->setProperty("hover", true);
             other->setPixmap(asset("copy.png"));
             other->setProperty("hover", false);
-        } else if (watched == lblWeb || watched == lblEmail) {
-            setLinkColor(watched == lblWeb ? lblEmail : lblWeb, LinkNormal);
+        } else if (watched == m_webLink || watched == m_emailLink) {
+            setLinkColor(watched == m_webLink ? m_emailLink : m_webLink, LinkNormal);
             setLinkColor(static_cast<QLabel*>(watched), LinkHover);
         }
         // Not the background's move, which would undo the faces just set.
-        if (watched == cmdClose || watched == ImgCopyUser || watched == ImgPass ||
-            watched == lblWeb || watched == lblEmail)
+        if (watched == m_closeButton || watched == m_copyUserCodeButton || watched == m_copyPasswordButton ||
+            watched == m_webLink || watched == m_emailLink)
             return true;
     } else if (event->type() == QEvent::MouseButtonRelease &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == lblWeb && !lblWeb->text().isEmpty()) OpenWebAddress(lblWeb->text());
-        if (watched == lblEmail && !lblEmail->text().isEmpty()) OpenEmailAddress(lblEmail->text());
+        if (watched == m_webLink && !m_webLink->text().isEmpty()) openWebAddress(m_webLink->text());
+        if (watched == m_emailLink && !m_emailLink->text().isEmpty()) openEmailAddress(m_emailLink->text());
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -210,7 +210,7 @@ void RecordPopup::showEvent(QShowEvent* event) {
         m_shape.shapeTo(this, qRgb(0, 0, 255));
         m_shaped = true;
     }
-    cmdClose->setPixmap(asset("close.png"));
+    m_closeButton->setPixmap(asset("close.png"));
     NormalPointer();
     QWidget::showEvent(event);
 }

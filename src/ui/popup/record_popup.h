@@ -32,25 +32,13 @@ public:
                          QWidget* parent = nullptr);
 
     // fields: the record line split at "|" (type code first). Shows the popup
-    // and calls startTimer (the vault's one-minute close timer).
-    void GetItem(const QStringList& fields);
-    void cmdClose_Click();
-    void OpenWebAddress(const QString& address);
-    void OpenEmailAddress(const QString& address);
+    // and calls startCloseTimer (the vault's one-minute close timer).
+    void showRecord(const QStringList& fields);
+    void closePopup();
+    void openWebAddress(const QString& address);
+    void openEmailAddress(const QString& address);
 
-    std::function<void()> startTimer;
-
-    QLineEdit* txtcode;
-    QLineEdit* txtpass;
-    QLineEdit* txtExpiryDate;
-    QLabel* lblWeb;
-    QLabel* lblEmail;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    ImageButton* ImgCopyUser;
-    ImageButton* ImgPass;
-    ImageButton* cmdClose;
+    std::function<void()> startCloseTimer;
 
     static const QColor LinkNormal;
     static const QColor LinkHover;
@@ -73,6 +61,14 @@ private:
     void setLinkColor(QLabel* label, const QColor& color);
     void resetFaces();
 
+    QLineEdit* m_userCode;
+    QLineEdit* m_password;
+    QLineEdit* m_expiryDate;
+    QLabel* m_webLink;
+    QLabel* m_emailLink;
+    ImageButton* m_copyUserCodeButton;
+    ImageButton* m_copyPasswordButton;
+    ImageButton* m_closeButton;
     AddressService& m_addresses;
     SecretClipboard* m_clipboard;
     QLabel* m_clipboardNote;

@@ -1,28 +1,25 @@
 #include "vault_window.h"
 
-#include "ui/common/secret_clipboard.h"
-
-#include "shell/clock.h"
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
-#include "store/profile.h"
-#include "store/profile_manager.h"
 #include "store/profile_store.h"
 #include "ui/common/address_service.h"
 #include "ui/common/assets.h"
+#include "ui/common/secret_clipboard.h"
 #include "ui/common/session_state.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
 #include "ui/setup/setup_window.h"
-#include "ui/tree/record_tree_view.h"
+#include "ui/vault/lock_controller.h"
+#include "ui/vault/login_panel.h"
+#include "ui/vault/record_panel.h"
+#include "ui/vault/tree_panel.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,7 +27,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeView>
 
 namespace tavrino {
@@ -48,56 +44,85 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
 
-    buildTreePanel(); // beneath the login panel
-    buildLoginPanel();
-    buildDetailPanel();
-    buildBars();
-    buildOutside();
-    for (QFrame* f : {fraLogin, fraTV, fraDetail, fraMenu, fraPassTool, fraTools, fraRecord})
-        f->installEventFilter(this);
-    TV1->viewport()->installEventFilter(this);
-    TV1->viewport()->setMouseTracking(true);
-    // Typing counts as activity wherever the keys go.
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
-            qobject_cast<QComboBox*>(w) || qobject_cast<QTreeView*>(w))
-            w->installEventFilter(this);
-    }
-    txtSource->viewport()->installEventFilter(this);
+    m_tree = new TreePanel(m_s, this);
+    m_login = new LoginPanel(m_s, this);
+    m_record = new RecordPanel(m_s, this);
+    m_bars = new CommandBars(this);
+    m_lock = new LockController(m_s, this);
+    buildFrameControls();
+    watchActivity();
 
-    m_s.store.setHooks({[this] { m_readFailed = true; }, [this](bool dirty) { SetDirty(dirty); }});
-    connectRecordPanel();
-    connect(imgLock, &ImageButton::clicked, this, [this] { imgLock_Click(); });
-    connect(tmrLock, &QTimer::timeout, this, [this] { tmrLock_Timer(); });
-    connect(tmrPass, &QTimer::timeout, this, [this] { tmrPass_Timer(); });
+    m_s.store.setHooks({[this] { m_s.session.readFailed = true; },
+                        [this](bool dirty) { m_record->setDirty(dirty); }});
+    connect(m_bars, &CommandBars::triggered, this, &VaultWindow::onCommand);
+    connect(m_login, &LoginPanel::loginRequested, this, &VaultWindow::onLoginRequested);
+    connect(m_login, &LoginPanel::profileOpened, this, &VaultWindow::refreshBars);
+    connect(m_login, &LoginPanel::profileUnusable, this, &VaultWindow::profileUnusable);
+    connect(m_tree, &TreePanel::recordActivated, this, &VaultWindow::onRecordActivated);
+    connect(m_tree, &TreePanel::popupRequested, this, [this](const QString& key) {
+        m_record->showRecord(key);
+        onPopupClicked();
+    });
+    connect(m_record, &RecordPanel::dirtyChanged, this, &VaultWindow::refreshBars);
+    connect(m_lock, &LockController::lockDue, this, &VaultWindow::lockVault);
+    connect(m_lock, &LockController::popupDue, this, [this] {
+        if (m_popup && m_popup->isVisible()) m_popup->closePopup();
+    });
+    showView(VaultView::Login);
 }
 
 VaultWindow::~VaultWindow() {
     delete m_popup;
 }
 
-QList<FlatButton*> VaultWindow::flatButtons() const {
-    return {UCSetupBtn,  UCQuestBtn, UCLoginBtn,    UCHelpBtn, UCNewBtn,   UCSaveBtn,
-            UCCancelBtn, UCBackBtn,  UCGenerateBtn, UCPopBtn,  UCDeleteBtn};
+void VaultWindow::buildFrameControls() {
+    m_groupingButton = new QPushButton(QStringLiteral("A-Z"), this);
+    m_groupingButton->setGeometry(282, 420, 38, 19);
+    QFont arial(QStringLiteral("Arial"));
+    arial.setPixelSize(11);
+    m_groupingButton->setFont(arial);
+    m_groupingButton->setToolTip(QStringLiteral("Display Category or Alphabet"));
+    m_groupingButton->setAccessibleName(QStringLiteral("A-Z"));
+    m_groupingButton->setAccessibleDescription(m_groupingButton->toolTip());
+    m_groupingButton->setFocusPolicy(Qt::TabFocus);
+    connect(m_groupingButton, &QPushButton::clicked, m_tree, &TreePanel::switchGrouping);
+
+    m_loggedInNote = new QLabel(this);
+    m_loggedInNote->setGeometry(48, 420, 230, 18);
+    m_loggedInNote->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
+    m_loggedInNote->setAccessibleName(QStringLiteral("Logged in"));
+
+    m_lockButton = new ImageButton(QPixmap(QStringLiteral(":/assets/lock.png")),
+                                   QStringLiteral("Lock Tavrino"), this);
+    m_lockButton->move(38, 13);
+    m_hideButton = new ImageButton(QPixmap(QStringLiteral(":/assets/hide.png")),
+                                   QStringLiteral("Hide Tavrino"), this);
+    m_hideButton->move(272, 13);
+    m_closeButton = new ImageButton(QPixmap(QStringLiteral(":/assets/close.png")),
+                                    QStringLiteral("Close Tavrino"), this);
+    m_closeButton->move(298, 13);
+    connect(m_lockButton, &ImageButton::clicked, this, &VaultWindow::onLockClicked);
+    connect(m_hideButton, &ImageButton::clicked, this, &VaultWindow::onHideClicked);
+    connect(m_closeButton, &ImageButton::clicked, this, [this] { close(); });
 }
 
-void VaultWindow::Form_Load() {
-    m_shape.shapeTo(this, qRgb(255, 0, 255));
-    const QStringList captions{
-        QStringLiteral("SETUP"), QStringLiteral("LOST"),  QStringLiteral("LOGIN"),
-        QStringLiteral("HELP"),  QStringLiteral("NEW"),   QStringLiteral("SAVE"),
-        QStringLiteral("UNDO"),  QStringLiteral("BACK"),  QStringLiteral("@PWD*"),
-        QStringLiteral("POPUP"), QStringLiteral("DELETE")};
-    const QList<FlatButton*> buttons = flatButtons();
-    for (qsizetype i = 0; i < buttons.size(); ++i) {
-        FlatButton* b = buttons[i];
-        b->setBackColor(QColor(225, 225, 245));
-        b->setBorderColor(Qt::black);
-        b->setFlash(QColor(245, 245, 90));
-        b->setCaption(captions[i]);
-        b->setTip(b->toolTip());
-        b->resetHighlight();
+void VaultWindow::watchActivity() {
+    // Moving over a panel puts the flat buttons back to their normal colour;
+    // typing counts as activity wherever the keys go.
+    for (QFrame* frame : findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+        frame->installEventFilter(this);
+    m_tree->view()->viewport()->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+            qobject_cast<QComboBox*>(w) || qobject_cast<QTreeView*>(w))
+            w->installEventFilter(this);
+        if (auto* notes = qobject_cast<QPlainTextEdit*>(w)) notes->viewport()->installEventFilter(this);
     }
+}
+
+void VaultWindow::load() {
+    m_shape.shapeTo(this, qRgb(255, 0, 255));
+    m_bars->dress();
 
     QString startup;
     m_s.settings.ReadSetting(QStringLiteral("Startup"), startup);
@@ -107,95 +132,187 @@ void VaultWindow::Form_Load() {
     }
 
     BusyPointer();
-    ListProfiles();
-    m_s.session.ShowByCategory = false;
+    m_login->listProfiles();
+    m_s.session.showByCategory = false;
     if (setupTray) setupTray();
-    m_s.session.AutoLockMinutes = m_s.settings.autoLockMinutes();
+    m_s.session.autoLockMinutes = m_s.settings.autoLockMinutes();
     NormalPointer();
 }
 
-void VaultWindow::ListProfiles() {
-    const QStringList names = m_s.profiles.ListProfiles();
-    cboProfile->clear();
-    cboProfile->addItems(names);
-    if (!names.isEmpty()) {
-        cboProfile->setCurrentIndex(0);
-        cboProfile_Click();
-    }
-}
-
 void VaultWindow::focusFirstLoginBox() {
-    if (txtpass->isVisible()) txtpass->setFocus();
-    if (txtUser->isVisible()) txtUser->setFocus();
+    m_login->focusFirstBox();
 }
 
-void VaultWindow::SetupListButtons() {
-    UCLoginBtn->hide();
-    UCQuestBtn->hide();
-    lblLogo->hide();
-    lblVersion->show();
-    FraDetailShow(false);
-    UCSetupBtn->show();
-    fraTV->show();
-    cmdAlpha->show();
-    UCNewBtn->show();
-    UCBackBtn->hide();
-    UCSaveBtn->hide();
-    UCCancelBtn->hide();
-    fraRecord->show();
-    fraTools->hide();
-    TV1->setFocus();
+bool VaultWindow::isDirty() const {
+    return m_record->isDirty();
 }
 
-void VaultWindow::FraDetailShow(bool show) {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{txtSource, txtEmail, txtExpiry, txtUserCode, txtUserDesc,
-                                         txtuserconfirm, txtUserpass, txtWeb})
-        w->setVisible(show);
-    fraDetail->setVisible(show);
+QString VaultWindow::currentRecordKey() const {
+    return m_record->currentKey();
 }
 
-void VaultWindow::SetDirty(bool dirty) {
-    m_dirty = dirty;
-    if (dirty) {
-        UCSaveBtn->show();
-        UCCancelBtn->show();
-        fraTools->hide();
-        fraRecord->show();
-    } else {
-        UCSaveBtn->hide();
-        UCCancelBtn->hide();
+void VaultWindow::showView(VaultView view) {
+    m_view = view;
+    m_login->setVisible(view == VaultView::Login);
+    m_tree->setVisible(view == VaultView::Tree);
+    m_record->setVisible(view == VaultView::Record);
+    m_groupingButton->setVisible(view == VaultView::Tree);
+    m_loggedInNote->setVisible(view != VaultView::Login);
+    m_lockButton->setEnabled(view != VaultView::Login);
+    refreshBars();
+}
+
+void VaultWindow::refreshBars() {
+    m_bars->showFor(m_view, m_record->isDirty(), m_login->offersQuestions());
+}
+
+void VaultWindow::showTree(const QString& selectionKey) {
+    showView(VaultView::Tree);
+    m_record->fillCategories();
+    m_tree->focusTree();
+    m_tree->fill(selectionKey);
+}
+
+void VaultWindow::onCommand(CommandBars::Command command) {
+    switch (command) {
+    case CommandBars::Setup: openSetupWindow(); break;
+    case CommandBars::Lost: m_login->showQuestions(); break;
+    case CommandBars::Login: onLoginRequested(); break;
+    case CommandBars::Help: onHelpClicked(); break;
+    case CommandBars::New: onNewClicked(); break;
+    case CommandBars::Save: onSaveClicked(); break;
+    case CommandBars::Undo: onUndoClicked(); break;
+    case CommandBars::Back: onBackClicked(); break;
+    case CommandBars::Generate: m_record->generatePassword(); break;
+    case CommandBars::Popup: onPopupClicked(); break;
+    case CommandBars::Delete: onDeleteClicked(); break;
     }
 }
 
-void VaultWindow::ButtonRefresh() {
-    for (FlatButton* b : flatButtons())
-        b->resetHighlight();
+void VaultWindow::onLoginRequested() {
+    if (!m_login->tryLogin()) return;
+    m_login->clearBoxes();
+    m_loggedInNote->setText(QStringLiteral("You are logged into ") + m_login->profileName() +
+                            QStringLiteral(" profile!"));
+    m_lock->startAfterLogin();
+    showTree(QString());
 }
 
-void VaultWindow::noteActivity() {
-    m_s.session.LastActivity = m_s.clock.now();
+void VaultWindow::onRecordActivated(const QString& key) {
+    m_record->showRecord(key);
+    showView(VaultView::Record);
+    m_record->focusFirstBox();
+}
+
+void VaultWindow::onNewClicked() {
+    m_record->startNewRecord();
+    showView(VaultView::Record);
+    m_record->focusFirstBox();
+}
+
+void VaultWindow::onSaveClicked() {
+    BusyPointer();
+    const std::optional<SaveOutcome> outcome = m_record->save();
+    if (outcome == SaveOutcome::Saved) {
+        showView(VaultView::Record);
+        m_record->focusFirstBox();
+    } else if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin) {
+        afterConflict(*outcome);
+    }
+    NormalPointer();
+}
+
+void VaultWindow::onUndoClicked() {
+    m_record->undo();
+    showView(VaultView::Record);
+    m_record->focusFirstBox();
+}
+
+void VaultWindow::onBackClicked() {
+    if (m_record->confirmLeave()) showTree(m_record->currentKey());
+}
+
+void VaultWindow::onDeleteClicked() {
+    const std::optional<SaveOutcome> outcome = m_record->deleteRecord();
+    if (outcome == SaveOutcome::Saved)
+        showTree(QString());
+    else if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
+        afterConflict(*outcome);
+}
+
+void VaultWindow::onPopupClicked() {
+    const QStringList fields = m_record->storedFields();
+    if (!fields.isEmpty()) popup()->showRecord(fields);
+}
+
+void VaultWindow::afterConflict(SaveOutcome outcome) {
+    // The profile was read again: positions changed under the panel.
+    m_record->forget();
+    if (outcome == SaveOutcome::ConflictLogin || m_s.session.readFailed) {
+        if (m_s.session.readFailed) m_login->forgetProfile();
+        lockVault();
+        return;
+    }
+    showTree(QString());
+}
+
+void VaultWindow::lockVault() {
+    // Nothing of the profile stays in sight: the popup and setup close
+    // (setup's unsaved changes dropped, as record edits are), and what we
+    // put on the clipboard is taken back.
+    if (m_popup) m_popup->close();
+    if (m_setup && m_setup->isVisible()) m_setup->reject();
+    m_clipboard->clear();
+    m_lock->stop();
+    m_s.session.loginOk = false;
+    m_s.profile.Security.LoginMode = 0;
+    m_loggedInNote->setText(QString());
+    // A record half made before the lock is gone with the lock.
+    m_record->forget();
+    m_login->clearBoxes();
+    showView(VaultView::Login);
+    m_login->listProfiles();
+}
+
+void VaultWindow::lockIfLoggedIn() {
+    if (m_s.session.loginOk) lockVault();
+}
+
+void VaultWindow::onLockClicked() {
+    BusyPointer();
+    lockVault();
+    NormalPointer();
+    m_login->focusLastBox();
 }
 
 SetupWindow* VaultWindow::setupWindow() {
-    if (!m_setup) m_setup = new SetupWindow(m_s, tmrLock, this);
+    if (!m_setup) m_setup = new SetupWindow(m_s, m_lock, this);
     return m_setup;
 }
 
-void VaultWindow::UCSetupBtn_Click() {
+void VaultWindow::openSetupWindow() {
     if (openSetup) {
         openSetup();
         return;
     }
-    // One setup window, made on first use; each opening starts it afresh.
+    // Each opening starts afresh.
     delete m_setup;
     m_setup = nullptr;
     SetupWindow* setup = setupWindow();
     setup->exec();
-    if (setup->conflict) afterConflict(*setup->conflict == SaveOutcome::ConflictLogin);
+    if (setup->conflict) afterConflict(*setup->conflict);
 }
 
-void VaultWindow::UCHelpBtn_Click() {
+RecordPopup* VaultWindow::popup() {
+    if (!m_popup) {
+        // No owner: the popup stays up when the vault is hidden or minimised.
+        m_popup = new RecordPopup(m_s.addresses, m_clipboard);
+        m_popup->startCloseTimer = [this] { m_lock->startPopupTimer(); };
+    }
+    return m_popup;
+}
+
+void VaultWindow::onHelpClicked() {
     const QString path = m_s.settings.applicationFolder() + QStringLiteral("/Tavrino.html");
     QString problem;
     if (!QFileInfo::exists(path))
@@ -206,13 +323,7 @@ void VaultWindow::UCHelpBtn_Click() {
         m_s.messages.show(QStringLiteral("An error has occurred! The error is \r\n") + problem);
 }
 
-void VaultWindow::cmdAlpha_Click() {
-    m_s.session.ShowByCategory = !m_s.session.ShowByCategory;
-    FillTree(QString());
-    TV1->setFocus();
-}
-
-void VaultWindow::Image2_Click() {
+void VaultWindow::onHideClicked() {
     // Without a notification area the window could not come back from
     // hiding, so it goes to the task bar instead.
     if (canHideToTray && canHideToTray())
@@ -233,8 +344,8 @@ void VaultWindow::mousePressEvent(QMouseEvent* event) {
 
 void VaultWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_shape.mouseMoved(this, event->buttons(), event->globalPosition().toPoint())) return;
-    ButtonRefresh();
-    noteActivity();
+    m_bars->resetHighlights();
+    m_lock->noteActivity();
 }
 
 void VaultWindow::mouseReleaseEvent(QMouseEvent*) {
@@ -242,42 +353,20 @@ void VaultWindow::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void VaultWindow::keyPressEvent(QKeyEvent* event) {
-    noteActivity();
+    m_lock->noteActivity();
     QWidget::keyPressEvent(event);
 }
 
 bool VaultWindow::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::MouseMove:
-        if (watched == lblShow) lblShow->setToolTip(txtuserconfirm->text());
-        if (watched == TV1->viewport() || qobject_cast<QFrame*>(watched)) ButtonRefresh();
-        break;
-    case QEvent::KeyPress: {
-        noteActivity();
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == TV1 &&
-            (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
-            recordNodeSelected()) {
-            ShowSelectedRecord();
-            return true;
-        }
-        break;
-    }
-    case QEvent::MouseButtonRelease:
-        if (watched == TV1->viewport() &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton && recordNodeSelected()) {
-            CurrentRecordKey = nodeKey(TV1->currentIndex());
-            UCPopBtn_Click();
-        }
-        break;
-    default:
-        break;
-    }
+    if (event->type() == QEvent::MouseMove &&
+        (watched == m_tree->view()->viewport() || qobject_cast<QFrame*>(watched)))
+        m_bars->resetHighlights();
+    if (event->type() == QEvent::KeyPress) m_lock->noteActivity();
     return QWidget::eventFilter(watched, event);
 }
 
 void VaultWindow::closeEvent(QCloseEvent* event) {
-    if (m_dirty) {
+    if (m_record->isDirty()) {
         m_s.messages.show(QStringLiteral("You have unsaved changes!"), QStringLiteral("Tavrino"),
                           MsgIcon::Warning);
         event->ignore();

@@ -2,35 +2,31 @@
 
 #include "ui/common/vault_services.h"
 #include "ui/desktop/window_shape.h"
+#include "ui/vault/command_bars.h"
 
 #include <QPixmap>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 
-class QComboBox;
-class QFrame;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
-class QTimer;
-class QTreeView;
 
 namespace tavrino {
 
-class FlatButton;
-class RecordTreeModel;
-class RecordPopup;
-class SetupWindow;
-class SecretClipboard;
-
-// A picture that acts on a mouse press (the lock, hide and close images).
+enum class SaveOutcome;
 class ImageButton;
+class LockController;
+class LoginPanel;
+class RecordPanel;
+class RecordPopup;
+class SecretClipboard;
+class SetupWindow;
+class TreePanel;
 
-// The vault window: one borderless window shaped like its picture, whose
-// panels overlap; which panels show decides the state (login, tree, record).
+// The vault window: one borderless window shaped like its picture. It
+// composes the login, tree and record panels, the command bars and the lock
+// controller, decides which view shows, and drags itself by its picture.
 class VaultWindow : public QWidget {
     Q_OBJECT
 public:
@@ -39,62 +35,37 @@ public:
 
     // Shapes the window, dresses the buttons, shows the getting-started
     // window, lists the profiles (opening the first) and reads the auto-lock.
-    void Form_Load();
-    // After the window is shown: the user ID box when visible, else the password box.
+    void load();
+    // After the window is shown: the user ID box when shown, else the password box.
     void focusFirstLoginBox();
 
-    void SetupListButtons();
-    void FraDetailShow(bool show);
-    void SetDirty(bool dirty);
-    bool IsDirty() const { return m_dirty; }
-    void ButtonRefresh();
-    void FillTree(const QString& selectionKey);
-    void FillCombo(QComboBox* combo, const QString& firstEntry);
+    VaultView view() const { return m_view; }
+    bool isDirty() const;
+    // The tree key of the record shown ("C" and its position), if any.
+    QString currentRecordKey() const;
 
-    // Fills the profile box from the database folder and opens the first.
-    void ListProfiles();
-
-    // Login (vault_login.cpp).
-    void cboProfile_Click();
-    void ShowLoginFields();
-    void ClearLoginFields();
-    void CheckLogin();
-    void ShowSecretQuestions();
-    void CheckSecretAnswers();
-    void UCLoginBtn_Click();
-    void UCQuestBtn_Click();
-
-    // Record editing (vault_record.cpp).
-    void ShowSelectedRecord();
-    void ShowRecordDetail(const QString& key);
-    void ClearRecordDetail();
-    static int FindListItem(const QComboBox* list, const QString& text);
-    bool SaveRecord(const QString& positionText);
-    void UCNewBtn_Click();
-    void UCSaveBtn_Click();
-    void UCCancelBtn_Click();
-    void UCBackBtn_Click();
-    void UCDeleteBtn_Click();
-    void UCPopBtn_Click();
-    void UCGenerateBtn_Click();
-
-    // Locking (vault_lock.cpp).
-    void LockVault();
+    // Back to the login; nothing of the profile stays in sight.
+    void lockVault();
     // The desktop session locked or the machine goes to sleep.
     void lockIfLoggedIn();
-    void imgLock_Click();
-    void tmrLock_Timer();
-    void tmrPass_Timer();
 
-    // The setup window (modal), and opening it as SETUP does.
+    LoginPanel& loginPanel() const { return *m_login; }
+    TreePanel& treePanel() const { return *m_tree; }
+    RecordPanel& recordPanel() const { return *m_record; }
+    CommandBars& commandBars() const { return *m_bars; }
+    LockController& lockController() const { return *m_lock; }
+
+    // The setup window (modal), made on first use.
     SetupWindow* setupWindow();
-    void UCSetupBtn_Click();
-
+    // SETUP: a fresh setup window, shown modal.
+    void openSetupWindow();
     // The record popup, made on first use.
     RecordPopup* popup();
     bool hasPopup() const { return m_popup != nullptr; }
     // Where the popup's copies go, taken back on a lock.
-    SecretClipboard& clipboard() { return *m_clipboard; }
+    SecretClipboard& clipboard() const { return *m_clipboard; }
+
+    QRegion shapeRegion() const { return m_shape.region(); }
 
     // Seams for the windows that other parts of the program bring.
     std::function<void()> showGettingStarted; // modal, before the profiles are listed
@@ -103,69 +74,6 @@ public:
     std::function<bool()> canHideToTray; // a notification area is there to come back from
     std::function<void()> openSetup;
     std::function<void()> unloadPopup;
-
-    QString CurrentRecordKey;
-
-    // The controls, by the names the rest of the program knows them by.
-    QFrame* fraLogin;
-    QFrame* fraTV;
-    QFrame* fraDetail;
-    QFrame* fraMenu;
-    QFrame* fraPassTool;
-    QFrame* fraTools;
-    QFrame* fraRecord;
-
-    QLabel* lblProfileprompt;
-    QComboBox* cboProfile;
-    QLabel* lblUser;
-    QLineEdit* txtUser;
-    QLabel* lblPassword;
-    QLineEdit* txtpass;
-    QLabel* lblPin;
-    QLineEdit* txtPin;
-    std::array<QLabel*, 3> lblQ1;
-    std::array<QLineEdit*, 3> txtAns;
-
-    QTreeView* TV1;
-    RecordTreeModel* treeModel;
-
-    QLineEdit* txtUserCode;
-    QComboBox* cboCategory;
-    QLineEdit* txtUserDesc;
-    QLineEdit* txtUserpass;
-    QLabel* lblShow;
-    QLineEdit* txtuserconfirm;
-    QLineEdit* txtEmail;
-    QLineEdit* txtWeb;
-    QPlainTextEdit* txtSource;
-    QLineEdit* txtExpiry;
-    QLabel* lblNewUser;
-
-    QLabel* lblLogo;
-    QLabel* lblVersion;
-    QPushButton* cmdAlpha;
-    QLabel* lblLoggedIn;
-    ImageButton* imgLock;
-    ImageButton* Image2;
-    ImageButton* Image1;
-    QTimer* tmrLock;
-    QTimer* tmrPass;
-
-    FlatButton* UCSetupBtn;
-    FlatButton* UCQuestBtn;
-    FlatButton* UCLoginBtn;
-    FlatButton* UCHelpBtn;
-    FlatButton* UCNewBtn;
-    FlatButton* UCSaveBtn;
-    FlatButton* UCCancelBtn;
-    FlatButton* UCBackBtn;
-    FlatButton* UCGenerateBtn;
-    FlatButton* UCPopBtn;
-    FlatButton* UCDeleteBtn;
-
-    // The flat buttons in the order the window dresses them.
-    QList<FlatButton*> flatButtons() const;
-    QRegion shapeRegion() const { return m_shape.region(); }
 
 signals:
     // The profile in the box could not be used: no login is possible.
@@ -183,28 +91,42 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildLoginPanel();
-    void buildTreePanel();
-    void buildDetailPanel();
-    void buildBars();
-    void buildOutside();
-    void UCHelpBtn_Click();
-    void cmdAlpha_Click();
-    void Image2_Click();
-    void markProfileUnusable();
-    void noteActivity();
-    void connectRecordPanel();
-    void showRecordLayout();
-    void markChanged();
-    void afterConflict(bool loginChanged);
-    bool recordNodeSelected() const;
-    static qsizetype positionOf(const QString& key);
+    void buildFrameControls();
+    void watchActivity();
+    void showView(VaultView view);
+    void refreshBars();
+    void showTree(const QString& selectionKey);
+    void onCommand(CommandBars::Command command);
+    void onLoginRequested();
+    void onRecordActivated(const QString& key);
+    void onNewClicked();
+    void onSaveClicked();
+    void onUndoClicked();
+    void onBackClicked();
+    void onDeleteClicked();
+    void onPopupClicked();
+    void onHelpClicked();
+    void onHideClicked();
+    void onLockClicked();
+    void afterConflict(SaveOutcome outcome);
 
     VaultServices& m_s;
     QPixmap m_picture;
     WindowShape m_shape;
-    bool m_dirty = false;
-    bool m_readFailed = false;
+    VaultView m_view = VaultView::Login;
+
+    LoginPanel* m_login;
+    TreePanel* m_tree;
+    RecordPanel* m_record;
+    CommandBars* m_bars;
+    LockController* m_lock;
+
+    QPushButton* m_groupingButton; // A-Z
+    QLabel* m_loggedInNote;
+    ImageButton* m_lockButton;
+    ImageButton* m_hideButton;
+    ImageButton* m_closeButton;
+
     RecordPopup* m_popup = nullptr;
     SetupWindow* m_setup = nullptr;
     SecretClipboard* m_clipboard;

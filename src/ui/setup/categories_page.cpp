@@ -1,10 +1,8 @@
-// The category page: the list, adding and deleting categories.
-#include "setup_window.h"
+#include "categories_page.h"
 
 #include "shell/message_service.h"
 #include "shell/single_instance.h"
 #include "store/profile.h"
-#include "store/profile_store.h"
 #include "ui/common/session_state.h"
 
 #include <QLabel>
@@ -19,19 +17,30 @@ QString nameOf(const QString& line) {
 }
 } // namespace
 
-void SetupWindow::FillCategoryList() {
-    m_s.session.IsFilling = true;
-    BusyPointer();
-    lstCategory->clear();
-    for (const QString& line : m_s.profile.Categories.lines())
-        lstCategory->addItem(nameOf(line));
-    NormalPointer();
-    lstCategory->setCurrentRow(-1);
-    lstCategory->clearSelection();
-    m_s.session.IsFilling = false;
+CategoriesPage::CategoriesPage(VaultServices& services)
+    : SetupPage(QStringLiteral("Category"), services), m_list(new QListWidget) {
+    m_list->setAccessibleName(QStringLiteral("Categories"));
+    layOutAsList(m_list, QStringLiteral("New"), QStringLiteral("New Category"));
 }
 
-int SetupWindow::FindCategory(const QString& name) const {
+SetupTools CategoriesPage::enter() {
+    fillList();
+    return {true, true, false, false};
+}
+
+void CategoriesPage::fillList() {
+    m_s.session.isFilling = true;
+    BusyPointer();
+    m_list->clear();
+    for (const QString& line : m_s.profile.Categories.lines())
+        m_list->addItem(nameOf(line));
+    NormalPointer();
+    m_list->setCurrentRow(-1);
+    m_list->clearSelection();
+    m_s.session.isFilling = false;
+}
+
+int CategoriesPage::positionOf(const QString& name) const {
     if (name.isEmpty()) return 0;
     const CategoryList& categories = m_s.profile.Categories;
     for (qsizetype i = 1; i <= categories.count(); ++i)
@@ -39,8 +48,15 @@ int SetupWindow::FindCategory(const QString& name) const {
     return 0;
 }
 
-bool SetupWindow::SaveCategory() {
-    const QString name = txtCategory->text().trimmed();
+void CategoriesPage::add() {
+    emit toolsChanged({true, false, true, true});
+    showEntry(true);
+    m_entry->clear();
+    m_entry->setFocus();
+}
+
+bool CategoriesPage::addCategory() {
+    const QString name = m_entry->text().trimmed();
     if (name.isEmpty()) {
         m_s.messages.show(QStringLiteral("You have not specified a Category!"));
         return false;
@@ -52,7 +68,7 @@ bool SetupWindow::SaveCategory() {
     }
     // Two names that differ only in letter case would make the profile unreadable.
     CategoryList& categories = m_s.profile.Categories;
-    bool taken = FindCategory(name) > 0;
+    bool taken = positionOf(name) > 0;
     for (qsizetype i = 1; !taken && i <= categories.count(); ++i)
         taken = nameOf(categories.item(i)).compare(name, Qt::CaseInsensitive) == 0;
     if (taken) {
@@ -65,16 +81,35 @@ bool SetupWindow::SaveCategory() {
     if (added && m_s.store.lastSaveOutcome() == SaveOutcome::Failed)
         categories.remove(categories.count());
     noteSave();
-    txtCategory->clear();
-    FillCategoryList();
+    m_entry->clear();
+    fillList();
     return added && m_s.profile.ProfileSaved;
 }
 
-void SetupWindow::deleteSelectedCategory() {
-    QListWidgetItem* selected = lstCategory->currentItem();
+void CategoriesPage::save() {
+    BusyPointer();
+    addCategory();
+    showEntry(false);
+    emit toolsChanged({true, true, false, false});
+    emit dirtyChanged(false);
+    m_list->setFocus();
+    fillList();
+    NormalPointer();
+}
+
+void CategoriesPage::cancel() {
+    fillList();
+    emit dirtyChanged(false);
+    emit toolsChanged({true, true, false, false});
+    showEntry(false);
+    m_list->setFocus();
+}
+
+void CategoriesPage::remove() {
+    QListWidgetItem* selected = m_list->currentItem();
     if (!selected || !selected->isSelected()) return;
     CategoryList& categories = m_s.profile.Categories;
-    const int position = FindCategory(selected->text().trimmed());
+    const int position = positionOf(selected->text().trimmed());
     QString removedLine;
     QString removedKey;
     if (position > 0) {
@@ -84,19 +119,22 @@ void SetupWindow::deleteSelectedCategory() {
     }
     BusyPointer();
     m_s.store.WriteToFile();
-    if (m_s.store.lastSaveOutcome() == SaveOutcome::Failed) {
+    const SaveOutcome outcome = m_s.store.lastSaveOutcome();
+    if (outcome == SaveOutcome::Failed) {
         // Not on disk: the category stays, in its place.
         if (position > 0) categories.insert(position, removedLine, removedKey);
     } else {
-        delete lstCategory->takeItem(lstCategory->row(selected));
+        delete m_list->takeItem(m_list->row(selected));
     }
     noteSave();
-    if (conflict) FillCategoryList();
+    // Another workstation's list was read instead.
+    if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
+        fillList();
     NormalPointer();
-    txtCategory->hide();
-    m_s.session.IsFilling = true;
-    txtCategory->clear();
-    m_s.session.IsFilling = false;
+    m_entry->hide();
+    m_s.session.isFilling = true;
+    m_entry->clear();
+    m_s.session.isFilling = false;
 }
 
 } // namespace tavrino

@@ -1,0 +1,186 @@
+#include "login_panel.h"
+
+#include "shell/message_service.h"
+#include "shell/single_instance.h"
+#include "store/login_check.h"
+#include "store/profile.h"
+#include "store/profile_manager.h"
+#include "store/profile_store.h"
+#include "ui/common/session_state.h"
+#include "ui/vault/vault_layout.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tavrino {
+
+using namespace vaultlayout;
+
+LoginPanel::LoginPanel(VaultServices& services, QWidget* parent)
+    : QFrame(parent), m_s(services) {
+    setObjectName(QStringLiteral("loginPanel"));
+    setGeometry(twips(705, 1470, 4065, 4005));
+    paintAsPanel(this);
+    setAccessibleName(QStringLiteral("Login"));
+    const int w = 251;
+    QLabel* prompt = caption(this, QStringLiteral("Choose a profile to open !"), 10, 4);
+    m_profile = new QComboBox(this);
+    m_profile->setGeometry(10, 20, w, 24);
+    prompt->setBuddy(m_profile);
+    m_profile->setAccessibleName(prompt->text());
+
+    m_userIdCaption = caption(this, QStringLiteral("User ID"), 10, 50);
+    m_userId = box(this, m_userIdCaption, 10, 66, w);
+    m_passwordCaption = caption(this, QStringLiteral("Password"), 10, 92);
+    m_password = box(this, m_passwordCaption, 10, 108, w);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_pinCaption = caption(this, QStringLiteral("PIN Number"), 10, 134);
+    m_pin = box(this, m_pinCaption, 10, 150, w);
+    for (QLineEdit* e : {m_userId, m_password, m_pin})
+        e->setMaxLength(30);
+
+    for (int k = 0; k < 3; ++k) {
+        m_questions[k] = caption(this, QString(), 10, 176 + k * 30);
+        m_answers[k] = box(this, nullptr, 10, 191 + k * 30, w);
+        m_answers[k]->resize(w, 20);
+        m_answers[k]->setAccessibleName(QStringLiteral("Answer %1").arg(k + 1));
+        m_questions[k]->setBuddy(m_answers[k]);
+    }
+    hideQuestions();
+    const QList<QWidget*> order{m_profile, m_userId, m_password, m_pin,
+                                m_answers[0], m_answers[1], m_answers[2]};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(m_profile, &QComboBox::activated, this, [this] { openChosenProfile(); });
+    for (QLineEdit* e : {m_userId, m_password, m_pin})
+        connect(e, &QLineEdit::returnPressed, this, &LoginPanel::loginRequested);
+}
+
+void LoginPanel::listProfiles() {
+    const QStringList names = m_s.profiles.ListProfiles();
+    m_profile->clear();
+    m_profile->addItems(names);
+    if (!names.isEmpty()) {
+        m_profile->setCurrentIndex(0);
+        openChosenProfile();
+    }
+}
+
+QString LoginPanel::profileName() const {
+    return m_profile->currentText();
+}
+
+QStringList LoginPanel::profileNames() const {
+    QStringList names;
+    for (int i = 0; i < m_profile->count(); ++i)
+        names << m_profile->itemText(i);
+    return names;
+}
+
+void LoginPanel::chooseProfile(const QString& name) {
+    m_profile->setCurrentText(name);
+    openChosenProfile();
+}
+
+void LoginPanel::openChosenProfile() {
+    m_s.store.releaseHeld();
+    m_s.session.readFailed = false;
+    const bool opened = m_s.profiles.OpenProfile(m_profile->currentText());
+    if (opened && !m_s.session.readFailed) {
+        showLoginBoxes();
+        emit profileOpened();
+        return;
+    }
+    m_s.messages.show(QStringLiteral("Problem with Profile!"), QStringLiteral("Tavrino"),
+                      MsgIcon::Critical);
+    forgetProfile();
+}
+
+void LoginPanel::forgetProfile() {
+    Profile& p = m_s.profile;
+    p.Security.LoginMode = 0;
+    p.Categories.clear();
+    p.Records.clear();
+    p.Security.Questions.clear();
+    p.ProfileLoaded = false;
+    m_s.store.releaseHeld();
+    emit profileOpened();
+    emit profileUnusable();
+}
+
+bool LoginPanel::offersQuestions() const {
+    return m_s.profile.Security.LoginMode > 0;
+}
+
+void LoginPanel::showLoginBoxes() {
+    const int mode = m_s.profile.Security.LoginMode;
+    m_userId->setVisible(mode > 1);
+    m_userIdCaption->setVisible(mode > 1);
+    m_password->setVisible(mode > 0);
+    m_passwordCaption->setVisible(mode > 0);
+    m_pin->setVisible(mode > 2);
+    m_pinCaption->setVisible(mode > 2);
+    clearBoxes();
+}
+
+void LoginPanel::clearBoxes() {
+    for (QLineEdit* e : {m_password, m_pin, m_userId, m_answers[0], m_answers[1], m_answers[2]})
+        e->clear();
+}
+
+void LoginPanel::hideQuestions() {
+    for (int k = 0; k < 3; ++k) {
+        m_questions[k]->hide();
+        m_answers[k]->hide();
+    }
+}
+
+bool LoginPanel::questionsShown() const {
+    return !m_questions[0]->isHidden();
+}
+
+void LoginPanel::showQuestions() {
+    const QuestionList& questions = m_s.profile.Security.Questions;
+    if (questions.count() < 1) return;
+    hideQuestions();
+    for (int k = 0; k < questions.count() && k < 3; ++k) {
+        m_questions[k]->setText(questions.item(k + 1).section(QLatin1Char('|'), 1, 1) +
+                                QStringLiteral(" ?"));
+        m_questions[k]->show();
+        m_answers[k]->show();
+    }
+    m_answers[0]->setFocus();
+}
+
+bool LoginPanel::tryLogin() {
+    if (questionsShown()) {
+        QStringList typed;
+        for (QLineEdit* e : m_answers)
+            typed << e->text();
+        m_s.session.loginOk = CheckSecretAnswers(m_s.profile.Security, typed);
+    } else {
+        m_s.session.loginOk =
+            CheckLogin(m_s.profile.Security, m_userId->text(), m_password->text(), m_pin->text());
+    }
+    if (!m_s.session.loginOk) {
+        NormalPointer();
+        m_s.messages.show(QStringLiteral(" The Details are incorrect. Please re-enter."));
+        return false;
+    }
+    hideQuestions();
+    return true;
+}
+
+void LoginPanel::focusFirstBox() {
+    if (m_password->isVisible()) m_password->setFocus();
+    if (m_userId->isVisible()) m_userId->setFocus();
+}
+
+void LoginPanel::focusLastBox() {
+    focusFirstBox();
+    if (m_pin->isVisible()) m_pin->setFocus();
+}
+
+} // namespace tavrino

@@ -1,0 +1,96 @@
+#include "tree_panel.h"
+
+#include "shell/clock.h"
+#include "shell/message_service.h"
+#include "shell/single_instance.h"
+#include "store/profile.h"
+#include "ui/common/session_state.h"
+#include "ui/tree/record_tree_view.h"
+#include "ui/vault/vault_layout.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTreeView>
+
+namespace tavrino {
+
+TreePanel::TreePanel(VaultServices& services, QWidget* parent) : QFrame(parent), m_s(services) {
+    setObjectName(QStringLiteral("treePanel"));
+    setGeometry(vaultlayout::twips(690, 1470, 4065, 4140));
+    vaultlayout::paintAsPanel(this);
+    m_view = new QTreeView(this);
+    m_model = new RecordTreeModel(m_view);
+    m_view->setModel(m_model);
+    m_view->setGeometry(4, 2, width() - 8, height() - 4);
+    m_view->setHeaderHidden(true);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setAccessibleName(QStringLiteral("Records"));
+    m_view->setUniformRowHeights(true);
+    m_view->setFrameShape(QFrame::NoFrame);
+    QPalette pal = m_view->palette();
+    pal.setColor(QPalette::Base, QColor(0xf2, 0xf4, 0xfa));
+    m_view->setPalette(pal);
+    m_view->setMouseTracking(true);
+    m_view->viewport()->setMouseTracking(true);
+    m_view->installEventFilter(this);
+    m_view->viewport()->installEventFilter(this);
+    connect(m_view, &QTreeView::doubleClicked, this, [this] {
+        const QString key = selectedRecordKey();
+        if (!key.isEmpty()) emit recordActivated(key);
+    });
+}
+
+void TreePanel::fill(const QString& selectionKey) {
+    BusyPointer();
+    m_s.session.isFilling = true;
+    QStringList categories;
+    for (const QString& line : m_s.profile.Categories.lines())
+        categories << line.section(QLatin1Char('|'), 1, 1);
+    RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), categories,
+                                      m_s.session.showByCategory, m_s.clock.now().date(),
+                                      selectionKey);
+    const bool warn = tree.warnExpiring;
+    showRecordTree(m_view, m_model, std::move(tree));
+    if (warn) {
+        NormalPointer();
+        m_s.messages.show(QStringLiteral("There are passwords which are due to expire in 7 days."),
+                          QStringLiteral("Warning"));
+    }
+    NormalPointer();
+    m_s.session.isFilling = false;
+}
+
+void TreePanel::switchGrouping() {
+    m_s.session.showByCategory = !m_s.session.showByCategory;
+    fill(QString());
+    focusTree();
+}
+
+void TreePanel::focusTree() {
+    m_view->setFocus();
+}
+
+QString TreePanel::selectedRecordKey() const {
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() && current.parent().isValid() ? nodeKey(current) : QString();
+}
+
+bool TreePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const QString record = selectedRecordKey();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            !record.isEmpty()) {
+            emit recordActivated(record);
+            return true;
+        }
+    }
+    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        const QString record = selectedRecordKey();
+        if (!record.isEmpty()) emit popupRequested(record);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+} // namespace tavrino

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/common/vault_services.h"
+
+#include <QFrame>
+
+class QTreeView;
+
+namespace tavrino {
+
+class RecordTreeModel;
+
+// The records as a tree, grouped by initial letter or by category, with the
+// warning about passwords soon to expire.
+class TreePanel : public QFrame {
+    Q_OBJECT
+public:
+    TreePanel(VaultServices& services, QWidget* parent);
+
+    // Rebuilds the tree from the profile, selecting the node of that key.
+    void fill(const QString& selectionKey);
+    // A-Z: from letters to categories and back.
+    void switchGrouping();
+    void focusTree();
+
+    // The key of the selected record node; empty when a group or nothing is selected.
+    QString selectedRecordKey() const;
+
+    QTreeView* view() const { return m_view; }
+    RecordTreeModel* model() const { return m_model; }
+
+signals:
+    // Enter, Space or a double click on a record node.
+    void recordActivated(const QString& key);
+    // A right click on a record node.
+    void popupRequested(const QString& key);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    VaultServices& m_s;
+    QTreeView* m_view;
+    RecordTreeModel* m_model;
+};
+
+} // namespace tavrino
