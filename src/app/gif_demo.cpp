@@ -28,15 +28,15 @@ int main(int argc, char** argv) {
 
     auto load = [gif](const QString& name) {
         if (name.isEmpty()) return;
-        gif->setStrGifFileName(name);
-        gif->LoadGif(true);
+        gif->setFileName(name);
+        gif->loadGif(true);
     };
     QObject::connect(open, &QPushButton::clicked, &window, [&] {
         load(QFileDialog::getOpenFileName(&window, QStringLiteral("Open"), QString(),
                                           QStringLiteral("GIF (*.gif *.GIF)")));
     });
-    QObject::connect(play, &QPushButton::clicked, gif, &AnimatedGif::StartTimer);
-    QObject::connect(stop, &QPushButton::clicked, gif, &AnimatedGif::StopGif);
+    QObject::connect(play, &QPushButton::clicked, gif, &AnimatedGif::startAnimation);
+    QObject::connect(stop, &QPushButton::clicked, gif, &AnimatedGif::stopGif);
     if (argc > 1) load(QString::fromLocal8Bit(argv[1]));
     window.resize(320, 240);
     window.show();

@@ -65,12 +65,12 @@ int main(int argc, char** argv) {
     TrayIcon* tray = nullptr;
     vault.setupTray = [&] {
         tray = new TrayIcon(messages);
-        tray->setFSys(&vault);
+        tray->setWindow(&vault);
         tray->setTooltip(QStringLiteral("Tavrino Password Manager"));
     };
     vault.removeTray = [&] {
         if (!tray) return;
-        tray->mExit_Remote();
+        tray->removeIcon();
         // Not at once: the tray's own Exit may be what is closing the window.
         tray->deleteLater();
         tray = nullptr;

@@ -34,8 +34,8 @@ struct GifFixture {
         return path;
     }
     void load(const QString& path) {
-        control.setStrGifFileName(path);
-        control.LoadGif(true);
+        control.setFileName(path);
+        control.loadGif(true);
     }
     QRgb pixel(int x, int y) const { return control.backBuffer().pixel(x, y) & 0xFFFFFF; }
 };
@@ -100,7 +100,7 @@ TEST(GifParser, SharedTransparentColourIsMadeUnique) {
 TEST(AnimatedGif, LoadsEveryFrameThroughTemporaryFilesAndRemovesThem) {
     GifFixture g;
     g.load(g.write(makeGif(4, 2, Table, {solid(1), solid(2), solid(3)})));
-    EXPECT_EQ(g.control.NumberofFrames(), 2);
+    EXPECT_EQ(g.control.numberOfFrames(), 2);
     ASSERT_EQ(g.control.framePictures().size(), 3);
     for (const QImage& picture : g.control.framePictures())
         EXPECT_FALSE(picture.isNull());
@@ -113,7 +113,7 @@ TEST(AnimatedGif, LoadsEveryFrameThroughTemporaryFilesAndRemovesThem) {
     }
     EXPECT_EQ(g.control.backBuffer().width(), 32) << "width rounded up to 32";
     EXPECT_EQ(g.pixel(0, 0), 0xFF0000u) << "frame 0 painted at load";
-    EXPECT_EQ(g.control.UserDelay(), 1);
+    EXPECT_EQ(g.control.userDelay(), 1);
     EXPECT_EQ(g.control.size(), QSize(4, 2));
 }
 
@@ -122,27 +122,27 @@ TEST(AnimatedGif, TimerWalksTheFramesWithTheirDelays) {
     GifFrameSpec noControl = solid(3);
     noControl.control = false;
     g.load(g.write(makeGif(4, 2, Table, {solid(1, 7), solid(2, 600), noControl})));
-    g.control.StartTimer();
+    g.control.startAnimation();
     EXPECT_EQ(g.control.timerInterval(), 250);
-    g.control.Timer1_Timer(); // paints 0, next 1 (delay 600)
-    EXPECT_EQ(g.control.CurrentFrame(), 1);
+    g.control.onTimerTick(); // paints 0, next 1 (delay 600)
+    EXPECT_EQ(g.control.currentFrame(), 1);
     EXPECT_EQ(g.control.timerInterval(), 1 + 100);
-    g.control.Timer1_Timer(); // paints 1, next 2 (no control: delay 0)
+    g.control.onTimerTick(); // paints 1, next 2 (no control: delay 0)
     EXPECT_EQ(g.pixel(0, 0), 0x00FF00u);
     EXPECT_EQ(g.control.timerInterval(), 1);
-    g.control.Timer1_Timer(); // paints 2, next 0 (delay 7)
-    EXPECT_EQ(g.control.CurrentFrame(), 0);
+    g.control.onTimerTick(); // paints 2, next 0 (delay 7)
+    EXPECT_EQ(g.control.currentFrame(), 0);
     EXPECT_EQ(g.control.timerInterval(), 7 * 10 + 1);
-    g.control.StopGif();
+    g.control.stopGif();
     EXPECT_FALSE(g.control.timerRunning());
     const QRgb before = g.pixel(0, 0);
-    g.control.Timer1_Timer();
+    g.control.onTimerTick();
     EXPECT_EQ(g.pixel(0, 0), before) << "stopped: ticks do nothing";
 }
 
 TEST(AnimatedGif, DisposalTwoClearsAndTransparentPixelsKeepTheBackground) {
     GifFixture g;
-    g.control.setBackcolor(QColor(10, 20, 30));
+    g.control.setBackColor(QColor(10, 20, 30));
     GifFrameSpec hole = solid(3, 10, 3);
     hole.pixels = {3, 0, 3, 3, 3, 3, 3, 3};
     hole.transparent = true;
@@ -152,10 +152,10 @@ TEST(AnimatedGif, DisposalTwoClearsAndTransparentPixelsKeepTheBackground) {
     small.height = 1;
     small.pixels = {2};
     g.load(g.write(makeGif(4, 2, Table, {solid(1), hole, small})));
-    g.control.PaintGif(1);
+    g.control.paintFrame(1);
     EXPECT_EQ(g.pixel(1, 0), 0xFF0000u) << "the transparent pixel shows frame 0 beneath";
     EXPECT_EQ(g.pixel(0, 0), 0x0000FFu);
-    g.control.PaintGif(2);
+    g.control.paintFrame(2);
     EXPECT_EQ(g.pixel(0, 0), 0x00FF00u);
     EXPECT_EQ(g.pixel(3, 1), QColor(10, 20, 30).rgb() & 0xFFFFFF)
         << "disposal 2 cleared the rest first";
@@ -163,8 +163,8 @@ TEST(AnimatedGif, DisposalTwoClearsAndTransparentPixelsKeepTheBackground) {
 
 TEST(AnimatedGif, Messages) {
     GifFixture g;
-    g.control.PaintGif(0);
-    g.control.StartTimer();
+    g.control.paintFrame(0);
+    g.control.startAnimation();
     EXPECT_EQ(g.messages.texts(),
               QStringList(
                   2, QStringLiteral("Sorry, you must first select an Animated Gif file to Load")));
@@ -173,13 +173,13 @@ TEST(AnimatedGif, Messages) {
     ASSERT_EQ(g.messages.shown.size(), 1);
     EXPECT_EQ(g.messages.shown[0].text, QStringLiteral("Sorry, not an Animated Gif file"));
     EXPECT_EQ(g.messages.shown[0].title, QStringLiteral("Not a Valid Animated Gif File!"));
-    EXPECT_TRUE(g.control.strGifFileName().isEmpty());
+    EXPECT_TRUE(g.control.fileName().isEmpty());
     g.messages.shown.clear();
     g.load(g.write(QByteArray(), QStringLiteral("empty.gif")));
     EXPECT_TRUE(g.messages.shown.isEmpty()) << "an empty file loads nothing, quietly";
     g.load(g.write(makeGif(4, 2, Table, {}), QStringLiteral("header.gif")));
-    EXPECT_EQ(g.control.NumberofFrames(), -1);
-    g.control.StartTimer();
+    EXPECT_EQ(g.control.numberOfFrames(), -1);
+    g.control.startAnimation();
     EXPECT_FALSE(g.control.timerRunning()) << "nothing to play";
 }
 
@@ -187,16 +187,16 @@ TEST(AnimatedGif, SavedPropertiesLoadTheFileOnTheNextRepaint) {
     GifFixture g;
     const QString path = g.write(makeGif(4, 2, Table, {solid(1)}));
     AnimatedGif other(g.messages);
-    other.ReadProperties(
+    other.readProperties(
         {{QStringLiteral("strGifFileName"), path}, {QStringLiteral("BorderStyle"), 1}});
-    EXPECT_TRUE(other.DisplaySavedGifFileName());
-    EXPECT_EQ(other.BorderStyle(), 1);
-    other.Refresh();
-    EXPECT_FALSE(other.DisplaySavedGifFileName());
-    EXPECT_EQ(other.NumberofFrames(), 0);
-    EXPECT_EQ(other.WriteProperties().value(QStringLiteral("strGifFileName")).toString(), path);
+    EXPECT_TRUE(other.displaySavedFileName());
+    EXPECT_EQ(other.borderStyle(), 1);
+    other.refresh();
+    EXPECT_FALSE(other.displaySavedFileName());
+    EXPECT_EQ(other.numberOfFrames(), 0);
+    EXPECT_EQ(other.writeProperties().value(QStringLiteral("strGifFileName")).toString(), path);
     g.control.setUserDelay(5000);
-    EXPECT_EQ(g.control.UserDelay(), 1000);
+    EXPECT_EQ(g.control.userDelay(), 1000);
 }
 
 } // namespace

@@ -18,6 +18,13 @@ using namespace tavrino::test;
 
 namespace {
 
+// The tray menu's entry whose text (without its mnemonic) starts so.
+QAction* menuAction(const TrayIcon& tray, const char* text) {
+    for (QAction* a : tray.menu()->actions())
+        if (a->text().remove(QLatin1Char('&')).startsWith(QLatin1String(text))) return a;
+    throw std::logic_error(text);
+}
+
 TEST(Tray, MessageNames) {
     const std::pair<int, const char*> names[] = {
         {512, "MOUSEMOVE"},     {513, "LBUTTONDOWN"},      {514, ""},
@@ -38,14 +45,14 @@ TEST(Tray, MenuStatesFollowTheWindow) {
 TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
     ScriptedMessages messages;
     TrayIcon tray(messages);
-    EXPECT_EQ(tray.Tooltip().size(), 64);
-    EXPECT_TRUE(tray.Tooltip().startsWith(QStringLiteral("Tavrino Password Manager") + QChar(0) +
+    EXPECT_EQ(tray.tooltip().size(), 64);
+    EXPECT_TRUE(tray.tooltip().startsWith(QStringLiteral("Tavrino Password Manager") + QChar(0) +
                                           QLatin1Char(' ')));
     tray.setTooltip(QString(70, QLatin1Char('x')));
-    EXPECT_EQ(tray.Tooltip(), QString(63, QLatin1Char('x')) + QChar(0));
-    EXPECT_EQ(tray.mAbout->text(), QStringLiteral("About Tavrino"));
+    EXPECT_EQ(tray.tooltip(), QString(63, QLatin1Char('x')) + QChar(0));
+    EXPECT_EQ(menuAction(tray, "About Tavrino")->text(), QStringLiteral("About Tavrino"));
     QStringList entries;
-    for (QAction* a : tray.mPopupMenu->actions())
+    for (QAction* a : tray.menu()->actions())
         entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(entries, QStringList({QStringLiteral("About Tavrino"), QStringLiteral("-"),
                                     QStringLiteral("Ma&ximize"), QStringLiteral("&Restore"),
@@ -56,7 +63,7 @@ TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
 TEST(Tray, AboutShowsTheVersion) {
     ScriptedMessages messages;
     TrayIcon tray(messages);
-    tray.mAbout->trigger();
+    menuAction(tray, "About Tavrino")->trigger();
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].text, QStringLiteral("Tavrino Password Manager Version 3.0"));
     EXPECT_EQ(messages.shown[0].title, QStringLiteral("About"));
@@ -67,8 +74,8 @@ TEST(Tray, EventsAndTheRestoreAfterMinimize) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();
     TrayIcon tray(f.messages);
-    tray.setFSys(&w);
-    QSignalSpy events(&tray, &TrayIcon::TrayMessage);
+    tray.setWindow(&w);
+    QSignalSpy events(&tray, &TrayIcon::mouseMessage);
     tray.iconMessage(515); // double click on a visible, normal window
     EXPECT_TRUE(w.isVisible());
     tray.iconMessage(514);
@@ -77,12 +84,12 @@ TEST(Tray, EventsAndTheRestoreAfterMinimize) {
     EXPECT_EQ(events[0][0].toString(), QStringLiteral("LBUTTONDBLCLK"));
     EXPECT_EQ(events[1][0].toString(), QStringLiteral("OTHER....: 1024"));
 
-    tray.mMinimize->trigger();
+    menuAction(tray, "Minimize")->trigger();
     EXPECT_FALSE(w.isVisible());
     tray.iconMessage(517);
-    EXPECT_TRUE(tray.mRestore->isEnabled());
-    EXPECT_FALSE(tray.mMinimize->isEnabled());
-    tray.mPopupMenu->hide();
+    EXPECT_TRUE(menuAction(tray, "Restore")->isEnabled());
+    EXPECT_FALSE(menuAction(tray, "Minimize")->isEnabled());
+    tray.menu()->hide();
     tray.iconMessage(515);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isMinimized());
@@ -94,11 +101,11 @@ TEST(Tray, ExitWithUnsavedChangesKeepsTheWindowAndTheIcon) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();
     TrayIcon tray(f.messages);
-    tray.setFSys(&w);
+    tray.setWindow(&w);
     ASSERT_TRUE(tray.iconShown());
     w.recordPanel().setDirty(true);
-    tray.mMinimize->trigger();
-    tray.mExit->trigger();
+    menuAction(tray, "Minimize")->trigger();
+    menuAction(tray, "Exit")->trigger();
     EXPECT_TRUE(tray.iconShown());
     EXPECT_EQ(f.messages.texts(), QStringList{QStringLiteral("You have unsaved changes!")});
     EXPECT_TRUE(w.isVisible()) << "not left hidden";
@@ -116,26 +123,26 @@ TEST(GettingStarted, TextsAndTheSettingWrittenOnClose) {
         VaultFixture f({QStringLiteral("Home")});
         GettingStartedWindow tip(f.settings, f.addresses);
         EXPECT_EQ(tip.windowTitle(), QStringLiteral("Getting Started"));
-        EXPECT_EQ(tip.lblTipText0->text(),
+        EXPECT_EQ(tip.findChild<QLabel*>(QStringLiteral("passwordTip"))->text(),
                   QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
-        EXPECT_EQ(tip.lblTipText2->text(),
+        EXPECT_EQ(tip.findChild<QLabel*>(QStringLiteral("helpTip"))->text(),
                   QStringLiteral("To open the help file click on the HELP button when application "
                                  "is started or click on "
                                  "the'Quick Guide' button on the right!\r\nThis requires the FREE "
                                  "Adobe Acrobat Reader that "
                                  "can be downoaded from the link at the bottom of this screen!"));
-        EXPECT_FALSE(tip.chkLoadTipsAtStartup->isChecked());
-        EXPECT_EQ(tip.cmdNextTip->toolTip(),
+        EXPECT_FALSE(named<QCheckBox>(&tip, QStringLiteral("Hide at Startup"))->isChecked());
+        EXPECT_EQ(named<QPushButton>(&tip, QStringLiteral("Quick Guide"))->toolTip(),
                   QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
         tip.show();
-        QTest::mouseClick(tip.cmdNextTip, Qt::LeftButton);
-        QTest::mouseClick(tip.cmdAdobe, Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(&tip, QStringLiteral("Quick Guide")), Qt::LeftButton);
+        QTest::mouseClick(named<QPushButton>(&tip, QStringLiteral("Get Free Adobe Acrobat Reader")), Qt::LeftButton);
         EXPECT_EQ(f.addresses.opened,
                   QStringList({f.appDir.filePath(QStringLiteral("QuickStartGuide.pdf")),
                                GettingStartedWindow::ReaderDownloadPage}));
         EXPECT_TRUE(tip.isVisible());
-        if (hide) tip.chkLoadTipsAtStartup->click();
-        QTest::mouseClick(tip.cmdOK, Qt::LeftButton);
+        if (hide) named<QCheckBox>(&tip, QStringLiteral("Hide at Startup"))->click();
+        QTest::mouseClick(named<QPushButton>(&tip, QStringLiteral("OK")), Qt::LeftButton);
         QString startup;
         f.settings.ReadSetting(QStringLiteral("Startup"), startup);
         EXPECT_EQ(startup, hide ? QStringLiteral("1") : QStringLiteral("0"));

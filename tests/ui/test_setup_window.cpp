@@ -93,7 +93,7 @@ TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {
     for (const char* key : {"Security", "Category", "Profile", "About"})
         f.click(key);
     EXPECT_TRUE(named<QFrame>(&s, QStringLiteral("About"))->isVisible());
-    EXPECT_EQ(named<QLabel>(&s, QStringLiteral("Version"))->text(), QStringLiteral("Version 3.0"));
+    EXPECT_EQ(s.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("Version 3.0"));
     EXPECT_TRUE(f.messages.shown.isEmpty());
 
     f.click("Security");

@@ -148,7 +148,7 @@ struct VaultFixture {
     RecordTreeModel* treeModel() const { return window->treePanel().model(); }
     QPushButton* grouping() const { return control<QPushButton>("A-Z"); }
     ImageButton* image(const char* name) const { return control<ImageButton>(name); }
-    QLabel* loggedInNote() const { return control<QLabel>("Logged in"); }
+    QLabel* loggedInNote() const { return window->findChild<QLabel*>(QStringLiteral("loggedInNote")); }
     QFrame* loginPanel() const { return control<QFrame>("Login"); }
     QFrame* recordPanel() const { return control<QFrame>("Record"); }
     FlatButton* button(CommandBars::Command command) const {

@@ -17,46 +17,46 @@ AnimatedGif::AnimatedGif(MessageService& messages, QWidget* parent)
     m_backcolor = face;
     m_maskColor = face;
     setAccessibleName(QStringLiteral("Animation"));
-    connect(m_timer, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    connect(m_timer, &QTimer::timeout, this, [this] { onTimerTick(); });
 }
 
 AnimatedGif::~AnimatedGif() = default;
 
-void AnimatedGif::setStrGifFileName(const QString& name) {
+void AnimatedGif::setFileName(const QString& name) {
     m_fileName = name;
-    emit PropertyChanged(QStringLiteral("strGifFileName"));
+    emit propertyChanged(QStringLiteral("strGifFileName"));
 }
 
 void AnimatedGif::setUserDelay(int milliseconds) {
     m_userDelay = std::clamp(milliseconds, 1, 1000);
 }
 
-void AnimatedGif::setBackcolor(const QColor& color) {
+void AnimatedGif::setBackColor(const QColor& color) {
     m_backcolor = color;
     update();
-    emit PropertyChanged(QStringLiteral("BackColor"));
+    emit propertyChanged(QStringLiteral("BackColor"));
 }
 
 void AnimatedGif::setPicture(const QPixmap& picture) {
     m_picture = picture;
     update();
-    emit PropertyChanged(QStringLiteral("Picture"));
+    emit propertyChanged(QStringLiteral("Picture"));
 }
 
 void AnimatedGif::setMaskColor(const QColor& color) {
     m_maskColor = color;
-    emit PropertyChanged(QStringLiteral("MaskColor"));
+    emit propertyChanged(QStringLiteral("MaskColor"));
 }
 
 void AnimatedGif::setMaskPicture(const QPixmap& picture) {
     m_maskPicture = picture;
-    emit PropertyChanged(QStringLiteral("MaskPicture"));
+    emit propertyChanged(QStringLiteral("MaskPicture"));
 }
 
 void AnimatedGif::setBorderStyle(int style) {
     m_borderStyle = style;
     update();
-    emit PropertyChanged(QStringLiteral("BorderStyle"));
+    emit propertyChanged(QStringLiteral("BorderStyle"));
 }
 
 QSize AnimatedGif::sizeHint() const {
@@ -77,8 +77,8 @@ void AnimatedGif::clearFrames() {
     m_currentFrame = 0;
 }
 
-void AnimatedGif::LoadGif(bool getFname) {
-    StopGif();
+void AnimatedGif::loadGif(bool getFname) {
+    stopGif();
     if (!m_surface.isNull()) m_surface.fill(m_backcolor);
     clearFrames();
     (void)getFname; // the file name is already set; nothing else to wait for
@@ -109,7 +109,7 @@ void AnimatedGif::LoadGif(bool getFname) {
     unsetCursor();
     if (!m_fileName.isEmpty()) {
         setUserDelay(0);
-        PaintGif(0);
+        paintFrame(0);
     }
 }
 
@@ -140,24 +140,24 @@ QColor AnimatedGif::keyColor(const GifFrame& frame) const {
                   static_cast<unsigned char>(table[i + 2]));
 }
 
-void AnimatedGif::PaintGif(int frame) {
+void AnimatedGif::paintFrame(int frame) {
     if (m_fileName.isEmpty()) {
         m_messages.show(
             QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
         return;
     }
     m_stopRender = false;
-    RenderGif(frame);
+    renderFrame(frame);
 }
 
-void AnimatedGif::RenderGif(int k) {
+void AnimatedGif::renderFrame(int k) {
     if (k < 0 || k >= m_pictures.size() || m_pictures[k].isNull()) return;
     if (m_stopRender) return;
     const QImage& picture = m_pictures[k];
     if (size() != picture.size()) {
         resize(picture.size());
         updateGeometry();
-        emit PictureResized();
+        emit pictureResized();
     }
     const GifFrame& frame = m_gif.frames[k];
     if (frame.disposal == 2) m_back.fill(m_backcolor);
@@ -189,7 +189,7 @@ void AnimatedGif::RenderGif(int k) {
     update();
 }
 
-void AnimatedGif::StartTimer() {
+void AnimatedGif::startAnimation() {
     if (m_fileName.isEmpty()) {
         m_messages.show(
             QStringLiteral("Sorry, you must first select an Animated Gif file to Load"));
@@ -202,35 +202,35 @@ void AnimatedGif::StartTimer() {
     if (anyPicture) m_timer->start(250);
 }
 
-void AnimatedGif::StopTimer() {
+void AnimatedGif::stopAnimation() {
     m_stopRender = true;
     m_timer->stop();
 }
 
-void AnimatedGif::StopGif() {
+void AnimatedGif::stopGif() {
     m_stopRender = true;
-    StopTimer();
+    stopAnimation();
 }
 
-void AnimatedGif::Timer1_Timer() {
+void AnimatedGif::onTimerTick() {
     if (m_stopRender) return;
-    PaintGif(m_currentFrame);
+    paintFrame(m_currentFrame);
     if (++m_currentFrame > m_numberOfFrames) m_currentFrame = 0;
     const int delay = m_currentFrame < m_gif.frames.size() ? m_gif.frames[m_currentFrame].delay : 0;
     m_timer->setInterval(delay >= 500 ? m_userDelay + 100 : delay * 10 + m_userDelay);
 }
 
-void AnimatedGif::Refresh() {
+void AnimatedGif::refresh() {
     if (m_fileName.isEmpty()) return;
     if (m_displaySaved) {
         m_displaySaved = false;
-        LoadGif(false);
+        loadGif(false);
     } else {
-        PaintGif(0);
+        paintFrame(0);
     }
 }
 
-void AnimatedGif::ReadProperties(const QVariantMap& bag) {
+void AnimatedGif::readProperties(const QVariantMap& bag) {
     const QColor face = palette().color(QPalette::Button);
     m_backcolor = bag.value(QStringLiteral("BackColor"), face).value<QColor>();
     m_picture = bag.value(QStringLiteral("Picture")).value<QPixmap>();
@@ -241,7 +241,7 @@ void AnimatedGif::ReadProperties(const QVariantMap& bag) {
     if (!m_fileName.isEmpty() && QFile::exists(m_fileName)) m_displaySaved = true;
 }
 
-QVariantMap AnimatedGif::WriteProperties() const {
+QVariantMap AnimatedGif::writeProperties() const {
     return {{QStringLiteral("BackColor"), m_backcolor},
             {QStringLiteral("Picture"), m_picture},
             {QStringLiteral("MaskColor"), m_maskColor},
@@ -263,12 +263,12 @@ void AnimatedGif::paintEvent(QPaintEvent*) {
 
 void AnimatedGif::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    emit Resize();
+    emit resized();
 }
 
 void AnimatedGif::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    Refresh();
+    refresh();
 }
 
 } // namespace tavrino

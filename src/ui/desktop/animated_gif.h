@@ -26,45 +26,45 @@ public:
     explicit AnimatedGif(MessageService& messages, QWidget* parent = nullptr);
     ~AnimatedGif() override;
 
-    QString strGifFileName() const { return m_fileName; }
-    void setStrGifFileName(const QString& name);
-    int CurrentFrame() const { return m_currentFrame; }
+    QString fileName() const { return m_fileName; }
+    void setFileName(const QString& name);
+    int currentFrame() const { return m_currentFrame; }
     void setCurrentFrame(int frame) { m_currentFrame = frame; }
-    int NumberofFrames() const { return m_numberOfFrames; }
-    void setNumberofFrames(int n) { m_numberOfFrames = n; }
-    int UserDelay() const { return m_userDelay; }
+    int numberOfFrames() const { return m_numberOfFrames; }
+    void setNumberOfFrames(int n) { m_numberOfFrames = n; }
+    int userDelay() const { return m_userDelay; }
     void setUserDelay(int milliseconds);
-    bool StopRender() const { return m_stopRender; }
+    bool stopRender() const { return m_stopRender; }
     void setStopRender(bool stop) { m_stopRender = stop; }
-    bool ChangeTransparentColor() const { return m_changeTransparent; }
+    bool changeTransparentColor() const { return m_changeTransparent; }
     void setChangeTransparentColor(bool change) { m_changeTransparent = change; }
-    bool DisplaySavedGifFileName() const { return m_displaySaved; }
-    void setDisplaySavedGifFileName(bool display) { m_displaySaved = display; }
-    QColor Backcolor() const { return m_backcolor; }
-    void setBackcolor(const QColor& color);
-    QPixmap Picture() const { return m_picture; }
+    bool displaySavedFileName() const { return m_displaySaved; }
+    void setDisplaySavedFileName(bool display) { m_displaySaved = display; }
+    QColor backColor() const { return m_backcolor; }
+    void setBackColor(const QColor& color);
+    QPixmap picture() const { return m_picture; }
     void setPicture(const QPixmap& picture);
-    QColor MaskColor() const { return m_maskColor; }
+    QColor maskColor() const { return m_maskColor; }
     void setMaskColor(const QColor& color);
-    QPixmap MaskPicture() const { return m_maskPicture; }
+    QPixmap maskPicture() const { return m_maskPicture; }
     void setMaskPicture(const QPixmap& picture);
-    int BorderStyle() const { return m_borderStyle; }
+    int borderStyle() const { return m_borderStyle; }
     void setBorderStyle(int style);
 
-    void LoadGif(bool getFname);
-    void PaintGif(int frame);
-    void RenderGif(int frame);
-    void StartTimer();
-    void StopTimer();
-    void StopGif();
+    void loadGif(bool getFname);
+    void paintFrame(int frame);
+    void renderFrame(int frame);
+    void startAnimation();
+    void stopAnimation();
+    void stopGif();
     // What an uncovered control does: the saved file is loaded, or frame 0 is shown.
-    void Refresh();
-    void Timer1_Timer();
+    void refresh();
+    void onTimerTick();
 
     // Saved with the host: BackColor, Picture, MaskColor, MaskPicture,
     // BorderStyle, strGifFileName.
-    void ReadProperties(const QVariantMap& bag);
-    QVariantMap WriteProperties() const;
+    void readProperties(const QVariantMap& bag);
+    QVariantMap writeProperties() const;
 
     const GifFile& gif() const { return m_gif; }
     const QList<QImage>& framePictures() const { return m_pictures; }
@@ -80,9 +80,9 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    void Resize();         // the host resized the control
-    void PictureResized(); // the control took the animation's size
-    void PropertyChanged(const QString& name);
+    void resized();        // the host resized the control
+    void pictureResized(); // the control took the animation's size
+    void propertyChanged(const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -24,61 +24,65 @@ GettingStartedWindow::GettingStartedWindow(SettingsStore& settings, AddressServi
     picture->setPixmap(QPixmap(QStringLiteral(":/assets/tavrino-64.png"))
                            .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     picture->setAccessibleName(QStringLiteral("Tavrino"));
-    Label1 = new QLabel(QStringLiteral("To secure your sensitive info..."), this);
-    Label1->setStyleSheet(QStringLiteral("font-weight: bold;"));
-    lblTipText0 = new QLabel(this);
-    lblTipText2 = new QLabel(this);
-    for (QLabel* tip : {lblTipText0, lblTipText2})
+    auto* heading = new QLabel(QStringLiteral("To secure your sensitive info..."), this);
+    heading->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    m_passwordTip = new QLabel(this);
+    m_passwordTip->setObjectName(QStringLiteral("passwordTip"));
+    m_helpTip = new QLabel(this);
+    m_helpTip->setObjectName(QStringLiteral("helpTip"));
+    for (QLabel* tip : {m_passwordTip, m_helpTip})
         tip->setWordWrap(true);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdNextTip = new QPushButton(QStringLiteral("&Quick Guide"), this);
-    cmdNextTip->setToolTip(QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
-    cmdNextTip->setAccessibleName(QStringLiteral("Quick Guide"));
-    cmdAdobe = new QPushButton(this);
-    cmdAdobe->setIcon(QIcon(QStringLiteral(":/assets/get-reader.png")));
-    cmdAdobe->setIconSize(QSize(112, 33));
-    cmdAdobe->setFlat(true);
-    cmdAdobe->setToolTip(QStringLiteral("Get Free Adobe Acrobat Reader"));
-    cmdAdobe->setAccessibleName(cmdAdobe->toolTip());
-    chkLoadTipsAtStartup = new QCheckBox(QStringLiteral("&Hide at Startup"), this);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setAccessibleName(QStringLiteral("OK"));
+    auto* quickGuide = new QPushButton(QStringLiteral("&Quick Guide"), this);
+    quickGuide->setToolTip(QStringLiteral("Launch Quick Start Guide (Requires Adobe Reader)"));
+    quickGuide->setAccessibleName(QStringLiteral("Quick Guide"));
+    auto* readerLink = new QPushButton(this);
+    readerLink->setIcon(QIcon(QStringLiteral(":/assets/get-reader.png")));
+    readerLink->setIconSize(QSize(112, 33));
+    readerLink->setFlat(true);
+    readerLink->setToolTip(QStringLiteral("Get Free Adobe Acrobat Reader"));
+    readerLink->setAccessibleName(readerLink->toolTip());
+    m_hideAtStartup = new QCheckBox(QStringLiteral("&Hide at Startup"), this);
+    m_hideAtStartup->setAccessibleName(QStringLiteral("Hide at Startup"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(picture, 0, 0, Qt::AlignTop);
-    grid->addWidget(Label1, 0, 1);
-    grid->addWidget(cmdOK, 0, 2);
-    grid->addWidget(lblTipText0, 1, 1);
-    grid->addWidget(cmdNextTip, 1, 2);
-    grid->addWidget(lblTipText2, 2, 1);
-    grid->addWidget(chkLoadTipsAtStartup, 3, 1);
-    grid->addWidget(cmdAdobe, 3, 2);
+    grid->addWidget(heading, 0, 1);
+    grid->addWidget(ok, 0, 2);
+    grid->addWidget(m_passwordTip, 1, 1);
+    grid->addWidget(quickGuide, 1, 2);
+    grid->addWidget(m_helpTip, 2, 1);
+    grid->addWidget(m_hideAtStartup, 3, 1);
+    grid->addWidget(readerLink, 3, 2);
 
     // Loading.
-    lblTipText0->setText(QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
-    lblTipText2->setText(QStringLiteral("To open the help file click on the HELP button when "
+    m_passwordTip->setText(QStringLiteral("Enter 'QUILT' as the default password - click 'LOGIN'"));
+    m_helpTip->setText(QStringLiteral("To open the help file click on the HELP button when "
                                         "application is started or click on the"));
-    lblTipText2->setText(lblTipText2->text() +
+    m_helpTip->setText(m_helpTip->text() +
                          QStringLiteral("'Quick Guide' button on the right!") +
                          QStringLiteral("\r\n") +
                          QStringLiteral("This requires the FREE Adobe Acrobat Reader that can be "
                                         "downoaded from the link at the bottom of this screen!"));
     m_readerPage = ReaderDownloadPage;
     // Word-wrapped tips get the height their text needs at the column's width.
-    for (QLabel* tip : {lblTipText0, lblTipText2}) {
+    for (QLabel* tip : {m_passwordTip, m_helpTip}) {
         tip->setFixedWidth(320);
         tip->setMinimumHeight(tip->heightForWidth(320));
     }
     adjustSize();
 
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdNextTip, &QPushButton::clicked, this, [this] {
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(quickGuide, &QPushButton::clicked, this, [this] {
         m_addresses.open(m_settings.applicationFolder() + QStringLiteral("/QuickStartGuide.pdf"));
     });
-    connect(cmdAdobe, &QPushButton::clicked, this, [this] { m_addresses.open(m_readerPage); });
+    connect(readerLink, &QPushButton::clicked, this, [this] { m_addresses.open(m_readerPage); });
 }
 
 // Every way of closing stores the box: "1" hides the window at the next start.
 void GettingStartedWindow::done(int result) {
-    m_settings.WriteSetting(QStringLiteral("Startup"), chkLoadTipsAtStartup->isChecked()
+    m_settings.WriteSetting(QStringLiteral("Startup"), m_hideAtStartup->isChecked()
                                                            ? QStringLiteral("1")
                                                            : QStringLiteral("0"));
     QDialog::done(result);

@@ -20,18 +20,14 @@ public:
 
     static const QString ReaderDownloadPage;
 
-    QLabel* Label1;
-    QLabel* lblTipText0;
-    QLabel* lblTipText2;
-    QPushButton* cmdOK;
-    QPushButton* cmdNextTip;
-    QPushButton* cmdAdobe;
-    QCheckBox* chkLoadTipsAtStartup;
 
 protected:
     void done(int result) override;
 
 private:
+    QLabel* m_passwordTip;
+    QLabel* m_helpTip;
+    QCheckBox* m_hideAtStartup;
     SettingsStore& m_settings;
     AddressService& m_addresses;
     QString m_readerPage;

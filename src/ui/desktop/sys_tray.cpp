@@ -54,27 +54,27 @@ TrayMenuStates trayMenuStates(bool visible, int state) {
 TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
     : QObject(parent), m_messages(messages), m_tray(new QSystemTrayIcon(this)) {
     useAssets();
-    mPopupMenu = new QMenu;
-    mPopupMenu->setAccessibleName(QStringLiteral("Tavrino"));
-    mAbout = mPopupMenu->addAction(QStringLiteral("&About"));
-    mPopupMenu->addSeparator();
-    mMaximize = mPopupMenu->addAction(QStringLiteral("Ma&ximize"));
-    mRestore = mPopupMenu->addAction(QStringLiteral("&Restore"));
-    mMinimize = mPopupMenu->addAction(QStringLiteral("&Minimize"));
-    mPopupMenu->addSeparator();
-    mExit = mPopupMenu->addAction(QStringLiteral("&Exit"));
-    connect(mAbout, &QAction::triggered, this, [this] { about(); });
-    connect(mMaximize, &QAction::triggered, this, [this] { maximize(); });
-    connect(mMinimize, &QAction::triggered, this, [this] { minimize(); });
-    connect(mRestore, &QAction::triggered, this, [this] { restore(); });
-    connect(mExit, &QAction::triggered, this, [this] { exit(); });
+    m_menu = new QMenu;
+    m_menu->setAccessibleName(QStringLiteral("Tavrino"));
+    m_aboutAction = m_menu->addAction(QStringLiteral("&About"));
+    m_menu->addSeparator();
+    m_maximizeAction = m_menu->addAction(QStringLiteral("Ma&ximize"));
+    m_restoreAction = m_menu->addAction(QStringLiteral("&Restore"));
+    m_minimizeAction = m_menu->addAction(QStringLiteral("&Minimize"));
+    m_menu->addSeparator();
+    m_exitAction = m_menu->addAction(QStringLiteral("&Exit"));
+    connect(m_aboutAction, &QAction::triggered, this, [this] { about(); });
+    connect(m_maximizeAction, &QAction::triggered, this, [this] { maximize(); });
+    connect(m_minimizeAction, &QAction::triggered, this, [this] { minimize(); });
+    connect(m_restoreAction, &QAction::triggered, this, [this] { restore(); });
+    connect(m_exitAction, &QAction::triggered, this, [this] { exit(); });
 
     // Loading: the start-up icon, the tip, the About caption, then the icon is added.
     m_icon = QPixmap(QStringLiteral(":/assets/tavrino-64.png"));
     m_tray->setIcon(QIcon(m_icon));
-    emit IconChanged(this);
+    emit iconChanged(this);
     setTooltip(QStringLiteral("Tavrino Password Manager"));
-    mAbout->setText(QStringLiteral("About Tavrino"));
+    m_aboutAction->setText(QStringLiteral("About Tavrino"));
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 switch (reason) {
@@ -94,22 +94,22 @@ TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
                     break;
                 }
             });
-    TrayNotify(0);
+    notify(0);
 }
 
 TrayIcon::~TrayIcon() {
     m_tray->hide();
-    delete mPopupMenu;
+    delete m_menu;
 }
 
 bool TrayIcon::available() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TrayIcon::setFSys(QWidget* window) {
-    if (m_fsys) m_fsys->removeEventFilter(this);
-    m_fsys = window;
-    if (m_fsys) m_fsys->installEventFilter(this);
+void TrayIcon::setWindow(QWidget* window) {
+    if (m_window) m_window->removeEventFilter(this);
+    m_window = window;
+    if (m_window) m_window->installEventFilter(this);
 }
 
 void TrayIcon::setTooltip(const QString& text) {
@@ -121,8 +121,8 @@ void TrayIcon::setTooltip(const QString& text) {
 void TrayIcon::setTrayIcon(const QPixmap& picture) {
     if (picture.isNull()) return;
     m_icon = picture;
-    emit IconChanged(this);
-    TrayNotify(1);
+    emit iconChanged(this);
+    notify(1);
 }
 
 void TrayIcon::setTrayIcon(const QString& textOrPath) {
@@ -134,10 +134,10 @@ void TrayIcon::setTrayIcon(const QString& textOrPath) {
 
 void TrayIcon::setInterval(int milliseconds) {
     m_interval = milliseconds;
-    TrayNotify(1);
+    notify(1);
 }
 
-void TrayIcon::TrayNotify(int action) {
+void TrayIcon::notify(int action) {
     if (action == 2) {
         m_tray->hide();
         return;
@@ -152,8 +152,8 @@ bool TrayIcon::iconShown() const {
     return m_tray->isVisible();
 }
 
-void TrayIcon::mExit_Remote() {
-    TrayNotify(2);
+void TrayIcon::removeIcon() {
+    notify(2);
 }
 
 int TrayIcon::stateOf(const QWidget* window) {
@@ -162,7 +162,7 @@ int TrayIcon::stateOf(const QWidget* window) {
     return 0;
 }
 
-void TrayIcon::MeResize(QWidget* window) {
+void TrayIcon::followWindowState(QWidget* window) {
     const int state = stateOf(window);
     if (state == 1)
         window->hide();
@@ -172,25 +172,25 @@ void TrayIcon::MeResize(QWidget* window) {
 
 void TrayIcon::setMenuStates() {
     const TrayMenuStates s =
-        trayMenuStates(m_fsys && m_fsys->isVisible(), m_fsys ? stateOf(m_fsys) : 0);
-    mMaximize->setEnabled(s.maximize);
-    mRestore->setEnabled(s.restore);
-    mMinimize->setEnabled(s.minimize);
+        trayMenuStates(m_window && m_window->isVisible(), m_window ? stateOf(m_window) : 0);
+    m_maximizeAction->setEnabled(s.maximize);
+    m_restoreAction->setEnabled(s.restore);
+    m_minimizeAction->setEnabled(s.minimize);
 }
 
 void TrayIcon::iconMessage(int number) {
     const QString name = trayMessageName(number);
     if (number == 514) {
-        if (m_fsys && m_fsys->isVisible()) {
-            m_fsys->show();
-            m_fsys->raise();
+        if (m_window && m_window->isVisible()) {
+            m_window->show();
+            m_window->raise();
         }
         return;
     }
     if (number == 517) setMenuStates();
-    emit TrayMessage(name);
+    emit mouseMessage(name);
     if (number == 515) restore();
-    if (number == 517) mPopupMenu->popup(QCursor::pos());
+    if (number == 517) m_menu->popup(QCursor::pos());
 }
 
 void TrayIcon::about() {
@@ -201,42 +201,42 @@ void TrayIcon::about() {
 }
 
 void TrayIcon::maximize() {
-    if (!m_fsys) return;
-    m_fsys->showMaximized();
+    if (!m_window) return;
+    m_window->showMaximized();
 }
 
 void TrayIcon::minimize() {
-    if (!m_fsys) return;
+    if (!m_window) return;
     // Only hidden, not minimised first: a window manager still busy
     // iconifying it would fight the next Restore.
-    m_fsys->hide();
+    m_window->hide();
 }
 
 void TrayIcon::restore() {
-    if (!m_fsys || (m_fsys->isVisible() && !m_fsys->isMinimized())) return;
-    Qt::WindowStates state = m_fsys->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (!m_window || (m_window->isVisible() && !m_window->isMinimized())) return;
+    Qt::WindowStates state = m_window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     if (m_restoreState == 2) state |= Qt::WindowMaximized;
-    m_fsys->setWindowState(state);
-    m_fsys->show();
-    m_fsys->raise();
-    m_fsys->activateWindow();
+    m_window->setWindowState(state);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
 }
 
 void TrayIcon::exit() {
     // A close the window refuses (unsaved changes) keeps the icon and shows
     // the window: the program stays reachable, never hidden with no icon.
-    if (m_fsys && !m_fsys->close()) {
+    if (m_window && !m_window->close()) {
         restore();
         return;
     }
-    TrayNotify(2);
+    notify(2);
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_fsys &&
+    if (watched == m_window &&
         (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) &&
-        stateOf(m_fsys) != 1)
-        m_restoreState = stateOf(m_fsys);
+        stateOf(m_window) != 1)
+        m_restoreState = stateOf(m_window);
     return QObject::eventFilter(watched, event);
 }
 

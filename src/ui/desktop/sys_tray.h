@@ -27,7 +27,7 @@ struct TrayMenuStates {
 };
 TrayMenuStates trayMenuStates(bool visible, int windowState);
 
-// The notification-area icon and its menu, serving one window (FSys): show,
+// The notification-area icon and its menu, serving one window: show,
 // maximise, minimise it to the tray, close it, and the version.
 class TrayIcon : public QObject {
     Q_OBJECT
@@ -37,12 +37,12 @@ public:
     explicit TrayIcon(MessageService& messages, QObject* parent = nullptr);
     ~TrayIcon() override;
 
-    void setFSys(QWidget* window);
-    QWidget* FSys() const { return m_fsys; }
+    void setWindow(QWidget* window);
+    QWidget* window() const { return m_window; }
 
     // 64 characters: the text (cut at 63), a NUL, blank padding.
     void setTooltip(const QString& text);
-    QString Tooltip() const { return m_tip; }
+    QString tooltip() const { return m_tip; }
 
     // A picture, "DEFAULT" (any case), or the path of a picture file. A value
     // that gives no picture leaves the icon as it was.
@@ -51,32 +51,28 @@ public:
     QPixmap icon() const { return m_icon; }
 
     void setInterval(int milliseconds);
-    int Interval() const { return m_interval; }
+    int interval() const { return m_interval; }
 
-    void mExit_Remote();
-    void MeResize(QWidget* window);
-    int RestoreState() const { return m_restoreState; }
+    void removeIcon();
+    void followWindowState(QWidget* window);
+    int restoreState() const { return m_restoreState; }
 
     // 0 add, 1 modify, 2 delete.
-    void TrayNotify(int action);
+    void notify(int action);
     bool iconShown() const;
 
     // A mouse message on the icon, by its number (512 to 521 and others).
     void iconMessage(int number);
 
-    QMenu* mPopupMenu;
-    QAction* mAbout;
-    QAction* mMaximize;
-    QAction* mRestore;
-    QAction* mMinimize;
-    QAction* mExit;
+    // About, Maximize, Restore, Minimize, Exit.
+    QMenu* menu() const { return m_menu; }
 
     static int stateOf(const QWidget* window);
     static bool available();
 
 signals:
-    void TrayMessage(const QString& name);
-    void IconChanged(TrayIcon* tray);
+    void mouseMessage(const QString& name);
+    void iconChanged(TrayIcon* tray);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -90,8 +86,15 @@ private:
     void exit();
 
     MessageService& m_messages;
+    QMenu* m_menu;
+    QAction* m_aboutAction;
+    QAction* m_maximizeAction;
+    QAction* m_restoreAction;
+    QAction* m_minimizeAction;
+    QAction* m_exitAction;
+
     QSystemTrayIcon* m_tray;
-    QWidget* m_fsys = nullptr;
+    QWidget* m_window = nullptr;
     QString m_tip;
     QPixmap m_icon;
     int m_interval = 0;

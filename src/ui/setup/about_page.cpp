@@ -18,7 +18,7 @@ AboutPage::AboutPage(VaultServices& services) : SetupPage(QStringLiteral("About"
     name->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 22px;"));
     m_version = new QLabel(this);
     m_version->setAlignment(Qt::AlignCenter);
-    m_version->setAccessibleName(QStringLiteral("Version"));
+    m_version->setObjectName(QStringLiteral("version"));
     box->addStretch();
     box->addWidget(picture);
     box->addWidget(name);

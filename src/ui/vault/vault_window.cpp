@@ -90,7 +90,7 @@ void VaultWindow::buildFrameControls() {
     m_loggedInNote = new QLabel(this);
     m_loggedInNote->setGeometry(48, 420, 230, 18);
     m_loggedInNote->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
-    m_loggedInNote->setAccessibleName(QStringLiteral("Logged in"));
+    m_loggedInNote->setObjectName(QStringLiteral("loggedInNote"));
 
     m_lockButton = new ImageButton(QPixmap(QStringLiteral(":/assets/lock.png")),
                                    QStringLiteral("Lock Tavrino"), this);
