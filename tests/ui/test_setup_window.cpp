@@ -31,12 +31,12 @@ const QString Unsaved = QStringLiteral("You have unsaved changes, please CANCEL 
 
 // A setup window over the open profile (logged in), as SETUP opens it.
 struct SetupFixture : VaultFixture {
-    std::unique_ptr<SetupWindow> setup;
+    SetupWindow* setup = nullptr;
     qsizetype rereadCategories = -1;
     explicit SetupFixture(const QString& profile, const QString& timer = QStringLiteral("0"))
         : VaultFixture({profile}, timer) {
         start(profile);
-        setup = std::make_unique<SetupWindow>(services, &window->lockController(), window.get());
+        setup = window->setupWindow();
         setup->show();
     }
     void click(const char* key) { setup->trigger(QString::fromLatin1(key)); }
@@ -256,10 +256,10 @@ TEST(Setup, AutoLockSettingFollowsTheCheckBoxAndSlider) {
 
 TEST(Setup, StoredTimeOutsideTheSliderComesInAtTheNearestEnd) {
     SetupFixture f(QStringLiteral("Home"), QStringLiteral("90"));
-    EXPECT_TRUE(only<QCheckBox>(f.setup.get())->isChecked());
-    EXPECT_EQ(named<QSlider>(f.setup.get(), QStringLiteral("Auto lock minutes"))->value(), 60);
+    EXPECT_TRUE(only<QCheckBox>(f.setup)->isChecked());
+    EXPECT_EQ(named<QSlider>(f.setup, QStringLiteral("Auto lock minutes"))->value(), 60);
     EXPECT_EQ(f.session.autoLockMinutes, 60);
-    EXPECT_EQ(only<QCheckBox>(f.setup.get())->text(), QStringLiteral("Auto lock after 60 minutes"));
+    EXPECT_EQ(only<QCheckBox>(f.setup)->text(), QStringLiteral("Auto lock after 60 minutes"));
 }
 
 // Setup holds the idle timer while open; closing it runs the timer again
@@ -269,7 +269,7 @@ TEST(Setup, LockTimerIsHeldWhileOpenAndFollowsTheSavedSettingAfter) {
         VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
         VaultWindow& w = f.loginWork();
         ASSERT_TRUE(w.lockController().isRunning());
-        SetupWindow setup(f.services, &w.lockController(), &w);
+        SetupWindow& setup = *w.setupWindow();
         setup.show();
         EXPECT_FALSE(w.lockController().isRunning());
         if (switchOff) {
@@ -388,7 +388,7 @@ TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
     };
-    QTest::mouseClick(named<QPushButton>(f.setup.get(), QStringLiteral("Print List")), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(f.setup, QStringLiteral("Print List")), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(pdf));
     EXPECT_TRUE(f.messages.shown.isEmpty()) << "a printout that worked says nothing";
     QProcess text;
@@ -429,7 +429,7 @@ TEST(Setup, PrintListReachesTheDefaultPrinter) {
     if (captureDir.isEmpty()) GTEST_SKIP() << "no test printer (TAVRINO_PRINT_CAPTURE unset)";
     SetupFixture f(QStringLiteral("Work"));
     const QStringList before = QDir(captureDir).entryList(QDir::Files);
-    QTest::mouseClick(named<QPushButton>(f.setup.get(), QStringLiteral("Print List")), Qt::LeftButton);
+    QTest::mouseClick(named<QPushButton>(f.setup, QStringLiteral("Print List")), Qt::LeftButton);
     QString job;
     for (int i = 0; i < 300 && job.isEmpty(); ++i) {
         for (const QString& name : QDir(captureDir).entryList(QDir::Files))

@@ -13,7 +13,6 @@
 #include "ui/setup/categories_page.h"
 #include "ui/setup/profiles_page.h"
 #include "ui/setup/security_page.h"
-#include "ui/vault/lock_controller.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -57,8 +56,8 @@ const ToolButton ToolButtons[] = {
 };
 } // namespace
 
-SetupWindow::SetupWindow(VaultServices& services, LockController* lock, QWidget* parent)
-    : QDialog(parent), m_s(services), m_lock(lock) {
+SetupWindow::SetupWindow(VaultServices& services, QWidget* parent)
+    : QDialog(parent), m_s(services) {
     useAssets();
     setWindowTitle(QStringLiteral("Setup"));
     setAccessibleName(windowTitle());
@@ -85,8 +84,6 @@ SetupWindow::SetupWindow(VaultServices& services, LockController* lock, QWidget*
     NormalPointer();
     showPage(m_securityPage);
     setTools({});
-    // No auto-lock while setup is open; closing it decides anew.
-    if (m_lock) m_lock->hold();
 }
 
 SetupWindow::~SetupWindow() = default;
@@ -212,13 +209,6 @@ void SetupWindow::printPasswordList() {
         m_s.messages.show(QStringLiteral("The password list could not be printed on %1.")
                               .arg(printer.printerName()),
                           QStringLiteral("Print List"), MsgIcon::Warning);
-}
-
-// Every way of closing ends here; nothing is saved.
-void SetupWindow::reject() {
-    // The idle timer runs again only where auto-lock is on as saved now.
-    if (m_lock) m_lock->resume();
-    QDialog::reject();
 }
 
 } // namespace tavrino

@@ -16,7 +16,6 @@ namespace tavrino {
 
 class AboutPage;
 class CategoriesPage;
-class LockController;
 class ProfilesPage;
 class SecurityPage;
 class SetupPage;
@@ -28,8 +27,7 @@ struct SetupTools;
 class SetupWindow : public QDialog {
     Q_OBJECT
 public:
-    // lock: the vault's auto-lock, held while this window is open.
-    SetupWindow(VaultServices& services, LockController* lock, QWidget* parent = nullptr);
+    explicit SetupWindow(VaultServices& services, QWidget* parent = nullptr);
     ~SetupWindow() override;
 
     bool isDirty() const { return m_dirty; }
@@ -48,7 +46,6 @@ public:
     // then catches up with the profile that was read instead.
     std::optional<SaveOutcome> conflict;
 
-    void reject() override;
 
 private:
     void buildToolbar();
@@ -60,7 +57,6 @@ private:
     void enable(const QString& key, bool on);
 
     VaultServices& m_s;
-    LockController* m_lock;
     bool m_dirty = false;
     QToolBar* m_toolbar;
     QList<QAction*> m_actions;

@@ -286,7 +286,13 @@ void VaultWindow::onLockClicked() {
 }
 
 SetupWindow* VaultWindow::setupWindow() {
-    if (!m_setup) m_setup = new SetupWindow(m_s, m_lock, this);
+    if (!m_setup) {
+        m_setup = new SetupWindow(m_s, this);
+        // No auto-lock while setup is open; closing it decides anew, by the
+        // auto-lock as saved then.
+        m_lock->hold();
+        connect(m_setup, &QDialog::finished, m_lock, &LockController::resume);
+    }
     return m_setup;
 }
 
