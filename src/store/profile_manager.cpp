@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QDirIterator>
 
+#include <algorithm>
+
 namespace tavrino {
 
 ProfileManager::ProfileManager(ProfileStore& store, SettingsStore& settings,
@@ -27,6 +29,12 @@ QStringList ProfileManager::scan(const QString& folder) {
         const QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
         if (!names.contains(name)) names.append(name);
     }
+    // Sorted as the Windows version lists them, so the profile opened first
+    // is the same on every workstation and after every lock.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
     return names;
 }
 

@@ -26,14 +26,22 @@ TEST(ListProfiles, NamesOfDatFilesCutAtTheFirstDot) {
     for (const char* name : {"a.dat", "b.dat", "readme.txt", "my.home.dat", "c.dat.bak",
                              "b.dat.bak", "Upper.DAT", "d.dat.tmp-x1Y2z3"})
         writeFile(f.path(QString::fromLatin1(name)), "x");
-    QStringList names = f.manager.ListProfiles();
-    names.sort();
     // c is there only as the ".bak" of a save that was cut off; Upper.DAT
     // could not be opened as a profile.
-    EXPECT_EQ(names, QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                  QStringLiteral("my")}));
+    EXPECT_EQ(f.manager.ListProfiles(),
+              QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                           QStringLiteral("my")}));
     EXPECT_EQ(f.store.databaseFolder(), f.dir.path());
     EXPECT_TRUE(f.messages.shown.isEmpty());
+}
+
+TEST(ListProfiles, SortedWhateverTheDirectoryOrderAndLetterCase) {
+    ManagerFixture f;
+    for (const char* name : {"Work.dat", "home.dat", "Zeta.dat", "alpha.dat.bak", "Beta.dat"})
+        writeFile(f.path(QString::fromLatin1(name)), "x");
+    EXPECT_EQ(f.manager.ListProfiles(),
+              QStringList({QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("home"),
+                           QStringLiteral("Work"), QStringLiteral("Zeta")}));
 }
 
 TEST(ListProfiles, EmptyFolderOffersTheApplicationFolder) {

@@ -33,6 +33,27 @@ TEST(AutoLock, LocksAtTheFirstTickAtOrAfterTheLimit) {
     EXPECT_FALSE(f.image("Lock Tavrino")->isEnabled());
 }
 
+// With Timer = 1 a tick half a second before the minute used to round the
+// idle time down and wait a whole minute more.
+TEST(AutoLock, CountsMillisecondsAndLooksAgainWhenTheLimitIsDue) {
+    const struct {
+        int idleMs;
+        bool locked;
+        int nextCheckMs;
+    } cases[] = {{59500, false, 500}, {60000, true, 0}, {60500, true, 0}, {20000, false, 40000}};
+    for (const auto& c : cases) {
+        VaultFixture f({QStringLiteral("Work")}, QStringLiteral("1"));
+        const QDateTime start(QDate(2026, 12, 10), QTime(9, 0));
+        f.clock.time = start;
+        VaultWindow& w = f.loginWork();
+        QTest::mouseMove(&w, QPoint(20, 300));
+        f.clock.time = start.addMSecs(c.idleMs);
+        w.lockController().checkIdle();
+        EXPECT_EQ(!f.session.loginOk, c.locked) << c.idleMs;
+        EXPECT_EQ(w.lockController().nextCheckMs(), c.nextCheckMs) << c.idleMs;
+    }
+}
+
 TEST(AutoLock, SurfaceMovementAndTypingPostponeIt) {
     VaultFixture f({QStringLiteral("Work")}, QStringLiteral("5"));
     const QDateTime start(QDate(2026, 12, 10), QTime(9, 0));
@@ -71,7 +92,7 @@ TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
     VaultFixture f({QStringLiteral("Home"), QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();
     ASSERT_EQ(f.profileBox()->count(), 2);
-    const bool workFirst = f.profileBox()->itemText(0) == u"Work"; // directory order
+    ASSERT_EQ(f.profileBox()->itemText(0), QStringLiteral("Home")) << "sorted";
     f.openRecord(1);
     f.type(f.box("Description"), QStringLiteral("unsaved"));
     ASSERT_TRUE(w.isDirty());
@@ -80,12 +101,12 @@ TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
     EXPECT_TRUE(f.messages.shown.isEmpty()) << "silently";
     EXPECT_EQ(f.profileBox()->currentText(), f.profileBox()->itemText(0));
     EXPECT_EQ(f.profileBox()->currentIndex(), 0);
-    EXPECT_EQ(f.profile.Security.LoginMode, workFirst ? 3 : 1) << "the first profile is open again";
+    EXPECT_EQ(f.profile.Security.LoginMode, 1) << "the first profile is open again";
     EXPECT_TRUE(f.loggedInNote()->text().isEmpty());
     EXPECT_TRUE(f.box("Password")->text().isEmpty());
     EXPECT_FALSE(f.grouping()->isVisible());
     EXPECT_TRUE(f.button(CommandBars::Login)->isVisible());
-    EXPECT_EQ(w.focusWidget(), workFirst ? f.box("PIN Number") : f.box("Password"))
+    EXPECT_EQ(w.focusWidget(), f.box("Password"))
         << "the last box its login mode shows";
     EXPECT_TRUE(w.close()) << "nothing unsaved any more";
 }

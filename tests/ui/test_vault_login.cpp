@@ -87,14 +87,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Credentials{"Work", " alice", "S3cret pass ", "4711", true},
                       Credentials{"Work", "Alice", "S3cret pass", "4711", false}));
 
-TEST(Login, EnterInACredentialBoxLogsInButNotInAnAnswerBox) {
+TEST(Login, EnterInACredentialOrAnswerBoxLogsIn) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();
     QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
     f.type(f.answer(0), QStringLiteral("QUILT"));
     QTest::keyClick(f.answer(0), Qt::Key_Return);
-    EXPECT_FALSE(f.session.loginOk);
-    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_TRUE(f.session.loginOk);
+    EXPECT_TRUE(f.loginPanel()->isHidden());
 
     VaultFixture g({QStringLiteral("Work")});
     VaultWindow& v = g.start();
@@ -140,14 +140,29 @@ INSTANTIATE_TEST_SUITE_P(
                 {QStringLiteral("A one"), QStringLiteral("A two"), QStringLiteral("A three")},
                 true}));
 
-TEST(SecretQuestions, CaptionsShowTheQuestions) {
+TEST(SecretQuestions, CaptionsShowTheQuestionsInTheCredentialsPlaces) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.start();
     EXPECT_FALSE(f.captionOf(f.answer(0))->isVisible());
     QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
     EXPECT_EQ(f.captionOf(f.answer(1))->text(), QStringLiteral("Mother's maiden name? ?"));
-    EXPECT_TRUE(f.answer(2)->isVisible());
     EXPECT_EQ(w.focusWidget(), f.answer(0));
+    EXPECT_FALSE(f.box("Password")->isVisible()) << "the answers are what counts now";
+    // Each caption clear of the box above it, all three boxes inside the panel.
+    QWidget* panel = f.loginPanel();
+    for (int k = 0; k < 3; ++k) {
+        QLineEdit* answer = f.answer(k);
+        ASSERT_TRUE(answer->isVisible());
+        EXPECT_TRUE(panel->rect().contains(answer->geometry())) << k;
+        EXPECT_LE(f.captionOf(answer)->geometry().bottom(), answer->geometry().top()) << k;
+        if (k > 0)
+            EXPECT_LE(f.answer(k - 1)->geometry().bottom(), f.captionOf(answer)->geometry().top())
+                << k;
+    }
+    // Choosing the profile again brings the credentials back.
+    f.profileBox()->activated(0);
+    EXPECT_TRUE(f.box("Password")->isVisible());
+    EXPECT_FALSE(f.answer(0)->isVisible());
 }
 
 TEST(Login, UnreadableProfileCanNotBeLoggedInto) {

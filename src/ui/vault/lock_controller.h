@@ -29,6 +29,11 @@ public:
     void hold();
     void resume();
 
+    // How often the idle time is looked at, at the most.
+    static constexpr int IdleCheckMs = 60000;
+    // When the next look comes (the full interval, or sooner when the limit is near).
+    int nextCheckMs() const;
+
     // The check each tick makes (public so a test can tick by hand).
     void checkIdle();
 

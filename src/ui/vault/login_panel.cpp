@@ -40,10 +40,11 @@ LoginPanel::LoginPanel(VaultServices& services, QWidget* parent)
     for (QLineEdit* e : {m_userId, m_password, m_pin})
         e->setMaxLength(30);
 
+    // The questions take the credentials' places: all three fit, each
+    // caption clear of the box above it.
     for (int k = 0; k < 3; ++k) {
-        m_questions[k] = caption(this, QString(), 10, 176 + k * 30);
-        m_answers[k] = box(this, nullptr, 10, 191 + k * 30, w);
-        m_answers[k]->resize(w, 20);
+        m_questions[k] = caption(this, QString(), 10, 50 + k * 42);
+        m_answers[k] = box(this, nullptr, 10, 66 + k * 42, w);
         m_answers[k]->setAccessibleName(QStringLiteral("Answer %1").arg(k + 1));
         m_questions[k]->setBuddy(m_answers[k]);
     }
@@ -54,7 +55,7 @@ LoginPanel::LoginPanel(VaultServices& services, QWidget* parent)
         setTabOrder(order[i - 1], order[i]);
 
     connect(m_profile, &QComboBox::activated, this, [this] { openChosenProfile(); });
-    for (QLineEdit* e : {m_userId, m_password, m_pin})
+    for (QLineEdit* e : {m_userId, m_password, m_pin, m_answers[0], m_answers[1], m_answers[2]})
         connect(e, &QLineEdit::returnPressed, this, &LoginPanel::loginRequested);
 }
 
@@ -115,6 +116,7 @@ bool LoginPanel::offersQuestions() const {
 }
 
 void LoginPanel::showLoginBoxes() {
+    hideQuestions();
     const int mode = m_s.profile.Security.LoginMode;
     m_userId->setVisible(mode > 1);
     m_userIdCaption->setVisible(mode > 1);
@@ -145,6 +147,9 @@ void LoginPanel::showQuestions() {
     const QuestionList& questions = m_s.profile.Security.Questions;
     if (questions.count() < 1) return;
     hideQuestions();
+    for (QWidget* credential : std::initializer_list<QWidget*>{
+             m_userIdCaption, m_userId, m_passwordCaption, m_password, m_pinCaption, m_pin})
+        credential->hide();
     for (int k = 0; k < questions.count() && k < 3; ++k) {
         m_questions[k]->setText(questions.item(k + 1).section(QLatin1Char('|'), 1, 1) +
                                 QStringLiteral(" ?"));
