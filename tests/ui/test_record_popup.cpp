@@ -107,6 +107,23 @@ TEST(RecordPopup, OpensTheStoredAddressesAsTheyStand) {
     EXPECT_EQ(addresses.opened.size(), 2) << "empty captions do nothing";
 }
 
+TEST(RecordPopup, APressOnALinkIsAClickNeverADrag) {
+    RecordingAddresses addresses;
+    RecordPopup popup(addresses);
+    popup.showRecord(fields("4||x|u|p|||www.example.com|a@b.c"));
+    const QPoint before = popup.pos();
+    QLabel* link = webLink(&popup);
+    QTest::mousePress(link, Qt::LeftButton, {}, QPoint(3, 3));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), link->mapToGlobal(QPointF(60, 40)),
+                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(link, &move);
+    QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(popup.pos(), before) << "no drag";
+    EXPECT_TRUE(addresses.opened.isEmpty()) << "released off the link: nothing opens";
+    QTest::mouseClick(emailLink(&popup), Qt::LeftButton);
+    EXPECT_EQ(addresses.opened, QStringList{QStringLiteral("mailto:a@b.c")}) << "just that one";
+}
+
 TEST(RecordPopup, HoverFacesFollowTheMouse) {
     RecordingAddresses addresses;
     RecordPopup popup(addresses);

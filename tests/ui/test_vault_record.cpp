@@ -22,6 +22,7 @@ TEST(RecordPanel, OpensEveryFieldOfTheSelectedRecord) {
     EXPECT_EQ(f.box("Confirm Password/PIN")->text(), QStringLiteral("m@il"));
     EXPECT_EQ(f.notes()->toPlainText(), QStringLiteral("line one\nline two"));
     EXPECT_EQ(f.box("Email")->text(), QStringLiteral("alice@example.com"));
+    EXPECT_EQ(f.box("Email")->cursorPosition(), 0) << "a long value opens at its start";
     EXPECT_TRUE(f.recordPanel()->isVisible());
     EXPECT_TRUE(f.barOf(CommandBars::Generate)->isVisible());
     EXPECT_FALSE((&w.treePanel())->isVisible());

@@ -117,6 +117,8 @@ void RecordPopup::showRecord(const QStringList& fields) {
     m_expiryDate->setText(fields.value(6));
     m_webLink->setText(fields.value(7));
     m_emailLink->setText(fields.value(8));
+    for (QLineEdit* box : {m_userCode, m_password, m_expiryDate})
+        box->setCursorPosition(0);
     if (startCloseTimer) startCloseTimer();
     show();
     SetTopMost(this, true);
@@ -197,10 +199,24 @@ bool RecordPopup::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_closeButton || watched == m_copyUserCodeButton || watched == m_copyPasswordButton ||
             watched == m_webLink || watched == m_emailLink)
             return true;
+    } else if (event->type() == QEvent::MouseButtonPress &&
+               (watched == m_webLink || watched == m_emailLink)) {
+        // A press on a link is the start of a click, never of a drag.
+        return true;
     } else if (event->type() == QEvent::MouseButtonRelease &&
-               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == m_webLink && !m_webLink->text().isEmpty()) openWebAddress(m_webLink->text());
-        if (watched == m_emailLink && !m_emailLink->text().isEmpty()) openEmailAddress(m_emailLink->text());
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+               (watched == m_webLink || watched == m_emailLink)) {
+        auto* link = static_cast<QLabel*>(watched);
+        // Released elsewhere: the user changed their mind.
+        const bool onLink =
+            link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (onLink && !link->text().isEmpty()) {
+            if (link == m_webLink)
+                openWebAddress(link->text());
+            else
+                openEmailAddress(link->text());
+        }
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -155,6 +155,9 @@ void RecordPanel::fillBoxes(const QString& key) {
     m_expiryDate->setText(f.value(6));
     m_webSite->setText(f.value(7));
     m_email->setText(f.value(8));
+    // Narrow boxes open at the start of a long value, where it is recognised.
+    for (QLineEdit* b : findChildren<QLineEdit*>())
+        b->setCursorPosition(0);
 }
 
 void RecordPanel::clearBoxes() {
