@@ -93,6 +93,14 @@ TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     EXPECT_EQ(current.data().toString(), QStringLiteral("Credit card <!!! Expiring Date>"));
     EXPECT_EQ(current.data(Qt::UserRole).toString(), QStringLiteral("C9"));
     EXPECT_TRUE(f.tree()->isExpanded(current.parent()));
+    EXPECT_EQ(current.data(Qt::ToolTipRole).toString(), current.data().toString());
+    EXPECT_TRUE(current.data(Qt::ForegroundRole).isValid()) << "expiring shows in its colour";
+    QCoreApplication::processEvents();
+    EXPECT_GE(f.tree()->visualRect(current).width(),
+              f.tree()->fontMetrics().horizontalAdvance(current.data().toString()))
+        << "nothing of the text cut off";
+    EXPECT_FALSE(current.sibling(0, 0).data(Qt::ForegroundRole).isValid() &&
+                 current.sibling(0, 0) != current);
     EXPECT_EQ(f.combo("Category")->count(), 4);
     EXPECT_EQ(f.combo("Category")->itemText(0), QStringLiteral("<None>"));
     EXPECT_FALSE(f.session.isFilling);

@@ -1,5 +1,6 @@
 #include "record_tree_view.h"
 
+#include <QColor>
 #include <QTreeView>
 
 namespace tavrino {
@@ -44,7 +45,12 @@ QVariant RecordTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole: // the whole text, however narrow the window
         return n->text;
+    case Qt::ForegroundRole:
+        // Recognisable as expiring even where the marker is scrolled out of view.
+        if (n->position > 0 && n->text.endsWith(ExpiringMarker)) return QColor(0xb0, 0x30, 0x30);
+        return {};
     case Qt::UserRole:
         return n->nodeKey();
     default:

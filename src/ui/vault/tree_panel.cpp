@@ -8,6 +8,7 @@
 #include "ui/tree/record_tree_view.h"
 #include "ui/vault/vault_layout.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTreeView>
@@ -27,6 +28,12 @@ TreePanel::TreePanel(VaultServices& services, QWidget* parent) : QFrame(parent),
     m_view->setAccessibleName(QStringLiteral("Records"));
     m_view->setUniformRowHeights(true);
     m_view->setFrameShape(QFrame::NoFrame);
+    // Whole texts, never elided: long ones scroll sideways, the expiry
+    // marker at their end included.
+    m_view->setTextElideMode(Qt::ElideNone);
+    m_view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_view->header()->setStretchLastSection(false);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QPalette pal = m_view->palette();
     pal.setColor(QPalette::Base, QColor(0xf2, 0xf4, 0xfa));
     m_view->setPalette(pal);
