@@ -31,10 +31,10 @@ QLineEdit* popupBox(const RecordPopup* popup, const char* name) {
     return named<QLineEdit>(popup, QString::fromLatin1(name));
 }
 QLabel* webLink(const RecordPopup* popup) {
-    return named<QLabel>(popup, QStringLiteral("Web Site"));
+    return popup->findChild<QLabel*>(QStringLiteral("webLink"));
 }
 QLabel* emailLink(const RecordPopup* popup) {
-    return named<QLabel>(popup, QStringLiteral("Email Address"));
+    return popup->findChild<QLabel*>(QStringLiteral("emailLink"));
 }
 
 // A mouse move straight to one control, wherever the platform puts windows.

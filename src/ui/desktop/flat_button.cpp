@@ -1,8 +1,10 @@
 #include "flat_button.h"
 
 #include "ui/common/assets.h"
+#include "ui/desktop/pressable.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -11,6 +13,8 @@ namespace tavrino {
 
 FlatButton::FlatButton(QWidget* parent) : QWidget(parent) {
     useAssets();
+    // Before anything asks for its accessible interface, which is then kept.
+    makePressable(this);
     // Created in the system's button face, until the host sets its colours.
     const QColor face = palette().color(QPalette::Button);
     m_normal = m_flash = m_plateFill = m_captionBack = face;
@@ -74,6 +78,25 @@ void FlatButton::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
+void FlatButton::keyPressEvent(QKeyEvent* event) {
+    if (isPressKey(event->key()) && !event->isAutoRepeat()) {
+        event->accept();
+        click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void FlatButton::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void FlatButton::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
+}
+
 void FlatButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -94,6 +117,7 @@ void FlatButton::paintEvent(QPaintEvent*) {
     p.drawRect(text.adjusted(-1, 0, 1, 0));
     p.setPen(Qt::black);
     p.drawText(rect(), Qt::AlignCenter, m_caption);
+    drawFocusFrame(p, this, 5);
 }
 
 } // namespace tavrino

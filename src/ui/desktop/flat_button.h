@@ -22,14 +22,17 @@ public:
     QString caption() const { return m_caption; }
     void setTip(const QString& tip);
     void resetHighlight();
-    // What a press of the mouse does.
-    void click() { emit clicked(); }
+
 
     bool isHighlighted() const { return m_plateFill == m_flash && m_flash != m_normal; }
     QColor plateFill() const { return m_plateFill; }
 
     // The flat buttons' own pointer (32 x 32, hot spot 10, 8).
     static QCursor buttonCursor();
+
+public slots:
+    // What a press of the mouse, Space or Enter does.
+    void click() { emit clicked(); }
 
 signals:
     void clicked();
@@ -38,6 +41,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     QSize sizeHint() const override { return {57, 25}; }
 
 private:

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -31,8 +32,9 @@ void SetTopMost(QWidget* window, bool topMost) {
 
 namespace {
 
-QLabel* whiteLabel(const QString& text, QWidget* parent, const QRect& place) {
-    auto* label = new QLabel(text, parent);
+template <class Label = QLabel>
+Label* whiteLabel(const QString& text, QWidget* parent, const QRect& place) {
+    auto* label = new Label(text, parent);
     label->setGeometry(place);
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, RecordPopup::LinkNormal);
@@ -72,13 +74,18 @@ RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, 
                            {12, 65, 168, 21});
     m_expiryDate = lockedBox(
         this, whiteLabel(QStringLiteral("Expiry date"), this, {12, 90, 70, 14}), {84, 88, 96, 19});
-    m_webLink = whiteLabel(QStringLiteral("Web Site - \"Click\" here!"), this, {12, 108, 200, 15});
-    m_emailLink =
-        whiteLabel(QStringLiteral("Email Address - \"Click\" here!"), this, {12, 123, 200, 15});
-    for (QLabel* link : {m_webLink, m_emailLink})
-        link->setCursor(Qt::PointingHandCursor);
-    m_webLink->setAccessibleName(QStringLiteral("Web Site"));
-    m_emailLink->setAccessibleName(QStringLiteral("Email Address"));
+    m_webLink = whiteLabel<LinkLabel>(QStringLiteral("Web Site - \"Click\" here!"), this,
+                                      {12, 108, 200, 15});
+    m_emailLink = whiteLabel<LinkLabel>(QStringLiteral("Email Address - \"Click\" here!"), this,
+                                        {12, 123, 200, 15});
+    m_webLink->setObjectName(QStringLiteral("webLink"));
+    m_emailLink->setObjectName(QStringLiteral("emailLink"));
+    connect(m_webLink, &LinkLabel::clicked, this, [this] {
+        if (!m_webLink->text().isEmpty()) openWebAddress(m_webLink->text());
+    });
+    connect(m_emailLink, &LinkLabel::clicked, this, [this] {
+        if (!m_emailLink->text().isEmpty()) openEmailAddress(m_emailLink->text());
+    });
 
     m_copyUserCodeButton =
         new ImageButton(asset("copy.png"), QStringLiteral("Copy User Code to Clipboard "), this);
@@ -117,11 +124,25 @@ void RecordPopup::showRecord(const QStringList& fields) {
     m_expiryDate->setText(fields.value(6));
     m_webLink->setText(fields.value(7));
     m_emailLink->setText(fields.value(8));
+    // Announced with the address it opens.
+    m_webLink->setAccessibleName(QStringLiteral("Web Site ") + fields.value(7));
+    m_emailLink->setAccessibleName(QStringLiteral("Email Address ") + fields.value(8));
     for (QLineEdit* box : {m_userCode, m_password, m_expiryDate})
         box->setCursorPosition(0);
     if (startCloseTimer) startCloseTimer();
     show();
     SetTopMost(this, true);
+    // Keyboard users carry on here: Tab through the copies and links, Escape closes.
+    activateWindow();
+    m_copyUserCodeButton->setFocus();
+}
+
+void RecordPopup::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        closePopup();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void RecordPopup::closePopup() {
@@ -199,24 +220,6 @@ bool RecordPopup::eventFilter(QObject* watched, QEvent* event) {
         if (watched == m_closeButton || watched == m_copyUserCodeButton || watched == m_copyPasswordButton ||
             watched == m_webLink || watched == m_emailLink)
             return true;
-    } else if (event->type() == QEvent::MouseButtonPress &&
-               (watched == m_webLink || watched == m_emailLink)) {
-        // A press on a link is the start of a click, never of a drag.
-        return true;
-    } else if (event->type() == QEvent::MouseButtonRelease &&
-               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-               (watched == m_webLink || watched == m_emailLink)) {
-        auto* link = static_cast<QLabel*>(watched);
-        // Released elsewhere: the user changed their mind.
-        const bool onLink =
-            link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (onLink && !link->text().isEmpty()) {
-            if (link == m_webLink)
-                openWebAddress(link->text());
-            else
-                openEmailAddress(link->text());
-        }
-        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -14,6 +14,7 @@ namespace tavrino {
 
 class AddressService;
 class ImageButton;
+class LinkLabel;
 class SecretClipboard;
 
 // Sizes a window to its background picture.
@@ -52,6 +53,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,8 +66,8 @@ private:
     QLineEdit* m_userCode;
     QLineEdit* m_password;
     QLineEdit* m_expiryDate;
-    QLabel* m_webLink;
-    QLabel* m_emailLink;
+    LinkLabel* m_webLink;
+    LinkLabel* m_emailLink;
     ImageButton* m_copyUserCodeButton;
     ImageButton* m_copyPasswordButton;
     ImageButton* m_closeButton;

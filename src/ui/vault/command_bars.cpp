@@ -1,6 +1,7 @@
 #include "command_bars.h"
 
 #include "ui/desktop/flat_button.h"
+#include "ui/desktop/pressable.h"
 #include "ui/vault/vault_layout.h"
 
 #include <QFrame>
@@ -63,8 +64,36 @@ void CommandBars::dress() {
         b->setFlash(QColor(245, 245, 90));
         b->setCaption(QString::fromLatin1(captions[c]));
         b->setTip(b->toolTip());
+        QStringList keys;
+        for (const QKeySequence& k : keysOf(static_cast<Command>(c)))
+            keys << k.toString(QKeySequence::PortableText);
+        setPressKeys(b, keys);
         b->resetHighlight();
     }
+}
+
+bool CommandBars::press(Command command) {
+    FlatButton* b = m_buttons[command];
+    if (!b->isVisible() || !b->isEnabled()) return false;
+    b->click();
+    return true;
+}
+
+QList<QKeySequence> CommandBars::keysOf(Command command) {
+    switch (command) {
+    case Setup: return {QKeySequence(Qt::ALT | Qt::Key_S)};
+    case Lost: return {QKeySequence(Qt::ALT | Qt::Key_Q)};
+    case Login: return {QKeySequence(Qt::ALT | Qt::Key_L)};
+    case Help: return {QKeySequence(Qt::Key_F1)};
+    case New: return {QKeySequence(Qt::ALT | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_N)};
+    case Save: return {QKeySequence(Qt::CTRL | Qt::Key_S)};
+    case Undo: return {QKeySequence(Qt::ALT | Qt::Key_U)};
+    case Back: return {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::ALT | Qt::Key_B)};
+    case Generate: return {QKeySequence(Qt::ALT | Qt::Key_G)};
+    case Popup: return {QKeySequence(Qt::ALT | Qt::Key_P)};
+    case Delete: return {QKeySequence(Qt::ALT | Qt::Key_D)};
+    }
+    return {};
 }
 
 void CommandBars::resetHighlights() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QList>
 #include <QObject>
 
@@ -38,6 +39,10 @@ public:
     void showFor(VaultView view, bool dirty, bool questionsOffered);
 
     FlatButton* button(Command command) const { return m_buttons[command]; }
+    // Presses the button of a command when it shows; false when it does not.
+    bool press(Command command);
+    // The keys of each command, for the window's shortcuts.
+    static QList<QKeySequence> keysOf(Command command);
     QList<FlatButton*> buttons() const;
     QList<QFrame*> bars() const;
 

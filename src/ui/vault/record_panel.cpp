@@ -42,6 +42,7 @@ RecordPanel::RecordPanel(VaultServices& services, QWidget* parent)
     m_category->setGeometry(right, row(0) + 15, half, 22);
     category->setBuddy(m_category);
     m_category->setAccessibleName(category->text());
+    m_category->lineEdit()->setAccessibleName(category->text());
     QLabel* description = caption(this, QStringLiteral("Description"), left, row(1), full);
     m_description = box(this, description, left, row(1) + 15, full);
     QLabel* password = caption(this, QStringLiteral("Password/PIN"), left, row(2), half);
@@ -81,6 +82,9 @@ RecordPanel::RecordPanel(VaultServices& services, QWidget* parent)
     // offers no SAVE, as in the Windows version.
     for (QLineEdit* b : {m_description, m_password, m_passwordConfirm, m_expiryDate, m_webSite, m_email})
         connect(b, &QLineEdit::textChanged, this, [this] { markChanged(); });
+    // Enter in a one-line box saves, as SAVE would.
+    for (QLineEdit* b : findChildren<QLineEdit*>())
+        connect(b, &QLineEdit::returnPressed, this, &RecordPanel::saveRequested);
     connect(m_category, &QComboBox::currentIndexChanged, this, [this] { markChanged(); });
     connect(m_category, &QComboBox::editTextChanged, this, [this] { markChanged(); });
     connect(m_category, &QComboBox::activated, this, [this] { markChanged(); });

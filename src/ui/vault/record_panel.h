@@ -56,6 +56,8 @@ public:
 
 signals:
     void dirtyChanged(bool dirty);
+    // Enter in one of the one-line boxes.
+    void saveRequested();
 
 private:
     void fillBoxes(const QString& key);

@@ -27,6 +27,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 
 namespace tavrino {
@@ -64,6 +65,16 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
         onPopupClicked();
     });
     connect(m_record, &RecordPanel::dirtyChanged, this, &VaultWindow::refreshBars);
+    connect(m_record, &RecordPanel::saveRequested, this,
+            [this] { m_bars->press(CommandBars::Save); });
+    for (int c = 0; c < CommandBars::CommandCount; ++c) {
+        const auto command = static_cast<CommandBars::Command>(c);
+        for (const QKeySequence& keys : CommandBars::keysOf(command))
+            connect(new QShortcut(keys, this), &QShortcut::activated, this,
+                    [this, command] { m_bars->press(command); });
+    }
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated,
+            m_lockButton, &ImageButton::click);
     connect(m_lock, &LockController::lockDue, this, &VaultWindow::lockVault);
     connect(m_lock, &LockController::popupDue, this, [this] {
         if (m_popup && m_popup->isVisible()) m_popup->closePopup();

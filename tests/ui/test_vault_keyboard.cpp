@@ -1,0 +1,139 @@
+#include "vault_fixture.h"
+
+#include "ui/common/secret_clipboard.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+// Keys go where the focus is, as they would from a keyboard.
+void press(QKeySequence keys) {
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    const QKeyCombination k = keys[0];
+    QTest::keyClick(target, k.key(), k.keyboardModifiers());
+}
+void typeText(const QString& text) {
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+// Every command of a session without the mouse: log in, add a record,
+// save, open the popup and copy, lock, and log in by the questions.
+TEST(Keyboard, AWholeSessionWithoutTheMouse) {
+    VaultFixture f({QStringLiteral("Home")});
+    VaultWindow& w = f.start();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ASSERT_EQ(QApplication::focusWidget(), f.box("Password"));
+    typeText(QStringLiteral("QUILT"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(f.session.loginOk);
+
+    press(Qt::ALT | Qt::Key_N);
+    ASSERT_EQ(QApplication::focusWidget(), f.box("User/Account Code"));
+    typeText(QStringLiteral("kb.user"));
+    press(Qt::Key_Tab); // category
+    press(Qt::Key_Tab);
+    typeText(QStringLiteral("Typed only"));
+    press(Qt::Key_Tab);
+    typeText(QStringLiteral("k3y"));
+    press(Qt::Key_Tab);
+    typeText(QStringLiteral("k3y"));
+    press(Qt::Key_Return);
+    ASSERT_EQ(f.profile.Records.count(), 1);
+    EXPECT_EQ(f.record(1)[PasswordRecord::Description], QStringLiteral("Typed only"));
+    EXPECT_FALSE(w.isDirty());
+
+    press(Qt::ALT | Qt::Key_P);
+    ASSERT_TRUE(w.hasPopup() && w.popup()->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.popup()));
+    press(Qt::Key_Space); // the user code's copy image has the focus
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kb.user"));
+    press(Qt::Key_Tab);
+    press(Qt::Key_Return);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("k3y"));
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(w.popup()->isVisible());
+
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    press(Qt::Key_Escape); // BACK
+    EXPECT_EQ(w.view(), VaultView::Tree);
+    press(Qt::CTRL | Qt::Key_L);
+    EXPECT_FALSE(f.session.loginOk);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+
+    press(Qt::ALT | Qt::Key_Q); // LOST
+    ASSERT_EQ(QApplication::focusWidget(), f.answer(0));
+    typeText(QStringLiteral("QUILT"));
+    press(Qt::Key_Return);
+    EXPECT_TRUE(f.session.loginOk);
+}
+
+TEST(Keyboard, TabReachesEveryShownCommandAndSpacePressesIt) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    f.openRecord(1);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QSet<QWidget*> reached;
+    for (int i = 0; i < 40; ++i) {
+        reached.insert(QApplication::focusWidget());
+        press(Qt::Key_Tab);
+    }
+    for (FlatButton* b : w.commandBars().buttons())
+        if (b->isVisible()) EXPECT_TRUE(reached.contains(b)) << b->caption().toStdString();
+    for (const char* image : {"Lock Tavrino", "Hide Tavrino", "Close Tavrino"})
+        EXPECT_TRUE(reached.contains(f.image(image))) << image;
+    EXPECT_FALSE(reached.contains(f.tree())) << "hidden panels are out of the Tab order";
+
+    f.type(f.box("Description"), QStringLiteral("Changed"));
+    FlatButton* undo = f.button(CommandBars::Undo);
+    undo->setFocus();
+    press(Qt::Key_Space);
+    EXPECT_FALSE(w.isDirty());
+}
+
+TEST(Keyboard, ScreenReadersSeeDrawnCommandsAsButtonsWithAPressAction) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    f.openRecord(1);
+    QList<QWidget*> commands{f.image("Lock Tavrino"), f.image("Hide Tavrino")};
+    for (FlatButton* b : w.commandBars().buttons())
+        commands << b;
+    for (QWidget* command : commands) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(command);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), QAccessible::Button) << command->accessibleName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty());
+        ASSERT_NE(a->actionInterface(), nullptr);
+        EXPECT_TRUE(a->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
+    }
+    QAccessibleInterface* save = QAccessible::queryAccessibleInterface(f.button(CommandBars::Save));
+    EXPECT_EQ(save->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+              QStringList{QStringLiteral("Ctrl+S")});
+
+    // The press action does what a click does.
+    f.type(f.box("Description"), QStringLiteral("Pressed by a screen reader"));
+    save->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_EQ(f.record(12)[PasswordRecord::Description], QStringLiteral("Pressed by a screen reader"));
+
+    EXPECT_EQ(f.combo("Category")->lineEdit()->accessibleName(), QStringLiteral("Category"));
+    QTest::mousePress(f.button(CommandBars::Popup), Qt::LeftButton);
+    QWidget* web = w.popup()->findChild<QWidget*>(QStringLiteral("webLink"));
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(web);
+    EXPECT_EQ(link->role(), QAccessible::Link);
+    EXPECT_TRUE(link->text(QAccessible::Name).startsWith(QStringLiteral("Web Site ")));
+    EXPECT_TRUE(link->text(QAccessible::Name).endsWith(f.record(12)[PasswordRecord::WebSite]));
+}
+
+} // namespace
