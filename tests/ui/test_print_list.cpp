@@ -129,6 +129,31 @@ TEST(PrintList, LongNotesWrapInsideTheirColumn) {
     EXPECT_EQ(secondY, column[2].y + 10);
 }
 
+// Wrapping never cuts a character beyond the Basic Multilingual Plane in
+// two; what the surface can not draw prints as its code.
+TEST(PrintList, WrapsWholeCharactersAndMarksWhatCanNotBeDrawn) {
+    struct PickySurface : RecordingSurface {
+        bool canDraw(char32_t c) const override { return c != 0x1F511; } // no key emoji
+    } s;
+    s.height = 2000;
+    int pageNumber = 0;
+    QString notes = QStringLiteral("x"); // so a cut at the column's 40 units falls mid-character
+    for (int i = 0; i < 30; ++i)
+        notes += QString::fromUcs4(U"\U0001F600", 1); // two UTF-16 units each
+    notes += QString::fromUcs4(U"\U0001F511", 1);
+    printAll(s, pageNumber, {rec(QStringLiteral("emoji"), notes)});
+    QString joined;
+    for (const auto& l : s.lines) {
+        if (!l.text.startsWith(QLatin1Char('x')) && !l.text.contains(QChar(0xD83D)) &&
+            !l.text.contains(QStringLiteral("<U+")))
+            continue;
+        EXPECT_FALSE(l.text.back().isHighSurrogate()) << "cut inside a character";
+        EXPECT_FALSE(l.text.front().isLowSurrogate()) << "cut inside a character";
+        joined += l.text;
+    }
+    EXPECT_EQ(joined, notes.left(61) + QStringLiteral("<U+1F511>"));
+}
+
 TEST(PrintList, LineBreaksInAFieldPrintAsLinesOfItsCell) {
     RecordingSurface s;
     s.height = 2000;

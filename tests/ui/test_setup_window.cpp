@@ -381,6 +381,43 @@ TEST(Setup, ProfilesAreCreatedAndDeleted) {
     EXPECT_EQ(named<QComboBox>(&s, QStringLiteral("Profiles"))->count(), 1);
 }
 
+// Every script users type comes back from the printed page; a character no
+// font can draw prints as its code, and the user is told first.
+TEST(Setup, PrintListKeepsEveryScriptAndMarksWhatNoFontDraws) {
+    SetupFixture f(QStringLiteral("Home"));
+    const QStringList texts{QStringLiteral("Ελληνικά"), QStringLiteral("Кириллица"),
+                            QStringLiteral("東京"),     QStringLiteral("한국어"),
+                            QStringLiteral("カタカナ"), QStringLiteral("Ærø Straße")};
+    int n = 0;
+    for (const QString& t : texts) {
+        PasswordRecord r;
+        r[PasswordRecord::Description] = t;
+        r[PasswordRecord::UserCode] = QStringLiteral("user%1").arg(++n);
+        r[PasswordRecord::Password] = t;
+        f.profile.Records.add(r.toLine());
+    }
+    PasswordRecord odd;
+    odd[PasswordRecord::Description] = QStringLiteral("Odd");
+    odd[PasswordRecord::Password] = QStringLiteral("a") + QChar(0x0378) + QStringLiteral("b");
+    f.profile.Records.add(odd.toLine());
+    const QString pdf = f.dir.filePath(QStringLiteral("scripts.pdf"));
+    f.setup->preparePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    };
+    f.setup->printPasswordList();
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_TRUE(f.messages.texts().first().endsWith(QStringLiteral(": <U+0378>")))
+        << f.messages.texts().first().toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString out = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& t : texts)
+        EXPECT_EQ(out.count(t), 2) << t.toStdString() << "\n" << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("a<U+0378>b"))) << out.toStdString();
+}
+
 TEST(Setup, PrintListToPdfHasEveryRecordInOrder) {
     SetupFixture f(QStringLiteral("Work"));
     const QString pdf = f.dir.filePath(QStringLiteral("list.pdf"));

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "store/profile.h"
+#include "ui/setup/glyph_coverage.h"
 
 #include <algorithm>
 
@@ -74,13 +75,18 @@ void PasswordListPrinter::PrintList(const QStringList& recordLines, const QDateT
             const double width = m_s.textWidth(h[i]);
             // A line break in a field (notes keep theirs) starts a new line
             // inside the cell; the row grows with it.
+            // A character no font can draw prints as its code, never as nothing.
+            const QString field = withPlaceholders(
+                record.fields[i - 1], [this](char32_t c) { return m_s.canDraw(c); });
             const QStringList paragraphs =
-                record.fields[i - 1].split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+                field.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
             for (QString cell : paragraphs) {
                 while (m_s.textWidth(cell) > width) {
                     qsizetype n = h[i].size();
                     while (n > 1 && m_s.textWidth(cell.left(n)) > width)
                         --n;
+                    // Never half a character outside the Basic Multilingual Plane.
+                    if (n > 1 && cell[n - 1].isHighSurrogate()) --n;
                     if (CheckPageBreak(lineHeight, i)) rowBottom = 0;
                     m_s.print(cell.left(n));
                     m_s.setCurrentX(m_x[i]);

@@ -26,6 +26,8 @@ public:
     virtual void print(const QString& text) = 0;
     virtual void newPage() = 0;
     virtual void endDoc() = 0;
+    // Whether the surface's fonts can draw the character.
+    virtual bool canDraw(char32_t) const { return true; }
 };
 
 // The printed password list: a title, eight underlined column headings, one

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/setup/glyph_coverage.h"
 #include "ui/setup/print_list.h"
 
 #include <QFont>
@@ -27,8 +28,10 @@ public:
     void print(const QString& text) override;
     void newPage() override;
     void endDoc() override;
+    bool canDraw(char32_t c) const override { return m_coverage.canDraw(c); }
 
 private:
+    mutable GlyphCoverage m_coverage;
     QPrinter& m_printer;
     QPainter m_painter;
     QFont m_font;

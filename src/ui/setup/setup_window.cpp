@@ -7,6 +7,7 @@
 #include "store/profile_manager.h"
 #include "ui/common/assets.h"
 #include "ui/common/session_state.h"
+#include "ui/setup/glyph_coverage.h"
 #include "ui/setup/print_list.h"
 #include "ui/setup/printer_surface.h"
 #include "ui/setup/about_page.h"
@@ -191,6 +192,22 @@ void SetupWindow::printPasswordList() {
         m_s.messages.show(QStringLiteral("No printer is set up."), QStringLiteral("Print List"),
                           MsgIcon::Warning);
         return;
+    }
+    // Told before the job starts: which characters will print as their codes.
+    GlyphCoverage coverage;
+    QStringList texts;
+    for (const QString& line : m_s.profile.Records.lines())
+        texts << line.split(QLatin1Char('|')).mid(1);
+    const QList<char32_t> missing =
+        undrawableCharacters(texts, [&coverage](char32_t c) { return coverage.canDraw(c); });
+    if (!missing.isEmpty()) {
+        QStringList codes;
+        for (char32_t c : missing)
+            codes << placeholderOf(c);
+        m_s.messages.show(QStringLiteral("No font on this computer can print these characters; "
+                                         "they are printed as their codes instead: ") +
+                              codes.join(QLatin1Char(' ')),
+                          QStringLiteral("Print List"), MsgIcon::Information);
     }
     BusyPointer();
     QPrinter printer(QPrinter::HighResolution);
