@@ -128,6 +128,14 @@ TEST(Keyboard, ScreenReadersSeeDrawnCommandsAsButtonsWithAPressAction) {
     EXPECT_EQ(f.record(12)[PasswordRecord::Description], QStringLiteral("Pressed by a screen reader"));
 
     EXPECT_EQ(f.combo("Category")->lineEdit()->accessibleName(), QStringLiteral("Category"));
+    // Hidden panels are out of the screen reader's reach.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&w);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    QStringList reachable;
+    for (int i = 0; i < window->childCount(); ++i)
+        reachable << window->child(i)->text(QAccessible::Name);
+    EXPECT_TRUE(reachable.contains(QStringLiteral("Record")));
+    EXPECT_FALSE(reachable.contains(QStringLiteral("Login")));
     QTest::mousePress(f.button(CommandBars::Popup), Qt::LeftButton);
     QWidget* web = w.popup()->findChild<QWidget*>(QStringLiteral("webLink"));
     QAccessibleInterface* link = QAccessible::queryAccessibleInterface(web);

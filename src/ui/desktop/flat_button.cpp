@@ -1,7 +1,7 @@
 #include "flat_button.h"
 
 #include "ui/common/assets.h"
-#include "ui/desktop/pressable.h"
+#include "ui/desktop/accessibility.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "image_button.h"
 
-#include "ui/desktop/pressable.h"
+#include "ui/desktop/accessibility.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

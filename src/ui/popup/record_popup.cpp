@@ -4,6 +4,7 @@
 #include "ui/common/address_service.h"
 #include "ui/common/assets.h"
 #include "ui/common/secret_clipboard.h"
+#include "ui/desktop/accessibility.h"
 #include "ui/desktop/image_button.h"
 
 #include <QLabel>
@@ -60,6 +61,7 @@ QPixmap asset(const char* name) {
 RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_addresses(addresses), m_clipboard(clipboard ? clipboard : new SecretClipboard(this)) {
+    showOnlyShownChildren(this, QAccessible::Window);
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Record"));
     setAccessibleName(windowTitle());

@@ -1,7 +1,7 @@
 #include "command_bars.h"
 
 #include "ui/desktop/flat_button.h"
-#include "ui/desktop/pressable.h"
+#include "ui/desktop/accessibility.h"
 #include "ui/vault/vault_layout.h"
 
 #include <QFrame>

@@ -8,6 +8,7 @@
 #include "ui/common/assets.h"
 #include "ui/common/secret_clipboard.h"
 #include "ui/common/session_state.h"
+#include "ui/desktop/accessibility.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
@@ -35,6 +36,8 @@ namespace tavrino {
 VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint), m_s(services),
       m_clipboard(new SecretClipboard(this)) {
+    // First, before anything asks for the window's accessible interface.
+    showOnlyShownChildren(this, QAccessible::Window);
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Password Manager"));
     setAccessibleName(windowTitle());

@@ -1,4 +1,4 @@
-#include "pressable.h"
+#include "accessibility.h"
 
 #include <QAccessibleWidget>
 #include <QMetaObject>
@@ -38,21 +38,61 @@ public:
     }
 };
 
-QAccessibleInterface* pressableFactory(const QString&, QObject* object) {
+const char* const ShownChildrenProperty = "tavrinoShownChildrenRole";
+
+class ShownChildrenAccessible : public QAccessibleWidget {
+public:
+    ShownChildrenAccessible(QWidget* container, QAccessible::Role role)
+        : QAccessibleWidget(container, role) {}
+
+    int childCount() const override { return static_cast<int>(shown().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QWidget*> children = shown();
+        if (index < 0 || index >= children.size()) return nullptr;
+        return QAccessible::queryAccessibleInterface(children[index]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (!child) return -1;
+        return static_cast<int>(shown().indexOf(qobject_cast<QWidget*>(child->object())));
+    }
+
+private:
+    QList<QWidget*> shown() const {
+        QList<QWidget*> children;
+        for (QObject* o : widget()->children()) {
+            auto* w = qobject_cast<QWidget*>(o);
+            if (w && !w->isWindow() && !w->isHidden()) children.append(w);
+        }
+        return children;
+    }
+};
+
+QAccessibleInterface* factory(const QString&, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (!widget) return nullptr;
-    const QVariant role = widget->property(RoleProperty);
-    if (!role.isValid()) return nullptr;
-    return new PressableAccessible(widget, static_cast<QAccessible::Role>(role.toInt()));
+    if (const QVariant role = widget->property(RoleProperty); role.isValid())
+        return new PressableAccessible(widget, static_cast<QAccessible::Role>(role.toInt()));
+    if (const QVariant role = widget->property(ShownChildrenProperty); role.isValid())
+        return new ShownChildrenAccessible(widget, static_cast<QAccessible::Role>(role.toInt()));
+    return nullptr;
+}
+
+void installFactory() {
+    static const bool installed = (QAccessible::installFactory(factory), true);
+    (void)installed;
 }
 
 } // namespace
 
 void makePressable(QWidget* control, QAccessible::Role role) {
-    static const bool installed = (QAccessible::installFactory(pressableFactory), true);
-    (void)installed;
+    installFactory();
     control->setProperty(RoleProperty, static_cast<int>(role));
     control->setFocusPolicy(Qt::TabFocus);
+}
+
+void showOnlyShownChildren(QWidget* container, QAccessible::Role role) {
+    installFactory();
+    container->setProperty(ShownChildrenProperty, static_cast<int>(role));
 }
 
 void setPressKeys(QWidget* control, const QStringList& keys) {

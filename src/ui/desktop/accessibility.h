@@ -18,6 +18,11 @@ void makePressable(QWidget* control, QAccessible::Role role = QAccessible::Butto
 // screen readers with its press action.
 void setPressKeys(QWidget* control, const QStringList& keys);
 
+// What screen readers see of the container: only the children that show,
+// so panels hidden beneath others are out of reach, as they are out of the
+// Tab order; role is the container's own (a window, a panel).
+void showOnlyShownChildren(QWidget* container, QAccessible::Role role);
+
 // Whether a key press is one that presses a focused button (Space, Enter).
 bool isPressKey(int key);
 
