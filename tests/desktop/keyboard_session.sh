@@ -117,10 +117,16 @@ clipboard_is '' 'the popup closed'
 sleep 0.5
 keys Escape                                   # BACK to the tree
 buttons_shown NEW SETUP
+keys Tab Tab                                  # from the tree to the buttons: HELP
+window=$(xdotool search --onlyvisible --name '^Tavrino Password Manager$' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/keyboard-focus.png"
+keys shift+Tab shift+Tab                      # back to the tree
 keys ctrl+l                                   # lock
 buttons_shown LOGIN LOST
 keys alt+q                                    # LOST: the secret question
 typed QUILT
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$out/questions.png"
 keys Return
 buttons_shown NEW SETUP
 atspi press 'Lock Tavrino'                    # a screen reader's press
