@@ -23,6 +23,9 @@ TEST(RecordPanel, OpensEveryFieldOfTheSelectedRecord) {
     EXPECT_EQ(f.notes()->toPlainText(), QStringLiteral("line one\nline two"));
     EXPECT_EQ(f.box("Email")->text(), QStringLiteral("alice@example.com"));
     EXPECT_EQ(f.box("Email")->cursorPosition(), 0) << "a long value opens at its start";
+    QLabel* confirmCaption = f.captionOf(f.box("Confirm Password/PIN"));
+    QTest::mouseMove(confirmCaption, QPoint(5, 5));
+    EXPECT_TRUE(confirmCaption->toolTip().isEmpty()) << "no tooltip shows a password";
     EXPECT_TRUE(f.recordPanel()->isVisible());
     EXPECT_TRUE(f.barOf(CommandBars::Generate)->isVisible());
     EXPECT_FALSE((&w.treePanel())->isVisible());
