@@ -33,7 +33,7 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 "$bin/tavrino-cli" init --database "$work/db" >/dev/null
 
-Xvfb -displayfd 4 -screen 0 640x520x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 4 -screen 0 800x600x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace tavrino;
 using namespace tavrino::test;
@@ -85,6 +86,46 @@ TEST(Setup, OpensOnTheSecurityPageWithTheStoredValues) {
                            QStringLiteral("Category"), QStringLiteral("About"),
                            QStringLiteral("Profile"), QStringLiteral("Exit")}));
     EXPECT_EQ(s.action(QStringLiteral("Close"))->toolTip(), QStringLiteral("Close Setup Function"));
+}
+
+// The toolbar by keyboard alone, and one size whichever page shows.
+TEST(Setup, ToolbarByKeyboardAndOneSizeForEveryPage) {
+    SetupFixture f(QStringLiteral("Work"));
+    SetupWindow& s = *f.setup;
+    s.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&s));
+    const QSize size = s.size();
+    EXPECT_EQ(size, size.expandedTo(s.minimumSizeHint())) << "nothing squeezed";
+    for (const char* key : {"Category", "Security", "Profile", "Security", "About", "Security"}) {
+        f.click(key);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(s.size(), size) << key;
+    }
+
+    QSet<QString> reached;
+    for (int i = 0; i < 60; ++i) {
+        reached.insert(QApplication::focusWidget()->accessibleName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (const char* caption : {"Options", "Category", "About", "Profile", "Exit"})
+        EXPECT_TRUE(reached.contains(QString::fromLatin1(caption))) << caption;
+
+    auto* toolbar = only<QToolBar>(&s);
+    auto* exit = toolbar->widgetForAction(s.action(QStringLiteral("Close")));
+    EXPECT_EQ(static_cast<QToolButton*>(exit)->text(), QStringLiteral("E&xit")) << "Alt+X";
+
+    QLineEdit* userId = named<QLineEdit>(&s, QStringLiteral("User ID"));
+    userId->setFocus();
+    f.type(userId, QStringLiteral("alice2"));
+    QTest::keyClick(userId, Qt::Key_Escape);
+    EXPECT_EQ(userId->text(), QStringLiteral("alice")) << "Escape first cancels";
+    EXPECT_TRUE(s.isVisible());
+    f.type(userId, QStringLiteral("alice3"));
+    QTest::keyClick(userId, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(s.isDirty()) << "Ctrl+S saved";
+    EXPECT_EQ(f.reread().UserId, QStringLiteral("alice3"));
+    QTest::keyClick(userId, Qt::Key_Escape);
+    EXPECT_FALSE(s.isVisible()) << "then closes";
 }
 
 TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {

@@ -16,6 +16,7 @@
 #include "ui/setup/security_page.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -31,6 +32,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace tavrino {
@@ -39,21 +41,22 @@ namespace {
 struct ToolButton {
     const char* key;
     const char* caption;
+    const char* mnemonic; // the caption with its Alt key marked
     const char* tip;
     const char* image;
 };
 const ToolButton ToolButtons[] = {
-    {"Add", "New", "Add New Record", "tool-new.png"},
-    {"Delete", "Delete", "Delete this Record", "tool-delete.png"},
-    {"Save", "Save", "Save this Record", "tool-save.png"},
-    {"Cancel", "Cancel", "Cancel this Change", "tool-cancel.png"},
-    {"Sep1", nullptr, nullptr, nullptr},
-    {"Security", "Options", "Set Password Options", "tool-options.png"},
-    {"Category", "Category", "Maintain Categories", "tool-category.png"},
-    {"About", "About", "About Tavrino", "tool-about.png"},
-    {"Profile", "Profile", "Edit User Profiles", "tool-profile.png"},
-    {"Close", "Exit", "Close Setup Function", "tool-exit.png"},
-    {"", nullptr, nullptr, nullptr},
+    {"Add", "New", "&New", "Add New Record", "tool-new.png"},
+    {"Delete", "Delete", "&Delete", "Delete this Record", "tool-delete.png"},
+    {"Save", "Save", "&Save", "Save this Record", "tool-save.png"},
+    {"Cancel", "Cancel", "Cance&l", "Cancel this Change", "tool-cancel.png"},
+    {"Sep1", nullptr, nullptr, nullptr, nullptr},
+    {"Security", "Options", "&Options", "Set Password Options", "tool-options.png"},
+    {"Category", "Category", "Ca&tegory", "Maintain Categories", "tool-category.png"},
+    {"About", "About", "&About", "About Tavrino", "tool-about.png"},
+    {"Profile", "Profile", "&Profile", "Edit User Profiles", "tool-profile.png"},
+    {"Close", "Exit", "E&xit", "Close Setup Function", "tool-exit.png"},
+    {"", nullptr, nullptr, nullptr, nullptr},
 };
 } // namespace
 
@@ -73,11 +76,14 @@ SetupWindow::SetupWindow(VaultServices& services, QWidget* parent)
     m_categoriesPage = new CategoriesPage(m_s);
     m_profilesPage = new ProfilesPage(m_s);
     m_aboutPage = new AboutPage(m_s);
+    // One page at a time in one place: the window keeps the size of the largest.
+    m_stack = new QStackedWidget(this);
     for (SetupPage* page : std::initializer_list<SetupPage*>{m_securityPage, m_categoriesPage,
                                                              m_profilesPage, m_aboutPage}) {
         addPage(page);
-        layout->addWidget(page, 1);
+        m_stack->addWidget(page);
     }
+    layout->addWidget(m_stack, 1);
     connect(m_securityPage, &SecurityPage::printRequested, this,
             &SetupWindow::printPasswordList);
 
@@ -85,9 +91,19 @@ SetupWindow::SetupWindow(VaultServices& services, QWidget* parent)
     NormalPointer();
     showPage(m_securityPage);
     setTools({});
+    resize(size().expandedTo(minimumSizeHint()));
 }
 
 SetupWindow::~SetupWindow() = default;
+
+void SetupWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape first takes back unsaved changes, then closes.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        trigger(m_dirty ? QStringLiteral("Cancel") : QStringLiteral("Close"));
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 void SetupWindow::buildToolbar() {
     m_toolbar = new QToolBar(this);
@@ -104,6 +120,14 @@ void SetupWindow::buildToolbar() {
         const QString key = QString::fromLatin1(b.key);
         action->setData(key);
         action->setToolTip(QString::fromLatin1(b.tip));
+        // The button under the picture shows the caption with its Alt key
+        // underlined, and takes the focus by Tab like any button.
+        action->setIconText(QString::fromLatin1(b.mnemonic));
+        if (QWidget* button = m_toolbar->widgetForAction(action)) {
+            button->setFocusPolicy(Qt::TabFocus);
+            button->setAccessibleName(QString::fromLatin1(b.caption));
+        }
+        if (key == u"Save") action->setShortcut(QKeySequence::Save);
         m_actions.append(action);
         connect(action, &QAction::triggered, this, [this, key] { trigger(key); });
     }
@@ -141,14 +165,11 @@ void SetupWindow::setDirty(bool dirty) {
 }
 
 void SetupWindow::showPage(SetupPage* shown) {
-    for (SetupPage* page : m_pages)
-        page->setVisible(page == shown);
+    m_stack->setCurrentWidget(shown);
 }
 
 SetupPage* SetupWindow::currentPage() const {
-    for (SetupPage* page : m_pages)
-        if (!page->isHidden()) return page;
-    return nullptr;
+    return static_cast<SetupPage*>(m_stack->currentWidget());
 }
 
 bool SetupWindow::refuseWhileDirty() {

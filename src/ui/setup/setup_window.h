@@ -10,6 +10,7 @@
 
 class QAction;
 class QPrinter;
+class QStackedWidget;
 class QToolBar;
 
 namespace tavrino {
@@ -47,6 +48,9 @@ public:
     std::optional<SaveOutcome> conflict;
 
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void buildToolbar();
     void addPage(SetupPage* page);
@@ -61,6 +65,7 @@ private:
     QToolBar* m_toolbar;
     QList<QAction*> m_actions;
     QList<SetupPage*> m_pages;
+    QStackedWidget* m_stack;
     SecurityPage* m_securityPage;
     CategoriesPage* m_categoriesPage;
     ProfilesPage* m_profilesPage;
