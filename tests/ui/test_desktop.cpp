@@ -40,6 +40,8 @@ TEST(Tray, MenuStatesFollowTheWindow) {
     EXPECT_EQ(trayMenuStates(true, 0), (TrayMenuStates{true, false, true}));
     EXPECT_EQ(trayMenuStates(true, 1), (TrayMenuStates{true, true, false}));
     EXPECT_EQ(trayMenuStates(true, 2), (TrayMenuStates{false, false, true}));
+    EXPECT_EQ(trayMenuStates(true, 0, false), (TrayMenuStates{false, false, true}));
+    EXPECT_EQ(trayMenuStates(false, 0, false), (TrayMenuStates{false, true, false}));
 }
 
 TEST(Tray, TooltipFieldIsSixtyFourCharacters) {
@@ -89,6 +91,7 @@ TEST(Tray, EventsAndTheRestoreAfterMinimize) {
     tray.iconMessage(517);
     EXPECT_TRUE(menuAction(tray, "Restore")->isEnabled());
     EXPECT_FALSE(menuAction(tray, "Minimize")->isEnabled());
+    EXPECT_FALSE(menuAction(tray, "Maximize")->isEnabled()) << "the vault has one size";
     tray.menu()->hide();
     tray.iconMessage(515);
     EXPECT_TRUE(w.isVisible());

@@ -39,16 +39,15 @@ QString trayMessageName(int number) {
     }
 }
 
-TrayMenuStates trayMenuStates(bool visible, int state) {
-    if (!visible) return {true, true, false};
-    switch (state) {
-    case 1:
-        return {true, true, false};
-    case 2:
-        return {false, false, true};
-    default:
-        return {true, false, true};
-    }
+TrayMenuStates trayMenuStates(bool visible, int state, bool canGrow) {
+    TrayMenuStates s{true, false, true};
+    if (!visible || state == 1)
+        s = {true, true, false};
+    else if (state == 2)
+        s = {false, false, true};
+    // A window of fixed size has nothing to maximise to.
+    s.maximize = s.maximize && canGrow;
+    return s;
 }
 
 TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
@@ -172,7 +171,8 @@ void TrayIcon::followWindowState(QWidget* window) {
 
 void TrayIcon::setMenuStates() {
     const TrayMenuStates s =
-        trayMenuStates(m_window && m_window->isVisible(), m_window ? stateOf(m_window) : 0);
+        trayMenuStates(m_window && m_window->isVisible(), m_window ? stateOf(m_window) : 0,
+                       !m_window || m_window->minimumSize() != m_window->maximumSize());
     m_maximizeAction->setEnabled(s.maximize);
     m_restoreAction->setEnabled(s.restore);
     m_minimizeAction->setEnabled(s.minimize);

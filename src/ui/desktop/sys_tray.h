@@ -18,14 +18,15 @@ class MessageService;
 QString trayMessageName(int number);
 
 // Which of Maximize, Restore, Minimize the menu offers for a window state
-// (0 normal, 1 minimised, 2 maximised) and visibility.
+// (0 normal, 1 minimised, 2 maximised), its visibility, and whether it can
+// grow at all.
 struct TrayMenuStates {
     bool maximize;
     bool restore;
     bool minimize;
     bool operator==(const TrayMenuStates&) const = default;
 };
-TrayMenuStates trayMenuStates(bool visible, int windowState);
+TrayMenuStates trayMenuStates(bool visible, int windowState, bool canGrow = true);
 
 // The notification-area icon and its menu, serving one window: show,
 // maximise, minimise it to the tray, close it, and the version.
