@@ -35,10 +35,15 @@ int main(int argc, char** argv) {
         load(QFileDialog::getOpenFileName(&window, QStringLiteral("Open"), QString(),
                                           QStringLiteral("GIF (*.gif *.GIF)")));
     });
+    // The window grows to show the whole picture, whatever its size.
+    QObject::connect(gif, &AnimatedGif::pictureResized, &window, [gif, &window] {
+        gif->setMinimumSize(gif->sizeHint());
+        window.adjustSize();
+    });
     QObject::connect(play, &QPushButton::clicked, gif, &AnimatedGif::startAnimation);
     QObject::connect(stop, &QPushButton::clicked, gif, &AnimatedGif::stopGif);
-    if (argc > 1) load(QString::fromLocal8Bit(argv[1]));
     window.resize(320, 240);
+    if (argc > 1) load(QString::fromLocal8Bit(argv[1]));
     window.show();
     return QApplication::exec();
 }

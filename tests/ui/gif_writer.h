@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <utility>
+
 namespace tavrino::test {
 
 // Writes small GIF files for tests: 2-bit colour, the pixels stored as LZW
@@ -19,7 +21,18 @@ struct GifFrameSpec {
     bool transparent = false;
     int transparentIndex = 0;
     QByteArray localTable; // 4 colours (12 bytes) or empty
+    bool interlace = false; // rows stored in the four passes of an interlaced image
 };
+
+// The rows of an interlaced image in the order they are stored: every 8th
+// from 0, every 8th from 4, every 4th from 2, every 2nd from 1.
+inline QList<int> interlacedOrder(const QList<int>& pixels, int width, int height) {
+    QList<int> out;
+    for (const auto& [first, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+        for (int y = first; y < height; y += step)
+            out += pixels.mid(static_cast<qsizetype>(y) * width, width);
+    return out;
+}
 
 inline QByteArray lzwLiterals(const QList<int>& pixels) {
     const int clear = 4;
@@ -87,9 +100,9 @@ inline QByteArray makeGif(int width, int height, const QByteArray& globalTable,
         u16(out, f.top);
         u16(out, f.width);
         u16(out, f.height);
-        out.append(static_cast<char>(f.localTable.isEmpty() ? 0 : 0x81));
+        out.append(static_cast<char>((f.localTable.isEmpty() ? 0 : 0x81) | (f.interlace ? 0x40 : 0)));
         out.append(f.localTable);
-        out.append(lzwLiterals(f.pixels));
+        out.append(lzwLiterals(f.interlace ? interlacedOrder(f.pixels, f.width, f.height) : f.pixels));
     }
     out.append(char(0x3B));
     return out;

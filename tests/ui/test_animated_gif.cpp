@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 
 using namespace tavrino;
 using namespace tavrino::test;
@@ -78,19 +81,21 @@ TEST(GifParser, RefusalsAndEmptyFiles) {
     EXPECT_EQ(gif.frames.size(), 1) << "87a passes the signature test";
 }
 
-TEST(GifParser, SharedTransparentColourIsMadeUnique) {
-    // Index 0 and 3 are both white; index 0 is transparent.
+TEST(GifParser, SharedTransparentColourIsMadeUniqueInThatFrameOnly) {
+    // Index 0 and 3 are both white; index 0 is transparent in the first frame.
     const QByteArray table("\xFF\xFF\xFF\x10\x20\x30\x00\x00\x70\xFF\xFF\xFF", 12);
     GifFrameSpec f = solid(1);
     f.transparent = true;
     f.transparentIndex = 0;
     GifFile gif;
-    ASSERT_EQ(parseGif(makeGif(4, 2, table, {f}), true, gif), GifParse::Ok);
+    ASSERT_EQ(parseGif(makeGif(4, 2, table, {f, solid(0)}), true, gif), GifParse::Ok);
     // Values 0xFFFFFF, 0x302010, 0x700000, 0xFFFFFF: the second white ties the largest and so
     // becomes the second-largest; half of 0xFFFFFF rounds (to even) to 0x800000: blue 0x80.
-    EXPECT_EQ(gif.globalTable.mid(0, 3), QByteArray("\x00\x00\x80", 3));
-    EXPECT_EQ(gif.bytes.mid(13, 3), QByteArray("\x00\x00\x80", 3))
-        << "the file carries the new colour";
+    EXPECT_EQ(gif.frames[0].ownTable.mid(0, 3), QByteArray("\x00\x00\x80", 3));
+    EXPECT_EQ(singleFrameFile(gif, 0).mid(13, 3), QByteArray("\x00\x00\x80", 3))
+        << "the frame's own file carries the new colour";
+    EXPECT_EQ(gif.globalTable, table) << "the shared table keeps its colours";
+    EXPECT_EQ(singleFrameFile(gif, 1).mid(13, 12), table) << "so the other frame's white stays";
 
     GifFile untouched;
     parseGif(makeGif(4, 2, table, {f}), false, untouched);
@@ -140,7 +145,7 @@ TEST(AnimatedGif, TimerWalksTheFramesWithTheirDelays) {
     EXPECT_EQ(g.pixel(0, 0), before) << "stopped: ticks do nothing";
 }
 
-TEST(AnimatedGif, DisposalTwoClearsAndTransparentPixelsKeepTheBackground) {
+TEST(AnimatedGif, DisposalsActAfterTheirFrameAndTransparentPixelsKeepWhatIsBeneath) {
     GifFixture g;
     g.control.setBackColor(QColor(10, 20, 30));
     GifFrameSpec hole = solid(3, 10, 3);
@@ -157,8 +162,102 @@ TEST(AnimatedGif, DisposalTwoClearsAndTransparentPixelsKeepTheBackground) {
     EXPECT_EQ(g.pixel(0, 0), 0x0000FFu);
     g.control.paintFrame(2);
     EXPECT_EQ(g.pixel(0, 0), 0x00FF00u);
-    EXPECT_EQ(g.pixel(3, 1), QColor(10, 20, 30).rgb() & 0xFFFFFF)
-        << "disposal 2 cleared the rest first";
+    EXPECT_EQ(g.pixel(3, 1), 0xFF0000u) << "frame 1's disposal 3 brought frame 0 back";
+    g.control.paintFrame(0);
+    EXPECT_EQ(g.pixel(3, 1), 0xFF0000u) << "the loop starts again on the background";
+    EXPECT_EQ(g.pixel(0, 0), 0xFF0000u);
+}
+
+// Frame by frame as ImageMagick's "convert -coalesce" composes them (every
+// disposal method, transparency, local colour tables, interlacing, frames
+// smaller than the screen): pixel for pixel, on the control's background.
+TEST(AnimatedGif, PlaysEveryFrameAsViewersDo) {
+    if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
+        GTEST_SKIP() << "ImageMagick's convert is not installed";
+    // Black, red, green, blue; a local table of magenta, yellow, cyan, white.
+    const QByteArray local("\xFF\x00\xFF\xFF\xFF\x00\x00\xFF\xFF\xFF\xFF\xFF", 12);
+    auto frame = [](int left, int top, int w, int h, int disposal, QList<int> pixels) {
+        GifFrameSpec f;
+        f.left = left;
+        f.top = top;
+        f.width = w;
+        f.height = h;
+        f.disposal = disposal;
+        f.pixels = std::move(pixels);
+        return f;
+    };
+    QList<int> stripes;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 6; ++x)
+            stripes << (y % 4);
+    struct Case {
+        const char* name;
+        QList<GifFrameSpec> frames;
+    };
+    QList<Case> cases;
+    {
+        GifFrameSpec holey = frame(1, 1, 3, 2, 1, {2, 0, 2, 0, 2, 0});
+        holey.transparent = true;
+        cases.append({"keep", {frame(0, 0, 6, 4, 1, QList<int>(24, 1)), holey,
+                               frame(4, 2, 2, 2, 0, {3, 3, 3, 3})}});
+    }
+    cases.append({"background", {frame(0, 0, 6, 4, 1, QList<int>(24, 1)),
+                                 frame(2, 1, 2, 2, 2, {3, 3, 3, 3}),
+                                 frame(0, 3, 2, 1, 0, {2, 2})}});
+    cases.append({"previous", {frame(0, 0, 6, 4, 1, QList<int>(24, 2)),
+                               frame(1, 1, 4, 2, 3, QList<int>(8, 3)),
+                               frame(5, 0, 1, 1, 3, {1}), frame(0, 0, 1, 4, 1, {0, 0, 0, 0})}});
+    {
+        GifFrameSpec first = frame(0, 0, 6, 4, 3, QList<int>(24, 1)); // 3 on the first frame
+        GifFrameSpec painted = frame(0, 0, 6, 4, 0, QList<int>(24, 3));
+        painted.localTable = local;
+        painted.pixels[5] = 0; // magenta, from the local table, no transparency anywhere
+        GifFrameSpec seeThrough = frame(0, 0, 6, 4, 1, QList<int>(24, 0));
+        seeThrough.transparent = true;
+        seeThrough.pixels[7] = 1;
+        cases.append({"local-tables", {first, painted, seeThrough}});
+    }
+    {
+        GifFrameSpec inter = frame(0, 0, 6, 10, 1, stripes);
+        inter.interlace = true;
+        GifFrameSpec overlay = frame(1, 3, 3, 5, 2, QList<int>(15, 0));
+        overlay.interlace = true;
+        overlay.transparent = true;
+        overlay.transparentIndex = 3;
+        for (int i = 0; i < 15; i += 2)
+            overlay.pixels[i] = 3; // every other pixel see-through
+        cases.append({"interlaced", {inter, overlay, frame(0, 0, 1, 1, 0, {1})}});
+    }
+
+    const QColor back(10, 20, 30);
+    for (const Case& c : cases) {
+        GifFixture g;
+        g.control.setBackColor(back);
+        const int height = c.frames.first().height;
+        const QString path = g.write(makeGif(6, height, Table, c.frames), QStringLiteral("%1.gif").arg(QLatin1String(c.name)));
+        QProcess convert;
+        convert.start(QStringLiteral("convert"),
+                      {path, QStringLiteral("-coalesce"),
+                       QStringLiteral("PNG32:") + g.dir.filePath(QStringLiteral("frame-%d.png"))});
+        ASSERT_TRUE(convert.waitForFinished(30000));
+        ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+        g.load(path);
+        for (int k = 0; k < c.frames.size(); ++k) {
+            g.control.paintFrame(k);
+            const QImage expected(g.dir.filePath(QStringLiteral("frame-%1.png").arg(k)));
+            ASSERT_EQ(expected.size(), QSize(6, height)) << c.name;
+            int wrong = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < 6; ++x) {
+                    const QRgb e = expected.pixel(x, y);
+                    const QRgb want = qAlpha(e) == 0 ? back.rgb() & 0xFFFFFF : e & 0xFFFFFF;
+                    if (g.pixel(x, y) != want && wrong++ < 3)
+                        ADD_FAILURE() << c.name << " frame " << k << " at " << x << "," << y
+                                      << ": " << std::hex << g.pixel(x, y) << " not " << want;
+                }
+            EXPECT_EQ(wrong, 0) << c.name << " frame " << k;
+        }
+    }
 }
 
 TEST(AnimatedGif, Messages) {

@@ -75,6 +75,8 @@ void AnimatedGif::clearFrames() {
     m_pictures.clear();
     m_gif = GifFile{};
     m_currentFrame = 0;
+    m_lastDrawn = -1;
+    m_dispose = {};
 }
 
 void AnimatedGif::loadGif(bool getFname) {
@@ -132,14 +134,6 @@ void AnimatedGif::decodeFrames() {
     }
 }
 
-QColor AnimatedGif::keyColor(const GifFrame& frame) const {
-    const QByteArray& table = frame.localTableFlag ? frame.localTable : m_gif.globalTable;
-    const qsizetype i = 3 * frame.transparentIndex;
-    if (i + 2 >= table.size()) return {};
-    return QColor(static_cast<unsigned char>(table[i]), static_cast<unsigned char>(table[i + 1]),
-                  static_cast<unsigned char>(table[i + 2]));
-}
-
 void AnimatedGif::paintFrame(int frame) {
     if (m_fileName.isEmpty()) {
         m_messages.show(
@@ -153,40 +147,57 @@ void AnimatedGif::paintFrame(int frame) {
 void AnimatedGif::renderFrame(int k) {
     if (k < 0 || k >= m_pictures.size() || m_pictures[k].isNull()) return;
     if (m_stopRender) return;
-    const QImage& picture = m_pictures[k];
-    if (size() != picture.size()) {
-        resize(picture.size());
+    if (size() != m_pictures[k].size()) {
+        resize(m_pictures[k].size());
         updateGeometry();
         emit pictureResized();
     }
-    const GifFrame& frame = m_gif.frames[k];
-    if (frame.disposal == 2) m_back.fill(m_backcolor);
-    const QRect r(frame.left, frame.top, frame.width, frame.height);
-    // Decoders give either the whole screen with the frame in place, or the frame alone.
-    const QPoint from =
-        picture.size() == QSize(m_gif.width, m_gif.height) ? r.topLeft() : QPoint(0, 0);
-    const QColor key = frame.transparent ? keyColor(frame) : QColor();
-    for (int y = 0; y < r.height(); ++y) {
-        const int sy = from.y() + y;
-        const int ty = r.top() + y;
-        if (sy < 0 || sy >= picture.height() || ty < 0 || ty >= m_back.height()) continue;
-        const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(sy));
-        auto* dst = reinterpret_cast<QRgb*>(m_back.scanLine(ty));
-        for (int x = 0; x < r.width(); ++x) {
-            const int sx = from.x() + x;
-            const int tx = r.left() + x;
-            if (sx < 0 || sx >= picture.width() || tx < 0 || tx >= m_back.width()) continue;
-            const QRgb pixel = src[sx];
-            // Key pixels keep the background: the key colour, or what the
-            // decoder already made see-through.
-            if (frame.transparent &&
-                (qAlpha(pixel) == 0 || (pixel & 0xFFFFFF) == (key.rgb() & 0xFFFFFF)))
-                continue;
-            dst[tx] = pixel | 0xFF000000;
-        }
+    // Frames build on each other: the next one goes on from the last drawn,
+    // any other starts again from the first.
+    if (k == 0 || k != m_lastDrawn + 1) {
+        m_back.fill(m_backcolor);
+        m_lastDrawn = -1;
+        m_dispose = {};
     }
+    for (int frame = m_lastDrawn + 1; frame <= k; ++frame)
+        compose(frame);
     m_surface = m_back.copy();
     update();
+}
+
+void AnimatedGif::compose(int k) {
+    // What the frame before asked to leave behind it.
+    if (m_dispose.disposal == 2) {
+        QPainter painter(&m_back);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(m_dispose.area, m_backcolor);
+    }
+    else if (m_dispose.disposal == 3 && !m_dispose.before.isNull())
+        m_back = m_dispose.before;
+
+    const GifFrame& frame = m_gif.frames[k];
+    const QImage& picture = m_pictures[k];
+    const QRect area = QRect(frame.left, frame.top, frame.width, frame.height)
+                           .intersected(QRect(0, 0, m_gif.width, m_gif.height));
+    m_dispose = {frame.disposal, area, frame.disposal == 3 ? m_back : QImage()};
+    // Decoders give either the whole screen with the frame in place, or the frame alone.
+    const QPoint shift = picture.size() == QSize(m_gif.width, m_gif.height)
+                             ? QPoint(0, 0)
+                             : QPoint(-frame.left, -frame.top);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const int sy = y + shift.y();
+        if (sy < 0 || sy >= picture.height()) continue;
+        const auto* src = reinterpret_cast<const QRgb*>(picture.constScanLine(sy));
+        auto* dst = reinterpret_cast<QRgb*>(m_back.scanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int sx = x + shift.x();
+            if (sx < 0 || sx >= picture.width()) continue;
+            // The frame's transparent pixels (the decoder made them see-through)
+            // keep what is there.
+            if (qAlpha(src[sx]) != 0) dst[x] = src[sx] | 0xFF000000;
+        }
+    }
+    m_lastDrawn = k;
 }
 
 void AnimatedGif::startAnimation() {

@@ -18,8 +18,9 @@ class MessageService;
 
 // Plays an animated GIF: the file is split into one-frame GIF files in the
 // temporary folder, each decoded once, and the frames are composited into a
-// back buffer on a timer (disposal 2 clears to the background, transparent
-// pixels keep what was there).
+// back buffer on a timer as viewers do: after a frame, disposal 0 and 1 keep
+// it, 2 restores its area to the background, 3 the picture before it; a
+// frame's transparent pixels keep what is beneath.
 class AnimatedGif : public QWidget {
     Q_OBJECT
 public:
@@ -92,7 +93,8 @@ protected:
 private:
     void clearFrames();
     void decodeFrames();
-    QColor keyColor(const GifFrame& frame) const;
+    // Draws frame k over the back buffer after the last frame's disposal.
+    void compose(int k);
 
     MessageService& m_messages;
     QString m_fileName;
@@ -110,6 +112,14 @@ private:
     GifFile m_gif;
     QList<QImage> m_pictures;
     QImage m_back;
+    int m_lastDrawn = -1;
+    // What the last drawn frame leaves for the next: its disposal method
+    // (2 restores its area to the background, 3 the picture before it).
+    struct Disposal {
+        int disposal = 0;
+        QRect area;
+        QImage before;
+    } m_dispose;
     QImage m_surface;
     QTimer* m_timer;
     QStringList m_tempNames;

@@ -45,8 +45,12 @@ qsizetype extension(const Bytes& b, qsizetype p, GifFrame& frame) {
     }
 }
 
-void makeTransparentColorUnique(GifFile& gif, GifFrame& frame, qsizetype tablePosition) {
-    QByteArray& table = frame.localTableFlag ? frame.localTable : gif.globalTable;
+// Gives the frame a colour table of its own in which its transparent colour
+// stands at no other index (so a decoder keying on the colour can not mistake
+// a drawn pixel for a see-through one). The file's shared table is left as
+// it is: other frames keep their colours.
+void makeTransparentColorUnique(const GifFile& gif, GifFrame& frame) {
+    QByteArray table = frame.localTableFlag ? frame.localTable : gif.globalTable;
     const qsizetype entries = table.size() / 3;
     const int t = frame.transparentIndex;
     if (t >= entries) return;
@@ -72,12 +76,9 @@ void makeTransparentColorUnique(GifFile& gif, GifFrame& frame, qsizetype tablePo
         }
     }
     const int color = static_cast<int>(std::nearbyint(second / 2.0));
-    for (int c = 0; c < 3; ++c) {
-        const char byte = static_cast<char>((color >> (8 * c)) & 0xFF);
-        table[3 * t + c] = byte;
-        const qsizetype at = tablePosition + 3 * t + c; // 1-based
-        if (at >= 1 && at <= gif.bytes.size()) gif.bytes[at - 1] = byte;
-    }
+    for (int c = 0; c < 3; ++c)
+        table[3 * t + c] = static_cast<char>((color >> (8 * c)) & 0xFF);
+    frame.ownTable = table;
 }
 
 } // namespace
@@ -119,6 +120,7 @@ GifParse parseGif(const QByteArray& bytes, bool changeTransparentColor, GifFile&
             }
         }
         if (ended) break; // no image in this entry: it does not count
+        frame.imageStart = p;
         frame.left = b.u16(p + 1);
         frame.top = b.u16(p + 3);
         frame.width = b.u16(p + 5);
@@ -129,7 +131,6 @@ GifParse parseGif(const QByteArray& bytes, bool changeTransparentColor, GifFile&
         frame.sort = flags & 0x20;
         frame.localTableSize = flags & 0x07;
         qsizetype q = p;
-        const qsizetype localPosition = p + 10;
         if (frame.localTableFlag) {
             const qsizetype size = 3 * (qsizetype(1) << (frame.localTableSize + 1));
             frame.localTable = out.bytes.mid(p + 9, size);
@@ -138,8 +139,7 @@ GifParse parseGif(const QByteArray& bytes, bool changeTransparentColor, GifFile&
         frame.lzwMinimumCodeSize = b.at(q + 10);
         const qsizetype r = skipSubBlocks(b, q + 10);
         frame.end = r + 1;
-        if (changeTransparentColor && frame.transparent)
-            makeTransparentColorUnique(out, frame, frame.localTableFlag ? localPosition : 14);
+        if (changeTransparentColor && frame.transparent) makeTransparentColorUnique(out, frame);
         out.frames.append(frame);
         p = frame.end + 1;
         if (b.at(p) == 0x3B) break;
@@ -150,10 +150,18 @@ GifParse parseGif(const QByteArray& bytes, bool changeTransparentColor, GifFile&
 QByteArray singleFrameFile(const GifFile& gif, qsizetype k) {
     const GifFrame& frame = gif.frames.at(k);
     const qsizetype headerEnd = gif.frames.first().start - 1;
-    QByteArray file = gif.bytes.left(headerEnd);
-    file += gif.bytes.mid(frame.start - 1, frame.end - frame.start);
-    file += QByteArray("\x00\x21\xF9\x3B", 4);
-    return file;
+    QByteArray header = gif.bytes.left(headerEnd);
+    QByteArray blocks = gif.bytes.mid(frame.start - 1, frame.end - frame.start);
+    if (!frame.ownTable.isEmpty()) {
+        if (frame.localTableFlag) {
+            // The local table follows the image descriptor's 10 bytes.
+            const qsizetype descriptor = frame.imageStart - frame.start;
+            blocks.replace(descriptor + 10, frame.ownTable.size(), frame.ownTable);
+        } else {
+            header.replace(13, frame.ownTable.size(), frame.ownTable);
+        }
+    }
+    return header + blocks + QByteArray("\x00\x21\xF9\x3B", 4);
 }
 
 } // namespace tavrino

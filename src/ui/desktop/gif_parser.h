@@ -23,12 +23,14 @@ struct GifFrame {
     int disposal = 0;
     bool userInput = false;
     bool transparent = false;
+    QByteArray ownTable; // the frame's table with its transparent colour made unique, if it had to be
     qsizetype start = 0; // first block of the frame (its extensions included)
+    qsizetype imageStart = 0; // its image descriptor (the 0x2C)
     qsizetype end = 0;   // the terminator of its image data
 };
 
 struct GifFile {
-    QByteArray bytes; // the source, possibly with a transparent colour made unique
+    QByteArray bytes; // the source, as read
     int width = 0;
     int height = 0;
     bool globalTableFlag = false;
@@ -45,7 +47,8 @@ enum class GifParse { Ok, Empty, NotGif };
 
 // Splits a GIF file into its frames. With changeTransparentColor, a frame's
 // transparent colour that also stands at another index of its table is
-// replaced (in the table and in the bytes) by a colour of its own.
+// replaced by a colour of its own in that frame's copy of the table (its
+// one-frame file carries it; the other frames' colours stay).
 GifParse parseGif(const QByteArray& bytes, bool changeTransparentColor, GifFile& out);
 
 // A one-frame GIF file: the header, screen descriptor and global table, the
