@@ -112,4 +112,13 @@ bool SettingsStore::createMissingKeys(const QString& databaseFolder) {
     return settings.status() == QSettings::NoError;
 }
 
+QString SettingsStore::helpFile(const QString& name) const {
+    const QString beside = m_appFolder + QLatin1Char('/') + name;
+    if (QFileInfo::exists(beside)) return beside;
+    const QString installed =
+        QDir::cleanPath(m_appFolder + QStringLiteral("/../share/doc/tavrino/") + name);
+    if (QFileInfo::exists(installed)) return installed;
+    return beside;
+}
+
 } // namespace tavrino

@@ -41,6 +41,11 @@ public:
 
     QString path() const { return m_path; }
     QString applicationFolder() const { return m_appFolder; }
+    // A help file (the manual, the quick-start guide): beside the program,
+    // else in the documentation folder of an installation
+    // (PREFIX/share/doc/tavrino beside PREFIX/bin). Where neither has it,
+    // the path beside the program, to name in a message.
+    QString helpFile(const QString& name) const;
 
 private:
     QString m_path;

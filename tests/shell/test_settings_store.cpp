@@ -60,3 +60,21 @@ TEST_F(Settings, InstallStepCreatesOnlyMissingKeys) {
 }
 
 } // namespace
+
+// Help files beside the program (a build, a copied folder), else where an
+// installation keeps its documentation: PREFIX/share/doc/tavrino.
+TEST(HelpFiles, BesideTheProgramElseInTheInstalledDocumentation) {
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString doc = prefix.filePath(QStringLiteral("share/doc/tavrino"));
+    QDir().mkpath(bin);
+    QDir().mkpath(doc);
+    SettingsStore settings(prefix.filePath(QStringLiteral("settings.ini")), bin);
+    const QString beside = bin + QStringLiteral("/Tavrino.html");
+    EXPECT_EQ(settings.helpFile(QStringLiteral("Tavrino.html")), beside) << "nowhere: named beside";
+    test::writeFile(doc + QStringLiteral("/Tavrino.html"), "<html></html>");
+    EXPECT_EQ(settings.helpFile(QStringLiteral("Tavrino.html")),
+              doc + QStringLiteral("/Tavrino.html"));
+    test::writeFile(beside, "<html></html>");
+    EXPECT_EQ(settings.helpFile(QStringLiteral("Tavrino.html")), beside) << "beside wins";
+}

@@ -75,7 +75,7 @@ GettingStartedWindow::GettingStartedWindow(SettingsStore& settings, AddressServi
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(quickGuide, &QPushButton::clicked, this, [this] {
-        m_addresses.open(m_settings.applicationFolder() + QStringLiteral("/QuickStartGuide.pdf"));
+        m_addresses.open(m_settings.helpFile(QStringLiteral("QuickStartGuide.pdf")));
     });
     connect(readerLink, &QPushButton::clicked, this, [this] { m_addresses.open(m_readerPage); });
 }

@@ -333,7 +333,7 @@ RecordPopup* VaultWindow::popup() {
 }
 
 void VaultWindow::onHelpClicked() {
-    const QString path = m_s.settings.applicationFolder() + QStringLiteral("/Tavrino.html");
+    const QString path = m_s.settings.helpFile(QStringLiteral("Tavrino.html"));
     QString problem;
     if (!QFileInfo::exists(path))
         problem = QStringLiteral("The help file %1 was not found.").arg(path);
