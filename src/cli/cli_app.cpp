@@ -33,7 +33,7 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  list                     the profiles of the database folder, one a line\n"
-    "  create NAME              a new profile with the default settings (password QUILT)\n"
+    "  create NAME [--sealed]   a new profile with the default settings (password QUILT)\n"
     "  dump NAME                the whole profile as JSON, after its login\n"
     "  export NAME --csv        the records as CSV, after the profile's login\n"
     "  import NAME FILE.csv     append the records of a CSV file, after the login\n"
@@ -52,8 +52,10 @@ struct CommandHelp {
 const CommandHelp CommandHelps[] = {
     {"list", "Usage: tavrino-cli list [--database DIR]\nPrints the profile names of the database "
              "folder, one a line.\n"},
-    {"create", "Usage: tavrino-cli create NAME [--database DIR]\nCreates NAME.dat with the "
-               "defaults of a new profile:\nlogin mode 1, password QUILT, one secret question.\n"},
+    {"create", "Usage: tavrino-cli create NAME [--sealed] [--database DIR]\nCreates NAME.dat with "
+               "the defaults of a new profile:\nlogin mode 1, password QUILT, one secret question.\n"
+               "With --sealed, NAME.sealed instead: useless without its login, and not seen\n"
+               "by the Windows version of Tavrino.\n"},
     {"dump", "Usage: tavrino-cli dump NAME [--database DIR]\nAfter the profile's login "
              "(credentials on standard input, one a line),\nprints settings, categories, "
              "questions, records and change stamp as JSON.\n"},
@@ -205,7 +207,7 @@ struct Context {
         const QString user = mode >= 2 ? readLine(QStringLiteral("User ID: ")) : QString();
         const QString password = readLine(QStringLiteral("Password: "));
         const QString pin = mode == 3 ? readLine(QStringLiteral("PIN: ")) : QString();
-        if (!CheckLogin(profile.Security, user, password, pin))
+        if (!store.logIn(user, password, pin))
             throw Failure(
                 QStringLiteral("the details are incorrect for profile '%1'").arg(profile.name()));
     }
@@ -301,9 +303,9 @@ int importCsv(Context& c, const QString& name, const QString& fileName) {
     return 0;
 }
 
-int create(Context& c, const QString& name) {
+int create(Context& c, const QString& name, bool sealed) {
     c.useFolder();
-    if (!c.manager.CreateProfile(name))
+    if (!c.manager.CreateProfile(name, sealed))
         c.failWithMessages(QStringLiteral("profile '%1' was not created").arg(name));
     return 0;
 }
@@ -347,6 +349,7 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
     QString database;
     bool help = false;
     bool csv = false;
+    bool sealed = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (a == u"--database") {
@@ -359,6 +362,8 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
             help = true;
         } else if (a == u"--csv") {
             csv = true;
+        } else if (a == u"--sealed") {
+            sealed = true;
         } else if (a.startsWith(QLatin1String("--"))) {
             err << "tavrino-cli: unknown option " << a << "\n";
             return 2;
@@ -382,7 +387,8 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
     const bool known =
         std::any_of(std::begin(CommandHelps), std::end(CommandHelps),
                     [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
-    if (!known || args.size() != needed || (command == u"export" && !csv)) {
+    if (!known || args.size() != needed || (command == u"export" && !csv) ||
+        (sealed && command != u"create")) {
         err << (known ? QStringLiteral(
                             "tavrino-cli: wrong arguments for %1; see tavrino-cli %1 --help\n")
                             .arg(command)
@@ -397,7 +403,7 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
     if (!database.isEmpty() && command != u"init") c.settings.overrideDatabaseFolder(database);
     try {
         if (command == u"list") return list(c);
-        if (command == u"create") return create(c, args[1]);
+        if (command == u"create") return create(c, args[1], sealed);
         if (command == u"dump") return dump(c, args[1]);
         if (command == u"export") return exportCsv(c, args[1]);
         if (command == u"import") return importCsv(c, args[1], args[2]);

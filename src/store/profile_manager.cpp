@@ -1,5 +1,7 @@
 #include "profile_manager.h"
 
+#include "store/sealed_format.h"
+
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
@@ -22,7 +24,10 @@ QStringList ProfileManager::scan(const QString& folder) {
     // is listed, so it can be opened (and so recovered). The endings are
     // matched exactly: "Upper.DAT" could never be opened as "Upper.dat".
     QStringList names;
-    QDirIterator it(folder, {QStringLiteral("*.dat"), QStringLiteral("*.dat.bak")},
+    // Sealed profiles (NAME.sealed) are listed beside the compatible ones.
+    QDirIterator it(folder,
+                    {QStringLiteral("*.dat"), QStringLiteral("*.dat.bak"), QStringLiteral("*.sealed"),
+                     QStringLiteral("*.sealed.bak")},
                     QDir::Files | QDir::CaseSensitive);
     while (it.hasNext()) {
         const QString fileName = it.nextFileInfo().fileName();
@@ -43,7 +48,8 @@ bool ProfileManager::isTaken(const QString& folder, const QString& name) {
     // "Home" and "home" as one file.
     const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& file : files)
-        for (const QString& ending : {QStringLiteral(".dat"), QStringLiteral(".dat.bak")})
+        for (const QString& ending : {QStringLiteral(".dat"), QStringLiteral(".dat.bak"),
+                                      QStringLiteral(".sealed"), QStringLiteral(".sealed.bak")})
             if (file.compare(name + ending, Qt::CaseInsensitive) == 0) return true;
     return false;
 }
@@ -61,7 +67,7 @@ QStringList ProfileManager::ListProfiles() {
         names = scan(m_store.databaseFolder());
     }
     for (const QString& name : names) {
-        const QString datPath = m_store.pathOf(name + QStringLiteral(".dat"));
+        const QString datPath = m_store.pathOf(fileNameOf(name));
         if (!FileOps::exists(datPath)) m_store.settle(datPath);
     }
     return names;
@@ -71,10 +77,22 @@ bool ProfileManager::OpenProfile(const QString& name) {
     if (name.isEmpty()) return false;
     BusyPointer();
     Profile& profile = m_store.profile();
-    profile.ProfileFileName = name + QStringLiteral(".dat");
+    m_store.forgetKeys();
+    profile.ProfileFileName = fileNameOf(name);
     m_store.ReadFromFile(true);
     NormalPointer();
     return profile.ProfileLoaded;
+}
+
+QString ProfileManager::fileNameOf(const QString& name) const {
+    // Sealed when only a sealed file (or its save's ".bak") is there.
+    const QString sealed = name + QLatin1String(SealedFormat::FileEnding);
+    const QString dat = name + QStringLiteral(".dat");
+    const bool hasDat = FileOps::exists(m_store.pathOf(dat)) ||
+                        FileOps::exists(m_store.pathOf(dat + QStringLiteral(".bak")));
+    const bool hasSealed = FileOps::exists(m_store.pathOf(sealed)) ||
+                           FileOps::exists(m_store.pathOf(sealed + QStringLiteral(".bak")));
+    return hasSealed && !hasDat ? sealed : dat;
 }
 
 bool ProfileManager::isUsableName(const QString& name) {
@@ -97,9 +115,10 @@ bool ProfileManager::refuseName(const QString& name) {
     return false;
 }
 
-bool ProfileManager::CreateProfile(const QString& name) {
+bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
     if (refuseName(name)) return false;
-    const QString path = m_store.pathOf(name + QStringLiteral(".dat"));
+    const QString path =
+        m_store.pathOf(name + (sealed ? QLatin1String(SealedFormat::FileEnding) : QLatin1String(".dat")));
     if (isTaken(m_store.databaseFolder(), name)) {
         m_messages.show(QStringLiteral("This profile already exists. Please choose another name!"));
         return false;
@@ -115,7 +134,9 @@ bool ProfileManager::CreateProfile(const QString& name) {
     profile.ChangeStamp = 0; // a new file starts at stamp 1
     profile.ProfilePath = path;
     profile.CreatingProfile = true;
+    if (sealed) m_store.setCreatingKeys(std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(profile.Security)));
     m_store.WriteToFile();
+    m_store.setCreatingKeys(nullptr);
     const bool created = profile.ProfileSaved;
 
     profile.CreatingProfile = false;
@@ -129,12 +150,12 @@ bool ProfileManager::CreateProfile(const QString& name) {
 
 bool ProfileManager::DeleteProfile(const QString& name) {
     if (refuseName(name)) return false;
-    if (name + QStringLiteral(".dat") == m_store.profile().ProfileFileName) {
+    if (fileNameOf(name) == m_store.profile().ProfileFileName) {
         m_messages.show(QStringLiteral("You can not delete your currently opened Profile!"),
                         QStringLiteral("Tavrino"), MsgIcon::Warning);
         return false;
     }
-    const QString path = m_store.pathOf(name + QStringLiteral(".dat"));
+    const QString path = m_store.pathOf(fileNameOf(name));
     if (!FileOps::exists(path)) {
         m_messages.show(QStringLiteral("File not found!"), QStringLiteral("File Error"),
                         MsgIcon::Critical);

@@ -21,8 +21,10 @@ public:
     QStringList ListProfiles();
     // True when the named profile was read completely.
     bool OpenProfile(const QString& name);
+    // NAME.sealed where only a sealed profile of that name is there, else NAME.dat.
+    QString fileNameOf(const QString& name) const;
     // True when the new profile's file was written; the open profile is kept.
-    bool CreateProfile(const QString& name);
+    bool CreateProfile(const QString& name, bool sealed = false);
     // True when the file is gone.
     bool DeleteProfile(const QString& name);
 

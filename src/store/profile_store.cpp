@@ -6,6 +6,8 @@
 #include "shell/folder_access.h"
 #include "shell/message_service.h"
 #include "shell/single_instance.h"
+#include "store/login_check.h"
+#include "store/sealed_format.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -26,7 +28,9 @@ QString errorIntro() {
 
 // A profile file whose every line reads and checks: the one thing that
 // tells a finished save from one cut off (an empty file is not one).
-bool isWholeProfile(const QByteArray& content, TextCipher& cipher) {
+bool isWholeProfile(const QString& path, const QByteArray& content, TextCipher& cipher) {
+    // A sealed file's sum covers every byte: whole when it checks.
+    if (SealedFormat::isSealedName(path)) return SealedFormat::readHeader(content).has_value();
     Profile scratch;
     const ProfileFormat::ReadOutcome outcome = ProfileFormat::read(content, scratch, cipher);
     return outcome.clean() && outcome.linesRead > 0;
@@ -124,6 +128,12 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
         return false;
     }
 
+    if (SealedFormat::isSealedName(m_profile.ProfileFileName))
+        return readSealed(content, showErrors, fromOwnBackup);
+    return readContent(content, showErrors, fromOwnBackup);
+}
+
+bool ProfileStore::readContent(const QByteArray& content, bool showErrors, bool fromOwnBackup) {
     const ProfileFormat::ReadOutcome outcome = ProfileFormat::read(content, m_profile, m_cipher);
     reportChecksumFailures(outcome);
     switch (outcome.kind) {
@@ -147,6 +157,100 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
     return m_profile.ProfileLoaded;
 }
 
+bool ProfileStore::readSealed(const QByteArray& content, bool showErrors, bool fromOwnBackup) {
+    if (m_keys) {
+        // Opened before: the content key reads what another save wrote too,
+        // unless that one sealed the profile anew.
+        QByteArray plain;
+        if (SealedFormat::openWithKey(content, *m_keys, plain) == SealedFormat::Refusal::None) {
+            const bool read = readContent(plain, showErrors, fromOwnBackup);
+            SealedFormat::wipe(plain);
+            return read;
+        }
+        forgetKeys();
+    }
+    const std::optional<SealedFormat::Header> header = SealedFormat::readHeader(content);
+    if (!header) {
+        if (!fromOwnBackup) m_held.release();
+        m_profile.Categories.clear();
+        m_profile.Records.clear();
+        m_profile.Security.Questions.clear();
+        readFailed(showErrors, EILSEQ,
+                   QStringLiteral("%1 is damaged").arg(m_profile.ProfileFileName));
+        return false;
+    }
+    // Until a login opens it, the profile is what its header shows.
+    SecuritySettings security;
+    security.LoginMode = header->loginMode;
+    security.AnswersRequired = header->answersRequired;
+    for (const QString& question : header->questions)
+        security.Questions.add(SecuritySettings::questionLine(question, QString()));
+    m_profile.Security = security;
+    m_profile.Categories.clear();
+    m_profile.Records.clear();
+    m_profile.ChangeStamp = header->changeStamp;
+    m_profile.ProfileLoaded = true;
+    return true;
+}
+
+bool ProfileStore::isSealed() const {
+    return SealedFormat::isSealedName(m_profile.ProfileFileName);
+}
+
+void ProfileStore::forgetKeys() {
+    m_keys.reset();
+}
+
+bool ProfileStore::logIn(const QString& userId, const QString& password, const QString& pin) {
+    if (!isSealed()) return CheckLogin(m_profile.Security, userId, password, pin);
+    const std::int32_t mode = m_profile.Security.LoginMode;
+    const QByteArray secret = SealedFormat::loginSecret(
+        mode, mode >= 2 ? trimBlanks(userId) : QString(), trimBlanks(password),
+        mode >= 3 ? trimBlanks(pin) : QString());
+    return unseal([&](const QByteArray& file, QByteArray& plain, SealedFormat::Keys& keys) {
+        return SealedFormat::openWithLogin(file, secret, plain, keys);
+    });
+}
+
+bool ProfileStore::logInByAnswers(const QStringList& typedAnswers) {
+    if (!isSealed()) return CheckSecretAnswers(m_profile.Security, typedAnswers);
+    return unseal([&](const QByteArray& file, QByteArray& plain, SealedFormat::Keys& keys) {
+        return SealedFormat::openWithAnswers(file, typedAnswers, plain, keys);
+    });
+}
+
+bool ProfileStore::unseal(
+    const std::function<SealedFormat::Refusal(const QByteArray&, QByteArray&, SealedFormat::Keys&)>&
+        open) {
+    forgetKeys();
+    // Read again: another workstation may have saved since the header was read.
+    m_held.release();
+    QByteArray file;
+    if (int error = openProfile(m_profile.ProfilePath, file)) {
+        readFailed(true, error, HeldFile::describe(error));
+        return false;
+    }
+    auto keys = std::make_unique<SealedFormat::Keys>();
+    QByteArray plain;
+    const SealedFormat::Refusal refusal = open(file, plain, *keys);
+    if (refusal == SealedFormat::Refusal::WrongLogin) return false;
+    if (refusal == SealedFormat::Refusal::Damaged) {
+        readFailed(true, EILSEQ, QStringLiteral("%1 is damaged").arg(m_profile.ProfileFileName));
+        return false;
+    }
+    const bool read = readContent(plain, true, false);
+    SealedFormat::wipe(plain);
+    if (!read) return false;
+    m_keys = std::move(keys);
+    m_keysFor = m_profile.Security;
+    return true;
+}
+
+void ProfileStore::sealWith(std::unique_ptr<SealedFormat::Keys> keys) {
+    m_keys = std::move(keys);
+    m_keysFor = m_profile.Security;
+}
+
 std::int32_t ProfileStore::ReadVersion(bool showErrors) {
     const QString backupPath = pathOf(m_profile.ProfileFileName + Bak);
     QByteArray content;
@@ -159,6 +263,10 @@ std::int32_t ProfileStore::ReadVersion(bool showErrors) {
     }
     ProfileFormat::ReadOutcome outcome;
     std::int32_t stamp = -1;
+    if (!error && isSealed()) {
+        if (const auto header = SealedFormat::readHeader(content)) return header->changeStamp;
+        error = EILSEQ;
+    }
     if (!error) {
         stamp = ProfileFormat::readStamp(content, m_cipher, outcome);
         reportChecksumFailures(outcome);
@@ -232,7 +340,7 @@ bool ProfileStore::recover(const QString& datPath, const QByteArray& backupConte
     }
     if (error) return false;
 
-    if (isWholeProfile(current, m_cipher)) {
+    if (isWholeProfile(datPath, current, m_cipher)) {
         // The save was written in full; its backup is the older content.
         if (!backupUnchanged() || FileOps::remove(backupPath) != 0) return false;
         m_watch.forget(backupPath);
@@ -418,11 +526,37 @@ void ProfileStore::conflict() {
 void ProfileStore::writeNewFile() {
     const bool creating = m_profile.CreatingProfile;
     const std::int32_t stamp = ChangeStamp::next(m_profile.ChangeStamp);
-    const QByteArray content = ProfileFormat::write(
+    QByteArray content = ProfileFormat::write(
         m_profile, stamp, ProfileFormat::fileKeySeed(m_clock.now().time()), !creating, m_cipher);
     if (content.isNull()) {
         saveFailed(EINVAL, QStringLiteral("A line of the profile could not be encrypted"));
         return;
+    }
+    const bool sealedFile = SealedFormat::isSealedName(m_profile.ProfilePath);
+    if (sealedFile && creating) {
+        if (!m_creatingKeys) {
+            saveFailed(EINVAL, QStringLiteral("A sealed profile needs its keys"));
+            return;
+        }
+        const QByteArray plain = content;
+        content = SealedFormat::seal(plain, stamp, m_profile.Security, *m_creatingKeys);
+    } else if (sealedFile) {
+        // Only an opened profile is saved: its header alone would lose the records.
+        if (!m_keys) {
+            saveFailed(EACCES, QStringLiteral("%1 is not opened").arg(m_profile.ProfileFileName));
+            return;
+        }
+        const SecuritySettings& now = m_profile.Security;
+        if (now.LoginMode != m_keysFor.LoginMode || now.UserId != m_keysFor.UserId ||
+            now.Password != m_keysFor.Password || now.Pin != m_keysFor.Pin ||
+            now.AnswersRequired != m_keysFor.AnswersRequired ||
+            now.Questions.lines() != m_keysFor.Questions.lines()) {
+            // A changed login or changed questions: the key is wrapped anew.
+            SealedFormat::rewrap(*m_keys, now);
+            m_keysFor = now;
+        }
+        const QByteArray plain = content;
+        content = SealedFormat::seal(plain, stamp, now, *m_keys);
     }
     const QString& datPath = m_profile.ProfilePath;
     // The new file gets the rights of the one it replaces; a new profile

@@ -4,8 +4,10 @@
 #include "store/profile.h"
 #include "store/profile_format.h"
 #include "store/save_watch.h"
+#include "store/sealed_format.h"
 
 #include <functional>
+#include <memory>
 
 namespace tavrino {
 
@@ -67,6 +69,20 @@ public:
     void WriteToFile();
     SaveOutcome lastSaveOutcome() const { return m_lastSave; }
 
+    // A sealed profile (NAME.sealed) reads as far as its header until a
+    // login opens it. These check a login on the open profile and, for a
+    // sealed one, decrypt it with it; false for a wrong login.
+    bool isSealed() const;
+    bool isOpened() const { return !isSealed() || m_keys != nullptr; }
+    bool logIn(const QString& userId, const QString& password, const QString& pin);
+    bool logInByAnswers(const QStringList& typedAnswers);
+    // The profile in memory is saved sealed with these keys from now on.
+    void sealWith(std::unique_ptr<SealedFormat::Keys> keys);
+    // A lock, or another profile: what opened the sealed one is forgotten.
+    void forgetKeys();
+    // The keys a new sealed profile is created with (CreatingProfile).
+    void setCreatingKeys(std::unique_ptr<SealedFormat::Keys> keys) { m_creatingKeys = std::move(keys); }
+
     bool isHeld() const { return m_held.isValid(); }
     void releaseHeld() { m_held.release(); }
 
@@ -75,6 +91,10 @@ public:
     bool settle(const QString& datPath);
 
 private:
+    bool readContent(const QByteArray& content, bool showErrors, bool fromOwnBackup);
+    bool readSealed(const QByteArray& content, bool showErrors, bool fromOwnBackup);
+    bool unseal(const std::function<SealedFormat::Refusal(const QByteArray&, QByteArray&,
+                                                           SealedFormat::Keys&)>& open);
     void reportChecksumFailures(const ProfileFormat::ReadOutcome& outcome);
     void readFailed(bool showErrors, int number, const QString& description);
     int openProfile(const QString& path, QByteArray& content);
@@ -106,7 +126,11 @@ private:
     bool m_lockedRead = false;
     QByteArray m_lockedContent;
     SaveOutcome m_lastSave = SaveOutcome::Saved;
-    int m_attempt = 0; // shared by the retry loops; a save entered while it is set skips the lock
+    int m_attempt = 0;
+    // The opened sealed profile's keys, and the settings its slots open with.
+    std::unique_ptr<SealedFormat::Keys> m_keys;
+    SecuritySettings m_keysFor;
+    std::unique_ptr<SealedFormat::Keys> m_creatingKeys; // shared by the retry loops; a save entered while it is set skips the lock
 };
 
 } // namespace tavrino

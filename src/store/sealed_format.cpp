@@ -359,4 +359,19 @@ Refusal openWithAnswers(const QByteArray& file, const QStringList& typedAnswers,
     return Refusal::WrongLogin;
 }
 
+Refusal openWithKey(const QByteArray& file, const Keys& keys, QByteArray& plain) {
+    std::optional<Parsed> p = parse(file);
+    if (!p) return Refusal::Damaged;
+    std::optional<QByteArray> opened =
+        decrypt(p->content, p->authenticated, p->contentNonce, keys.contentKey);
+    if (!opened) return Refusal::WrongLogin; // sealed anew under another key
+    plain = *opened;
+    return Refusal::None;
+}
+
+void wipe(QByteArray& bytes) {
+    if (!bytes.isEmpty()) sodium_memzero(bytes.data(), static_cast<size_t>(bytes.size()));
+    bytes.clear();
+}
+
 } // namespace tavrino::SealedFormat

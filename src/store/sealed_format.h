@@ -81,5 +81,11 @@ Refusal openWithLogin(const QByteArray& file, const QByteArray& secret, QByteArr
 Refusal openWithAnswers(const QByteArray& file, const QStringList& typedAnswers,
                         QByteArray& plain, Keys& keys);
 
+// Opens with the content key of an opened profile (another save of it).
+Refusal openWithKey(const QByteArray& file, const Keys& keys, QByteArray& plain);
+
+// Overwrites what held a secret before it is let go.
+void wipe(QByteArray& bytes);
+
 } // namespace SealedFormat
 } // namespace tavrino

@@ -164,10 +164,10 @@ bool LoginPanel::tryLogin() {
         QStringList typed;
         for (QLineEdit* e : m_answers)
             typed << e->text();
-        m_s.session.loginOk = CheckSecretAnswers(m_s.profile.Security, typed);
+        m_s.session.loginOk = m_s.store.logInByAnswers(typed);
     } else {
-        m_s.session.loginOk =
-            CheckLogin(m_s.profile.Security, m_userId->text(), m_password->text(), m_pin->text());
+        // A sealed profile is decrypted by its login.
+        m_s.session.loginOk = m_s.store.logIn(m_userId->text(), m_password->text(), m_pin->text());
     }
     if (!m_s.session.loginOk) {
         NormalPointer();
