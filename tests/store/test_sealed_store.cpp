@@ -1,0 +1,125 @@
+#include "store_fixture.h"
+
+#include "shell/settings_store.h"
+#include "store/profile_manager.h"
+#include "store/sealed_format.h"
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+// A workstation: its own store and manager over the shared folder.
+struct Workstation : StoreFixture {
+    QTemporaryDir appDir;
+    SettingsStore settings{dir.filePath(QStringLiteral("settings.ini.txt")), appDir.path()};
+    ProfileManager manager{store, settings, messages};
+    explicit Workstation(const QString& folder = {}) {
+        settings.createMissingKeys(folder.isEmpty() ? dir.path() : folder);
+        store.setDatabaseFolder(folder.isEmpty() ? dir.path() : folder);
+    }
+    PasswordRecord record(const char* description) {
+        PasswordRecord r;
+        r[PasswordRecord::Description] = QString::fromUtf8(description);
+        r[PasswordRecord::UserCode] = QStringLiteral("user");
+        r[PasswordRecord::Password] = QStringLiteral("pw");
+        return r;
+    }
+};
+
+TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    EXPECT_TRUE(QFile::exists(w.path(QStringLiteral("Vault.sealed"))));
+    EXPECT_FALSE(QFile::exists(w.path(QStringLiteral("Vault.dat"))));
+    EXPECT_EQ(w.manager.ListProfiles(), QStringList{QStringLiteral("Vault")});
+    EXPECT_FALSE(w.manager.CreateProfile(QStringLiteral("vault"))) << "one name, either format";
+
+    // Before the login: the header only, nothing secret in memory.
+    ASSERT_TRUE(w.manager.OpenProfile(QStringLiteral("Vault")));
+    EXPECT_TRUE(w.store.isSealed());
+    EXPECT_FALSE(w.store.isOpened());
+    EXPECT_EQ(w.profile.Security.LoginMode, 1);
+    EXPECT_TRUE(w.profile.Security.Password.isEmpty());
+    EXPECT_EQ(w.profile.Security.Questions.item(1), QStringLiteral("5|Default Question|"));
+    w.store.WriteToFile();
+    EXPECT_FALSE(w.profile.ProfileSaved) << "an unopened sealed profile is never saved";
+
+    EXPECT_FALSE(w.store.logIn({}, QStringLiteral("quilt"), {}));
+    EXPECT_FALSE(w.store.isOpened());
+    ASSERT_TRUE(w.store.logIn({}, QStringLiteral(" QUILT "), {}));
+    EXPECT_EQ(w.profile.Security.Password, QStringLiteral("QUILT"));
+    w.profile.Records.add(w.record("Sealed away").toLine());
+    w.store.WriteToFile();
+    ASSERT_TRUE(w.profile.ProfileSaved);
+    const QByteArray file = readFile(w.path(QStringLiteral("Vault.sealed")));
+    EXPECT_TRUE(file.startsWith("TAVRINO-SEALED 1\nstamp 2\n"));
+    EXPECT_FALSE(file.contains("Sealed away"));
+
+    // The password changed: the old one opens it no more.
+    w.profile.Security.Password = QStringLiteral("N3w pass");
+    w.store.WriteToFile();
+    ASSERT_TRUE(w.profile.ProfileSaved);
+    w.store.releaseHeld();
+    Workstation other(w.dir.path());
+    ASSERT_TRUE(other.manager.OpenProfile(QStringLiteral("Vault")));
+    EXPECT_FALSE(other.store.logIn({}, QStringLiteral("QUILT"), {}));
+    ASSERT_TRUE(other.store.logIn({}, QStringLiteral("N3w pass"), {}));
+    ASSERT_EQ(other.profile.Records.count(), 1);
+    EXPECT_TRUE(other.profile.Records.item(1).contains(QStringLiteral("Sealed away")));
+    EXPECT_TRUE(other.store.logInByAnswers({QStringLiteral("QUILT"), {}, {}})) << "LOST works";
+}
+
+// Two workstations on one sealed profile: the later save meets the earlier
+// one's stamp and reads it instead of overwriting it, keeping its key.
+TEST(SealedStore, TheLaterSaveReadsTheEarlierOneInsteadOfOverwritingIt) {
+    Workstation a;
+    ASSERT_TRUE(a.manager.CreateProfile(QStringLiteral("Vault"), true));
+    Workstation b(a.dir.path());
+    for (Workstation* w : {&a, &b}) {
+        ASSERT_TRUE(w->manager.OpenProfile(QStringLiteral("Vault")));
+        ASSERT_TRUE(w->store.logIn({}, QStringLiteral("QUILT"), {}));
+        w->store.releaseHeld();
+    }
+    a.profile.Records.add(a.record("from a").toLine());
+    a.store.WriteToFile();
+    ASSERT_TRUE(a.profile.ProfileSaved);
+    a.store.releaseHeld();
+    b.profile.Records.add(b.record("from b").toLine());
+    b.store.WriteToFile();
+    EXPECT_EQ(b.store.lastSaveOutcome(), SaveOutcome::ConflictRecords);
+    ASSERT_EQ(b.profile.Records.count(), 1) << "a's save, read with the key b holds";
+    EXPECT_TRUE(b.profile.Records.item(1).contains(QStringLiteral("from a")));
+    EXPECT_TRUE(b.store.isOpened());
+}
+
+// A save cut off after its lock: the ".sealed.bak" is recovered as a
+// compatible one would be, once it has stood for the abandoned age.
+TEST(SealedStore, AnAbandonedSaveIsRecovered) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    const QByteArray whole = readFile(w.path(QStringLiteral("Vault.sealed")));
+    ASSERT_TRUE(QFile::rename(w.path(QStringLiteral("Vault.sealed")),
+                              w.path(QStringLiteral("Vault.sealed.bak"))));
+    EXPECT_EQ(w.manager.ListProfiles(), QStringList{QStringLiteral("Vault")});
+    EXPECT_FALSE(w.manager.OpenProfile(QStringLiteral("Vault"))) << "a save in progress";
+    w.waitTillAbandoned();
+    w.messages.shown.clear();
+    ASSERT_TRUE(w.manager.OpenProfile(QStringLiteral("Vault")));
+    EXPECT_EQ(readFile(w.path(QStringLiteral("Vault.sealed"))), whole);
+    EXPECT_FALSE(QFile::exists(w.path(QStringLiteral("Vault.sealed.bak"))));
+    EXPECT_TRUE(w.store.logIn({}, QStringLiteral("QUILT"), {}));
+}
+
+TEST(SealedStore, ADamagedFileIsRefusedAndLeftAsItIs) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    QByteArray file = readFile(w.path(QStringLiteral("Vault.sealed")));
+    file[file.size() / 2] = static_cast<char>(file[file.size() / 2] ^ 0x20);
+    writeFile(w.path(QStringLiteral("Vault.sealed")), file);
+    EXPECT_FALSE(w.manager.OpenProfile(QStringLiteral("Vault")));
+    EXPECT_TRUE(w.messages.texts().join(QLatin1Char(' ')).contains(QStringLiteral("damaged")));
+    EXPECT_EQ(readFile(w.path(QStringLiteral("Vault.sealed"))), file);
+}
+
+} // namespace
