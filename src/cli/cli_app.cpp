@@ -38,6 +38,8 @@ const char* const Usage =
     "  export NAME --csv        the records as CSV, after the profile's login\n"
     "  import NAME FILE.csv     append the records of a CSV file, after the login\n"
     "  init                     create missing settings, the database folder and a first profile\n"
+    "  seal NAME                make NAME.dat a sealed profile, after its login\n"
+    "  unseal NAME              make a sealed profile NAME.dat again, after its login\n"
     "\n"
     "The database folder is the \"Database\" setting unless --database is given.\n"
     "Credentials are read from standard input, one a line: the user ID when the\n"
@@ -59,6 +61,12 @@ const CommandHelp CommandHelps[] = {
     {"dump", "Usage: tavrino-cli dump NAME [--database DIR]\nAfter the profile's login "
              "(credentials on standard input, one a line),\nprints settings, categories, "
              "questions, records and change stamp as JSON.\n"},
+    {"seal", "Usage: tavrino-cli seal NAME [--database DIR]\nAfter the profile's login, writes it "
+             "as NAME.sealed, useless without the login,\nand removes NAME.dat. The Windows version "
+             "of Tavrino does not see a sealed profile.\n"},
+    {"unseal", "Usage: tavrino-cli unseal NAME [--database DIR]\nAfter the login, writes the "
+               "sealed profile NAME as NAME.dat again\n(readable by the Windows version, and by "
+               "whoever holds the file).\n"},
     {"export",
      "Usage: tavrino-cli export NAME --csv [--database DIR]\nAfter the profile's login, prints the "
      "records as CSV (RFC 4180) with a\nheader row of the eight field names.\n"},
@@ -310,6 +318,18 @@ int create(Context& c, const QString& name, bool sealed) {
     return 0;
 }
 
+int convert(Context& c, const QString& name, bool sealed) {
+    c.open(name);
+    if (c.store.isSealed() == sealed)
+        throw Failure(QStringLiteral("profile '%1' is %2 already").arg(name, sealed ? QStringLiteral("sealed") : QStringLiteral("not sealed")));
+    c.login();
+    c.messages.texts.clear();
+    if (!c.store.convertTo(sealed))
+        c.failWithMessages(QStringLiteral("profile '%1' was not %2").arg(name, sealed ? QStringLiteral("sealed") : QStringLiteral("unsealed")));
+    c.out << QStringLiteral("%1 is now %2\n").arg(name, c.profile.ProfileFileName);
+    return 0;
+}
+
 int list(Context& c) {
     const QStringList names = c.manager.ListProfiles();
     for (const QString& n : names)
@@ -405,6 +425,7 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         if (command == u"list") return list(c);
         if (command == u"create") return create(c, args[1], sealed);
         if (command == u"dump") return dump(c, args[1]);
+        if (command == u"seal" || command == u"unseal") return convert(c, args[1], command == u"seal");
         if (command == u"export") return exportCsv(c, args[1]);
         if (command == u"import") return importCsv(c, args[1], args[2]);
         return init(c, database);

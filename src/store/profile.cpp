@@ -88,7 +88,10 @@ void Profile::resetToNewProfileDefaults() {
 
 QString Profile::name() const {
     QString n = ProfileFileName;
-    if (n.endsWith(QStringLiteral(".dat"))) n.chop(4);
+    if (n.endsWith(QStringLiteral(".dat")))
+        n.chop(4);
+    else if (n.endsWith(QStringLiteral(".sealed")))
+        n.chop(7);
     return n;
 }
 

@@ -532,7 +532,8 @@ void ProfileStore::writeNewFile() {
         saveFailed(EINVAL, QStringLiteral("A line of the profile could not be encrypted"));
         return;
     }
-    const bool sealedFile = SealedFormat::isSealedName(m_profile.ProfilePath);
+    const bool sealedFile =
+        SealedFormat::isSealedName(m_convertTo.isEmpty() ? m_profile.ProfilePath : m_convertTo);
     if (sealedFile && creating) {
         if (!m_creatingKeys) {
             saveFailed(EINVAL, QStringLiteral("A sealed profile needs its keys"));
@@ -567,6 +568,8 @@ void ProfileStore::writeNewFile() {
     // complete file: the old one (as ".bak") or the new one. The rename
     // refuses a file that is there: nobody may have put one while we hold
     // the lock, and a new profile must not replace another's.
+    // A conversion writes the other format's file; the lock stays on this one.
+    const QString target = m_convertTo.isEmpty() ? datPath : m_convertTo;
     QString tempPath;
     HeldFile temp;
     int error = EEXIST;
@@ -582,7 +585,7 @@ void ProfileStore::writeNewFile() {
     // network file system), an open file's old name would linger hidden.
     const bool created = temp.isValid();
     temp.release();
-    if (!error) error = FileOps::renameNoReplace(tempPath, datPath);
+    if (!error) error = FileOps::renameNoReplace(tempPath, target);
     if (error) {
         if (created) FileOps::remove(tempPath);
         saveFailed(error, HeldFile::describe(error));
@@ -593,7 +596,7 @@ void ProfileStore::writeNewFile() {
     FileOps::syncFolder(m_folder);
     if (!creating) {
         HeldFile saved;
-        if (saved.open(datPath) == 0) m_held = std::move(saved);
+        if (saved.open(target) == 0) m_held = std::move(saved);
         if (ownsBackup()) FileOps::remove(datPath + Bak);
         endSave();
         FileOps::syncFolder(m_folder);
@@ -603,6 +606,26 @@ void ProfileStore::writeNewFile() {
     NormalPointer();
     m_profile.ProfileSaved = true;
     m_lastSave = SaveOutcome::Saved;
+}
+
+bool ProfileStore::convertTo(bool sealed) {
+    if (sealed == isSealed() || !isOpened()) return false;
+    const QString name = m_profile.name();
+    const QString fileName = name + (sealed ? QLatin1String(SealedFormat::FileEnding)
+                                            : QStringLiteral(".dat"));
+    m_convertTo = pathOf(fileName);
+    if (sealed) sealWith(std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(m_profile.Security)));
+    WriteToFile();
+    m_convertTo.clear();
+    if (!m_profile.ProfileSaved) {
+        if (sealed) forgetKeys();
+        return false;
+    }
+    // The profile goes on under its new name; the old file went with the lock.
+    m_profile.ProfileFileName = fileName;
+    m_profile.ProfilePath = pathOf(fileName);
+    if (!sealed) forgetKeys();
+    return true;
 }
 
 void ProfileStore::saveFailed(int number, const QString& description) {

@@ -80,6 +80,10 @@ public:
     void sealWith(std::unique_ptr<SealedFormat::Keys> keys);
     // A lock, or another profile: what opened the sealed one is forgotten.
     void forgetKeys();
+    // Seal the opened profile (NAME.dat becomes NAME.sealed) or unseal it,
+    // under the same lock and stamp check as a save; the old file goes only
+    // once the new one is complete. False when nothing changed.
+    bool convertTo(bool sealed);
     // The keys a new sealed profile is created with (CreatingProfile).
     void setCreatingKeys(std::unique_ptr<SealedFormat::Keys> keys) { m_creatingKeys = std::move(keys); }
 
@@ -130,7 +134,8 @@ private:
     // The opened sealed profile's keys, and the settings its slots open with.
     std::unique_ptr<SealedFormat::Keys> m_keys;
     SecuritySettings m_keysFor;
-    std::unique_ptr<SealedFormat::Keys> m_creatingKeys; // shared by the retry loops; a save entered while it is set skips the lock
+    std::unique_ptr<SealedFormat::Keys> m_creatingKeys;
+    QString m_convertTo; // the file a conversion writes, while it does // shared by the retry loops; a save entered while it is set skips the lock
 };
 
 } // namespace tavrino

@@ -101,6 +101,42 @@ TEST_F(Cli, ExportImportRoundTripThroughAnotherProfile) {
     EXPECT_EQ(copy[QStringLiteral("change_stamp")].toInt(), 2);
 }
 
+// Seal then unseal gives back the same content (each is a save: the stamp
+// moves on); a wrong login changes nothing.
+TEST_F(Cli, SealAndUnsealKeepTheContent) {
+    copyFixture(dir, QStringLiteral("Work.dat"));
+    const QByteArray login = "alice\nS3cret pass\n4711\n";
+    auto dump = [&] {
+        const CliRun run = cli(QStringList{QStringLiteral("dump"), QStringLiteral("Work")} + db(), login);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const int stamp = o.take(QStringLiteral("change_stamp")).toInt();
+        return std::pair{o, stamp};
+    };
+    const auto [before, stamp] = dump();
+    const QByteArray original = readFile(dir.filePath(QStringLiteral("Work.dat")));
+
+    const CliRun wrong = cli(QStringList{QStringLiteral("seal"), QStringLiteral("Work")} + db(),
+                             "alice\nwrong\n4711\n");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("Work.dat"))), original);
+
+    const CliRun sealed = cli(QStringList{QStringLiteral("seal"), QStringLiteral("Work")} + db(), login);
+    ASSERT_EQ(sealed.status, 0) << sealed.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Work.dat"))));
+    EXPECT_TRUE(readFile(dir.filePath(QStringLiteral("Work.sealed"))).startsWith("TAVRINO-SEALED 1\n"));
+    EXPECT_EQ(cli(QStringList{QStringLiteral("list")} + db()).out, QStringLiteral("Work\n"));
+    const auto [whileSealed, sealedStamp] = dump();
+    EXPECT_EQ(whileSealed, before);
+    EXPECT_EQ(sealedStamp, stamp + 1);
+
+    ASSERT_EQ(cli(QStringList{QStringLiteral("unseal"), QStringLiteral("Work")} + db(), login).status, 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Work.sealed"))));
+    const auto [after, afterStamp] = dump();
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(afterStamp, stamp + 2);
+}
+
 TEST_F(Cli, ImportRefusesAFieldWithTheSeparator) {
     ASSERT_EQ(cli(QStringList{QStringLiteral("create"), QStringLiteral("Home")} + db()).status, 0);
     const QString csv = dir.filePath(QStringLiteral("bad.csv"));
