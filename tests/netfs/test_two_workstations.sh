@@ -7,12 +7,15 @@
 # only once it has stood for the abandoned age.
 #   usage: test_two_workstations.sh BIN_DIR FIXTURES_DIR
 #   TAVRINO_RIG_ROUNDS (20) rounds of concurrent saves, TAVRINO_RIG_KILLS (6)
-#   killed saves.
+#   killed saves; TAVRINO_RIG_SEALED=1 runs it all on sealed profiles.
 set -uo pipefail
 bin=$1
 fixtures=$2
 rounds=${TAVRINO_RIG_ROUNDS:-20}
 kills=${TAVRINO_RIG_KILLS:-6}
+ext=dat
+sealed=
+if [ "${TAVRINO_RIG_SEALED:-0}" = 1 ]; then ext=sealed sealed=--sealed; fi
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/sshfs_rig.sh"
 
@@ -56,18 +59,18 @@ descriptions() { # profile, login lines -> one description a line
 }
 
 # 1. A lone save through a network mount leaves no ".bak".
-on a create Work >/dev/null || fail "create"
+on a create Work $sealed >/dev/null || fail "create"
 printf 'QUILT\n' | on a import Work "$(csv lone)" >/dev/null || fail "lone import"
-[ "$(files)" = "Work.dat " ] || fail "after a lone save the folder holds: $(files)"
+[ "$(files)" = "Work.$ext " ] || fail "after a lone save the folder holds: $(files)"
 descriptions Work 'QUILT\n' | grep -qx lone || fail "the lone save is not in the file"
 echo "lone save: ok"
 
 # 2. Both workstations save at once, round after round, while a watcher
-# lists the folder: the profile is always there as Work.dat or Work.dat.bak.
+# lists the folder: the profile is always there as Work.EXT or Work.EXT.bak.
 (
   while [ -d "$shared" ]; do
     l=$(ls -A "$shared")
-    case " $(echo $l) " in *" Work.dat "* | *" Work.dat.bak "*) ;; *) echo "$l" >>"$work/vanished" ;; esac
+    case " $(echo $l) " in *" Work.$ext "* | *" Work.$ext.bak "*) ;; *) echo "$l" >>"$work/vanished" ;; esac
   done
 ) &
 watcher=$!
@@ -84,7 +87,7 @@ for r in $(seq 1 "$rounds"); do
   ra=$?
   wait $pb
   rb=$?
-  [ "$(files)" = "Work.dat " ] || fail "round $r: the folder holds: $(files)"
+  [ "$(files)" = "Work.$ext " ] || fail "round $r: the folder holds: $(files)"
   now=$(descriptions Work 'QUILT\n') || fail "round $r: the profile can not be read"
   for side in a b; do
     rc=$ra
@@ -117,6 +120,9 @@ echo "concurrent saves: $rounds rounds, $landed landed, $refused refused, $lost 
 cp "$fixtures/Big.dat" "$shared/Big.dat"
 big_login='bulk\nBig pass 1\n'
 printf "$big_login" >"$work/big.login"
+if [ -n "$sealed" ]; then
+  on a seal Big <"$work/big.login" >/dev/null || fail "Big could not be sealed"
+fi
 recovered=0
 for k in $(seq 1 "$kills"); do
   before=$(descriptions Big "$big_login" | wc -l)
@@ -129,19 +135,19 @@ for k in $(seq 1 "$kills"); do
   kill -9 $pid 2>/dev/null
   wait $pid 2>/dev/null
   on b list | grep -qx Big || fail "kill $k: Big is not listed ($(files))"
-  if [ -e "$shared/Big.dat.bak" ]; then
+  if [ -e "$shared/Big.$ext.bak" ]; then
     start=$(date +%s%N)
     if printf "$big_login" | on b dump Big >/dev/null 2>&1; then
       fail "kill $k: the save cut off was taken over before the abandoned age"
     fi
-    [ -e "$shared/Big.dat.bak" ] || fail "kill $k: the .bak was touched before the abandoned age"
+    [ -e "$shared/Big.$ext.bak" ] || fail "kill $k: the .bak was touched before the abandoned age"
     sleep $((abandoned_ms / 1000 + 1))
     recovered=$((recovered + 1))
   fi
   after=$(descriptions Big "$big_login") || fail "kill $k: B can not read Big ($(files))"
   n=$(wc -l <<<"$after")
   [ "$n" -eq "$before" ] || [ "$n" -eq $((before + 1)) ] || fail "kill $k: $before records became $n"
-  [ "$(files)" = "Big.dat Work.dat " ] || fail "kill $k: the folder holds: $(files)"
+  [ "$(files)" = "Big.$ext Work.$ext " ] || fail "kill $k: the folder holds: $(files)"
 done
 echo "killed saves: $kills, $recovered recovered by the other workstation after the abandoned age"
 # 4. By hand (TAVRINO_RIG_READS=N): B opens the profile N times while A
