@@ -3,6 +3,7 @@
 #include <QPrinterInfo>
 
 #include "ui/setup/security_checks.h"
+#include "ui/setup/profiles_page.h"
 #include "ui/setup/setup_window.h"
 
 #include <QAction>
@@ -126,6 +127,68 @@ TEST(Setup, ToolbarByKeyboardAndOneSizeForEveryPage) {
     EXPECT_EQ(f.reread().UserId, QStringLiteral("alice3"));
     QTest::keyClick(userId, Qt::Key_Escape);
     EXPECT_FALSE(s.isVisible()) << "then closes";
+}
+
+// The open profile sealed and unsealed from the profiles page, each after
+// a warning and the login asked again; a new profile created sealed.
+TEST(Setup, SealAndUnsealTheOpenProfileAfterItsLogin) {
+    SetupFixture f(QStringLiteral("Home"));
+    SetupWindow& s = *f.setup;
+    f.click("Profile");
+    auto* page = s.findChild<ProfilesPage*>();
+    ASSERT_NE(page, nullptr);
+    QString typedPassword = QStringLiteral("wrong");
+    int asked = 0;
+    page->askLogin = [&](int mode, const QString&) {
+        ++asked;
+        EXPECT_EQ(mode, 1);
+        return std::optional<TypedLogin>(TypedLogin{{}, typedPassword, {}});
+    };
+    auto* seal = named<QPushButton>(&s, QStringLiteral("Seal this profile"));
+    auto* unseal = named<QPushButton>(&s, QStringLiteral("Unseal"));
+    EXPECT_TRUE(seal->isVisible());
+    EXPECT_FALSE(unseal->isVisible());
+    const QByteArray original = readFile(f.dbPath(QStringLiteral("Home.dat")));
+
+    f.messages.answers = {MsgAnswer::No};
+    seal->click();
+    EXPECT_EQ(asked, 0) << "the warning declined: nothing asked";
+    EXPECT_TRUE(f.messages.texts().first().contains(QStringLiteral("Windows version")));
+    f.messages.answers = {MsgAnswer::Yes};
+    seal->click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Home.dat"))), original) << "a wrong login changes nothing";
+
+    typedPassword = QStringLiteral(" QUILT ");
+    f.messages.answers = {MsgAnswer::Yes};
+    f.messages.shown.clear();
+    seal->click();
+    EXPECT_FALSE(QFile::exists(f.dbPath(QStringLiteral("Home.dat"))));
+    EXPECT_TRUE(readFile(f.dbPath(QStringLiteral("Home.sealed"))).startsWith("TAVRINO-SEALED 1\n"));
+    EXPECT_EQ(f.profile.ProfileFileName, QStringLiteral("Home.sealed"));
+    EXPECT_TRUE(unseal->isVisible());
+    EXPECT_FALSE(seal->isVisible());
+
+    f.messages.answers = {MsgAnswer::Yes};
+    unseal->click();
+    EXPECT_TRUE(QFile::exists(f.dbPath(QStringLiteral("Home.dat"))));
+    EXPECT_FALSE(QFile::exists(f.dbPath(QStringLiteral("Home.sealed"))));
+    f.store.releaseHeld();
+    Profile back;
+    ErrorLog log{&f.clock};
+    TextCipher cipher{&log, &f.messages};
+    ProfileStore reader(back, log, cipher, f.messages, f.pause, f.clock);
+    reader.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+    back.ProfileFileName = QStringLiteral("Home.dat");
+    ASSERT_TRUE(reader.ReadFromFile(true));
+    EXPECT_EQ(back.Security.Password, QStringLiteral("QUILT"));
+
+    named<QPushButton>(&s, QStringLiteral("Create sealed profile"))->click();
+    f.type(named<QLineEdit>(&s, QStringLiteral("New Profile Name")), QStringLiteral("Safe"));
+    f.messages.answers = {MsgAnswer::Yes};
+    f.click("Save");
+    EXPECT_TRUE(QFile::exists(f.dbPath(QStringLiteral("Safe.sealed"))));
+    EXPECT_FALSE(QFile::exists(f.dbPath(QStringLiteral("Safe.dat"))));
 }
 
 TEST(Setup, PagesSwitchFreelyUntilTheSecurityPageChanges) {

@@ -1,10 +1,16 @@
 #include "profiles_page.h"
 
+#include "shell/message_service.h"
+#include "store/login_check.h"
+#include "store/profile.h"
 #include "store/profile_manager.h"
+#include "store/profile_store.h"
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace tavrino {
 
@@ -12,7 +18,69 @@ ProfilesPage::ProfilesPage(VaultServices& services)
     : SetupPage(QStringLiteral("User Profile"), services), m_profiles(new QComboBox) {
     m_profiles->setAccessibleName(QStringLiteral("Profiles"));
     layOutAsList(m_profiles, QStringLiteral("New Profile Name"), QStringLiteral("New Profile Name"));
-    static_cast<QGridLayout*>(layout())->setRowStretch(3, 1);
+    auto* grid = static_cast<QGridLayout*>(layout());
+    // Sealed profiles: useless without their login, unknown to the Windows version.
+    m_createSealed = new QPushButton(QStringLiteral("Create sealed profile"), this);
+    m_seal = new QPushButton(QStringLiteral("Seal this profile"), this);
+    m_unseal = new QPushButton(QStringLiteral("Unseal"), this);
+    auto* row = new QHBoxLayout;
+    for (QPushButton* b : {m_createSealed, m_seal, m_unseal}) {
+        b->setAccessibleName(b->text());
+        row->addWidget(b);
+    }
+    row->addStretch();
+    grid->addLayout(row, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
+    askLogin = [this](int mode, const QString& why) { return LoginPrompt::ask(mode, why, this); };
+    connect(m_createSealed, &QPushButton::clicked, this, &ProfilesPage::onCreateSealedClicked);
+    connect(m_seal, &QPushButton::clicked, this, [this] { onSealClicked(true); });
+    connect(m_unseal, &QPushButton::clicked, this, [this] { onSealClicked(false); });
+}
+
+void ProfilesPage::showSealing() {
+    // Only an opened profile can change how it is kept.
+    const bool opened = m_s.profile.ProfileLoaded && m_s.store.isOpened();
+    m_seal->setVisible(opened && !m_s.store.isSealed());
+    m_unseal->setVisible(opened && m_s.store.isSealed());
+}
+
+void ProfilesPage::onCreateSealedClicked() {
+    m_creatingSealed = true;
+    add();
+}
+
+bool ProfilesPage::confirmLogin(const QString& why) {
+    const SecuritySettings& s = m_s.profile.Security;
+    const std::optional<TypedLogin> typed = askLogin(s.LoginMode, why);
+    if (!typed) return false;
+    if (CheckLogin(s, typed->userId, typed->password, typed->pin)) return true;
+    m_s.messages.show(QStringLiteral(" The Details are incorrect. Please re-enter."));
+    return false;
+}
+
+void ProfilesPage::onSealClicked(bool seal) {
+    const QString name = m_s.profile.name();
+    const QString warning =
+        seal ? QStringLiteral("A sealed profile can be opened only with its login, and the Windows "
+                              "version of Tavrino does not see it. Seal %1?")
+                   .arg(name)
+             : QStringLiteral("An unsealed profile can be read by whoever holds its file, as the "
+                              "Windows version's profiles can. Unseal %1?")
+                   .arg(name);
+    if (m_s.messages.show(warning, QStringLiteral("Profile"), MsgIcon::Question, MsgButtons::YesNo,
+                          2) != MsgAnswer::Yes)
+        return;
+    if (!confirmLogin(QStringLiteral("The login of %1, to %2 it:")
+                          .arg(name, seal ? QStringLiteral("seal") : QStringLiteral("unseal"))))
+        return;
+    if (m_s.store.convertTo(seal)) {
+        m_s.messages.show(QStringLiteral("%1 is now kept as %2.").arg(name, m_s.profile.ProfileFileName),
+                          QStringLiteral("Profile"), MsgIcon::Information);
+    } else {
+        noteSave();
+    }
+    fillList();
+    showSealing();
 }
 
 void ProfilesPage::fillList() {
@@ -23,6 +91,7 @@ void ProfilesPage::fillList() {
 
 SetupTools ProfilesPage::enter() {
     fillList();
+    showSealing();
     return {true, true, false, false};
 }
 
@@ -33,13 +102,22 @@ void ProfilesPage::add() {
 }
 
 void ProfilesPage::save() {
-    if (m_s.profiles.CreateProfile(m_entry->text())) m_entry->clear();
+    const bool sealed = std::exchange(m_creatingSealed, false);
+    if (sealed &&
+        m_s.messages.show(QStringLiteral("A sealed profile can be opened only with its login, and "
+                                         "the Windows version of Tavrino does not see it. Create "
+                                         "it sealed?"),
+                          QStringLiteral("Profile"), MsgIcon::Question, MsgButtons::YesNo,
+                          2) != MsgAnswer::Yes)
+        return;
+    if (m_s.profiles.CreateProfile(m_entry->text(), sealed)) m_entry->clear();
     fillList();
     showEntry(false);
     emit toolsChanged({true, true, false, false});
 }
 
 void ProfilesPage::cancel() {
+    m_creatingSealed = false;
     emit dirtyChanged(false);
     showEntry(false);
     emit toolsChanged({true, true, false, false});

@@ -1,12 +1,18 @@
 #pragma once
 
+#include "ui/setup/login_prompt.h"
 #include "ui/setup/setup_page.h"
 
+#include <functional>
+#include <optional>
+
 class QComboBox;
+class QPushButton;
 
 namespace tavrino {
 
-// The profiles in the database folder: creating one, deleting one.
+// The profiles in the database folder: creating one (sealed if wished),
+// deleting one, and sealing or unsealing the open one.
 class ProfilesPage : public SetupPage {
     Q_OBJECT
 public:
@@ -19,10 +25,21 @@ public:
     bool canRemove() const override { return true; }
     void remove() override;
 
+    // Asks for the open profile's login again (tests answer it).
+    std::function<std::optional<TypedLogin>(int loginMode, const QString& why)> askLogin;
+
 private:
     void fillList();
+    void showSealing();
+    void onCreateSealedClicked();
+    void onSealClicked(bool seal);
+    bool confirmLogin(const QString& why);
 
     QComboBox* m_profiles;
+    QPushButton* m_createSealed;
+    QPushButton* m_seal;
+    QPushButton* m_unseal;
+    bool m_creatingSealed = false;
 };
 
 } // namespace tavrino
