@@ -92,10 +92,39 @@ void BM_Save(benchmark::State& state) {
 }
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 
+// The same profile sealed: the header read, one Argon2id derivation of the
+// login, the whole content decrypted and read.
+void BM_SealedOpen(benchmark::State& state) {
+    Env env;
+    env.store.ReadFromFile(false);
+    if (!env.store.convertTo(true)) state.SkipWithError("not sealed");
+    for (auto _ : state) {
+        env.store.forgetKeys();
+        env.store.ReadFromFile(false);
+        if (!env.store.logIn(QStringLiteral("bulk"), QStringLiteral("Big pass 1"), {}))
+            state.SkipWithError("not opened");
+    }
+    state.counters["records"] = static_cast<double>(env.profile.Records.count());
+}
+BENCHMARK(BM_SealedOpen)->Unit(benchmark::kMillisecond);
+
+void BM_SealedSave(benchmark::State& state) {
+    Env env;
+    env.store.ReadFromFile(false);
+    if (!env.store.convertTo(true)) state.SkipWithError("not sealed");
+    for (auto _ : state) {
+        env.store.WriteToFile();
+        if (!env.profile.ProfileSaved) state.SkipWithError("not saved");
+    }
+}
+BENCHMARK(BM_SealedSave)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
     return tavrino::bench::runWithRatios(argc, argv,
                                          {{"open / floor (goal <= 1.5)", "BM_Open", "BM_Floor"},
-                                          {"save / open (goal <= 2)", "BM_Save", "BM_Open"}});
+                                          {"save / open (goal <= 2)", "BM_Save", "BM_Open"},
+                                          {"sealed open / open", "BM_SealedOpen", "BM_Open"},
+                                          {"sealed save / save", "BM_SealedSave", "BM_Save"}});
 }
