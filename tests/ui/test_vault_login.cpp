@@ -190,4 +190,33 @@ TEST(Login, AutoLockTimerStartsOnlyWithATime) {
     }
 }
 
+// A sealed profile opens in the vault by its login or its answers, and
+// shows nothing of itself before.
+TEST(Login, ASealedProfileOpensByItsLoginOrItsAnswers) {
+    VaultFixture f({});
+    f.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+    ASSERT_TRUE(f.profiles.CreateProfile(QStringLiteral("Safe"), true));
+    VaultWindow& w = f.start(QStringLiteral("Safe"));
+    EXPECT_TRUE(f.store.isSealed());
+    EXPECT_EQ(f.profile.Records.count(), 0) << "nothing of it before the login";
+    f.type(f.box("Password"), QStringLiteral("quilt"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    EXPECT_FALSE(f.session.loginOk);
+    EXPECT_EQ(f.messages.texts().last(), Incorrect);
+    f.type(f.box("Password"), QStringLiteral("QUILT"));
+    QTest::keyClick(f.box("Password"), Qt::Key_Return);
+    ASSERT_TRUE(f.session.loginOk);
+    EXPECT_EQ(f.profile.Security.Password, QStringLiteral("QUILT"));
+
+    QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
+    EXPECT_FALSE(f.store.isOpened()) << "the lock forgets what opened it";
+    EXPECT_TRUE(f.profile.Security.Password.isEmpty());
+    QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
+    EXPECT_EQ(f.captionOf(f.answer(0))->text(), QStringLiteral("Default Question ?"));
+    f.type(f.answer(0), QStringLiteral("QUILT"));
+    QTest::keyClick(f.answer(0), Qt::Key_Return);
+    EXPECT_TRUE(f.session.loginOk);
+    EXPECT_TRUE(w.isVisible());
+}
+
 } // namespace
