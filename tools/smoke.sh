@@ -12,30 +12,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${1:-$root/build/bin}
 out=${2:-$root/build/smoke}
 mkdir -p "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-export TAVRINO_SETTINGS=$work/settings.ini
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-"$bin/tavrino-cli" init --database "$work/db" >/dev/null
+source "$root/tools/x_session.sh"
 # Addresses the program opens are recorded instead of opened.
 mkdir -p "$work/fakebin"
 printf '#!/bin/sh\necho "$@" >> "%s/opened"\n' "$work" > "$work/fakebin/xdg-open"
 chmod +x "$work/fakebin/xdg-open"
 export PATH="$work/fakebin:$PATH"
-
-Xvfb -displayfd 4 -screen 0 800x600x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
-openbox >/dev/null 2>&1 &
-pids+=($!)
 # A notification area at the top left, for the tray icon.
 trayer --edge top --align left --widthtype pixel --width 200 --height 32 --SetDockType true >/dev/null 2>&1 &
 pids+=($!)

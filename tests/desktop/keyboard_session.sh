@@ -14,13 +14,7 @@ root=$(cd "$here/../.." && pwd)
 bin=${1:-$root/build/bin}
 out=${2:-$root/build/keyboard}
 mkdir -p "$out"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/tools/x_session.sh"
 fail() {
   echo "keyboard: $*" >&2
   import -window root "$out/failed.png" 2>/dev/null || true
@@ -28,17 +22,6 @@ fail() {
   exit 1
 }
 
-export TAVRINO_SETTINGS=$work/settings.ini
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-"$bin/tavrino-cli" init --database "$work/db" >/dev/null
-
-Xvfb -displayfd 4 -screen 0 800x600x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
-openbox >/dev/null 2>&1 &
-pids+=($!)
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 pids+=($!)
 sleep 0.5

@@ -8,70 +8,28 @@
 
 namespace tavrino {
 
-namespace {
-bool releasedOn(const QWidget* control, const QMouseEvent* event) {
-    return event->button() == Qt::LeftButton &&
-           control->rect().contains(event->position().toPoint()) && control->isEnabled();
-}
-} // namespace
-
-ImageButton::ImageButton(const QPixmap& picture, const QString& tip, QWidget* parent)
-    : QLabel(parent) {
-    makePressable(this);
-    setPixmap(picture);
-    setToolTip(tip);
-    setAccessibleName(tip);
-    setCursor(Qt::PointingHandCursor);
-    resize(picture.size());
-}
-
-void ImageButton::click() {
-    if (isEnabled()) emit clicked();
-}
-
-void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (releasedOn(this, event)) emit clicked();
-}
-
-void ImageButton::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-}
-
-void ImageButton::keyPressEvent(QKeyEvent* event) {
-    if (isPressKey(event->key())) {
-        click();
-        return;
-    }
-    QLabel::keyPressEvent(event);
-}
-
-void ImageButton::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
-    QPainter p(this);
-    drawFocusFrame(p, this);
-}
-
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(parent) {
-    makePressable(this, QAccessible::Link);
-    setText(text);
+PressableLabel::PressableLabel(QAccessible::Role role, QWidget* parent) : QLabel(parent) {
+    // Before anything asks for its accessible interface, which is then kept.
+    makePressable(this, role);
     setCursor(Qt::PointingHandCursor);
 }
 
-void LinkLabel::click() {
+void PressableLabel::click() {
     if (isEnabled()) emit clicked();
 }
 
-void LinkLabel::mousePressEvent(QMouseEvent* event) {
+void PressableLabel::mousePressEvent(QMouseEvent* event) {
     // Taken here, so the window beneath does not start a drag.
     event->accept();
 }
 
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+void PressableLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (releasedOn(this, event)) emit clicked();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        click();
 }
 
-void LinkLabel::keyPressEvent(QKeyEvent* event) {
+void PressableLabel::keyPressEvent(QKeyEvent* event) {
     if (isPressKey(event->key())) {
         click();
         return;
@@ -79,10 +37,23 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
     QLabel::keyPressEvent(event);
 }
 
-void LinkLabel::paintEvent(QPaintEvent* event) {
+void PressableLabel::paintEvent(QPaintEvent* event) {
     QLabel::paintEvent(event);
     QPainter p(this);
     drawFocusFrame(p, this);
+}
+
+ImageButton::ImageButton(const QPixmap& picture, const QString& tip, QWidget* parent)
+    : PressableLabel(QAccessible::Button, parent) {
+    setPixmap(picture);
+    setToolTip(tip);
+    setAccessibleName(tip);
+    resize(picture.size());
+}
+
+LinkLabel::LinkLabel(const QString& text, QWidget* parent)
+    : PressableLabel(QAccessible::Link, parent) {
+    setText(text);
 }
 
 } // namespace tavrino

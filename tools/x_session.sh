@@ -1,0 +1,24 @@
+# Sourced by the scripts that drive the real program under X: a work folder
+# with its own settings, runtime folder and database folder ("Default"
+# created), an Xvfb screen with openbox, and everything started here
+# stopped again on exit. Needs $bin (the programs) set; sets $work, $pids
+# and DISPLAY.
+work=$(mktemp -d)
+pids=()
+x_session_cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap x_session_cleanup EXIT
+
+export TAVRINO_SETTINGS=$work/settings.ini
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+"$bin/tavrino-cli" init --database "$work/db" >/dev/null
+
+Xvfb -displayfd 4 -screen 0 800x600x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+openbox >/dev/null 2>&1 &
+pids+=($!)
