@@ -115,6 +115,13 @@ TEST_F(Cli, SealAndUnsealKeepTheContent) {
     };
     const auto [before, stamp] = dump();
     const QByteArray original = readFile(dir.filePath(QStringLiteral("Work.dat")));
+    auto exported = [&] {
+        return cli(QStringList{QStringLiteral("export"), QStringLiteral("Work"), QStringLiteral("--csv")} +
+                       db(),
+                   login)
+            .out;
+    };
+    const QString csvBefore = exported();
 
     const CliRun wrong = cli(QStringList{QStringLiteral("seal"), QStringLiteral("Work")} + db(),
                              "alice\nwrong\n4711\n");
@@ -129,6 +136,7 @@ TEST_F(Cli, SealAndUnsealKeepTheContent) {
     const auto [whileSealed, sealedStamp] = dump();
     EXPECT_EQ(whileSealed, before);
     EXPECT_EQ(sealedStamp, stamp + 1);
+    EXPECT_EQ(exported(), csvBefore) << "the same export from either format";
 
     ASSERT_EQ(cli(QStringList{QStringLiteral("unseal"), QStringLiteral("Work")} + db(), login).status, 0);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("Work.sealed"))));
