@@ -6,6 +6,7 @@
 #include "ui/setup/profiles_page.h"
 #include "ui/setup/setup_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -114,6 +115,24 @@ TEST(Setup, ToolbarByKeyboardAndOneSizeForEveryPage) {
     auto* toolbar = only<QToolBar>(&s);
     auto* exit = toolbar->widgetForAction(s.action(QStringLiteral("Close")));
     EXPECT_EQ(static_cast<QToolButton*>(exit)->text(), QStringLiteral("E&xit")) << "Alt+X";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+    auto pageShows = [&](const char* page) {
+        return QTest::qWaitFor(
+            [&] { return named<QFrame>(&s, QString::fromLatin1(page))->isVisible(); }, 1000);
+    };
+    EXPECT_TRUE(pageShows("Category")) << "Ca&tegory";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_TRUE(pageShows("User Profile")) << "P&rofile";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(pageShows("Security Options")) << "&Options";
+    // No two controls share an Alt key: a shared one only moves the focus.
+    QMap<QChar, QStringList> keys;
+    for (QAbstractButton* b : s.findChildren<QAbstractButton*>()) {
+        const qsizetype amp = b->text().indexOf(QLatin1Char('&'));
+        if (amp >= 0 && amp + 1 < b->text().size()) keys[b->text()[amp + 1].toLower()] << b->text();
+    }
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+        EXPECT_EQ(it.value().size(), 1) << it.value().join(QLatin1Char(' ')).toStdString();
 
     QLineEdit* userId = named<QLineEdit>(&s, QStringLiteral("User ID"));
     userId->setFocus();

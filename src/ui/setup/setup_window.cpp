@@ -54,7 +54,7 @@ const ToolButton ToolButtons[] = {
     {"Security", "Options", "&Options", "Set Password Options", "tool-options.png"},
     {"Category", "Category", "Ca&tegory", "Maintain Categories", "tool-category.png"},
     {"About", "About", "&About", "About Tavrino", "tool-about.png"},
-    {"Profile", "Profile", "&Profile", "Edit User Profiles", "tool-profile.png"},
+    {"Profile", "Profile", "P&rofile", "Edit User Profiles", "tool-profile.png"}, // Alt+P prints
     {"Close", "Exit", "E&xit", "Close Setup Function", "tool-exit.png"},
     {"", nullptr, nullptr, nullptr, nullptr},
 };
