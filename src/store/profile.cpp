@@ -42,6 +42,14 @@ QStringList CategoryList::lines() const {
     return out;
 }
 
+QStringList CategoryList::names() const {
+    QStringList out;
+    out.reserve(m_entries.size());
+    for (const auto& entry : m_entries)
+        out.append(entry.second.section(QLatin1Char('|'), 1, 1));
+    return out;
+}
+
 void CategoryList::reindex() {
     m_index.clear();
     for (qsizetype i = 0; i < m_entries.size(); ++i)

@@ -45,6 +45,8 @@ public:
     bool removeKey(const QString& key);
     void clear();
     QStringList lines() const;
+    // The category names, in order (the text between the line's first two "|").
+    QStringList names() const;
 
 private:
     static QString fold(const QString& key) { return key.toCaseFolded(); }
@@ -80,6 +82,12 @@ struct SecuritySettings {
 
     // What a brand-new profile starts with: password "QUILT", one question.
     static SecuritySettings newProfile();
+
+    // The same login: mode, user ID, password and PIN.
+    bool sameLogin(const SecuritySettings& other) const {
+        return LoginMode == other.LoginMode && UserId == other.UserId &&
+               Password == other.Password && Pin == other.Pin;
+    }
 
     static QString questionLine(const QString& question, const QString& answer) {
         return QStringLiteral("5|") + question + QLatin1Char('|') + answer;

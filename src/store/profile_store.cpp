@@ -69,6 +69,17 @@ void ProfileStore::reportChecksumFailures(const ProfileFormat::ReadOutcome& outc
     }
 }
 
+void ProfileStore::contentLost(bool showErrors, int number, const QString& description) {
+    m_profile.Categories.clear();
+    m_profile.Records.clear();
+    m_profile.Security.Questions.clear();
+    readFailed(showErrors, number, description);
+}
+
+QString ProfileStore::damagedText() const {
+    return QStringLiteral("%1 is damaged").arg(m_profile.ProfileFileName);
+}
+
 void ProfileStore::readFailed(bool showErrors, int number, const QString& description) {
     if (!showErrors) return;
     m_messages.show(errorIntro() + description + QStringLiteral("  ReadFromFile (%1)").arg(number) +
@@ -121,10 +132,7 @@ bool ProfileStore::ReadFromFile(bool showErrors, const QString& suffix) {
         }
     }
     if (error) {
-        m_profile.Categories.clear();
-        m_profile.Records.clear();
-        m_profile.Security.Questions.clear();
-        readFailed(showErrors, error, HeldFile::describe(error));
+        contentLost(showErrors, error, HeldFile::describe(error));
         return false;
     }
 
@@ -172,11 +180,7 @@ bool ProfileStore::readSealed(const QByteArray& content, bool showErrors, bool f
     const std::optional<SealedFormat::Header> header = SealedFormat::readHeader(content);
     if (!header) {
         if (!fromOwnBackup) m_held.release();
-        m_profile.Categories.clear();
-        m_profile.Records.clear();
-        m_profile.Security.Questions.clear();
-        readFailed(showErrors, EILSEQ,
-                   QStringLiteral("%1 is damaged").arg(m_profile.ProfileFileName));
+        contentLost(showErrors, EILSEQ, damagedText());
         return false;
     }
     // Until a login opens it, the profile is what its header shows.
@@ -235,7 +239,7 @@ bool ProfileStore::unseal(
     const SealedFormat::Refusal refusal = open(file, plain, *keys);
     if (refusal == SealedFormat::Refusal::WrongLogin) return false;
     if (refusal == SealedFormat::Refusal::Damaged) {
-        readFailed(true, EILSEQ, QStringLiteral("%1 is damaged").arg(m_profile.ProfileFileName));
+        readFailed(true, EILSEQ, damagedText());
         return false;
     }
     const bool read = readContent(plain, true, false);
@@ -507,8 +511,7 @@ void ProfileStore::conflict() {
     }
     NormalPointer();
     const SecuritySettings& now = m_profile.Security;
-    if (before.LoginMode == now.LoginMode && before.UserId == now.UserId &&
-        before.Password == now.Password && before.Pin == now.Pin) {
+    if (before.sameLogin(now)) {
         m_lastSave = SaveOutcome::ConflictRecords;
         m_messages.show(
             QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
@@ -548,9 +551,7 @@ void ProfileStore::writeNewFile() {
             return;
         }
         const SecuritySettings& now = m_profile.Security;
-        if (now.LoginMode != m_keysFor.LoginMode || now.UserId != m_keysFor.UserId ||
-            now.Password != m_keysFor.Password || now.Pin != m_keysFor.Pin ||
-            now.AnswersRequired != m_keysFor.AnswersRequired ||
+        if (!now.sameLogin(m_keysFor) || now.AnswersRequired != m_keysFor.AnswersRequired ||
             now.Questions.lines() != m_keysFor.Questions.lines()) {
             // A changed login or changed questions: the key is wrapped anew.
             SealedFormat::rewrap(*m_keys, now);

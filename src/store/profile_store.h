@@ -101,6 +101,9 @@ private:
                                                            SealedFormat::Keys&)>& open);
     void reportChecksumFailures(const ProfileFormat::ReadOutcome& outcome);
     void readFailed(bool showErrors, int number, const QString& description);
+    // A read that failed: nothing of the profile's lists is kept.
+    void contentLost(bool showErrors, int number, const QString& description);
+    QString damagedText() const;
     int openProfile(const QString& path, QByteArray& content);
     bool recover(const QString& datPath, const QByteArray& backupContent);
     void removeAbandonedTemporaries(const QString& datPath);

@@ -32,8 +32,7 @@ void CategoriesPage::fillList() {
     m_s.session.isFilling = true;
     BusyPointer();
     m_list->clear();
-    for (const QString& line : m_s.profile.Categories.lines())
-        m_list->addItem(nameOf(line));
+    m_list->addItems(m_s.profile.Categories.names());
     NormalPointer();
     m_list->setCurrentRow(-1);
     m_list->clearSelection();

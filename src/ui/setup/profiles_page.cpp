@@ -14,6 +14,12 @@
 
 namespace tavrino {
 
+namespace {
+const QString SealedWarning = QStringLiteral(
+    "A sealed profile can be opened only with its login, and the Windows version of Tavrino "
+    "does not see it.");
+} // namespace
+
 ProfilesPage::ProfilesPage(VaultServices& services)
     : SetupPage(QStringLiteral("User Profile"), services), m_profiles(new QComboBox) {
     m_profiles->setAccessibleName(QStringLiteral("Profiles"));
@@ -61,9 +67,7 @@ bool ProfilesPage::confirmLogin(const QString& why) {
 void ProfilesPage::onSealClicked(bool seal) {
     const QString name = m_s.profile.name();
     const QString warning =
-        seal ? QStringLiteral("A sealed profile can be opened only with its login, and the Windows "
-                              "version of Tavrino does not see it. Seal %1?")
-                   .arg(name)
+        seal ? SealedWarning + QStringLiteral(" Seal %1?").arg(name)
              : QStringLiteral("An unsealed profile can be read by whoever holds its file, as the "
                               "Windows version's profiles can. Unseal %1?")
                    .arg(name);
@@ -104,9 +108,7 @@ void ProfilesPage::add() {
 void ProfilesPage::save() {
     const bool sealed = std::exchange(m_creatingSealed, false);
     if (sealed &&
-        m_s.messages.show(QStringLiteral("A sealed profile can be opened only with its login, and "
-                                         "the Windows version of Tavrino does not see it. Create "
-                                         "it sealed?"),
+        m_s.messages.show(SealedWarning + QStringLiteral(" Create it sealed?"),
                           QStringLiteral("Profile"), MsgIcon::Question, MsgButtons::YesNo,
                           2) != MsgAnswer::Yes)
         return;

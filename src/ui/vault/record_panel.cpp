@@ -132,8 +132,7 @@ void RecordPanel::fillCategories() {
     const QSignalBlocker quiet(m_category);
     m_category->clear();
     m_category->addItem(NoCategoryKey);
-    for (const QString& line : m_s.profile.Categories.lines())
-        m_category->addItem(line.section(QLatin1Char('|'), 1, 1));
+    m_category->addItems(m_s.profile.Categories.names());
 }
 
 void RecordPanel::showRecord(const QString& key) {

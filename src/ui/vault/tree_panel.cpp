@@ -50,10 +50,7 @@ TreePanel::TreePanel(VaultServices& services, QWidget* parent) : QFrame(parent),
 void TreePanel::fill(const QString& selectionKey) {
     BusyPointer();
     m_s.session.isFilling = true;
-    QStringList categories;
-    for (const QString& line : m_s.profile.Categories.lines())
-        categories << line.section(QLatin1Char('|'), 1, 1);
-    RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), categories,
+    RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), m_s.profile.Categories.names(),
                                       m_s.session.showByCategory, m_s.clock.now().date(),
                                       selectionKey);
     const bool warn = tree.warnExpiring;
