@@ -75,7 +75,7 @@ BENCHMARK(BM_BareDecryption)->Unit(benchmark::kMillisecond);
 void BM_Open(benchmark::State& state) {
     Env env;
     for (auto _ : state) {
-        env.store.ReadFromFile(false);
+        env.waiting.read(false);
         if (!env.profile.ProfileLoaded) state.SkipWithError("not loaded");
     }
     state.counters["records"] = static_cast<double>(env.profile.Records.count());
@@ -84,9 +84,9 @@ BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 
 void BM_Save(benchmark::State& state) {
     Env env;
-    env.store.ReadFromFile(false);
+    env.waiting.read(false);
     for (auto _ : state) {
-        env.store.WriteToFile();
+        env.waiting.save();
         if (!env.profile.ProfileSaved) state.SkipWithError("not saved");
     }
 }
@@ -96,11 +96,11 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 // login, the whole content decrypted and read.
 void BM_SealedOpen(benchmark::State& state) {
     Env env;
-    env.store.ReadFromFile(false);
-    if (!env.store.convertTo(true)) state.SkipWithError("not sealed");
+    env.waiting.read(false);
+    if (!env.waiting.convertTo(true)) state.SkipWithError("not sealed");
     for (auto _ : state) {
         env.store.forgetKeys();
-        env.store.ReadFromFile(false);
+        env.waiting.read(false);
         if (!env.store.logIn(QStringLiteral("bulk"), QStringLiteral("Big pass 1"), {}))
             state.SkipWithError("not opened");
     }
@@ -110,10 +110,10 @@ BENCHMARK(BM_SealedOpen)->Unit(benchmark::kMillisecond);
 
 void BM_SealedSave(benchmark::State& state) {
     Env env;
-    env.store.ReadFromFile(false);
-    if (!env.store.convertTo(true)) state.SkipWithError("not sealed");
+    env.waiting.read(false);
+    if (!env.waiting.convertTo(true)) state.SkipWithError("not sealed");
     for (auto _ : state) {
-        env.store.WriteToFile();
+        env.waiting.save();
         if (!env.profile.ProfileSaved) state.SkipWithError("not saved");
     }
 }

@@ -6,6 +6,7 @@
 #include "shell/error_log.h"
 #include "shell/message_service.h"
 #include "store/profile_store.h"
+#include "store/waiting.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,7 +46,8 @@ struct BigStore {
     ErrorLog log{&clock};
     TextCipher cipher{&log, &messages};
     Profile profile;
-    ProfileStore store{profile, log, cipher, messages, pause, clock};
+    ProfileStore store{profile, log, cipher, clock};
+    WaitingStore waiting{store, pause, messages};
     BigStore() {
         QFile out(dir.filePath(QStringLiteral("Big.dat")));
         out.open(QIODevice::WriteOnly);

@@ -42,7 +42,7 @@ const QDate Today(2026, 12, 10);
 void BM_Open(benchmark::State& state) {
     bench::BigStore env;
     for (auto _ : state)
-        env.store.ReadFromFile(false);
+        env.waiting.read(false);
 }
 BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 

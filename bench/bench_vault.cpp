@@ -12,6 +12,7 @@
 #include "store/profile_store.h"
 #include "ui/common/address_service.h"
 #include "ui/common/session_state.h"
+#include "ui/common/store_runner.h"
 #include "ui/common/vault_services.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/tree/record_tree_view.h"
@@ -111,12 +112,13 @@ int main(int argc, char** argv) {
         f.write(profileWith(records, cipher));
     }
     Profile profile;
-    ProfileStore store(profile, log, cipher, messages, pause, clock);
+    ProfileStore store(profile, log, cipher, clock);
     store.saveWatch().setNotesFolder(dir.filePath(QStringLiteral("notes")));
     ProfileManager profiles(store, settings, messages);
+    StoreRunner runner(store, profiles, messages);
     SessionState session;
-    VaultServices services{profile,  store, profiles,  settings, log,
-                           messages, clock, addresses, session};
+    VaultServices services{profile, store,    profiles, runner,    settings,
+                           log,     messages, clock,    addresses, session};
     VaultWindow vault(services);
     vault.showGettingStarted = [] {};
     const double load = millisecondsOf([&] {
@@ -139,7 +141,7 @@ int main(int argc, char** argv) {
         ->setText(QStringLiteral("Changed account"));
     const double save = millisecondsOf([&] { bars.button(CommandBars::Save)->click(); });
     if (!profile.ProfileSaved) return 2;
-    const double storeSave = millisecondsOf([&] { store.WriteToFile(); });
+    const double storeSave = millisecondsOf([&] { store.save(true); });
     std::printf("%d records (%.1f MB file)\n", records,
                 static_cast<double>(QFile(db + QStringLiteral("/Many.dat")).size()) / 1e6);
     std::printf("start (list and open)   %7.0f ms\n", load);

@@ -11,6 +11,7 @@
 #include "ui/common/address_service.h"
 #include "ui/common/message_box_service.h"
 #include "ui/common/session_state.h"
+#include "ui/common/store_runner.h"
 #include "ui/desktop/getting_started.h"
 #include "ui/desktop/session_lock_watch.h"
 #include "ui/desktop/sys_tray.h"
@@ -41,7 +42,6 @@ int main(int argc, char** argv) {
     }
 
     Clock clock;
-    SleepingPause pause;
     DesktopAddressService addresses;
     SettingsStore settings(SettingsStore::defaultPath(), QCoreApplication::applicationDirPath(),
                            &messages);
@@ -51,11 +51,12 @@ int main(int argc, char** argv) {
     // An undecryptable profile line ends the program at once, saving nothing.
     cipher.setEndingHandler([] { std::_Exit(EXIT_FAILURE); });
     Profile profile;
-    ProfileStore store(profile, log, cipher, messages, pause, clock);
+    ProfileStore store(profile, log, cipher, clock);
     ProfileManager profiles(store, settings, messages);
+    StoreRunner runner(store, profiles, messages);
     SessionState session;
-    VaultServices services{profile,  store, profiles,  settings, log,
-                           messages, clock, addresses, session};
+    VaultServices services{profile, store,    profiles, runner,    settings,
+                           log,     messages, clock,    addresses, session};
 
     VaultWindow vault(services);
     vault.showGettingStarted = [&] {

@@ -10,6 +10,7 @@
 #include "store/login_check.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "store/waiting.h"
 
 #include <QDir>
 #include <QFile>
@@ -162,8 +163,9 @@ struct Context {
     TextCipher cipher{&log, &messages};
     SettingsStore settings;
     Profile profile;
-    ProfileStore store{profile, log, cipher, messages, pause, clock};
+    ProfileStore store{profile, log, cipher, clock};
     ProfileManager manager{store, settings, messages};
+    WaitingStore waiting{store, pause, messages};
 
     Context(QTextStream& i, QTextStream& o, QTextStream& e, const QString& appFolder)
         : in(i), out(o), err(e), settings(SettingsStore::defaultPath(), appFolder, &messages) {
@@ -188,7 +190,7 @@ struct Context {
         if (!ProfileManager::isUsableName(name) || name.isEmpty())
             throw Failure(QStringLiteral("'%1' is not a profile name").arg(name));
         messages.texts.clear();
-        const bool loaded = manager.OpenProfile(name);
+        const bool loaded = waiting.open(manager, name);
         if (!loaded || !messages.texts.isEmpty())
             failWithMessages(QStringLiteral("cannot read profile '%1'").arg(name));
     }
@@ -215,7 +217,9 @@ struct Context {
         const QString user = mode >= 2 ? readLine(QStringLiteral("User ID: ")) : QString();
         const QString password = readLine(QStringLiteral("Password: "));
         const QString pin = mode == 3 ? readLine(QStringLiteral("PIN: ")) : QString();
-        if (!store.logIn(user, password, pin))
+        const bool loggedIn = store.logIn(user, password, pin);
+        waiting.showNotices();
+        if (!loggedIn)
             throw Failure(
                 QStringLiteral("the details are incorrect for profile '%1'").arg(profile.name()));
     }
@@ -304,8 +308,7 @@ int importCsv(Context& c, const QString& name, const QString& fileName) {
         c.profile.Records.add(r.toLine());
     }
     c.messages.texts.clear();
-    c.store.WriteToFile();
-    if (!c.profile.ProfileSaved)
+    if (c.waiting.save() != SaveOutcome::Saved)
         c.failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
     c.out << QStringLiteral("imported %1 records into %2\n").arg(records.size()).arg(name);
     return 0;
@@ -324,7 +327,7 @@ int convert(Context& c, const QString& name, bool sealed) {
         throw Failure(QStringLiteral("profile '%1' is %2 already").arg(name, sealed ? QStringLiteral("sealed") : QStringLiteral("not sealed")));
     c.login();
     c.messages.texts.clear();
-    if (!c.store.convertTo(sealed))
+    if (!c.waiting.convertTo(sealed))
         c.failWithMessages(QStringLiteral("profile '%1' was not %2").arg(name, sealed ? QStringLiteral("sealed") : QStringLiteral("unsealed")));
     c.out << QStringLiteral("%1 is now %2\n").arg(name, c.profile.ProfileFileName);
     return 0;

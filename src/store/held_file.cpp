@@ -106,6 +106,9 @@ void HeldFile::applyAccess(const NewFileAccess& access) const {
 
 QString HeldFile::describe(int error) {
     if (error == EWOULDBLOCK) return QStringLiteral("File is in use by another Tavrino instance");
+    if (error == ENOLCK)
+        return QStringLiteral("The save was held up so long that another workstation's save came "
+                              "first; nothing was saved");
     return QString::fromLocal8Bit(std::strerror(error));
 }
 

@@ -4,7 +4,6 @@
 
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
-#include "shell/single_instance.h"
 #include "store/held_file.h"
 #include "store/profile_store.h"
 
@@ -73,15 +72,15 @@ QStringList ProfileManager::ListProfiles() {
     return names;
 }
 
-bool ProfileManager::OpenProfile(const QString& name) {
-    if (name.isEmpty()) return false;
-    BusyPointer();
+StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, bool& opened) {
+    opened = false;
+    if (name.isEmpty()) return StoreStep::Finished;
     Profile& profile = m_store.profile();
     m_store.forgetKeys();
     profile.ProfileFileName = fileNameOf(name);
-    m_store.ReadFromFile(true);
-    NormalPointer();
-    return profile.ProfileLoaded;
+    const StoreStep step = m_store.read(true, lastAttempt);
+    opened = profile.ProfileLoaded;
+    return step;
 }
 
 QString ProfileManager::fileNameOf(const QString& name) const {
@@ -123,7 +122,6 @@ bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
         m_messages.show(QStringLiteral("This profile already exists. Please choose another name!"));
         return false;
     }
-    BusyPointer();
     Profile& profile = m_store.profile();
     const QString keptPath = profile.ProfilePath;
     const SecuritySettings keptSecurity = profile.Security;
@@ -134,9 +132,12 @@ bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
     profile.ChangeStamp = 0; // a new file starts at stamp 1
     profile.ProfilePath = path;
     profile.CreatingProfile = true;
-    if (sealed) m_store.setCreatingKeys(std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(profile.Security)));
-    m_store.WriteToFile();
-    m_store.setCreatingKeys(nullptr);
+    if (sealed) m_store.keys().setCreatingKeys(std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(profile.Security)));
+    m_store.save(true);
+    m_store.keys().setCreatingKeys(nullptr);
+    // The new file is written (or not): what it met is told now.
+    for (const Message& m : m_store.takeNotices())
+        m_messages.show(m);
     const bool created = profile.ProfileSaved;
 
     profile.CreatingProfile = false;
@@ -144,7 +145,6 @@ bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
     profile.Security = keptSecurity;
     profile.ChangeStamp = keptStamp;
     profile.ProfileSaved = keptSaved;
-    NormalPointer();
     return created;
 }
 
@@ -161,7 +161,6 @@ bool ProfileManager::DeleteProfile(const QString& name) {
                         MsgIcon::Critical);
         return false;
     }
-    BusyPointer();
     // A profile another instance has open stays.
     HeldFile file;
     bool deleted = false;
@@ -169,7 +168,6 @@ bool ProfileManager::DeleteProfile(const QString& name) {
         file.release(); // an open file removed on a network mount lingers hidden
         deleted = FileOps::remove(path) == 0;
     }
-    NormalPointer();
     return deleted;
 }
 

@@ -7,6 +7,7 @@ namespace tavrino {
 
 class MessageService;
 class ProfileStore;
+enum class StoreStep;
 class SettingsStore;
 
 // Lists, opens, creates and deletes the profiles of the database folder.
@@ -19,8 +20,9 @@ public:
     // save was abandoned). When there are none, offers the application
     // folder instead.
     QStringList ListProfiles();
-    // True when the named profile was read completely.
-    bool OpenProfile(const QString& name);
+    // One attempt to open the named profile; opened tells whether a
+    // finished one read it completely. TryAgain while a save is in progress.
+    StoreStep tryOpenProfile(const QString& name, bool lastAttempt, bool& opened);
     // NAME.sealed where only a sealed profile of that name is there, else NAME.dat.
     QString fileNameOf(const QString& name) const;
     // True when the new profile's file was written; the open profile is kept.

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "store/held_file.h"
+#include "shell/message_service.h"
+#include "store/key_custody.h"
 #include "store/profile.h"
-#include "store/profile_format.h"
-#include "store/save_watch.h"
-#include "store/sealed_format.h"
+#include "store/profile_codec.h"
+#include "store/save_protocol.h"
+
+#include <QList>
 
 #include <functional>
 #include <memory>
@@ -13,132 +15,119 @@ namespace tavrino {
 
 class Clock;
 class ErrorLog;
-class MessageService;
-class PauseService;
 class TextCipher;
 
-// What the store asks of the vault window; both may stay unset.
-struct StoreHooks {
-    std::function<void()> unloadVaultWindow; // after a read that failed
-    std::function<void(bool)> setDirty;      // cleared when another user changed the login
-};
-
-// How the last WriteToFile ended.
+// How the last save ended.
 enum class SaveOutcome {
     Saved,
     Failed,          // nothing reached the disk; the profile in memory is unchanged by it
     ConflictRecords, // another workstation saved first: its profile was read instead
     ConflictLogin,   // ... and it changed the login too
+    Cancelled,       // the user stopped waiting for another workstation's save; nothing saved
 };
 
-// Reads and writes the open profile's file. The file stays held (locked
-// against other instances on this machine) from a read until the next save
-// releases it.
+// The change is still only in memory: nothing reached the disk, and
+// memory is as it was before the save.
+inline bool changeKept(SaveOutcome outcome) {
+    return outcome == SaveOutcome::Failed || outcome == SaveOutcome::Cancelled;
+}
+
+// One attempt of a read or a save: finished, or to be tried again later
+// because another workstation's save holds the profile just now.
+enum class StoreStep { Finished, TryAgain };
+
+// The open profile and its file: reads it into the Profile, saves the
+// Profile back through the shared-folder protocol, in the file's format,
+// and checks a login against it.
 //
-// Between workstations the only lock is the name: a save renames NAME.dat to
-// NAME.dat.bak, which no other save can then do, writes the new content
-// aside and renames it into place, then removes the ".bak" if it still is
-// the file it moved aside. A ".bak" of somebody else's is a save in progress
-// (readers and savers wait, then report the profile in use) until the
-// SaveWatch finds it abandoned; only then is it recovered, without ever
-// destroying a copy.
+// It never shows a window and never waits: each read or save attempt returns
+// at once, and what the user should be told is kept as notices for the
+// caller to show once the attempt is over (takeNotices).
 class ProfileStore {
 public:
-    static constexpr int SaveAttempts = 5;
+    static constexpr int Attempts = 5;
     static constexpr int RetryPauseMs = 3000;
 
-    ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher, MessageService& messages,
-                 PauseService& pause, const Clock& clock);
+    ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher, const Clock& clock);
 
     Profile& profile() { return m_profile; }
-    void setHooks(StoreHooks hooks) { m_hooks = std::move(hooks); }
-    SaveWatch& saveWatch() { return m_watch; }
+    SaveWatch& saveWatch() { return m_protocol.saveWatch(); }
 
     // The folder of the profiles and of the error log.
-    QString databaseFolder() const { return m_folder; }
+    QString databaseFolder() const { return m_protocol.folder(); }
     void setDatabaseFolder(const QString& folder);
-    QString pathOf(const QString& fileName) const { return m_folder + QLatin1Char('/') + fileName; }
+    QString pathOf(const QString& fileName) const {
+        return databaseFolder() + QLatin1Char('/') + fileName;
+    }
 
-    // Reads ProfileFileName + suffix from the database folder; true when
-    // ProfileLoaded. suffix is "" for a normal open (which waits for a save
-    // in progress), ".bak" for the file this store's save has moved aside.
-    bool ReadFromFile(bool showErrors, const QString& suffix = {});
-    // The change stamp of the moved-aside ".bak", or -1.
-    std::int32_t ReadVersion(bool showErrors);
-    // Writes the whole profile back; ProfileSaved tells whether it reached the disk.
-    void WriteToFile();
+    // One attempt to read the profile named ProfileFileName; ProfileLoaded
+    // tells how a finished one went. TryAgain while a save is in progress
+    // (never on the last attempt, which reports the profile in use).
+    StoreStep read(bool showErrors, bool lastAttempt);
+    // The last finished read failed in a way that ends the use of the profile.
+    bool readFailed() const { return m_readFailed; }
+
+    // One attempt to save the whole profile; TryAgain while another save
+    // holds it (never on the last attempt). ProfileSaved and lastSaveOutcome
+    // tell how a finished one went.
+    StoreStep save(bool lastAttempt);
     SaveOutcome lastSaveOutcome() const { return m_lastSave; }
+    void cancelSave();
+
+    // What the user should be told about the last steps, oldest first.
+    QList<Message> takeNotices();
 
     // A sealed profile (NAME.sealed) reads as far as its header until a
     // login opens it. These check a login on the open profile and, for a
     // sealed one, decrypt it with it; false for a wrong login.
     bool isSealed() const;
-    bool isOpened() const { return !isSealed() || m_keys != nullptr; }
+    bool isOpened() const { return !isSealed() || m_keys.hasKeys(); }
     bool logIn(const QString& userId, const QString& password, const QString& pin);
     bool logInByAnswers(const QStringList& typedAnswers);
-    // The profile in memory is saved sealed with these keys from now on.
-    void sealWith(std::unique_ptr<SealedFormat::Keys> keys);
     // A lock, or another profile: what opened the sealed one is forgotten.
-    void forgetKeys();
-    // Seal the opened profile (NAME.dat becomes NAME.sealed) or unseal it,
-    // under the same lock and stamp check as a save; the old file goes only
-    // once the new one is complete. False when nothing changed.
-    bool convertTo(bool sealed);
-    // The keys a new sealed profile is created with (CreatingProfile).
-    void setCreatingKeys(std::unique_ptr<SealedFormat::Keys> keys) { m_creatingKeys = std::move(keys); }
+    void forgetKeys() { m_keys.forget(); }
+    KeyCustody& keys() { return m_keys; }
 
-    bool isHeld() const { return m_held.isValid(); }
-    void releaseHeld() { m_held.release(); }
+    // A conversion saves to the other format's file (conversionTarget) under
+    // the lock of this one, which goes once the new file is complete.
+    void setConversionTarget(const QString& fileName) { m_convertTo = fileName; }
+
+    bool isHeld() const { return m_protocol.isHeld(); }
+    void releaseHeld() { m_protocol.release(); }
 
     // Looks beside datPath for what a save left: recovers an abandoned one.
     // False while somebody's save is still in progress there.
-    bool settle(const QString& datPath);
+    bool settle(const QString& datPath) { return m_protocol.settle(datPath); }
 
 private:
-    bool readContent(const QByteArray& content, bool showErrors, bool fromOwnBackup);
-    bool readSealed(const QByteArray& content, bool showErrors, bool fromOwnBackup);
+    ProfileCodec& codecFor(const QString& fileName);
+    bool readContent(const QByteArray& content, bool showErrors);
+    bool takeDecoded(const ProfileCodec::Decoded& decoded, bool showErrors);
     bool unseal(const std::function<SealedFormat::Refusal(const QByteArray&, QByteArray&,
                                                            SealedFormat::Keys&)>& open);
     void reportChecksumFailures(const ProfileFormat::ReadOutcome& outcome);
-    void readFailed(bool showErrors, int number, const QString& description);
+    void reportReadError(bool showErrors, int number, const QString& description);
     // A read that failed: nothing of the profile's lists is kept.
     void contentLost(bool showErrors, int number, const QString& description);
     QString damagedText() const;
-    int openProfile(const QString& path, QByteArray& content);
-    bool recover(const QString& datPath, const QByteArray& backupContent);
-    void removeAbandonedTemporaries(const QString& datPath);
-    int moveToBackup();
-    int readLockedBackup();
-    bool ownsBackup() const;
-    void giveBackBackup();
-    void endSave();
+    bool checkStamp();
     void conflict();
     void writeNewFile();
     void saveFailed(int number, const QString& description);
-    void logRepair(const QString& description);
+    void notify(const QString& text, const QString& title = QStringLiteral("Tavrino"));
 
     Profile& m_profile;
     ErrorLog& m_log;
     TextCipher& m_cipher;
-    MessageService& m_messages;
-    PauseService& m_pause;
     const Clock& m_clock;
-    StoreHooks m_hooks;
-    SaveWatch m_watch;
-    QString m_folder;
-    HeldFile m_held; // the open profile
-    // The save in progress: the ".bak" we made, and what it held when we
-    // made it, which is how we know it is still ours.
-    bool m_locked = false;
-    bool m_lockedRead = false;
-    QByteArray m_lockedContent;
+    KeyCustody m_keys;
+    CompatibleCodec m_compatible;
+    SealedCodec m_sealed;
+    SaveProtocol m_protocol;
+    QList<Message> m_notices;
+    bool m_readFailed = false;
     SaveOutcome m_lastSave = SaveOutcome::Saved;
-    int m_attempt = 0;
-    // The opened sealed profile's keys, and the settings its slots open with.
-    std::unique_ptr<SealedFormat::Keys> m_keys;
-    SecuritySettings m_keysFor;
-    std::unique_ptr<SealedFormat::Keys> m_creatingKeys;
-    QString m_convertTo; // the file a conversion writes, while it does // shared by the retry loops; a save entered while it is set skips the lock
+    QString m_convertTo; // the file a conversion writes, while it does
 };
 
 } // namespace tavrino

@@ -167,7 +167,10 @@ SaveWatch::Verdict SaveWatch::judge(const QString& path, QByteArray* content) {
     const QByteArray note = readNote(path, "seen");
     if (FileSignature::fromText(note.left(note.indexOf('\n'))) == now_) {
         const qint64 first = valueOf(note, "first").toLongLong();
-        return now - first >= m_abandonedAfterMs ? Verdict::Abandoned : Verdict::InProgress;
+        // A sighting "in the future" was made while the clock ran ahead: it
+        // counts from now, so a clock set back never stretches the wait.
+        if (first <= now)
+            return now - first >= m_abandonedAfterMs ? Verdict::Abandoned : Verdict::InProgress;
     }
     writeNote(path, "seen", now_.toText() + "\nfirst=" + QByteArray::number(now) + '\n');
     pruneOldNotes(now);

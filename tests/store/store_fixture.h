@@ -4,6 +4,7 @@
 #include "shell/error_log.h"
 #include "store/profile.h"
 #include "store/profile_store.h"
+#include "store/waiting.h"
 #include "support/test_support.h"
 
 #include <QJsonArray>
@@ -64,22 +65,22 @@ struct StoreFixture {
     ErrorLog log{&clock};
     TextCipher cipher{&log, &messages};
     Profile profile;
-    ProfileStore store{profile, log, cipher, messages, pause, clock};
+    ProfileStore store{profile, log, cipher, clock};
+    WaitingStore waiting{store, pause, messages};
     int endings = 0;
-    int unloads = 0;
-    QList<bool> dirtyCalls;
 
     StoreFixture() {
         store.setDatabaseFolder(dir.path());
         store.saveWatch().setNotesFolder(notes.path());
         cipher.setEndingHandler([this] { ++endings; });
-        store.setHooks({[this] { ++unloads; }, [this](bool d) { dirtyCalls.append(d); }});
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     bool open(const QString& fileName) {
         profile.ProfileFileName = fileName;
-        return store.ReadFromFile(true);
+        return waiting.read();
     }
+    // A save run to its end as the command-line tool runs it.
+    void save() { waiting.save(); }
     // Time passes until a save seen in progress counts as abandoned.
     void waitTillAbandoned() {
         clock.time = clock.time.addMSecs(store.saveWatch().abandonedAfterMs());

@@ -5,6 +5,7 @@
 #include "shell/error_log.h"
 #include "shell/message_service.h"
 #include "store/profile_store.h"
+#include "store/waiting.h"
 
 #include <cstdio>
 
@@ -34,18 +35,19 @@ int main(int argc, char** argv) {
     TextCipher cipher(&log, &messages);
     cipher.setEndingHandler([] { std::_Exit(3); });
     Profile profile;
-    ProfileStore store(profile, log, cipher, messages, pause, clock);
+    ProfileStore store(profile, log, cipher, clock);
+    WaitingStore waiting(store, pause, messages);
     store.setDatabaseFolder(QString::fromLocal8Bit(argv[1]));
     if (argc > 4) store.saveWatch().setNotesFolder(QString::fromLocal8Bit(argv[4]));
     profile.ProfileFileName = QString::fromLocal8Bit(argv[2]);
-    if (!store.ReadFromFile(true)) return 4;
+    if (!waiting.read()) return 4;
     const int saves = std::atoi(argv[3]);
     for (int i = 1; i <= saves; ++i) {
         PasswordRecord r = PasswordRecord::fromLine(profile.Records.item(1));
         r[PasswordRecord::Notes] = QStringLiteral("save %1").arg(profile.ChangeStamp + 1);
         profile.Records.remove(1);
         profile.Records.add(r.toLine());
-        store.WriteToFile();
+        waiting.save();
         if (!profile.ProfileSaved) return 5;
     }
     return 0;

@@ -49,13 +49,13 @@ TEST(CrashSafety, KilledSaversLeaveTheOldOrTheNewContent) {
         EXPECT_FALSE(manager.CreateProfile(QStringLiteral("Work")));
         f.messages.shown.clear();
 
-        if (!manager.OpenProfile(QStringLiteral("Work"))) {
+        if (!f.waiting.open(manager, QStringLiteral("Work"))) {
             // Killed before it could leave a note of its save: after the
             // abandoned age the profile opens.
             ++waited;
             f.messages.shown.clear();
             f.waitTillAbandoned();
-            ASSERT_TRUE(manager.OpenProfile(QStringLiteral("Work")))
+            ASSERT_TRUE(f.waiting.open(manager, QStringLiteral("Work")))
                 << "round " << round << ": "
                 << f.messages.texts().join(QLatin1Char('|')).toStdString();
         }

@@ -71,7 +71,7 @@ TEST(CreateProfile, WritesDefaultsAndKeepsTheOpenProfile) {
     ManagerFixture f;
     copyFixture(f.dir, QStringLiteral("Work.dat"));
     f.manager.ListProfiles();
-    ASSERT_TRUE(f.manager.OpenProfile(QStringLiteral("Work")));
+    ASSERT_TRUE(f.waiting.open(f.manager, QStringLiteral("Work")));
     const SecuritySettings before = f.profile.Security;
 
     ASSERT_TRUE(f.manager.CreateProfile(QStringLiteral("Home")));
@@ -124,7 +124,7 @@ TEST(DeleteProfile, RefusesTheOpenOneAndMissingOnes) {
     copyFixture(f.dir, QStringLiteral("Work.dat"));
     copyFixture(f.dir, QStringLiteral("Home.dat"));
     f.manager.ListProfiles();
-    ASSERT_TRUE(f.manager.OpenProfile(QStringLiteral("Work")));
+    ASSERT_TRUE(f.waiting.open(f.manager, QStringLiteral("Work")));
 
     EXPECT_FALSE(f.manager.DeleteProfile(QStringLiteral("Work")));
     EXPECT_EQ(f.messages.shown.last().text,

@@ -33,7 +33,7 @@ struct Damage {
     QStringList messages;
     bool loaded;
     int endings;
-    int unloads;
+    int ends; // 1: the use of the profile ends (the vault goes back to the login)
 };
 
 class DamagedFile : public ::testing::TestWithParam<Damage> {};
@@ -51,7 +51,7 @@ TEST_P(DamagedFile, TakesItsPathAndLeavesTheFileAlone) {
     EXPECT_EQ(f.profile.ProfileLoaded, d.loaded);
     EXPECT_EQ(f.messages.texts(), d.messages);
     EXPECT_EQ(f.endings, d.endings);
-    EXPECT_EQ(f.unloads, d.unloads);
+    EXPECT_EQ(f.store.readFailed(), d.ends != 0);
     f.store.releaseHeld();
     EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), damaged);
     QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
@@ -111,7 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
                                           "not hexadecimal text  ReadFromFile (13)") +
                            ReadErrorTail},
                false, 0, 1},
-        Damage{"empty file", [](auto, auto) { return QByteArray(); }, QStringList{}, true, 0, 0},
+        // No save writes an empty file: damaged, not a profile without a login.
+        Damage{"empty file", [](auto, auto) { return QByteArray(); },
+               QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nWork.dat is "
+                                          "damaged  ReadFromFile (84)") +
+                           ReadErrorTail},
+               false, 0, 1},
         Damage{"one line", [](auto w, auto) { return crlfLines(w)[0] + "\r\n"; }, CountMessage,
                true, 0, 1}),
     [](const auto& info) {
@@ -120,17 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
         return name.toStdString();
     });
 
-TEST(ReadFromFile, EmptyFileKeepsSettingsAndStamp) {
-    StoreFixture f;
-    writeFile(f.path(QStringLiteral("Empty.dat")), QByteArray());
-    f.profile.Security.UserId = QStringLiteral("kept");
-    f.profile.ChangeStamp = 9;
-    f.profile.Records.add(QStringLiteral("4|x|x|x|x||||"));
-    EXPECT_TRUE(f.open(QStringLiteral("Empty.dat")));
-    EXPECT_EQ(f.profile.Security.UserId, QStringLiteral("kept"));
-    EXPECT_EQ(f.profile.ChangeStamp, 9);
-    EXPECT_EQ(f.profile.Records.count(), 0);
-}
 
 TEST(ReadFromFile, LineWithAnExtraSeparatorIsReportedButLoaded) {
     StoreFixture f;
@@ -165,14 +159,14 @@ TEST(ReadFromFile, CategoriesDifferingOnlyInCaseDoNotLoad) {
 TEST(ReadFromFile, MissingFileShowsTheReadErrorOnlyWhenAsked) {
     StoreFixture f;
     f.profile.ProfileFileName = QStringLiteral("Nope.dat");
-    EXPECT_FALSE(f.store.ReadFromFile(false));
+    EXPECT_FALSE(f.waiting.read(false));
     EXPECT_TRUE(f.messages.shown.isEmpty());
-    EXPECT_FALSE(f.store.ReadFromFile(true));
+    EXPECT_FALSE(f.waiting.read(true));
     EXPECT_EQ(f.messages.texts(),
               QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nNo such file "
                                          "or directory  ReadFromFile (2)") +
                           ReadErrorTail});
-    EXPECT_EQ(f.unloads, 1);
+    EXPECT_TRUE(f.store.readFailed());
     EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Nope.dat")));
 }
 
@@ -184,7 +178,7 @@ TEST(ProfileHold, AnotherProcessCannotOpenAHeldProfile) {
         StoreFixture g;
         g.store.setDatabaseFolder(f.dir.path());
         g.profile.ProfileFileName = QStringLiteral("Home.dat");
-        g.store.ReadFromFile(true);
+        g.waiting.read(true);
         return g.messages.texts().join(QString()).contains(
                    QStringLiteral("in use by another Tavrino instance  ReadFromFile"))
                    ? 0
@@ -199,9 +193,9 @@ TEST(WriteToFile, SavesInPlaceHoldsTheNewFileAndCountsStamps) {
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     const std::int32_t stamp = f.profile.ChangeStamp;
     f.profile.Records.add(QStringLiteral("4|Web|New one|me|pw|||https://new.example|"));
-    f.store.WriteToFile();
+    f.waiting.save();
     ASSERT_TRUE(f.profile.ProfileSaved) << f.messages.texts().join(QLatin1Char('|')).toStdString();
-    f.store.WriteToFile();
+    f.waiting.save();
     ASSERT_TRUE(f.profile.ProfileSaved) << f.messages.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(f.profile.ChangeStamp, stamp + 2);
     EXPECT_TRUE(f.messages.shown.isEmpty());
@@ -228,7 +222,7 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
 
     const std::int32_t stamp = f.profile.ChangeStamp;
     f.profile.Records.add(QStringLiteral("4|Web|lost|me|pw||||"));
-    f.store.WriteToFile();
+    f.waiting.save();
     EXPECT_FALSE(f.profile.ProfileSaved);
     EXPECT_EQ(f.profile.ChangeStamp, stamp) << "a failed save leaves the stamp alone";
     EXPECT_EQ(f.pause.pauses, QList<int>({3000, 3000, 3000, 3000}));
@@ -245,7 +239,7 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
 
     // Once the other instance lets go, the same change saves.
     f.messages.shown.clear();
-    f.store.WriteToFile();
+    f.waiting.save();
     EXPECT_TRUE(f.profile.ProfileSaved);
     EXPECT_EQ(f.profile.ChangeStamp, stamp + 1);
 }
@@ -254,7 +248,6 @@ struct ConflictCase {
     const char* what;
     bool changeLogin;
     QString message;
-    QList<bool> dirtyCalls;
 };
 
 class Conflict : public ::testing::TestWithParam<ConflictCase> {};
@@ -272,16 +265,15 @@ TEST_P(Conflict, NewerSaveElsewhereIsReloadedNotOverwritten) {
         if (!g.open(QStringLiteral("Work.dat"))) return 1;
         g.profile.Records.add(QStringLiteral("4|Bank|theirs|them|pw||||"));
         if (c.changeLogin) g.profile.Security.Password = QStringLiteral("changed");
-        g.store.WriteToFile();
+        g.waiting.save();
         return g.profile.ProfileSaved ? 0 : 2;
     });
     ASSERT_EQ(other.result(), 0);
 
     f.profile.Records.add(QStringLiteral("4|Bank|mine|me|pw||||"));
-    f.store.WriteToFile();
+    f.waiting.save();
     EXPECT_FALSE(f.profile.ProfileSaved);
     EXPECT_EQ(f.messages.texts(), QStringList{c.message});
-    EXPECT_EQ(f.dirtyCalls, c.dirtyCalls);
     EXPECT_EQ(f.profile.ChangeStamp, 42);
     EXPECT_TRUE(f.profile.Records.lines().last().contains(QStringLiteral("theirs")));
     EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Work.dat")));
@@ -289,7 +281,7 @@ TEST_P(Conflict, NewerSaveElsewhereIsReloadedNotOverwritten) {
     EXPECT_TRUE(f.store.isHeld());
 
     // The next save starts from the re-read stamp and goes through.
-    f.store.WriteToFile();
+    f.waiting.save();
     EXPECT_TRUE(f.profile.ProfileSaved);
     EXPECT_EQ(f.profile.ChangeStamp, 43);
 }
@@ -301,13 +293,12 @@ INSTANTIATE_TEST_SUITE_P(
             "records",
             false,
             QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."),
-            {}},
+        },
         ConflictCase{
             "login",
             true,
             QStringLiteral(
-                "The profile has been modified by another user.\r\nYou will have to login again."),
-            {false}}),
+                "The profile has been modified by another user.\r\nYou will have to login again.")}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // What a saver that died leaves, and what an open makes of it: a save in
@@ -376,12 +367,10 @@ TEST(StaleBackup, OpenWaitsForASaveInProgress) {
     FinishingSave save;
     save.backup = f.path(QStringLiteral("Work.dat.bak"));
     save.dat = f.path(QStringLiteral("Work.dat"));
-    ProfileStore store(f.profile, f.log, f.cipher, f.messages, save, f.clock);
-    store.setDatabaseFolder(f.dir.path());
-    store.saveWatch().setNotesFolder(f.notes.path());
+    WaitingStore waiting(f.store, save, f.messages);
     writeFile(save.backup, readFile(fixturePath(QStringLiteral("Work.dat"))));
     f.profile.ProfileFileName = QStringLiteral("Work.dat");
-    EXPECT_TRUE(store.ReadFromFile(true));
+    EXPECT_TRUE(waiting.read());
     EXPECT_EQ(save.pauses, 2);
     EXPECT_TRUE(f.messages.shown.isEmpty());
     EXPECT_EQ(f.profile.ChangeStamp, 41);
@@ -431,7 +420,7 @@ TEST(WriteToFile, OddStoredStampsStillSave) {
                   ProfileFormat::write(p, c.stored, QStringLiteral("1.11"), true, f.cipher));
         ASSERT_TRUE(f.open(QStringLiteral("Odd.dat")));
         EXPECT_EQ(f.profile.ChangeStamp, c.opened) << c.stored;
-        f.store.WriteToFile();
+        f.waiting.save();
         EXPECT_TRUE(f.profile.ProfileSaved)
             << c.stored << ": " << f.messages.texts().join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(f.profile.ChangeStamp, c.saved) << c.stored;

@@ -36,13 +36,13 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
     EXPECT_FALSE(w.manager.CreateProfile(QStringLiteral("vault"))) << "one name, either format";
 
     // Before the login: the header only, nothing secret in memory.
-    ASSERT_TRUE(w.manager.OpenProfile(QStringLiteral("Vault")));
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
     EXPECT_TRUE(w.store.isSealed());
     EXPECT_FALSE(w.store.isOpened());
     EXPECT_EQ(w.profile.Security.LoginMode, 1);
     EXPECT_TRUE(w.profile.Security.Password.isEmpty());
     EXPECT_EQ(w.profile.Security.Questions.item(1), QStringLiteral("5|Default Question|"));
-    w.store.WriteToFile();
+    w.waiting.save();
     EXPECT_FALSE(w.profile.ProfileSaved) << "an unopened sealed profile is never saved";
 
     EXPECT_FALSE(w.store.logIn({}, QStringLiteral("quilt"), {}));
@@ -50,7 +50,7 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
     ASSERT_TRUE(w.store.logIn({}, QStringLiteral(" QUILT "), {}));
     EXPECT_EQ(w.profile.Security.Password, QStringLiteral("QUILT"));
     w.profile.Records.add(w.record("Sealed away").toLine());
-    w.store.WriteToFile();
+    w.waiting.save();
     ASSERT_TRUE(w.profile.ProfileSaved);
     const QByteArray file = readFile(w.path(QStringLiteral("Vault.sealed")));
     EXPECT_TRUE(file.startsWith("TAVRINO-SEALED 1\nstamp 2\n"));
@@ -58,11 +58,11 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
 
     // The password changed: the old one opens it no more.
     w.profile.Security.Password = QStringLiteral("N3w pass");
-    w.store.WriteToFile();
+    w.waiting.save();
     ASSERT_TRUE(w.profile.ProfileSaved);
     w.store.releaseHeld();
     Workstation other(w.dir.path());
-    ASSERT_TRUE(other.manager.OpenProfile(QStringLiteral("Vault")));
+    ASSERT_TRUE(other.waiting.open(other.manager, QStringLiteral("Vault")));
     EXPECT_FALSE(other.store.logIn({}, QStringLiteral("QUILT"), {}));
     ASSERT_TRUE(other.store.logIn({}, QStringLiteral("N3w pass"), {}));
     ASSERT_EQ(other.profile.Records.count(), 1);
@@ -77,16 +77,16 @@ TEST(SealedStore, TheLaterSaveReadsTheEarlierOneInsteadOfOverwritingIt) {
     ASSERT_TRUE(a.manager.CreateProfile(QStringLiteral("Vault"), true));
     Workstation b(a.dir.path());
     for (Workstation* w : {&a, &b}) {
-        ASSERT_TRUE(w->manager.OpenProfile(QStringLiteral("Vault")));
+        ASSERT_TRUE(w->waiting.open(w->manager, QStringLiteral("Vault")));
         ASSERT_TRUE(w->store.logIn({}, QStringLiteral("QUILT"), {}));
         w->store.releaseHeld();
     }
     a.profile.Records.add(a.record("from a").toLine());
-    a.store.WriteToFile();
+    a.waiting.save();
     ASSERT_TRUE(a.profile.ProfileSaved);
     a.store.releaseHeld();
     b.profile.Records.add(b.record("from b").toLine());
-    b.store.WriteToFile();
+    b.waiting.save();
     EXPECT_EQ(b.store.lastSaveOutcome(), SaveOutcome::ConflictRecords);
     ASSERT_EQ(b.profile.Records.count(), 1) << "a's save, read with the key b holds";
     EXPECT_TRUE(b.profile.Records.item(1).contains(QStringLiteral("from a")));
@@ -102,10 +102,10 @@ TEST(SealedStore, AnAbandonedSaveIsRecovered) {
     ASSERT_TRUE(QFile::rename(w.path(QStringLiteral("Vault.sealed")),
                               w.path(QStringLiteral("Vault.sealed.bak"))));
     EXPECT_EQ(w.manager.ListProfiles(), QStringList{QStringLiteral("Vault")});
-    EXPECT_FALSE(w.manager.OpenProfile(QStringLiteral("Vault"))) << "a save in progress";
+    EXPECT_FALSE(w.waiting.open(w.manager, QStringLiteral("Vault"))) << "a save in progress";
     w.waitTillAbandoned();
     w.messages.shown.clear();
-    ASSERT_TRUE(w.manager.OpenProfile(QStringLiteral("Vault")));
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
     EXPECT_EQ(readFile(w.path(QStringLiteral("Vault.sealed"))), whole);
     EXPECT_FALSE(QFile::exists(w.path(QStringLiteral("Vault.sealed.bak"))));
     EXPECT_TRUE(w.store.logIn({}, QStringLiteral("QUILT"), {}));
@@ -117,7 +117,7 @@ TEST(SealedStore, ADamagedFileIsRefusedAndLeftAsItIs) {
     QByteArray file = readFile(w.path(QStringLiteral("Vault.sealed")));
     file[file.size() / 2] = static_cast<char>(file[file.size() / 2] ^ 0x20);
     writeFile(w.path(QStringLiteral("Vault.sealed")), file);
-    EXPECT_FALSE(w.manager.OpenProfile(QStringLiteral("Vault")));
+    EXPECT_FALSE(w.waiting.open(w.manager, QStringLiteral("Vault")));
     EXPECT_TRUE(w.messages.texts().join(QLatin1Char(' ')).contains(QStringLiteral("damaged")));
     EXPECT_EQ(readFile(w.path(QStringLiteral("Vault.sealed"))), file);
 }

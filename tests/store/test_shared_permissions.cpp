@@ -47,7 +47,7 @@ int addRecord(const QString& folder, const QString& fileName, const QString& des
     f.store.setDatabaseFolder(folder);
     if (!f.open(fileName)) return 1;
     f.profile.Records.add(QStringLiteral("4|Web|%1|me|pw||||").arg(description));
-    f.store.WriteToFile();
+    f.waiting.save();
     return f.profile.ProfileSaved ? 0 : 2;
 }
 
@@ -103,7 +103,7 @@ TEST(SharedPermissions, ProfileNobodyMayWriteIsRefusedNotOverwritten) {
     f.store.setDatabaseFolder(shared.db);
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     f.profile.Records.add(QStringLiteral("4|Web|lost|me|pw||||"));
-    f.store.WriteToFile();
+    f.waiting.save();
     EXPECT_FALSE(f.profile.ProfileSaved);
     EXPECT_EQ(f.messages.texts(),
               QStringList{QStringLiteral("An Error has occurred!. The error is : \r\nWork.dat is "

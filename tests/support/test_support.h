@@ -5,11 +5,14 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 
@@ -27,6 +30,16 @@ public:
     using MessageService::show;
     MsgAnswer show(const Message& message) override {
         shown.append(message);
+        if (whileShown) {
+            // As a real message box does: events run in a loop of its own,
+            // and whatever falls due meanwhile happens inside the caller.
+            QEventLoop loop;
+            QTimer::singleShot(0, &loop, [&] {
+                whileShown(message);
+                loop.quit();
+            });
+            loop.exec();
+        }
         if (!answers.isEmpty()) return answers.takeFirst();
         switch (message.buttons) {
         case MsgButtons::YesNo:
@@ -44,6 +57,7 @@ public:
     }
     QList<MsgAnswer> answers;
     QList<Message> shown;
+    std::function<void(const Message&)> whileShown;
 };
 
 class NoPause : public PauseService {

@@ -51,12 +51,10 @@ struct SetupFixture : VaultFixture {
         Profile p;
         ErrorLog l;
         TextCipher c;
-        ScriptedMessages m;
-        NoPause np;
-        ProfileStore s(p, l, c, m, np, clock);
+        ProfileStore s(p, l, c, clock);
         s.setDatabaseFolder(dir.filePath(QStringLiteral("db")));
         p.ProfileFileName = profile.ProfileFileName;
-        s.ReadFromFile(true);
+        s.read(true, true);
         rereadCategories = p.Categories.count();
         return p.Security;
     }
@@ -196,10 +194,11 @@ TEST(Setup, SealAndUnsealTheOpenProfileAfterItsLogin) {
     Profile back;
     ErrorLog log{&f.clock};
     TextCipher cipher{&log, &f.messages};
-    ProfileStore reader(back, log, cipher, f.messages, f.pause, f.clock);
+    ProfileStore reader(back, log, cipher, f.clock);
     reader.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
     back.ProfileFileName = QStringLiteral("Home.dat");
-    ASSERT_TRUE(reader.ReadFromFile(true));
+    reader.read(true, true);
+    ASSERT_TRUE(back.ProfileLoaded);
     EXPECT_EQ(back.Security.Password, QStringLiteral("QUILT"));
 
     named<QPushButton>(&s, QStringLiteral("Create sealed profile"))->click();

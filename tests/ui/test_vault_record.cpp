@@ -280,10 +280,10 @@ TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
         VaultFixture g({});
         g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
         g.profile.ProfileFileName = QStringLiteral("Work.dat");
-        if (!g.store.ReadFromFile(true)) return 1;
+        if (!g.waiting.read(true)) return 1;
         g.profile.Records.remove(1);
         if (changeLogin) g.profile.Security.Pin = QStringLiteral("9999");
-        g.store.WriteToFile();
+        g.waiting.save();
         return g.profile.ProfileSaved ? 0 : 2;
     });
     ASSERT_EQ(other.result(), 0);

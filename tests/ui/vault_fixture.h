@@ -5,9 +5,11 @@
 #include "shell/settings_store.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "store/waiting.h"
 #include "support/test_support.h"
 #include "ui/common/address_service.h"
 #include "ui/common/session_state.h"
+#include "ui/common/store_runner.h"
 #include "ui/common/vault_services.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/vault/command_bars.h"
@@ -61,11 +63,13 @@ struct VaultFixture {
     ErrorLog log{&clock};
     TextCipher cipher{&log, &messages};
     Profile profile;
-    ProfileStore store{profile, log, cipher, messages, pause, clock};
+    ProfileStore store{profile, log, cipher, clock};
     ProfileManager profiles{store, settings, messages};
+    StoreRunner runner{store, profiles, messages};
+    WaitingStore waiting{store, pause, messages}; // another workstation, as the CLI saves
     SessionState session;
-    VaultServices services{profile,  store, profiles,  settings, log,
-                           messages, clock, addresses, session};
+    VaultServices services{profile, store,    profiles, runner,    settings,
+                           log,     messages, clock,    addresses, session};
     std::unique_ptr<VaultWindow> window;
     int gettingStarted = 0;
 
@@ -81,6 +85,7 @@ struct VaultFixture {
             writeFile(target, readFile(fixturePath(name + QStringLiteral(".dat"))));
         }
         cipher.setEndingHandler([] {});
+        runner.setRetryPauseMs(1);
     }
 
     VaultWindow& start(const QString& profileName = {}) {

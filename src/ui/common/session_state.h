@@ -11,7 +11,6 @@ struct SessionState {
     int autoLockMinutes = -1;    // -1: no auto-lock
     QDateTime lastActivity;
     bool loginOk = false;
-    bool readFailed = false; // the last read of the profile did not complete
     int pageNumber = 0; // the last printed page footer, counted on across printouts
 };
 

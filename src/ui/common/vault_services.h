@@ -10,6 +10,7 @@ class PauseService;
 class ProfileManager;
 class ProfileStore;
 class SettingsStore;
+class StoreRunner;
 struct Profile;
 struct SessionState;
 
@@ -19,6 +20,7 @@ struct VaultServices {
     Profile& profile;
     ProfileStore& store;
     ProfileManager& profiles;
+    StoreRunner& runner; // opens and saves without freezing the window
     SettingsStore& settings;
     ErrorLog& log;
     MessageService& messages;

@@ -120,6 +120,12 @@ RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, 
     connect(m_closeButton, &ImageButton::clicked, this, [this] { closePopup(); });
 }
 
+RecordPopup::~RecordPopup() {
+    // A clipboard of our own goes with our children, after this destructor:
+    // its last "cleared" must not reach a popup that is no longer one.
+    if (m_clipboard) disconnect(m_clipboard, nullptr, this, nullptr);
+}
+
 void RecordPopup::showRecord(const QStringList& fields) {
     m_userCode->setText(fields.value(3));
     m_password->setText(fields.value(4));

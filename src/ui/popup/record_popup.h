@@ -3,6 +3,7 @@
 #include "ui/desktop/window_shape.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -31,6 +32,7 @@ public:
     // clipboard: where copies go (the popup makes its own when none is given).
     explicit RecordPopup(AddressService& addresses, SecretClipboard* clipboard = nullptr,
                          QWidget* parent = nullptr);
+    ~RecordPopup() override;
 
     // fields: the record line split at "|" (type code first). Shows the popup
     // and calls startCloseTimer (the vault's one-minute close timer).
@@ -72,7 +74,7 @@ private:
     ImageButton* m_copyPasswordButton;
     ImageButton* m_closeButton;
     AddressService& m_addresses;
-    SecretClipboard* m_clipboard;
+    QPointer<SecretClipboard> m_clipboard; // the vault's may go first at exit
     QLabel* m_clipboardNote;
     QPixmap m_picture;
     WindowShape m_shape;

@@ -3,6 +3,7 @@
 #include "shell/message_service.h"
 #include "shell/single_instance.h"
 #include "store/profile.h"
+#include "ui/common/store_runner.h"
 #include "ui/common/session_state.h"
 
 #include <QLabel>
@@ -76,8 +77,7 @@ bool CategoriesPage::addCategory() {
     }
     const bool added =
         categories.add(Profile::categoryLine(name), QLatin1Char('C') + name.toUpper());
-    m_s.store.WriteToFile();
-    if (added && m_s.store.lastSaveOutcome() == SaveOutcome::Failed)
+    if (added && changeKept(m_s.runner.save()))
         categories.remove(categories.count());
     noteSave();
     m_entry->clear();
@@ -117,9 +117,8 @@ void CategoriesPage::remove() {
         categories.remove(position);
     }
     BusyPointer();
-    m_s.store.WriteToFile();
-    const SaveOutcome outcome = m_s.store.lastSaveOutcome();
-    if (outcome == SaveOutcome::Failed) {
+    const SaveOutcome outcome = m_s.runner.save();
+    if (changeKept(outcome)) {
         // Not on disk: the category stays, in its place.
         if (position > 0) categories.insert(position, removedLine, removedKey);
     } else {

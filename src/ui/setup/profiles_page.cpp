@@ -3,6 +3,7 @@
 #include "shell/message_service.h"
 #include "store/login_check.h"
 #include "store/profile.h"
+#include "ui/common/store_runner.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
 
@@ -77,7 +78,7 @@ void ProfilesPage::onSealClicked(bool seal) {
     if (!confirmLogin(QStringLiteral("The login of %1, to %2 it:")
                           .arg(name, seal ? QStringLiteral("seal") : QStringLiteral("unseal"))))
         return;
-    if (m_s.store.convertTo(seal)) {
+    if (m_s.runner.convertTo(seal)) {
         m_s.messages.show(QStringLiteral("%1 is now kept as %2.").arg(name, m_s.profile.ProfileFileName),
                           QStringLiteral("Profile"), MsgIcon::Information);
     } else {

@@ -4,6 +4,7 @@
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
 #include "store/profile.h"
+#include "ui/common/store_runner.h"
 #include "store/profile_store.h"
 #include "ui/common/session_state.h"
 #include "ui/setup/security_checks.h"
@@ -250,10 +251,9 @@ void SecurityPage::save() {
     BusyPointer();
     const SecuritySettings before = m_s.profile.Security;
     storeInProfile();
-    m_s.store.WriteToFile();
+    const SaveOutcome outcome = m_s.runner.save();
     NormalPointer();
-    const SaveOutcome outcome = m_s.store.lastSaveOutcome();
-    if (outcome == SaveOutcome::Failed) {
+    if (changeKept(outcome)) {
         // Not on disk: memory stays as the file is, the page keeps its changes.
         m_s.profile.Security = before;
         return;

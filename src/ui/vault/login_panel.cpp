@@ -4,6 +4,7 @@
 #include "shell/single_instance.h"
 #include "store/login_check.h"
 #include "store/profile.h"
+#include "ui/common/store_runner.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
 #include "ui/common/session_state.h"
@@ -87,9 +88,8 @@ void LoginPanel::chooseProfile(const QString& name) {
 
 void LoginPanel::openChosenProfile() {
     m_s.store.releaseHeld();
-    m_s.session.readFailed = false;
-    const bool opened = m_s.profiles.OpenProfile(m_profile->currentText());
-    if (opened && !m_s.session.readFailed) {
+    const bool opened = m_s.runner.open(m_profile->currentText());
+    if (opened && !m_s.store.readFailed()) {
         showLoginBoxes();
         emit profileOpened();
         return;
@@ -169,6 +169,8 @@ bool LoginPanel::tryLogin() {
         // A sealed profile is decrypted by its login.
         m_s.session.loginOk = m_s.store.logIn(m_userId->text(), m_password->text(), m_pin->text());
     }
+    // What reading the profile again met (a sealed one is read at its login).
+    m_s.runner.showNotices();
     if (!m_s.session.loginOk) {
         NormalPointer();
         m_s.messages.show(QStringLiteral(" The Details are incorrect. Please re-enter."));

@@ -5,6 +5,7 @@
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
 #include "store/profile.h"
+#include "ui/common/store_runner.h"
 #include "ui/common/session_state.h"
 #include "ui/tree/date_text.h"
 #include "ui/tree/record_tree_view.h"
@@ -248,10 +249,8 @@ std::optional<SaveOutcome> RecordPanel::save() {
         records.remove(position);
     }
     records.add(record.toLine());
-    m_s.session.readFailed = false;
-    m_s.store.WriteToFile();
-    const SaveOutcome outcome = m_s.store.lastSaveOutcome();
-    if (outcome == SaveOutcome::Failed) {
+    const SaveOutcome outcome = m_s.runner.save();
+    if (changeKept(outcome)) {
         // Nothing reached the disk: keep memory as the file is, so UNDO and
         // a second try both start from the stored record.
         records.remove(records.count());
@@ -294,14 +293,12 @@ std::optional<SaveOutcome> RecordPanel::deleteRecord() {
     RecordList& records = m_s.profile.Records;
     const QString removed = records.item(position);
     records.remove(position);
-    m_s.session.readFailed = false;
-    m_s.store.WriteToFile();
+    const SaveOutcome outcome = m_s.runner.save();
     NormalPointer();
-    const SaveOutcome outcome = m_s.store.lastSaveOutcome();
     if (outcome == SaveOutcome::Saved) {
         // Deleting wins over unsaved changes in the panel.
         forget();
-    } else if (outcome == SaveOutcome::Failed) {
+    } else if (changeKept(outcome)) {
         records.insert(position, removed);
     }
     return outcome;

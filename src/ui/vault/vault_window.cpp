@@ -4,6 +4,7 @@
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
 #include "store/profile_store.h"
+#include "ui/common/store_runner.h"
 #include "ui/common/address_service.h"
 #include "ui/common/assets.h"
 #include "ui/common/secret_clipboard.h"
@@ -56,8 +57,12 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     buildFrameControls();
     watchActivity();
 
-    m_s.store.setHooks({[this] { m_s.session.readFailed = true; },
-                        [this](bool dirty) { m_record->setDirty(dirty); }});
+    m_s.runner.setWaitParent(this);
+    // A lock that fell due while a save ran (or while its outcome was being
+    // taken in) happens right after it.
+    connect(&m_s.runner, &StoreRunner::idle, this, [this] {
+        if (m_lockPending) lockVault();
+    }, Qt::QueuedConnection);
     connect(m_bars, &CommandBars::triggered, this, &VaultWindow::onCommand);
     connect(m_login, &LoginPanel::loginRequested, this, &VaultWindow::onLoginRequested);
     connect(m_login, &LoginPanel::profileOpened, this, &VaultWindow::refreshBars);
@@ -188,8 +193,16 @@ void VaultWindow::showTree(const QString& selectionKey) {
 }
 
 void VaultWindow::onCommand(CommandBars::Command command) {
+    // Setup stays open for long: a lock meanwhile closes it (its own saves
+    // hold the lock off while they run).
+    if (command == CommandBars::Setup) {
+        openSetupWindow();
+        return;
+    }
+    // A command may save and show messages: a lock waits until it is done.
+    StoreRunner::Busy busy(m_s.runner);
     switch (command) {
-    case CommandBars::Setup: openSetupWindow(); break;
+    case CommandBars::Setup: break;
     case CommandBars::Lost: m_login->showQuestions(); break;
     case CommandBars::Login: onLoginRequested(); break;
     case CommandBars::Help: onHelpClicked(); break;
@@ -262,15 +275,25 @@ void VaultWindow::onPopupClicked() {
 void VaultWindow::afterConflict(SaveOutcome outcome) {
     // The profile was read again: positions changed under the panel.
     m_record->forget();
-    if (outcome == SaveOutcome::ConflictLogin || m_s.session.readFailed) {
-        if (m_s.session.readFailed) m_login->forgetProfile();
-        lockVault();
+    if (outcome == SaveOutcome::ConflictLogin || m_s.store.readFailed()) {
+        if (m_s.store.readFailed()) m_login->forgetProfile();
+        // Part of taking in this save's outcome: not put off like a timer's lock.
+        lockNow();
         return;
     }
     showTree(QString());
 }
 
 void VaultWindow::lockVault() {
+    if (m_s.runner.isBusy()) {
+        m_lockPending = true;
+        return;
+    }
+    lockNow();
+}
+
+void VaultWindow::lockNow() {
+    m_lockPending = false;
     // Nothing of the profile stays in sight: the popup and setup close
     // (setup's unsaved changes dropped, as record edits are), and what we
     // put on the clipboard is taken back.

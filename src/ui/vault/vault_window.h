@@ -109,6 +109,7 @@ private:
     void onHideClicked();
     void onLockClicked();
     void afterConflict(SaveOutcome outcome);
+    void lockNow();
 
     VaultServices& m_s;
     QPixmap m_picture;
@@ -130,6 +131,7 @@ private:
     RecordPopup* m_popup = nullptr;
     SetupWindow* m_setup = nullptr;
     SecretClipboard* m_clipboard;
+    bool m_lockPending = false; // a lock fell due while a save was running
 };
 
 } // namespace tavrino

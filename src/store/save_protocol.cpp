@@ -1,0 +1,325 @@
+#include "save_protocol.h"
+
+#include "shell/clock.h"
+#include "shell/error_log.h"
+#include "shell/folder_access.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+
+namespace tavrino {
+namespace {
+const QString Bak = QStringLiteral(".bak");
+// Beyond any profile; a larger file is refused before it costs memory.
+constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
+
+QString randomSuffix() {
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 6; ++i)
+        suffix += QLatin1Char(letters[QRandomGenerator::system()->bounded(62)]);
+    return suffix;
+}
+
+QString fileName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+// A folder whose file system can't sync a folder has nothing to sync.
+bool folderSynced(int error) {
+    return error == 0 || error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EBADF;
+}
+} // namespace
+
+SaveProtocol::SaveProtocol(const Clock& clock, ErrorLog& log, WholeCheck isWhole)
+    : m_clock(clock), m_log(log), m_isWhole(std::move(isWhole)), m_watch(clock),
+      m_folder(log.folder()) {}
+
+void SaveProtocol::logRepair(const QString& description) {
+    m_log.LogError(QStringLiteral("ReadFromFile"), 0, description);
+}
+
+int SaveProtocol::open(const QString& path, QByteArray& content) {
+    m_held.release();
+    // Looked at again when the file was missing without a save's lock beside
+    // it: a save that has just ended puts its new file there a moment later.
+    for (int look = 1;; ++look) {
+        if (!settle(path)) return EBUSY;
+        HeldFile file;
+        int error = file.open(path);
+        if (!error) error = file.readAll(content, MaxFileBytes);
+        // A save that began meanwhile may be writing this very file (the
+        // Windows version writes in place): read it once that is done.
+        const bool saving = FileOps::exists(path + Bak);
+        if (!error && !saving) {
+            m_held = std::move(file);
+            return 0;
+        }
+        if (saving && (!error || error == ENOENT)) return EBUSY;
+        if (error != ENOENT || look == 3) return error;
+    }
+}
+
+int SaveProtocol::openAside(const QString& path, QByteArray& content) {
+    m_held.release();
+    HeldFile file;
+    int error = file.open(path);
+    if (!error) error = file.readAll(content, MaxFileBytes);
+    if (!error) m_held = std::move(file);
+    return error;
+}
+
+void SaveProtocol::removeTemporaries(const QString& path, bool all) {
+    const QFileInfo info(path);
+    const QStringList leftovers =
+        QDir(info.absolutePath())
+            .entryList({info.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers) {
+        const QString temp = info.absolutePath() + QLatin1Char('/') + name;
+        // A temporary still being written is somebody's save in progress,
+        // unless the lock it was written under is being recovered: then its
+        // saver has stalled or died, and must not land when it wakes.
+        if ((all || m_watch.judge(temp) == SaveWatch::Verdict::Abandoned) &&
+            FileOps::remove(temp) == 0) {
+            m_watch.forget(temp);
+            logRepair(QStringLiteral("Removed %1, left behind by an interrupted save").arg(name));
+        }
+    }
+}
+
+bool SaveProtocol::settle(const QString& path) {
+    removeTemporaries(path, false);
+    QByteArray backup;
+    switch (m_watch.judge(path + Bak, &backup)) {
+    case SaveWatch::Verdict::Gone:
+        return true;
+    case SaveWatch::Verdict::InProgress:
+        return false;
+    case SaveWatch::Verdict::Abandoned:
+        break;
+    }
+    // Its saver is gone or stalled: what it wrote aside goes in the same step.
+    removeTemporaries(path, true);
+    return recover(path, backup) && !FileOps::exists(path + Bak);
+}
+
+// Every step leaves the profile's name on a whole copy, or leaves both files
+// as they were; nothing is deleted that is the only copy of anything.
+bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent) {
+    const QString backupPath = path + Bak;
+    const QString name = fileName(path);
+    if (m_beforeRepair) m_beforeRepair();
+    // Still the very file judged abandoned: not a new save's lock.
+    auto backupUnchanged = [&] { return FileOps::holds(backupPath, backupContent); };
+
+    QByteArray current;
+    const int error = FileOps::readAll(path, current);
+    if (error == ENOENT) {
+        const int moved = FileOps::renameNoReplace(backupPath, path);
+        if (moved != 0) return moved == EEXIST || moved == ENOENT; // recovered by another
+        FileOps::syncFolder(m_folder);
+        m_watch.forget(backupPath);
+        logRepair(QStringLiteral("Restored %1 from the backup of an interrupted save").arg(name));
+        return true;
+    }
+    if (error) return false;
+
+    if (!current.isEmpty() && m_isWhole(path, current)) {
+        // The save was written in full; its backup is the older content.
+        if (!backupUnchanged() || FileOps::remove(backupPath) != 0) return false;
+        m_watch.forget(backupPath);
+        logRepair(QStringLiteral("Removed %1.bak, left behind by an interrupted save").arg(name));
+        return true;
+    }
+
+    // Cut off: what it holds is kept aside, the backup takes its place.
+    QString kept;
+    if (!current.isEmpty()) {
+        kept = path + QStringLiteral(".damaged");
+        HeldFile copy;
+        int created = copy.create(kept);
+        if (created == EEXIST) {
+            kept += QLatin1Char('.') + m_clock.now().toString(QStringLiteral("yyyyMMdd-hhmmsszzz"));
+            created = copy.create(kept);
+        }
+        if (!created) {
+            copy.applyAccess(NewFileAccess::forFolder(m_folder));
+            created = copy.writeAll(current);
+        }
+        if (!created) created = copy.sync();
+        if (created) {
+            FileOps::remove(kept);
+            return false;
+        }
+    }
+    if (!backupUnchanged() || FileOps::replace(backupPath, path) != 0) return false;
+    FileOps::syncFolder(m_folder);
+    m_watch.forget(backupPath);
+    logRepair(kept.isEmpty()
+                  ? QStringLiteral("%1 was empty; the backup of an interrupted save took its place")
+                        .arg(name)
+                  : QStringLiteral("%1 was damaged and is kept as %2; the backup of an "
+                                   "interrupted save took its place")
+                        .arg(name, fileName(kept)));
+    return true;
+}
+
+int SaveProtocol::lock(const QString& path) {
+    m_held.release();
+    const QString backupPath = path + Bak;
+    for (int tries = 0;; ++tries) {
+        HeldFile file; // another instance on this machine holding it says "in use"
+        int error = file.open(path);
+        if (error == ENOENT) error = settle(path) ? file.open(path) : EWOULDBLOCK;
+        QByteArray expected;
+        if (!error) error = file.readAll(expected, MaxFileBytes);
+        // Not held across the move: a network file system would keep the
+        // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
+        file.release();
+        // A time of our own on the ".bak", so that no later lock of the same
+        // content looks like this one, to us or to those who watch for
+        // abandoned saves.
+        const qint64 stampSecs = m_clock.now().toSecsSinceEpoch();
+        if (!error) {
+            m_watch.saveBegins(backupPath, expected, stampSecs);
+            error = FileOps::renameNoReplace(path, backupPath);
+            if (error) m_watch.saveNotBegun(backupPath);
+        }
+        if (error == EEXIST) {
+            // A ".bak" already: somebody's save, or one abandoned.
+            if (!settle(path)) return EWOULDBLOCK;
+            if (tries == 0) continue;
+        }
+        if (error) return error;
+        m_locked = true;
+        m_lockedPath = path;
+        FileOps::setModified(backupPath, stampSecs);
+        // Read by name, since the profile may have been replaced between our
+        // open and the move: this is what the lock holds, and how we know it.
+        m_lockedSignature = FileSignature::of(backupPath, &m_lockedContent);
+        if (!m_lockedSignature.isValid()) {
+            endLock();
+            return EIO;
+        }
+        return 0;
+    }
+}
+
+bool SaveProtocol::ownsLock() const {
+    return m_locked && FileSignature::of(m_lockedPath + Bak) == m_lockedSignature;
+}
+
+void SaveProtocol::endLock() {
+    if (m_locked) m_watch.saveEnded(m_lockedPath + Bak);
+    m_locked = false;
+    m_lockedContent.clear();
+    m_lockedSignature = {};
+}
+
+void SaveProtocol::unlock() {
+    if (!m_locked) return;
+    const QString path = m_lockedPath;
+    if (ownsLock() && FileOps::renameNoReplace(path + Bak, path) == 0) {
+        FileOps::syncFolder(m_folder);
+        HeldFile file;
+        if (file.open(path) == 0) m_held = std::move(file);
+    }
+    endLock();
+}
+
+int SaveProtocol::writeAside(const QString& path, const QByteArray& content,
+                             const NewFileAccess& access, QString& tempPath) {
+    HeldFile temp;
+    int error = EEXIST;
+    for (int tries = 0; error == EEXIST && tries < 10; ++tries) {
+        tempPath = path + QStringLiteral(".tmp-") + randomSuffix();
+        m_watch.temporaryBegan(tempPath); // before it exists: a killed saver is known
+        error = temp.create(tempPath);
+        if (error) m_watch.saveEnded(tempPath);
+    }
+    if (error) return error;
+    temp.applyAccess(access);
+    error = temp.writeAll(content);
+    if (!error) error = temp.sync();
+    // Closed before the move: where the move is a link and an unlink (a
+    // network file system), an open file's old name would linger hidden.
+    temp.release();
+    if (error) {
+        FileOps::remove(tempPath);
+        m_watch.saveEnded(tempPath);
+    }
+    return error;
+}
+
+int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
+                         const QString& target) {
+    if (!m_locked) return ENOLCK;
+    const QString path = m_lockedPath;
+    const QString destination = target.isEmpty() ? path : target;
+    // Written aside and renamed into place, so the name always points at a
+    // complete file: the old one (as ".bak") or the new one. The rename
+    // refuses a file that is there: nobody may have put one while we hold
+    // the lock.
+    QString tempPath;
+    int error = writeAside(path, content, access, tempPath);
+    if (!error) {
+        // A saver held up past the abandoned age has lost its lock to a
+        // recovery, and perhaps to a later save: it must not land.
+        if (!ownsLock()) error = ENOLCK;
+        if (!error) error = FileOps::renameNoReplace(tempPath, destination);
+        if (!error && !ownsLock()) {
+            // Landed in the moment the lock changed hands: taken back, so the
+            // save that holds the lock now is the one that lands.
+            if (FileOps::holds(destination, content))
+                FileOps::renameNoReplace(destination, tempPath);
+            error = ENOLCK;
+        }
+        if (!error) {
+            const int synced = FileOps::syncFolder(m_folder);
+            if (!folderSynced(synced)) {
+                // Not known to be on the disk: the old file goes back.
+                FileOps::renameNoReplace(destination, tempPath);
+                error = synced;
+            }
+        }
+        FileOps::remove(tempPath);
+        m_watch.saveEnded(tempPath);
+    }
+    if (error) {
+        if (!FileOps::exists(path))
+            unlock();
+        else
+            endLock();
+        return error;
+    }
+    HeldFile saved;
+    if (saved.open(destination) == 0) m_held = std::move(saved);
+    if (ownsLock()) FileOps::remove(path + Bak);
+    endLock();
+    FileOps::syncFolder(m_folder);
+    return 0;
+}
+
+int SaveProtocol::create(const QString& path, const QByteArray& content,
+                         const NewFileAccess& access) {
+    QString tempPath;
+    int error = writeAside(path, content, access, tempPath);
+    if (error) return error;
+    // A new profile must not replace another's.
+    error = FileOps::renameNoReplace(tempPath, path);
+    if (!error) {
+        const int synced = FileOps::syncFolder(m_folder);
+        if (!folderSynced(synced)) {
+            FileOps::renameNoReplace(path, tempPath);
+            error = synced;
+        }
+    }
+    FileOps::remove(tempPath);
+    m_watch.saveEnded(tempPath);
+    return error;
+}
+
+} // namespace tavrino

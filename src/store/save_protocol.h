@@ -1,0 +1,96 @@
+#pragma once
+
+#include "store/held_file.h"
+#include "store/save_watch.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace tavrino {
+
+class Clock;
+class ErrorLog;
+
+// The shared-folder protocol of a profile file: it moves bytes and knows
+// nothing of what they mean.
+//
+// Between workstations the only lock is the name: a save renames NAME to
+// NAME.bak, which no other save can then do, writes the new content aside
+// and renames it into place, then removes the ".bak". A ".bak" of somebody
+// else's is a save in progress (readers and savers come back later) until
+// the SaveWatch finds it abandoned; only then is it recovered, without ever
+// destroying a copy. A save lands only while its ".bak" is still the very
+// file it made: a saver that stalled past the abandoned age finds that out
+// and gives up instead of landing over a later save.
+//
+// Every call is one attempt and returns at once: waiting between attempts is
+// the caller's (a window keeps answering meanwhile, a command-line tool sleeps).
+class SaveProtocol {
+public:
+    // Whether content is a whole profile file at path (a finished save), as
+    // the file's format decides; recovery needs it to tell a cut-off save.
+    using WholeCheck = std::function<bool(const QString& path, const QByteArray& content)>;
+
+    SaveProtocol(const Clock& clock, ErrorLog& log, WholeCheck isWhole);
+
+    SaveWatch& saveWatch() { return m_watch; }
+    void setFolder(const QString& folder) { m_folder = folder; }
+    QString folder() const { return m_folder; }
+
+    // Reads the file at path and holds it. EBUSY while a save is in progress
+    // there (try again later), EWOULDBLOCK while another instance here holds
+    // it; another errno when it can't be read.
+    int open(const QString& path, QByteArray& content);
+    // Reads a file that is no profile's current name (no save is waited for).
+    int openAside(const QString& path, QByteArray& content);
+    bool isHeld() const { return m_held.isValid(); }
+    void release() { m_held.release(); }
+
+    // Looks beside path for what a save left: recovers an abandoned one.
+    // False while somebody's save is still in progress there.
+    bool settle(const QString& path);
+    // Runs between judging a ".bak" abandoned and repairing it: tests put
+    // another workstation's step there.
+    void setBeforeRepair(std::function<void()> step) { m_beforeRepair = std::move(step); }
+
+    // Takes the lock: path becomes path.bak. EWOULDBLOCK while another save
+    // (or another instance here) has the profile.
+    int lock(const QString& path);
+    bool isLocked() const { return m_locked; }
+    // What the locked file held when we took it.
+    const QByteArray& lockedContent() const { return m_lockedContent; }
+    // The locked file goes back to its name, unchanged, and is held again.
+    void unlock();
+    // Puts content in place of the locked file, which then goes; the lock
+    // ends and the new file is held. On failure the old file is back.
+    int commit(const QByteArray& content, const NewFileAccess& access, const QString& target = {});
+    // A file that does not exist yet (a new profile): no lock, no hold.
+    int create(const QString& path, const QByteArray& content, const NewFileAccess& access);
+
+private:
+    bool ownsLock() const;
+    void endLock();
+    bool recover(const QString& path, const QByteArray& backupContent);
+    void removeTemporaries(const QString& path, bool all);
+    int writeAside(const QString& path, const QByteArray& content, const NewFileAccess& access,
+                   QString& tempPath);
+    void logRepair(const QString& description);
+
+    const Clock& m_clock;
+    ErrorLog& m_log;
+    WholeCheck m_isWhole;
+    std::function<void()> m_beforeRepair;
+    SaveWatch m_watch;
+    QString m_folder;
+    HeldFile m_held;
+    // The save in progress: the file we locked, and how the ".bak" looked
+    // once we had made it, which is how we know it is still ours.
+    bool m_locked = false;
+    QString m_lockedPath;
+    QByteArray m_lockedContent;
+    FileSignature m_lockedSignature;
+};
+
+} // namespace tavrino

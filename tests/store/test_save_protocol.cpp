@@ -1,0 +1,189 @@
+// The shared-folder protocol at the moments that are hard to reach through
+// a whole save: a saver that stalls past the abandoned age, a clock set
+// back, a save that begins while an open reads.
+#include "store_fixture.h"
+
+#include "shell/folder_access.h"
+#include "store/held_file.h"
+#include "store/login_check.h"
+#include "store/save_protocol.h"
+
+#include <QDir>
+
+using namespace tavrino;
+using namespace tavrino::test;
+
+namespace {
+
+// One workstation's view of the folder: its own clock and its own notes of
+// the saves it has seen.
+struct Workstation {
+    FixedClock clock;
+    QTemporaryDir notes;
+    ErrorLog log{&clock};
+    SaveProtocol protocol{clock, log, [](const QString&, const QByteArray& c) { return !c.isEmpty(); }};
+    explicit Workstation(const QString& folder) {
+        protocol.setFolder(folder);
+        log.setFolder(folder);
+        protocol.saveWatch().setNotesFolder(notes.path());
+    }
+    void waitTillAbandoned() {
+        clock.time = clock.time.addMSecs(protocol.saveWatch().abandonedAfterMs());
+    }
+};
+
+QStringList filesIn(const QString& folder) {
+    QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    files.removeAll(QStringLiteral("TavrinoErrors.log"));
+    return files;
+}
+
+struct Wake {
+    const char* what;
+    bool theirsStillSaving; // their save holds the lock when we wake
+};
+
+class StalledSaver : public ::testing::TestWithParam<Wake> {};
+
+// We lock and stall (a laptop suspended mid-save); the other workstation
+// finds our ".bak" abandoned, recovers it and saves. When we wake, our save
+// fails and theirs is what the file holds.
+TEST_P(StalledSaver, NeverLandsOverALaterSave) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    writeFile(dat, "original");
+    Workstation us(folder.path());
+    Workstation them(folder.path());
+    ASSERT_EQ(us.protocol.lock(dat), 0);
+
+    QByteArray seen;
+    EXPECT_EQ(them.protocol.open(dat, seen), EBUSY) << "first sighting: a save in progress";
+    them.waitTillAbandoned();
+    ASSERT_EQ(them.protocol.open(dat, seen), 0) << "recovered";
+    them.protocol.release();
+    EXPECT_EQ(seen, "original");
+    ASSERT_EQ(them.protocol.lock(dat), 0);
+    if (!GetParam().theirsStillSaving) {
+        ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
+        them.protocol.release();
+    }
+
+    EXPECT_EQ(us.protocol.commit("ours, late", NewFileAccess{}), ENOLCK);
+    if (GetParam().theirsStillSaving) {
+        EXPECT_FALSE(FileOps::exists(dat)) << "their lock untouched";
+        ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
+        them.protocol.release();
+    }
+    EXPECT_EQ(readFile(dat), "theirs");
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, StalledSaver,
+                         ::testing::Values(Wake{"after_their_save", false},
+                                           Wake{"during_their_save", true}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// A saver on this machine that is alive is waited for, however it looks.
+TEST(SaveWatch, LiveLocalSaverIsNeverAbandonedEarly) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    writeFile(dat, "original");
+    Workstation us(folder.path());
+    ErrorLog log(&us.clock);
+    SaveProtocol reader(us.clock, log, [](const QString&, const QByteArray&) { return true; });
+    reader.setFolder(folder.path());
+    reader.saveWatch().setNotesFolder(us.notes.path()); // same user, same machine
+    ASSERT_EQ(us.protocol.lock(dat), 0);
+    QByteArray seen;
+    EXPECT_EQ(reader.open(dat, seen), EBUSY);
+    EXPECT_TRUE(FileOps::exists(dat + QStringLiteral(".bak")));
+    ASSERT_EQ(us.protocol.commit("saved", NewFileAccess{}), 0);
+    us.protocol.release();
+    ASSERT_EQ(reader.open(dat, seen), 0);
+    EXPECT_EQ(seen, "saved");
+}
+
+// A ".bak" first seen while the clock ran an hour ahead: once the clock is
+// right again, the wait counts from then, not from an hour on.
+TEST(SaveWatch, ClockSetBackNeverStretchesTheWait) {
+    QTemporaryDir folder;
+    const QString backup = folder.filePath(QStringLiteral("Work.dat.bak"));
+    writeFile(backup, "someone's save");
+    FixedClock clock;
+    QTemporaryDir notes;
+    SaveWatch watch(clock);
+    watch.setNotesFolder(notes.path());
+    const QDateTime right = clock.time;
+    clock.time = right.addSecs(3600);
+    EXPECT_EQ(watch.judge(backup), SaveWatch::Verdict::InProgress);
+    clock.time = right;
+    EXPECT_EQ(watch.judge(backup), SaveWatch::Verdict::InProgress);
+    clock.time = right.addMSecs(watch.abandonedAfterMs());
+    EXPECT_EQ(watch.judge(backup), SaveWatch::Verdict::Abandoned);
+}
+
+// Something appears under the lock's name after the open has looked for a
+// lock but before it has read: the read is not trusted; it is tried again.
+TEST(SaveProtocol, OpenMeetingASaveBegunMeanwhileTriesAgain) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    writeFile(dat, "original");
+    // A folder under the ".bak" name: no file a watch could judge, yet a name
+    // a save has taken, as after a rename the open did not see coming.
+    ASSERT_TRUE(QDir().mkdir(dat + QStringLiteral(".bak")));
+    Workstation us(folder.path());
+    QByteArray seen;
+    EXPECT_EQ(us.protocol.open(dat, seen), EBUSY);
+    EXPECT_FALSE(us.protocol.isHeld());
+}
+
+// A profile whose file is gone between two looks (the end of a save on
+// another workstation) is looked for again; one really gone says so.
+TEST(SaveProtocol, MissingProfileSaysSo) {
+    QTemporaryDir folder;
+    Workstation us(folder.path());
+    QByteArray seen;
+    EXPECT_EQ(us.protocol.open(folder.filePath(QStringLiteral("Gone.dat")), seen), ENOENT);
+}
+
+// A lock never replaces a ".bak" that is there: that is somebody's save.
+TEST(SaveProtocol, LockNeverReplacesAnotherSavesBackup) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    writeFile(dat, "mine to save");
+    writeFile(dat + QStringLiteral(".bak"), "their lock");
+    Workstation us(folder.path());
+    EXPECT_EQ(us.protocol.lock(dat), EWOULDBLOCK);
+    EXPECT_EQ(readFile(dat + QStringLiteral(".bak")), "their lock");
+    EXPECT_EQ(readFile(dat), "mine to save");
+}
+
+// An abandoned ".bak" that changes before it is recovered is a new save's
+// lock: the recovery leaves it alone.
+TEST(SaveProtocol, RecoveryLeavesABackupThatChangedSinceItWasJudged) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    writeFile(dat + QStringLiteral(".bak"), "old lock");
+    writeFile(dat, "a whole newer file");
+    Workstation us(folder.path());
+    EXPECT_FALSE(us.protocol.settle(dat));
+    us.waitTillAbandoned();
+    // Judged abandoned; then, before the repair's step, another workstation
+    // recovered it and a new save took the lock.
+    us.protocol.setBeforeRepair([&] { writeFile(dat + QStringLiteral(".bak"), "a new save's lock"); });
+    EXPECT_FALSE(us.protocol.settle(dat));
+    EXPECT_EQ(readFile(dat + QStringLiteral(".bak")), "a new save's lock");
+}
+
+// Only blanks around a typed credential are dropped: a tab or a line break
+// is part of what was typed.
+TEST(LoginCheck, OnlyBlanksAroundTypedValuesDoNotCount) {
+    SecuritySettings s;
+    s.LoginMode = 1;
+    s.Password = QStringLiteral("pass");
+    EXPECT_TRUE(CheckLogin(s, {}, QStringLiteral("  pass "), {}));
+    for (const char* typed : {"pass\t", "\tpass", "pass\n", "pass\r\n"})
+        EXPECT_FALSE(CheckLogin(s, {}, QString::fromLatin1(typed), {})) << typed;
+}
+
+} // namespace
