@@ -201,6 +201,14 @@ int setModified(const QString& path, qint64 secs) {
     return ::utimensat(AT_FDCWD, native(path).constData(), times, 0) == 0 ? 0 : errno;
 }
 
+qint64 changedNs(const QString& path) {
+    struct statx sx {};
+    if (::statx(AT_FDCWD, native(path).constData(), AT_STATX_FORCE_SYNC, STATX_CTIME, &sx) != 0 ||
+        !(sx.stx_mask & STATX_CTIME))
+        return 0;
+    return qint64(sx.stx_ctime.tv_sec) * 1000000000 + sx.stx_ctime.tv_nsec;
+}
+
 bool isReadOnly(const QString& path) {
     struct statx sx {};
     if (!statNow(path, sx)) return false;

@@ -69,6 +69,9 @@ int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes = -1);
 // Sets the file's modification time to secs since the epoch (whole seconds,
 // which every file system keeps).
 int setModified(const QString& path, qint64 secs);
+// When the file's entry last changed (a rename changes it, a read never),
+// in ns; 0 where the file system does not say.
+qint64 changedNs(const QString& path);
 // True when neither the mode nor the user's rights let us write the file.
 bool isReadOnly(const QString& path);
 // The mode bits and group of an existing file, to give its successor.

@@ -200,6 +200,7 @@ int SaveProtocol::lock(const QString& path) {
         // Read by name, since the profile may have been replaced between our
         // open and the move: this is what the lock holds, and how we know it.
         m_lockedSignature = FileSignature::of(backupPath, &m_lockedContent);
+        m_lockedChangeNs = FileOps::changedNs(backupPath);
         if (!m_lockedSignature.isValid()) {
             endLock();
             return EIO;
@@ -209,7 +210,12 @@ int SaveProtocol::lock(const QString& path) {
 }
 
 bool SaveProtocol::ownsLock() const {
-    return m_locked && FileSignature::of(m_lockedPath + Bak) == m_lockedSignature;
+    // The same bytes and times may come back under the name (moved back and
+    // locked again by a workstation that sets no time of its own): where
+    // the file system tells, the entry's change time tells them apart.
+    const QString backupPath = m_lockedPath + Bak;
+    return m_locked && FileSignature::of(backupPath) == m_lockedSignature &&
+           FileOps::changedNs(backupPath) == m_lockedChangeNs;
 }
 
 void SaveProtocol::endLock() {
@@ -217,6 +223,7 @@ void SaveProtocol::endLock() {
     m_locked = false;
     m_lockedContent.clear();
     m_lockedSignature = {};
+    m_lockedChangeNs = 0;
 }
 
 void SaveProtocol::unlock() {
@@ -269,6 +276,7 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         // A saver held up past the abandoned age has lost its lock to a
         // recovery, and perhaps to a later save: it must not land.
         if (!ownsLock()) error = ENOLCK;
+        if (!error && m_beforeLanding) m_beforeLanding();
         if (!error) error = FileOps::renameNoReplace(tempPath, destination);
         if (!error && !ownsLock()) {
             // Landed in the moment the lock changed hands: taken back, so the

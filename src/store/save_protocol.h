@@ -54,6 +54,8 @@ public:
     // Runs between judging a ".bak" abandoned and repairing it: tests put
     // another workstation's step there.
     void setBeforeRepair(std::function<void()> step) { m_beforeRepair = std::move(step); }
+    // Runs between a commit's last look at its lock and its move into place.
+    void setBeforeLanding(std::function<void()> step) { m_beforeLanding = std::move(step); }
 
     // Takes the lock: path becomes path.bak. EWOULDBLOCK while another save
     // (or another instance here) has the profile.
@@ -82,6 +84,7 @@ private:
     ErrorLog& m_log;
     WholeCheck m_isWhole;
     std::function<void()> m_beforeRepair;
+    std::function<void()> m_beforeLanding;
     SaveWatch m_watch;
     QString m_folder;
     HeldFile m_held;
@@ -91,6 +94,7 @@ private:
     QString m_lockedPath;
     QByteArray m_lockedContent;
     FileSignature m_lockedSignature;
+    qint64 m_lockedChangeNs = 0; // a rename by anyone else changes it
 };
 
 } // namespace tavrino

@@ -83,6 +83,54 @@ INSTANTIATE_TEST_SUITE_P(Moments, StalledSaver,
                                            Wake{"during_their_save", true}),
                          [](const auto& info) { return std::string(info.param.what); });
 
+// The lock changes hands in the last moment before we land: the recovery
+// takes our temporary with the lock, and where a workstation recovered
+// without it (the Windows version knows nothing of our temporaries) we find
+// out after the move and take the file back. Either way their save lands.
+struct LastMoment {
+    const char* what;
+    bool recoveredByUs; // else the ".bak" was moved back by hand
+};
+
+class LockLostInTheLastMoment : public ::testing::TestWithParam<LastMoment> {};
+
+TEST_P(LockLostInTheLastMoment, TheirSaveLands) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    writeFile(dat, "original");
+    Workstation us(folder.path());
+    Workstation them(folder.path());
+    ASSERT_EQ(us.protocol.lock(dat), 0);
+    QStringList leftAfterRecovery;
+    QByteArray seen;
+    EXPECT_EQ(them.protocol.open(dat, seen), EBUSY); // our lock, seen long ago
+    them.waitTillAbandoned();
+    us.protocol.setBeforeLanding([&] {
+        if (GetParam().recoveredByUs) {
+            ASSERT_EQ(them.protocol.open(dat, seen), 0);
+            them.protocol.release();
+            leftAfterRecovery = filesIn(folder.path());
+        } else {
+            ASSERT_EQ(FileOps::renameNoReplace(dat + QStringLiteral(".bak"), dat), 0);
+        }
+        ASSERT_EQ(them.protocol.lock(dat), 0);
+    });
+    EXPECT_NE(us.protocol.commit("ours, late", NewFileAccess{}), 0);
+    if (GetParam().recoveredByUs)
+        EXPECT_EQ(leftAfterRecovery, QStringList{QStringLiteral("Work.dat")})
+            << "our temporary went with the recovery";
+    EXPECT_FALSE(FileOps::exists(dat)) << "nothing landed under their lock";
+    ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
+    them.protocol.release();
+    EXPECT_EQ(readFile(dat), "theirs");
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, LockLostInTheLastMoment,
+                         ::testing::Values(LastMoment{"recovered_by_us", true},
+                                           LastMoment{"moved_back_by_hand", false}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
 // A saver on this machine that is alive is waited for, however it looks.
 TEST(SaveWatch, LiveLocalSaverIsNeverAbandonedEarly) {
     QTemporaryDir folder;
