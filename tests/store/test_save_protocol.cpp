@@ -38,6 +38,15 @@ QStringList filesIn(const QString& folder) {
     return files;
 }
 
+// Two workstations on one folder that holds Work.dat ("original").
+struct SharedFolder {
+    QTemporaryDir folder;
+    QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    Workstation us{folder.path()};
+    Workstation them{folder.path()};
+    SharedFolder() { writeFile(dat, "original"); }
+};
+
 struct Wake {
     const char* what;
     bool theirsStillSaving; // their save holds the lock when we wake
@@ -49,11 +58,8 @@ class StalledSaver : public ::testing::TestWithParam<Wake> {};
 // finds our ".bak" abandoned, recovers it and saves. When we wake, our save
 // fails and theirs is what the file holds.
 TEST_P(StalledSaver, NeverLandsOverALaterSave) {
-    QTemporaryDir folder;
-    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
-    writeFile(dat, "original");
-    Workstation us(folder.path());
-    Workstation them(folder.path());
+    SharedFolder shared;
+    auto& [folder, dat, us, them] = shared;
     ASSERT_EQ(us.protocol.lock(dat), 0);
 
     QByteArray seen;
@@ -95,11 +101,8 @@ struct LastMoment {
 class LockLostInTheLastMoment : public ::testing::TestWithParam<LastMoment> {};
 
 TEST_P(LockLostInTheLastMoment, TheirSaveLands) {
-    QTemporaryDir folder;
-    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
-    writeFile(dat, "original");
-    Workstation us(folder.path());
-    Workstation them(folder.path());
+    SharedFolder shared;
+    auto& [folder, dat, us, them] = shared;
     ASSERT_EQ(us.protocol.lock(dat), 0);
     QStringList leftAfterRecovery;
     QByteArray seen;

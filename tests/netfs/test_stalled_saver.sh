@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# A saver held up past the abandoned age in the very last moment of its save
+# (after its last look at its lock, before its move into place: strace stalls
+# that rename), while the other workstation recovers the profile and saves.
+# Nothing reported saved may be lost: the stalled save fails, the other lands.
+#   usage: test_stalled_saver.sh BIN_DIR   TAVRINO_RIG_ROUNDS (3) rounds
+set -uo pipefail
+bin=$1
+rounds=${TAVRINO_RIG_ROUNDS:-3}
+command -v strace >/dev/null || { echo "strace is missing: skipped"; exit 77; }
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/sshfs_rig.sh"
+
+work=$(mktemp -d /tmp/tavrino-stall.XXXXXX)
+shared=$work/shared
+mkdir -p "$shared" "$work/run-a" "$work/run-b"
+chmod 700 "$work/run-a" "$work/run-b"
+trap 'rig_down; rm -rf "$work"' EXIT
+rig_up "$shared" || exit $?
+
+export TAVRINO_PAUSE_MS=100
+abandoned_ms=4000
+export TAVRINO_ABANDONED_MS=$abandoned_ms
+on() {
+  local ws=$1
+  shift
+  local mount=$MOUNT_A
+  [ "$ws" = b ] && mount=$MOUNT_B
+  XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini "$@" --database "$mount"
+}
+fail() {
+  echo "FAIL: $*" >&2
+  ls -la "$shared" >&2
+  cat "$shared/TavrinoErrors.log" "$work"/*.out >&2 2>/dev/null
+  exit 1
+}
+csv() {
+  local f=$work/$1.csv
+  printf 'Category,Description,UserCode,Password,Notes,ExpiryDate,WebSite,Email\nWeb,%s,me,pw,,,,\n' "$1" >"$f"
+  echo "$f"
+}
+files() { (cd "$shared" && ls -A | grep -v -e '^TavrinoErrors.log' -e '^\.fuse_hidden' | tr '\n' ' '); }
+descriptions() { printf 'QUILT\n' | on b "$bin/tavrino-cli" dump Work | grep '"Description"' | sed 's/.*"Description": "\(.*\)",*/\1/'; }
+
+on a "$bin/tavrino-cli" create Work >/dev/null || fail "create"
+landed=0 refused=0 lost=0
+for r in $(seq 1 "$rounds"); do
+  # The second renameat2 of A's save is its move into place (the first took
+  # the lock); it waits twice the abandoned age before it starts.
+  printf 'QUILT\n' | on a strace -f -o /dev/null \
+    -e inject=renameat2:delay_enter=$((abandoned_ms * 2000)):when=2 \
+    "$bin/tavrino-cli" import Work "$(csv "a$r")" >"$work/a.out" 2>&1 &
+  pa=$!
+  sleep 1
+  # B sees A's lock (a save in progress) and gives up for now ...
+  printf 'QUILT\n' | on b "$bin/tavrino-cli" import Work "$(csv "early$r")" >"$work/b-early.out" 2>&1 &&
+    fail "round $r: B saved while A held the lock"
+  # ... and once the lock has stood for the abandoned age, recovers and saves.
+  sleep $((abandoned_ms / 1000 + 1))
+  printf 'QUILT\n' | on b "$bin/tavrino-cli" import Work "$(csv "b$r")" >"$work/b.out" 2>&1 ||
+    fail "round $r: B could not save after the abandoned age"
+  landed=$((landed + 1))
+  wait $pa
+  ra=$?
+  now=$(descriptions) || fail "round $r: the profile can not be read"
+  grep -qx "b$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: B's save is gone" >&2; }
+  if [ $ra -eq 0 ]; then
+    landed=$((landed + 1))
+    grep -qx "a$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: A's save, reported done, is gone" >&2; }
+  else
+    refused=$((refused + 1))
+    grep -qx "a$r" <<<"$now" && fail "round $r: A's refused save is in the file"
+  fi
+  [ "$(files)" = "Work.dat " ] || fail "round $r: the folder holds: $(files)"
+  [ $ra -eq 0 ] || echo "round $r: A refused: $(tail -1 "$work/a.out")"
+done
+echo "stalled savers: $rounds rounds, $landed landed, $refused refused, $lost lost"
+[ $lost -eq 0 ] || fail "saves were lost"
