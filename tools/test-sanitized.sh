@@ -16,4 +16,7 @@ cd "$root/build-sanitized"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The killed-savers test kills within 2 to 42 ms, tuned to the release
+# build (a sanitized saver is not done starting by then); the release run has it.
+export GTEST_FILTER='-CrashSafety.*'
 ctest --output-on-failure -j"$(nproc)" -R '^test_'
