@@ -22,7 +22,7 @@ QString fileNameOf(const QString& path) {
 } // namespace
 
 ProfileStore::ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher, const Clock& clock)
-    : m_profile(profile), m_log(log), m_cipher(cipher), m_clock(clock),
+    : m_profile(profile), m_log(log), m_cipher(cipher),
       m_compatible(cipher, clock), m_sealed(m_compatible, m_keys),
       m_protocol(clock, log, [this](const QString& path, const QByteArray& content) {
           return codecFor(fileNameOf(path)).isWhole(content);

@@ -119,7 +119,6 @@ private:
     Profile& m_profile;
     ErrorLog& m_log;
     TextCipher& m_cipher;
-    const Clock& m_clock;
     KeyCustody m_keys;
     CompatibleCodec m_compatible;
     SealedCodec m_sealed;

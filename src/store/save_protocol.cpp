@@ -254,10 +254,7 @@ int SaveProtocol::writeAside(const QString& path, const QByteArray& content,
     // Closed before the move: where the move is a link and an unlink (a
     // network file system), an open file's old name would linger hidden.
     temp.release();
-    if (error) {
-        FileOps::remove(tempPath);
-        m_watch.saveEnded(tempPath);
-    }
+    if (error) dropTemporary(tempPath);
     return error;
 }
 
@@ -285,16 +282,8 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
                 FileOps::renameNoReplace(destination, tempPath);
             error = ENOLCK;
         }
-        if (!error) {
-            const int synced = FileOps::syncFolder(m_folder);
-            if (!folderSynced(synced)) {
-                // Not known to be on the disk: the old file goes back.
-                FileOps::renameNoReplace(destination, tempPath);
-                error = synced;
-            }
-        }
-        FileOps::remove(tempPath);
-        m_watch.saveEnded(tempPath);
+        if (!error) error = syncOrTakeBack(destination, tempPath);
+        dropTemporary(tempPath);
     }
     if (error) {
         if (!FileOps::exists(path))
@@ -318,16 +307,22 @@ int SaveProtocol::create(const QString& path, const QByteArray& content,
     if (error) return error;
     // A new profile must not replace another's.
     error = FileOps::renameNoReplace(tempPath, path);
-    if (!error) {
-        const int synced = FileOps::syncFolder(m_folder);
-        if (!folderSynced(synced)) {
-            FileOps::renameNoReplace(path, tempPath);
-            error = synced;
-        }
-    }
-    FileOps::remove(tempPath);
-    m_watch.saveEnded(tempPath);
+    if (!error) error = syncOrTakeBack(path, tempPath);
+    dropTemporary(tempPath);
     return error;
+}
+
+int SaveProtocol::syncOrTakeBack(const QString& destination, const QString& tempPath) {
+    const int synced = FileOps::syncFolder(m_folder);
+    if (folderSynced(synced)) return 0;
+    // Not known to be on the disk: the new file goes back aside.
+    FileOps::renameNoReplace(destination, tempPath);
+    return synced;
+}
+
+void SaveProtocol::dropTemporary(const QString& tempPath) {
+    FileOps::remove(tempPath); // gone already when it was moved into place
+    m_watch.saveEnded(tempPath);
 }
 
 } // namespace tavrino

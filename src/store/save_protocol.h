@@ -78,6 +78,9 @@ private:
     void removeTemporaries(const QString& path, bool all);
     int writeAside(const QString& path, const QByteArray& content, const NewFileAccess& access,
                    QString& tempPath);
+    // The folder synced after a move into place; else the file goes back aside.
+    int syncOrTakeBack(const QString& destination, const QString& tempPath);
+    void dropTemporary(const QString& tempPath);
     void logRepair(const QString& description);
 
     const Clock& m_clock;
