@@ -185,6 +185,24 @@ struct Context {
             messages.texts.isEmpty() ? what : what + QStringLiteral(": ") + messages.texts.first());
     }
 
+    // Saves the open profile; another workstation's save meanwhile is merged
+    // with it, and said on stderr.
+    void save(const QString& name) {
+        messages.texts.clear();
+        const SaveOutcome outcome = waiting.save();
+        if (outcome != SaveOutcome::Saved && outcome != SaveOutcome::Merged)
+            failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
+        if (outcome == SaveOutcome::Merged) {
+            err << QStringLiteral("%1: saved together with another workstation's save made "
+                                  "meanwhile")
+                       .arg(name);
+            if (waiting.keptBoth() > 0)
+                err << QStringLiteral("; %1 records changed on both sides are kept in both versions")
+                           .arg(waiting.keptBoth());
+            err << "\n" << Qt::flush;
+        }
+    }
+
     void open(const QString& name) {
         useFolder();
         if (!ProfileManager::isUsableName(name) || name.isEmpty())
@@ -307,9 +325,7 @@ int importCsv(Context& c, const QString& name, const QString& fileName) {
             c.profile.Categories.add(Profile::categoryLine(category), category);
         c.profile.Records.add(r.toLine());
     }
-    c.messages.texts.clear();
-    if (c.waiting.save() != SaveOutcome::Saved)
-        c.failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
+    c.save(name);
     c.out << QStringLiteral("imported %1 records into %2\n").arg(records.size()).arg(name);
     return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tavrino {
 
@@ -16,6 +17,8 @@ struct Message {
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
     int defaultButton = 1;
+    // Captions in place of the standard ones, in the order of the set.
+    QStringList buttonTexts = {};
 };
 
 // Every message box of the program goes through this, so the core can ask

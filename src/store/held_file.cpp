@@ -105,7 +105,9 @@ void HeldFile::applyAccess(const NewFileAccess& access) const {
 }
 
 QString HeldFile::describe(int error) {
-    if (error == EWOULDBLOCK) return QStringLiteral("File is in use by another Tavrino instance");
+    if (error == EWOULDBLOCK)
+        return QStringLiteral("The profile is being saved on another workstation, or a Windows "
+                              "workstation has it open, just now.");
     if (error == ENOLCK)
         return QStringLiteral("The save was held up so long that another workstation's save came "
                               "first; nothing was saved");

@@ -106,6 +106,15 @@ struct ChangeStamp {
     static std::int32_t fromStored(std::int32_t stored) { return stored < 0 ? 0 : stored; }
 };
 
+// What a profile file holds: its stamp, settings and lists. Copies are cheap
+// (the lists share their data until one side changes).
+struct ProfileContent {
+    std::int32_t ChangeStamp = 0;
+    SecuritySettings Security;
+    CategoryList Categories;
+    RecordList Records;
+};
+
 // The one open profile: its file, settings and lists, and the flags of the
 // last read and write.
 struct Profile {
@@ -122,6 +131,13 @@ struct Profile {
 
     // Settings, the one default question, no categories or records.
     void resetToNewProfileDefaults();
+    ProfileContent content() const { return {ChangeStamp, Security, Categories, Records}; }
+    void setContent(const ProfileContent& c) {
+        ChangeStamp = c.ChangeStamp;
+        Security = c.Security;
+        Categories = c.Categories;
+        Records = c.Records;
+    }
     QString name() const;
 
     static QString categoryLine(const QString& name) { return QStringLiteral("3|") + name; }

@@ -161,13 +161,12 @@ bool ProfileManager::DeleteProfile(const QString& name) {
                         MsgIcon::Critical);
         return false;
     }
-    // A profile another instance has open stays.
-    HeldFile file;
-    bool deleted = false;
-    if (file.open(path) == 0) {
-        file.release(); // an open file removed on a network mount lingers hidden
-        deleted = FileOps::remove(path) == 0;
-    }
+    // Taken under a save's lock first: never while somebody's save is in
+    // progress, and no save starts on it meanwhile.
+    const QString locked = path + QStringLiteral(".bak");
+    if (FileOps::renameNoReplace(path, locked) != 0) return false;
+    const bool deleted = FileOps::remove(locked) == 0;
+    FileOps::syncFolder(m_store.databaseFolder());
     return deleted;
 }
 

@@ -69,6 +69,13 @@ void ProfileStore::contentLost(bool showErrors, int number, const QString& descr
     reportReadError(showErrors, number, description);
 }
 
+// A profile in use elsewhere is a condition that passes: no advice to
+// restart for it.
+QString ProfileStore::retryAdvice(int number) {
+    return number == EWOULDBLOCK ? QStringLiteral("\r\nPlease try again in a moment.")
+                                 : QStringLiteral("\r\nPlease close application and re-open.");
+}
+
 QString ProfileStore::damagedText() const {
     return QStringLiteral("%1 is damaged").arg(m_profile.ProfileFileName);
 }
@@ -76,14 +83,17 @@ QString ProfileStore::damagedText() const {
 void ProfileStore::reportReadError(bool showErrors, int number, const QString& description) {
     if (!showErrors) return;
     notify(errorIntro() + description + QStringLiteral("  ReadFromFile (%1)").arg(number) +
-           QStringLiteral("\r\nPlease close application and re-open."));
+           retryAdvice(number));
     m_log.LogError(QStringLiteral("ReadFromFile"), number, description);
     m_readFailed = true;
+    m_readBusy = number == EWOULDBLOCK;
 }
 
 StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
     m_profile.ProfileLoaded = false;
+    if (m_pending && m_pending->fileName != m_profile.ProfileFileName) m_pending.reset();
     m_readFailed = false;
+    m_readBusy = false;
     const QString path = pathOf(m_profile.ProfileFileName);
     m_profile.ProfilePath = path;
 
@@ -107,7 +117,6 @@ bool ProfileStore::readContent(const QByteArray& content, bool showErrors) {
 
 bool ProfileStore::takeDecoded(const ProfileCodec::Decoded& decoded, bool showErrors) {
     if (decoded.damaged) {
-        m_protocol.release();
         contentLost(showErrors, EILSEQ, damagedText());
         return false;
     }
@@ -120,6 +129,7 @@ bool ProfileStore::takeDecoded(const ProfileCodec::Decoded& decoded, bool showEr
     switch (outcome.kind) {
     case ProfileFormat::ReadOutcome::Complete:
         m_profile.ProfileLoaded = true;
+        setBase();
         break;
     case ProfileFormat::ReadOutcome::CountMismatch:
         notify(QStringLiteral("Invalid Data!."));
@@ -127,11 +137,9 @@ bool ProfileStore::takeDecoded(const ProfileCodec::Decoded& decoded, bool showEr
         m_profile.ProfileLoaded = true;
         break;
     case ProfileFormat::ReadOutcome::ReadError:
-        m_protocol.release();
         reportReadError(showErrors, outcome.errorNumber, outcome.errorDescription);
         break;
     case ProfileFormat::ReadOutcome::InvalidData:
-        m_protocol.release();
         m_cipher.invalidData();
         break;
     }
@@ -190,7 +198,6 @@ StoreStep ProfileStore::save(bool lastAttempt) {
         writeNewFile();
         return StoreStep::Finished;
     }
-    m_protocol.release();
     if (FileOps::isReadOnly(m_profile.ProfilePath)) {
         saveFailed(EACCES,
                    QStringLiteral("%1 is read-only; it was not changed").arg(m_profile.ProfileFileName));
@@ -236,21 +243,76 @@ bool ProfileStore::checkStamp() {
     return true;
 }
 
+void ProfileStore::setBase() {
+    m_base = m_profile.content();
+}
+
+// Another workstation saved since we last read: our change is applied to its
+// version, and saved under the lock we hold, unless both changed the same
+// record (the user chooses) or it changed the login (we must log in again).
 void ProfileStore::conflict() {
-    const SecuritySettings before = m_profile.Security;
-    // The other workstation's version, as the lock holds it.
+    const ProfileContent base = m_base;
+    const ProfileContent mine = m_profile.content();
     m_profile.ProfileLoaded = false;
-    readContent(m_protocol.lockedContent(), true);
-    if (before.sameLogin(m_profile.Security)) {
-        m_lastSave = SaveOutcome::ConflictRecords;
-        notify(QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
-    } else {
+    if (!readContent(m_protocol.lockedContent(), true) || !base.Security.sameLogin(m_profile.Security)) {
+        if (m_profile.ProfileLoaded && ProfileMerge::hasChanges(base, mine))
+            m_pending = PendingChange{m_profile.ProfileFileName, base, mine};
         m_lastSave = SaveOutcome::ConflictLogin;
         notify(QStringLiteral(
-            "The profile has been modified by another user.\r\nYou will have to login again."));
+                   "The profile has been modified by another user.\r\nYou will have to login again.") +
+               (m_pending ? QStringLiteral("\r\nYour change is kept and will be saved once you "
+                                           "have logged in.")
+                          : QString()));
+        // Back under its own name: the re-read content is what is open.
+        m_protocol.unlock();
+        return;
     }
-    // Back under its own name, and held: the re-read content is what is open.
-    m_protocol.unlock();
+    const MergeResult result = ProfileMerge::merge(base, mine, m_profile.content());
+    m_profile.setContent(result.merged);
+    if (!result.conflicts.isEmpty()) {
+        m_conflicts = result.conflicts;
+        m_lastSave = SaveOutcome::NeedsChoice;
+        // Nobody waits on us while the user thinks.
+        m_protocol.unlock();
+        return;
+    }
+    writeNewFile();
+    if (m_lastSave != SaveOutcome::Saved) return;
+    m_lastSave = SaveOutcome::Merged;
+    notify(result.loginDropped
+               ? QStringLiteral("Another user saved this profile meanwhile and changed its login: "
+                                "your change was added to their version, with their login.")
+               : QStringLiteral("Another user saved this profile meanwhile: your change was "
+                                "added to their version and saved."));
+}
+
+QList<MergeConflict> ProfileStore::takeConflicts() {
+    QList<MergeConflict> conflicts;
+    conflicts.swap(m_conflicts);
+    return conflicts;
+}
+
+void ProfileStore::resolve(const MergeConflict& conflict, ConflictChoice choice) {
+    ProfileMerge::resolve(m_profile.Records, conflict, choice);
+}
+
+void ProfileStore::restore(const Snapshot& snapshot) {
+    m_profile.setContent(snapshot.content);
+    m_base = snapshot.base;
+}
+
+bool ProfileStore::hasPendingChange() const {
+    return m_pending && m_pending->fileName == m_profile.ProfileFileName;
+}
+
+bool ProfileStore::takePendingChange() {
+    if (!hasPendingChange()) return false;
+    const PendingChange pending = *m_pending;
+    m_pending.reset();
+    const MergeResult result = ProfileMerge::merge(pending.base, pending.mine, m_profile.content());
+    m_profile.setContent(result.merged);
+    m_conflicts = result.conflicts;
+    return true;
 }
 
 void ProfileStore::writeNewFile() {
@@ -279,6 +341,7 @@ void ProfileStore::writeNewFile() {
     m_profile.ChangeStamp = stamp;
     m_profile.ProfileSaved = true;
     m_lastSave = SaveOutcome::Saved;
+    if (!creating && m_convertTo.isEmpty()) setBase();
 }
 
 void ProfileStore::saveFailed(int number, const QString& description) {
@@ -286,8 +349,7 @@ void ProfileStore::saveFailed(int number, const QString& description) {
     m_protocol.unlock();
     m_lastSave = SaveOutcome::Failed;
     m_log.LogError(QStringLiteral("Writetofile"), number, description);
-    notify(errorIntro() + description + QStringLiteral("(%1)").arg(number) +
-               QStringLiteral("\r\nPlease close application and re-open."),
+    notify(errorIntro() + description + QStringLiteral("(%1)").arg(number) + retryAdvice(number),
            QStringLiteral("WriteToFile"));
 }
 

@@ -4,12 +4,14 @@
 #include "store/key_custody.h"
 #include "store/profile.h"
 #include "store/profile_codec.h"
+#include "store/profile_merge.h"
 #include "store/save_protocol.h"
 
 #include <QList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tavrino {
 
@@ -20,10 +22,11 @@ class TextCipher;
 // How the last save ended.
 enum class SaveOutcome {
     Saved,
-    Failed,          // nothing reached the disk; the profile in memory is unchanged by it
-    ConflictRecords, // another workstation saved first: its profile was read instead
-    ConflictLogin,   // ... and it changed the login too
-    Cancelled,       // the user stopped waiting for another workstation's save; nothing saved
+    Merged,        // another workstation saved first: the change went into its version
+    NeedsChoice,   // ... and changed the same record: the user must choose (conflicts())
+    Failed,        // nothing reached the disk; the profile in memory is unchanged by it
+    ConflictLogin, // another workstation changed the login: its profile was read instead
+    Cancelled,     // the user stopped waiting for another workstation's save; nothing saved
 };
 
 // The change is still only in memory: nothing reached the disk, and
@@ -66,6 +69,8 @@ public:
     StoreStep read(bool showErrors, bool lastAttempt);
     // The last finished read failed in a way that ends the use of the profile.
     bool readFailed() const { return m_readFailed; }
+    // ... because another workstation was saving it, or held it: that passes.
+    bool readBusy() const { return m_readBusy; }
 
     // One attempt to save the whole profile; TryAgain while another save
     // holds it (never on the last attempt). ProfileSaved and lastSaveOutcome
@@ -73,6 +78,27 @@ public:
     StoreStep save(bool lastAttempt);
     SaveOutcome lastSaveOutcome() const { return m_lastSave; }
     void cancelSave();
+
+    // After NeedsChoice: the profile holds the other workstation's version
+    // with every change of ours that met no conflict; each conflict is
+    // settled with resolve, then saved again.
+    QList<MergeConflict> takeConflicts();
+    void resolve(const MergeConflict& conflict, ConflictChoice choice);
+
+    // The profile as it was at some moment, with the version it was based
+    // on: what a save that ends with nothing saved goes back to.
+    struct Snapshot {
+        ProfileContent content;
+        ProfileContent base;
+    };
+    Snapshot snapshot() const { return {m_profile.content(), m_base}; }
+    void restore(const Snapshot& snapshot);
+
+    // A change that met another workstation's new login waits for the next
+    // login to this profile; then takePendingChange merges it into what
+    // that login read, to be saved. False when there is none.
+    bool hasPendingChange() const;
+    bool takePendingChange();
 
     // What the user should be told about the last steps, oldest first.
     QList<Message> takeNotices();
@@ -92,9 +118,6 @@ public:
     // the lock of this one, which goes once the new file is complete.
     void setConversionTarget(const QString& fileName) { m_convertTo = fileName; }
 
-    bool isHeld() const { return m_protocol.isHeld(); }
-    void releaseHeld() { m_protocol.release(); }
-
     // Looks beside datPath for what a save left: recovers an abandoned one.
     // False while somebody's save is still in progress there.
     bool settle(const QString& datPath) { return m_protocol.settle(datPath); }
@@ -110,8 +133,10 @@ private:
     // A read that failed: nothing of the profile's lists is kept.
     void contentLost(bool showErrors, int number, const QString& description);
     QString damagedText() const;
+    static QString retryAdvice(int number);
     bool checkStamp();
     void conflict();
+    void setBase();
     void writeNewFile();
     void saveFailed(int number, const QString& description);
     void notify(const QString& text, const QString& title = QStringLiteral("Tavrino"));
@@ -125,7 +150,18 @@ private:
     SaveProtocol m_protocol;
     QList<Message> m_notices;
     bool m_readFailed = false;
+    bool m_readBusy = false;
     SaveOutcome m_lastSave = SaveOutcome::Saved;
+    // The file's content as this instance last read or saved it: what
+    // another workstation's save is merged against.
+    ProfileContent m_base;
+    QList<MergeConflict> m_conflicts;
+    struct PendingChange {
+        QString fileName;
+        ProfileContent base;
+        ProfileContent mine;
+    };
+    std::optional<PendingChange> m_pending;
     QString m_convertTo; // the file a conversion writes, while it does
 };
 

@@ -42,34 +42,32 @@ void SaveProtocol::logRepair(const QString& description) {
     m_log.LogError(QStringLiteral("ReadFromFile"), 0, description);
 }
 
+// Nothing is held open: anybody may read and log in while others have the
+// profile open; only a save's ".bak" stands between workstations.
 int SaveProtocol::open(const QString& path, QByteArray& content) {
-    m_held.release();
     // Looked at again when the file was missing without a save's lock beside
     // it: a save that has just ended puts its new file there a moment later.
     for (int look = 1;; ++look) {
         if (!settle(path)) return EBUSY;
-        HeldFile file;
-        int error = file.open(path);
-        if (!error) error = file.readAll(content, MaxFileBytes);
+        int error = FileOps::readAll(path, content, MaxFileBytes);
+        // Held with reading denied (a Windows workstation): it passes.
+        if (isHeldElsewhere(error)) return EBUSY;
         // A save that began meanwhile may be writing this very file (the
         // Windows version writes in place): read it once that is done.
         const bool saving = FileOps::exists(path + Bak);
-        if (!error && !saving) {
-            m_held = std::move(file);
-            return 0;
-        }
+        if (!error && !saving) return 0;
         if (saving && (!error || error == ENOENT)) return EBUSY;
         if (error != ENOENT || look == 3) return error;
     }
 }
 
 int SaveProtocol::openAside(const QString& path, QByteArray& content) {
-    m_held.release();
-    HeldFile file;
-    int error = file.open(path);
-    if (!error) error = file.readAll(content, MaxFileBytes);
-    if (!error) m_held = std::move(file);
-    return error;
+    const int error = FileOps::readAll(path, content, MaxFileBytes);
+    return isHeldElsewhere(error) ? EBUSY : error;
+}
+
+bool SaveProtocol::isHeldElsewhere(int error) {
+    return error == EBUSY || error == ETXTBSY || error == EAGAIN;
 }
 
 void SaveProtocol::removeTemporaries(const QString& path, bool all) {
@@ -168,17 +166,15 @@ bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent)
 }
 
 int SaveProtocol::lock(const QString& path) {
-    m_held.release();
     const QString backupPath = path + Bak;
     for (int tries = 0;; ++tries) {
-        HeldFile file; // another instance on this machine holding it says "in use"
-        int error = file.open(path);
-        if (error == ENOENT) error = settle(path) ? file.open(path) : EWOULDBLOCK;
-        QByteArray expected;
-        if (!error) error = file.readAll(expected, MaxFileBytes);
         // Not held across the move: a network file system would keep the
         // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
-        file.release();
+        QByteArray expected;
+        int error = FileOps::readAll(path, expected, MaxFileBytes);
+        if (error == ENOENT)
+            error = settle(path) ? FileOps::readAll(path, expected, MaxFileBytes) : EWOULDBLOCK;
+        if (isHeldElsewhere(error)) error = EWOULDBLOCK;
         // A time of our own on the ".bak", so that no later lock of the same
         // content looks like this one, to us or to those who watch for
         // abandoned saves.
@@ -229,11 +225,8 @@ void SaveProtocol::endLock() {
 void SaveProtocol::unlock() {
     if (!m_locked) return;
     const QString path = m_lockedPath;
-    if (ownsLock() && FileOps::renameNoReplace(path + Bak, path) == 0) {
+    if (ownsLock() && FileOps::renameNoReplace(path + Bak, path) == 0)
         FileOps::syncFolder(m_folder);
-        HeldFile file;
-        if (file.open(path) == 0) m_held = std::move(file);
-    }
     endLock();
 }
 
@@ -292,8 +285,6 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
             endLock();
         return error;
     }
-    HeldFile saved;
-    if (saved.open(destination) == 0) m_held = std::move(saved);
     if (ownsLock()) FileOps::remove(path + Bak);
     endLock();
     FileOps::syncFolder(m_folder);

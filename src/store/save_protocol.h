@@ -39,14 +39,12 @@ public:
     void setFolder(const QString& folder) { m_folder = folder; }
     QString folder() const { return m_folder; }
 
-    // Reads the file at path and holds it. EBUSY while a save is in progress
-    // there (try again later), EWOULDBLOCK while another instance here holds
-    // it; another errno when it can't be read.
+    // Reads the file at path. EBUSY while a save is in progress there, or
+    // another workstation holds it with reading denied (try again later);
+    // another errno when it can't be read.
     int open(const QString& path, QByteArray& content);
     // Reads a file that is no profile's current name (no save is waited for).
     int openAside(const QString& path, QByteArray& content);
-    bool isHeld() const { return m_held.isValid(); }
-    void release() { m_held.release(); }
 
     // Looks beside path for what a save left: recovers an abandoned one.
     // False while somebody's save is still in progress there.
@@ -58,20 +56,21 @@ public:
     void setBeforeLanding(std::function<void()> step) { m_beforeLanding = std::move(step); }
 
     // Takes the lock: path becomes path.bak. EWOULDBLOCK while another save
-    // (or another instance here) has the profile.
+    // has the profile (or a workstation holds it with reading denied).
     int lock(const QString& path);
     bool isLocked() const { return m_locked; }
     // What the locked file held when we took it.
     const QByteArray& lockedContent() const { return m_lockedContent; }
-    // The locked file goes back to its name, unchanged, and is held again.
+    // The locked file goes back to its name, unchanged.
     void unlock();
-    // Puts content in place of the locked file, which then goes; the lock
-    // ends and the new file is held. On failure the old file is back.
+    // Puts content in place of the locked file, which then goes, and the
+    // lock ends. On failure the old file is back.
     int commit(const QByteArray& content, const NewFileAccess& access, const QString& target = {});
-    // A file that does not exist yet (a new profile): no lock, no hold.
+    // A file that does not exist yet (a new profile): no lock.
     int create(const QString& path, const QByteArray& content, const NewFileAccess& access);
 
 private:
+    static bool isHeldElsewhere(int error);
     bool ownsLock() const;
     void endLock();
     bool recover(const QString& path, const QByteArray& backupContent);
@@ -90,7 +89,6 @@ private:
     std::function<void()> m_beforeLanding;
     SaveWatch m_watch;
     QString m_folder;
-    HeldFile m_held;
     // The save in progress: the file we locked, and how the ".bak" looked
     // once we had made it, which is how we know it is still ours.
     bool m_locked = false;

@@ -26,9 +26,19 @@ bool WaitingStore::read(bool showErrors) {
 }
 
 SaveOutcome WaitingStore::save() {
-    runWaiting(m_pause, [&](bool last) { return m_store.save(last); });
-    showNotices();
-    return m_store.lastSaveOutcome();
+    m_keptBoth = 0;
+    for (;;) {
+        runWaiting(m_pause, [&](bool last) { return m_store.save(last); });
+        showNotices();
+        if (m_store.lastSaveOutcome() != SaveOutcome::NeedsChoice) break;
+        // Nobody to ask: both versions of a record changed on both sides stay.
+        for (const MergeConflict& conflict : m_store.takeConflicts()) {
+            m_store.resolve(conflict, ConflictChoice::KeepBoth);
+            ++m_keptBoth;
+        }
+    }
+    const SaveOutcome outcome = m_store.lastSaveOutcome();
+    return m_keptBoth > 0 && outcome == SaveOutcome::Saved ? SaveOutcome::Merged : outcome;
 }
 
 bool WaitingStore::open(ProfileManager& profiles, const QString& name) {

@@ -23,7 +23,10 @@ public:
         : m_store(store), m_pause(pause), m_messages(messages) {}
 
     bool read(bool showErrors = true);
+    // Records both sides changed are kept in both versions (no one to ask):
+    // keptBoth tells how many the last save kept so.
     SaveOutcome save();
+    int keptBoth() const { return m_keptBoth; }
     bool open(ProfileManager& profiles, const QString& name);
     bool convertTo(bool sealed);
     void showNotices();
@@ -32,6 +35,7 @@ private:
     ProfileStore& m_store;
     PauseService& m_pause;
     MessageService& m_messages;
+    int m_keptBoth = 0;
 };
 
 } // namespace tavrino

@@ -70,7 +70,6 @@ TEST(CrashSafety, KilledSaversLeaveTheOldOrTheNewContent) {
                 << "a file's content belongs to its stamp";
         }
         lastStamp = f.profile.ChangeStamp;
-        f.store.releaseHeld();
         QStringList files = QDir(dir.path()).entryList(QDir::Files);
         files.removeAll(QStringLiteral("TavrinoErrors.log"));
         ASSERT_EQ(files, QStringList{QStringLiteral("Work.dat")}) << "round " << round;

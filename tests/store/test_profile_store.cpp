@@ -1,4 +1,5 @@
 #include "store_fixture.h"
+#include "support/child_process.h"
 #include "support/held_elsewhere.h"
 
 #include "store/held_file.h"
@@ -11,6 +12,8 @@ using namespace tavrino::test;
 namespace {
 
 const QString ReadErrorTail = QStringLiteral("\r\nPlease close application and re-open.");
+const QString InUse = QStringLiteral("The profile is being saved on another workstation, or a "
+                                     "Windows workstation has it open, just now.");
 
 QList<QByteArray> crlfLines(const QByteArray& file) {
     QList<QByteArray> lines = file.split('\n');
@@ -52,7 +55,6 @@ TEST_P(DamagedFile, TakesItsPathAndLeavesTheFileAlone) {
     EXPECT_EQ(f.messages.texts(), d.messages);
     EXPECT_EQ(f.endings, d.endings);
     EXPECT_EQ(f.store.readFailed(), d.ends != 0);
-    f.store.releaseHeld();
     EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), damaged);
     QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
     files.removeAll(QStringLiteral("TavrinoErrors.log"));
@@ -170,21 +172,21 @@ TEST(ReadFromFile, MissingFileShowsTheReadErrorOnlyWhenAsked) {
     EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Nope.dat")));
 }
 
-TEST(ProfileHold, AnotherProcessCannotOpenAHeldProfile) {
+// Several people in one profile: an open profile keeps nobody out.
+TEST(ProfileHold, AnOpenProfileStopsNobodyFromOpeningAndSaving) {
     StoreFixture f;
     copyFixture(f.dir, QStringLiteral("Home.dat"));
     ASSERT_TRUE(f.open(QStringLiteral("Home.dat")));
     ChildProcess other([&] {
         StoreFixture g;
         g.store.setDatabaseFolder(f.dir.path());
-        g.profile.ProfileFileName = QStringLiteral("Home.dat");
-        g.waiting.read(true);
-        return g.messages.texts().join(QString()).contains(
-                   QStringLiteral("in use by another Tavrino instance  ReadFromFile"))
-                   ? 0
-                   : 1;
+        if (!g.open(QStringLiteral("Home.dat"))) return 1;
+        g.profile.Records.add(QStringLiteral("4|Web|theirs|them|pw||||"));
+        return g.waiting.save() == SaveOutcome::Saved ? 0 : 2;
     });
     EXPECT_EQ(other.result(), 0);
+    ASSERT_TRUE(f.open(QStringLiteral("Home.dat")));
+    EXPECT_TRUE(f.profile.Records.lines().last().contains(QStringLiteral("theirs")));
 }
 
 TEST(WriteToFile, SavesInPlaceHoldsTheNewFileAndCountsStamps) {
@@ -200,10 +202,7 @@ TEST(WriteToFile, SavesInPlaceHoldsTheNewFileAndCountsStamps) {
     EXPECT_EQ(f.profile.ChangeStamp, stamp + 2);
     EXPECT_TRUE(f.messages.shown.isEmpty());
     EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Work.dat")});
-    EXPECT_TRUE(f.store.isHeld());
-    EXPECT_FALSE(FileOps::isUnheld(f.path(QStringLiteral("Work.dat"))));
 
-    f.store.releaseHeld();
     StoreFixture g;
     g.store.setDatabaseFolder(f.dir.path());
     ASSERT_TRUE(g.open(QStringLiteral("Work.dat")));
@@ -211,14 +210,12 @@ TEST(WriteToFile, SavesInPlaceHoldsTheNewFileAndCountsStamps) {
     EXPECT_EQ(g.profile.Records.lines(), f.profile.Records.lines());
 }
 
-TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
+TEST(WriteToFile, ASaveInProgressElsewhereFailsAfterFiveAttempts) {
     StoreFixture f;
     copyFixture(f.dir, QStringLiteral("Work.dat"));
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
-    f.store.releaseHeld();
     const QByteArray before = readFile(f.path(QStringLiteral("Work.dat")));
-    auto holder = holdInAnotherProcess(f.path(QStringLiteral("Work.dat")));
-    ASSERT_EQ(holder->result(), 0);
+    auto holder = std::make_unique<SaveInProgressElsewhere>(f.path(QStringLiteral("Work.dat")));
 
     const std::int32_t stamp = f.profile.ChangeStamp;
     f.profile.Records.add(QStringLiteral("4|Web|lost|me|pw||||"));
@@ -229,9 +226,8 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_EQ(f.messages.shown[0].title, QStringLiteral("WriteToFile"));
     EXPECT_EQ(f.messages.shown[0].text,
-              QStringLiteral("An Error has occurred!. The error is : \r\nFile is in use by another "
-                             "Tavrino instance(11)") +
-                  ReadErrorTail);
+              QStringLiteral("An Error has occurred!. The error is : \r\n") + InUse +
+                  QStringLiteral("(11)\r\nPlease try again in a moment."));
     EXPECT_TRUE(f.logText().contains(QStringLiteral("\"Writetofile\",\"11\"")));
     holder->finish();
     EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat"))), before);
@@ -244,62 +240,106 @@ TEST(WriteToFile, FileHeldByAnotherProcessFailsAfterFiveAttempts) {
     EXPECT_EQ(f.profile.ChangeStamp, stamp + 1);
 }
 
-struct ConflictCase {
-    const char* what;
-    bool changeLogin;
-    QString message;
+// Another workstation saves between our read and our save.
+struct SavedElsewhere {
+    StoreFixture f;
+    explicit SavedElsewhere(bool changeLogin) {
+        copyFixture(f.dir, QStringLiteral("Work.dat"));
+        EXPECT_TRUE(f.open(QStringLiteral("Work.dat")));
+        ChildProcess other([&] {
+            StoreFixture g;
+            g.store.setDatabaseFolder(f.dir.path());
+            if (!g.open(QStringLiteral("Work.dat"))) return 1;
+            g.profile.Records.add(QStringLiteral("4|Bank|theirs|them|pw||||"));
+            if (changeLogin) g.profile.Security.Password = QStringLiteral("changed");
+            g.waiting.save();
+            return g.profile.ProfileSaved ? 0 : 2;
+        });
+        EXPECT_EQ(other.result(), 0);
+        f.profile.Records.add(QStringLiteral("4|Bank|mine|me|pw||||"));
+    }
+    QStringList descriptionsOnDisk() {
+        StoreFixture g;
+        g.store.setDatabaseFolder(f.dir.path());
+        g.open(QStringLiteral("Work.dat"));
+        QStringList out;
+        for (const QString& line : g.profile.Records.lines())
+            out << PasswordRecord::fromLine(line)[PasswordRecord::Description];
+        return out;
+    }
 };
 
-class Conflict : public ::testing::TestWithParam<ConflictCase> {};
+TEST(Conflict, ANewerSaveElsewhereGetsOurChangeAddedNotOverwritten) {
+    SavedElsewhere s(false);
+    StoreFixture& f = s.f;
+    EXPECT_EQ(f.waiting.save(), SaveOutcome::Merged);
+    EXPECT_TRUE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("Another user saved this profile meanwhile: your change "
+                                         "was added to their version and saved.")});
+    EXPECT_EQ(f.profile.ChangeStamp, 43) << "one past theirs";
+    EXPECT_EQ(s.descriptionsOnDisk().mid(12),
+              QStringList({QStringLiteral("theirs"), QStringLiteral("mine")}));
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Work.dat")});
 
-TEST_P(Conflict, NewerSaveElsewhereIsReloadedNotOverwritten) {
-    const ConflictCase& c = GetParam();
+    // The next save starts from the merged version and goes through.
+    f.waiting.save();
+    EXPECT_EQ(f.store.lastSaveOutcome(), SaveOutcome::Saved);
+    EXPECT_EQ(f.profile.ChangeStamp, 44);
+}
+
+TEST(Conflict, ANewLoginElsewhereKeepsOurChangeForAfterTheLogin) {
+    SavedElsewhere s(true);
+    StoreFixture& f = s.f;
+    EXPECT_EQ(f.waiting.save(), SaveOutcome::ConflictLogin);
+    EXPECT_FALSE(f.profile.ProfileSaved);
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral(
+                  "The profile has been modified by another user.\r\nYou will have to login "
+                  "again.\r\nYour change is kept and will be saved once you have logged in.")});
+    EXPECT_EQ(f.profile.ChangeStamp, 42);
+    EXPECT_TRUE(f.profile.Records.lines().last().contains(QStringLiteral("theirs")));
+    EXPECT_EQ(s.descriptionsOnDisk().last(), QStringLiteral("theirs"));
+
+    // Opened again (as a lock does) and logged in: the change goes in.
+    ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
+    ASSERT_TRUE(f.store.hasPendingChange());
+    ASSERT_TRUE(f.store.takePendingChange());
+    EXPECT_EQ(f.waiting.save(), SaveOutcome::Saved);
+    EXPECT_EQ(s.descriptionsOnDisk().mid(12),
+              QStringList({QStringLiteral("theirs"), QStringLiteral("mine")}));
+    EXPECT_FALSE(f.store.hasPendingChange());
+}
+
+TEST(Conflict, ARecordChangedOnBothSidesIsKeptTwiceWhenNobodyCanBeAsked) {
     StoreFixture f;
     copyFixture(f.dir, QStringLiteral("Work.dat"));
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
-    f.store.releaseHeld();
-
+    const QString first = f.profile.Records.item(1);
+    auto changed = [&](const QString& password) {
+        PasswordRecord r = PasswordRecord::fromLine(first);
+        r[PasswordRecord::Password] = password;
+        return r.toLine();
+    };
     ChildProcess other([&] {
         StoreFixture g;
         g.store.setDatabaseFolder(f.dir.path());
         if (!g.open(QStringLiteral("Work.dat"))) return 1;
-        g.profile.Records.add(QStringLiteral("4|Bank|theirs|them|pw||||"));
-        if (c.changeLogin) g.profile.Security.Password = QStringLiteral("changed");
+        g.profile.Records.remove(1);
+        g.profile.Records.add(changed(QStringLiteral("theirs")));
         g.waiting.save();
         return g.profile.ProfileSaved ? 0 : 2;
     });
     ASSERT_EQ(other.result(), 0);
-
-    f.profile.Records.add(QStringLiteral("4|Bank|mine|me|pw||||"));
-    f.waiting.save();
-    EXPECT_FALSE(f.profile.ProfileSaved);
-    EXPECT_EQ(f.messages.texts(), QStringList{c.message});
-    EXPECT_EQ(f.profile.ChangeStamp, 42);
-    EXPECT_TRUE(f.profile.Records.lines().last().contains(QStringLiteral("theirs")));
-    EXPECT_EQ(f.profile.ProfilePath, f.path(QStringLiteral("Work.dat")));
-    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Work.dat")});
-    EXPECT_TRUE(f.store.isHeld());
-
-    // The next save starts from the re-read stamp and goes through.
-    f.waiting.save();
-    EXPECT_TRUE(f.profile.ProfileSaved);
-    EXPECT_EQ(f.profile.ChangeStamp, 43);
+    f.profile.Records.remove(1);
+    f.profile.Records.add(changed(QStringLiteral("mine")));
+    EXPECT_EQ(f.waiting.save(), SaveOutcome::Merged);
+    EXPECT_EQ(f.waiting.keptBoth(), 1);
+    EXPECT_EQ(f.profile.Records.count(), 13);
+    EXPECT_TRUE(f.profile.Records.lines().contains(changed(QStringLiteral("theirs"))));
+    EXPECT_TRUE(f.profile.Records.lines().contains(changed(QStringLiteral("mine"))));
+    EXPECT_FALSE(f.profile.Records.lines().contains(first));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, Conflict,
-    ::testing::Values(
-        ConflictCase{
-            "records",
-            false,
-            QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."),
-        },
-        ConflictCase{
-            "login",
-            true,
-            QStringLiteral(
-                "The profile has been modified by another user.\r\nYou will have to login again.")}),
-    [](const auto& info) { return std::string(info.param.what); });
 
 // What a saver that died leaves, and what an open makes of it: a save in
 // progress until it has stood unchanged for the abandoned age, then recovered.
@@ -327,7 +367,7 @@ TEST_P(StaleBackup, IsWaitedForThenRecovered) {
     EXPECT_EQ(f.pause.pauses, QList<int>({3000, 3000, 3000, 3000}));
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_TRUE(f.messages.shown[0].text.contains(
-        QStringLiteral("File is in use by another Tavrino instance  ReadFromFile (11)")));
+        InUse + QStringLiteral("  ReadFromFile (11)\r\nPlease try again in a moment.")));
     EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat.bak"))), work) << "nothing repaired yet";
 
     f.messages.shown.clear();
@@ -376,30 +416,17 @@ TEST(StaleBackup, OpenWaitsForASaveInProgress) {
     EXPECT_EQ(f.profile.ChangeStamp, 41);
 }
 
-TEST(StaleBackup, BackupHeldBySaverIsLeftAlone) {
-    StoreFixture f;
-    writeFile(f.path(QStringLiteral("Work.dat.bak")),
-              readFile(fixturePath(QStringLiteral("Work.dat"))));
-    auto saver = holdInAnotherProcess(f.path(QStringLiteral("Work.dat.bak")));
-    ASSERT_EQ(saver->result(), 0);
-    EXPECT_FALSE(f.open(QStringLiteral("Work.dat")));
-    EXPECT_TRUE(FileOps::exists(f.path(QStringLiteral("Work.dat.bak"))));
-    EXPECT_FALSE(FileOps::exists(f.path(QStringLiteral("Work.dat"))));
-}
-
 } // namespace
 
 namespace {
 
-// A profile the user may only read still opens (and is still held).
+// A profile the user may only read still opens.
 TEST(ReadFromFile, ReadOnlyProfileOpens) {
     StoreFixture f;
     const QString path = copyFixture(f.dir, QStringLiteral("Home.dat"));
     QFile::setPermissions(path,
                           QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     EXPECT_TRUE(f.open(QStringLiteral("Home.dat")));
-    EXPECT_TRUE(f.store.isHeld());
-    EXPECT_FALSE(FileOps::isUnheld(path));
 }
 
 } // namespace

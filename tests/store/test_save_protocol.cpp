@@ -66,19 +66,19 @@ TEST_P(StalledSaver, NeverLandsOverALaterSave) {
     EXPECT_EQ(them.protocol.open(dat, seen), EBUSY) << "first sighting: a save in progress";
     them.waitTillAbandoned();
     ASSERT_EQ(them.protocol.open(dat, seen), 0) << "recovered";
-    them.protocol.release();
+
     EXPECT_EQ(seen, "original");
     ASSERT_EQ(them.protocol.lock(dat), 0);
     if (!GetParam().theirsStillSaving) {
         ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
-        them.protocol.release();
+
     }
 
     EXPECT_EQ(us.protocol.commit("ours, late", NewFileAccess{}), ENOLCK);
     if (GetParam().theirsStillSaving) {
         EXPECT_FALSE(FileOps::exists(dat)) << "their lock untouched";
         ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
-        them.protocol.release();
+
     }
     EXPECT_EQ(readFile(dat), "theirs");
     EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
@@ -111,7 +111,7 @@ TEST_P(LockLostInTheLastMoment, TheirSaveLands) {
     us.protocol.setBeforeLanding([&] {
         if (GetParam().recoveredByUs) {
             ASSERT_EQ(them.protocol.open(dat, seen), 0);
-            them.protocol.release();
+
             leftAfterRecovery = filesIn(folder.path());
         } else {
             ASSERT_EQ(FileOps::renameNoReplace(dat + QStringLiteral(".bak"), dat), 0);
@@ -124,7 +124,7 @@ TEST_P(LockLostInTheLastMoment, TheirSaveLands) {
             << "our temporary went with the recovery";
     EXPECT_FALSE(FileOps::exists(dat)) << "nothing landed under their lock";
     ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
-    them.protocol.release();
+
     EXPECT_EQ(readFile(dat), "theirs");
     EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
 }
@@ -149,7 +149,7 @@ TEST(SaveWatch, LiveLocalSaverIsNeverAbandonedEarly) {
     EXPECT_EQ(reader.open(dat, seen), EBUSY);
     EXPECT_TRUE(FileOps::exists(dat + QStringLiteral(".bak")));
     ASSERT_EQ(us.protocol.commit("saved", NewFileAccess{}), 0);
-    us.protocol.release();
+
     ASSERT_EQ(reader.open(dat, seen), 0);
     EXPECT_EQ(seen, "saved");
 }
@@ -185,7 +185,6 @@ TEST(SaveProtocol, OpenMeetingASaveBegunMeanwhileTriesAgain) {
     Workstation us(folder.path());
     QByteArray seen;
     EXPECT_EQ(us.protocol.open(dat, seen), EBUSY);
-    EXPECT_FALSE(us.protocol.isHeld());
 }
 
 // A profile whose file is gone between two looks (the end of a save on

@@ -60,7 +60,6 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
     w.profile.Security.Password = QStringLiteral("N3w pass");
     w.waiting.save();
     ASSERT_TRUE(w.profile.ProfileSaved);
-    w.store.releaseHeld();
     Workstation other(w.dir.path());
     ASSERT_TRUE(other.waiting.open(other.manager, QStringLiteral("Vault")));
     EXPECT_FALSE(other.store.logIn({}, QStringLiteral("QUILT"), {}));
@@ -71,26 +70,29 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
 }
 
 // Two workstations on one sealed profile: the later save meets the earlier
-// one's stamp and reads it instead of overwriting it, keeping its key.
-TEST(SealedStore, TheLaterSaveReadsTheEarlierOneInsteadOfOverwritingIt) {
+// one's stamp and adds its change to it instead of overwriting it.
+TEST(SealedStore, TheLaterSaveMergesIntoTheEarlierOne) {
     Workstation a;
     ASSERT_TRUE(a.manager.CreateProfile(QStringLiteral("Vault"), true));
     Workstation b(a.dir.path());
     for (Workstation* w : {&a, &b}) {
         ASSERT_TRUE(w->waiting.open(w->manager, QStringLiteral("Vault")));
         ASSERT_TRUE(w->store.logIn({}, QStringLiteral("QUILT"), {}));
-        w->store.releaseHeld();
     }
     a.profile.Records.add(a.record("from a").toLine());
     a.waiting.save();
     ASSERT_TRUE(a.profile.ProfileSaved);
-    a.store.releaseHeld();
     b.profile.Records.add(b.record("from b").toLine());
     b.waiting.save();
-    EXPECT_EQ(b.store.lastSaveOutcome(), SaveOutcome::ConflictRecords);
-    ASSERT_EQ(b.profile.Records.count(), 1) << "a's save, read with the key b holds";
+    EXPECT_EQ(b.store.lastSaveOutcome(), SaveOutcome::Merged);
+    ASSERT_EQ(b.profile.Records.count(), 2) << "a's save, read with the key b holds, and b's";
     EXPECT_TRUE(b.profile.Records.item(1).contains(QStringLiteral("from a")));
+    EXPECT_TRUE(b.profile.Records.item(2).contains(QStringLiteral("from b")));
     EXPECT_TRUE(b.store.isOpened());
+    Workstation c(a.dir.path());
+    ASSERT_TRUE(c.waiting.open(c.manager, QStringLiteral("Vault")));
+    ASSERT_TRUE(c.store.logIn({}, QStringLiteral("QUILT"), {}));
+    EXPECT_EQ(c.profile.Records.count(), 2) << "both in the file";
 }
 
 // A save cut off after its lock: the ".sealed.bak" is recovered as a

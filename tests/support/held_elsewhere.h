@@ -1,24 +1,26 @@
 #pragma once
 
 #include "store/held_file.h"
-#include "support/child_process.h"
+#include "support/test_support.h"
 
+#include <QFile>
 #include <QString>
-
-#include <memory>
 
 namespace tavrino::test {
 
-// Another process that opens and holds path (as a second Tavrino instance
-// would) until the returned object goes or finish() is called. result() is
-// 0 when it holds the file, else the errno of the open.
-inline std::unique_ptr<ChildProcess> holdInAnotherProcess(const QString& path) {
-    return std::make_unique<ChildProcess>(
-        [path] {
-            static HeldFile kept;
-            return kept.open(path);
-        },
-        true);
-}
+// Another workstation's save in progress on the profile at path: its lock,
+// a ".bak" beside the profile, stands until finish() (or the end of the
+// object). Readers and savers wait for it; nothing else keeps them out.
+class SaveInProgressElsewhere {
+public:
+    explicit SaveInProgressElsewhere(const QString& path) : m_lock(path + QStringLiteral(".bak")) {
+        QFile::copy(path, m_lock);
+    }
+    ~SaveInProgressElsewhere() { finish(); }
+    void finish() { QFile::remove(m_lock); }
+
+private:
+    QString m_lock;
+};
 
 } // namespace tavrino::test

@@ -47,7 +47,6 @@ struct SetupFixture : VaultFixture {
         return setup->action(QString::fromLatin1(key))->isEnabled();
     }
     SecuritySettings reread() {
-        store.releaseHeld();
         Profile p;
         ErrorLog l;
         TextCipher c;
@@ -190,7 +189,6 @@ TEST(Setup, SealAndUnsealTheOpenProfileAfterItsLogin) {
     unseal->click();
     EXPECT_TRUE(QFile::exists(f.dbPath(QStringLiteral("Home.dat"))));
     EXPECT_FALSE(QFile::exists(f.dbPath(QStringLiteral("Home.sealed"))));
-    f.store.releaseHeld();
     Profile back;
     ErrorLog log{&f.clock};
     TextCipher cipher{&log, &f.messages};

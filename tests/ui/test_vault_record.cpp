@@ -3,6 +3,7 @@
 #include "store/held_file.h"
 #include "ui/vault/password_generator.h"
 
+#include "support/child_process.h"
 #include "support/held_elsewhere.h"
 
 using namespace tavrino;
@@ -234,9 +235,7 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     const QByteArray fileBefore = readFile(f.dbPath(QStringLiteral("Work.dat")));
     f.openRecord(3);
     f.type(f.box("Description"), QStringLiteral("Forum"));
-    f.store.releaseHeld();
-    auto holder = holdInAnotherProcess(f.dbPath(QStringLiteral("Work.dat")));
-    ASSERT_EQ(holder->result(), 0);
+    SaveInProgressElsewhere holder(f.dbPath(QStringLiteral("Work.dat")));
 
     QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_EQ(f.messages.shown.last().title, QStringLiteral("WriteToFile"));
@@ -251,7 +250,7 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     QTest::mousePress(f.button(CommandBars::Delete), Qt::LeftButton);
     EXPECT_EQ(f.profile.Records.lines(), before)
         << "a delete that did not reach the disk is not done";
-    holder->finish();
+    holder.finish();
     EXPECT_EQ(readFile(f.dbPath(QStringLiteral("Work.dat"))), fileBefore);
 
     f.messages.shown.clear();
@@ -261,58 +260,127 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     EXPECT_EQ(f.profile.Records.count(), 12);
 }
 
-struct ConflictCase {
-    const char* what;
-    bool changeLogin;
-};
-
-class SaveConflict : public ::testing::TestWithParam<ConflictCase> {};
-
-TEST_P(SaveConflict, ReturnsToTheOtherWorkstationsData) {
-    VaultFixture f({QStringLiteral("Work")});
-    VaultWindow& w = f.loginWork();
-    f.openRecord(3);
-    f.type(f.box("Description"), QStringLiteral("Mine"));
-    // Another workstation gets the file while we are not holding it.
-    f.store.releaseHeld();
-    const bool changeLogin = GetParam().changeLogin;
+// Another workstation saves the profile while we edit record 3.
+void saveElsewhere(VaultFixture& f, const std::function<void(Profile&)>& change) {
     ChildProcess other([&] {
         VaultFixture g({});
         g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
         g.profile.ProfileFileName = QStringLiteral("Work.dat");
         if (!g.waiting.read(true)) return 1;
-        g.profile.Records.remove(1);
-        if (changeLogin) g.profile.Security.Pin = QStringLiteral("9999");
+        change(g.profile);
         g.waiting.save();
         return g.profile.ProfileSaved ? 0 : 2;
     });
     ASSERT_EQ(other.result(), 0);
-
-    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
-    EXPECT_EQ(f.profile.Records.count(), 11) << "their data, without my change";
-    EXPECT_FALSE(w.isDirty());
-    EXPECT_TRUE(w.currentRecordKey().isEmpty()) << "no stale position survives";
-    if (changeLogin) {
-        EXPECT_EQ(
-            f.messages.texts().first(),
-            QStringLiteral(
-                "The profile has been modified by another user.\r\nYou will have to login again."));
-        EXPECT_TRUE(f.loginPanel()->isVisible()) << "locked";
-        EXPECT_FALSE(f.session.loginOk);
-    } else {
-        EXPECT_EQ(
-            f.messages.texts().first(),
-            QStringLiteral("The record has been modified by another user.\r\nRefreshing data..."));
-        EXPECT_TRUE((&w.treePanel())->isVisible());
-        EXPECT_EQ(f.treeModel()->indexOfKey(QStringLiteral("C12")).isValid(), false)
-            << "the tree shows their 11 records";
-        EXPECT_TRUE(f.treeModel()->indexOfKey(QStringLiteral("C11")).isValid());
-    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, SaveConflict,
-                         ::testing::Values(ConflictCase{"records", false},
-                                           ConflictCase{"login", true}),
+QStringList descriptionsOnDisk(VaultFixture& f) {
+    VaultFixture g({});
+    g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+    g.profile.ProfileFileName = QStringLiteral("Work.dat");
+    g.waiting.read(true);
+    QStringList out;
+    for (const QString& line : g.profile.Records.lines())
+        out << PasswordRecord::fromLine(line)[PasswordRecord::Description];
+    return out;
+}
+
+TEST(SaveConflict, AnotherUsersSaveOfOtherRecordsIsMergedWithoutAsking) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    const QString first = f.record(1)[PasswordRecord::Description];
+    f.openRecord(3);
+    f.type(f.box("Description"), QStringLiteral("Mine"));
+    saveElsewhere(f, [](Profile& p) { p.Records.remove(1); });
+
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("Another user saved this profile meanwhile: your change "
+                                         "was added to their version and saved.")});
+    const QStringList disk = descriptionsOnDisk(f);
+    EXPECT_EQ(disk.size(), 11);
+    EXPECT_FALSE(disk.contains(first)) << "their delete stands";
+    EXPECT_EQ(disk.last(), QStringLiteral("Mine")) << "my change is in";
+    EXPECT_EQ(f.profile.Records.count(), 11);
+    EXPECT_FALSE(w.isDirty());
+    EXPECT_EQ(w.currentRecordKey(), QStringLiteral("C11")) << "the panel follows its record";
+    EXPECT_TRUE(f.recordPanel()->isVisible());
+}
+
+TEST(SaveConflict, ANewLoginElsewhereLocksAndTheChangeIsSavedAfterTheLogin) {
+    VaultFixture f({QStringLiteral("Work")});
+    f.loginWork();
+    f.openRecord(3);
+    f.type(f.box("Description"), QStringLiteral("Mine"));
+    saveElsewhere(f, [](Profile& p) { p.Security.Pin = QStringLiteral("9999"); });
+
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
+    EXPECT_EQ(f.messages.texts().first(),
+              QStringLiteral("The profile has been modified by another user.\r\nYou will have "
+                             "to login again.\r\nYour change is kept and will be saved once you "
+                             "have logged in."));
+    EXPECT_TRUE(f.loginPanel()->isVisible()) << "locked";
+    EXPECT_FALSE(f.session.loginOk);
+    EXPECT_NE(descriptionsOnDisk(f).last(), QStringLiteral("Mine"));
+
+    f.type(f.box("User ID"), QStringLiteral("alice"));
+    f.type(f.box("Password"), QStringLiteral("S3cret pass"));
+    f.type(f.box("PIN Number"), QStringLiteral("9999"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
+    EXPECT_EQ(descriptionsOnDisk(f).last(), QStringLiteral("Mine"));
+    EXPECT_EQ(f.profile.Records.count(), 12);
+}
+
+// Both changed record 3: the user is asked, and each answer does what it says.
+struct ChoiceCase {
+    const char* what;
+    MsgAnswer answer;
+    bool mineKept;
+    bool theirsKept;
+};
+
+class SameRecordChanged : public ::testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(SameRecordChanged, TheUserChooses) {
+    const ChoiceCase& c = GetParam();
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    ASSERT_EQ(f.record(3)[PasswordRecord::UserCode], QStringLiteral("bob"));
+    ASSERT_TRUE(f.record(3)[PasswordRecord::Description].isEmpty());
+    f.openRecord(3);
+    f.type(f.box("Description"), QStringLiteral("Mine"));
+    saveElsewhere(f, [](Profile& p) {
+        PasswordRecord r = PasswordRecord::fromLine(p.Records.item(3));
+        r[PasswordRecord::Description] = QStringLiteral("Theirs");
+        p.Records.remove(3);
+        p.Records.add(r.toLine());
+    });
+
+    f.messages.answers = {c.answer};
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
+    ASSERT_GE(f.messages.shown.size(), 1);
+    const Message& asked = f.messages.shown.first();
+    SCOPED_TRACE(asked.text.toStdString());
+    EXPECT_EQ(asked.text, QStringLiteral("Another user changed the record \"bob\" too.\r\nKeep "
+                                         "mine, keep theirs, or keep both?"))
+        << "a record without a description is named by its user code";
+    EXPECT_EQ(asked.buttonTexts, QStringList({QStringLiteral("Keep mine"),
+                                              QStringLiteral("Keep theirs"),
+                                              QStringLiteral("Keep both")}));
+    const QStringList disk = descriptionsOnDisk(f);
+    EXPECT_EQ(disk.contains(QStringLiteral("Mine")), c.mineKept);
+    EXPECT_EQ(disk.contains(QStringLiteral("Theirs")), c.theirsKept);
+    EXPECT_FALSE(disk.contains(QString())) << "the version both started from is gone";
+    EXPECT_EQ(disk.size(), 11 + int(c.mineKept) + int(c.theirsKept));
+    EXPECT_EQ(f.profile.Records.lines().size(), disk.size());
+    EXPECT_FALSE(w.isDirty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SameRecordChanged,
+                         ::testing::Values(ChoiceCase{"KeepMine", MsgAnswer::Yes, true, false},
+                                           ChoiceCase{"KeepTheirs", MsgAnswer::No, false, true},
+                                           ChoiceCase{"KeepBoth", MsgAnswer::Cancel, true, true}),
                          [](const auto& info) { return std::string(info.param.what); });
 
 TEST(PasswordGenerator, SevenCharactersOfTheAlphabetNeverG) {

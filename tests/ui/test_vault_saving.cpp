@@ -93,7 +93,6 @@ TEST(SaveWaits, WindowAnswersAndCancelKeepsTheChangeUnsaved) {
     const QStringList before = f.profile.Records.lines();
     f.openRecord(3);
     f.type(f.box("Description"), QStringLiteral("Waited for"));
-    f.store.releaseHeld();
     ASSERT_EQ(FileOps::renameNoReplace(dat, dat + QStringLiteral(".bak")), 0);
 
     QElapsedTimer clock;
@@ -133,7 +132,6 @@ TEST(SaveWaits, SavesOnceTheOtherSaveEnds) {
     const QString dat = f.dbPath(QStringLiteral("Work.dat"));
     f.openRecord(3);
     f.type(f.box("Description"), QStringLiteral("Saved later"));
-    f.store.releaseHeld();
     ASSERT_EQ(FileOps::renameNoReplace(dat, dat + QStringLiteral(".bak")), 0);
     QList<int> attempts;
     QObject::connect(&f.runner, &StoreRunner::waiting, [&](int attempt) {

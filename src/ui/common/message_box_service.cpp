@@ -43,8 +43,13 @@ MsgAnswer MessageBoxService::show(const Message& message) {
                    {QMessageBox::Cancel, MsgAnswer::Cancel}};
         break;
     }
-    for (const auto& [button, answer] : buttons)
-        box.addButton(button);
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        QPushButton* added = box.addButton(buttons[i].first);
+        if (i < message.buttonTexts.size()) {
+            added->setText(message.buttonTexts[i]);
+            added->setAccessibleName(message.buttonTexts[i]);
+        }
+    }
     const int defaultIndex = qBound(1, message.defaultButton, static_cast<int>(buttons.size())) - 1;
     box.setDefaultButton(buttons[defaultIndex].first);
     const auto clicked = static_cast<QMessageBox::StandardButton>(box.exec());

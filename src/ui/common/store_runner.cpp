@@ -52,9 +52,65 @@ void StoreRunner::showNotices() {
 
 SaveOutcome StoreRunner::save() {
     Busy busy(*this);
-    if (!runAttempts([this](bool last) { return m_store.save(last); })) m_store.cancelSave();
-    showNotices();
-    return m_store.lastSaveOutcome();
+    return saveUntilDecided(false);
+}
+
+SaveOutcome StoreRunner::savePendingChange() {
+    Busy busy(*this);
+    if (!m_store.takePendingChange()) return SaveOutcome::Saved;
+    return saveUntilDecided(true);
+}
+
+SaveOutcome StoreRunner::saveUntilDecided(bool merged) {
+    const ProfileStore::Snapshot before = m_store.snapshot();
+    QList<MergeConflict> conflicts = m_store.takeConflicts();
+    SaveOutcome outcome = SaveOutcome::Saved;
+    for (;;) {
+        // Asked with no lock held: nobody waits while the user thinks.
+        for (const MergeConflict& conflict : conflicts)
+            m_store.resolve(conflict, askChoice(conflict));
+        if (!runAttempts([this](bool last) { return m_store.save(last); })) m_store.cancelSave();
+        showNotices();
+        outcome = m_store.lastSaveOutcome();
+        if (outcome != SaveOutcome::NeedsChoice) break;
+        merged = true;
+        conflicts = m_store.takeConflicts();
+    }
+    if (changeKept(outcome)) m_store.restore(before);
+    if (merged && outcome == SaveOutcome::Saved) {
+        m_messages.show(QStringLiteral("Your change was saved together with another user's."));
+        outcome = SaveOutcome::Merged;
+    }
+    return outcome;
+}
+
+ConflictChoice StoreRunner::askChoice(const MergeConflict& conflict) {
+    auto nameOf = [](const QString& line) {
+        const PasswordRecord r = PasswordRecord::fromLine(line);
+        const QString name = r[PasswordRecord::Description].isEmpty()
+                                 ? r[PasswordRecord::UserCode]
+                                 : r[PasswordRecord::Description];
+        return QLatin1Char('"') + name + QLatin1Char('"');
+    };
+    QString text;
+    if (conflict.theirs.isEmpty())
+        text = QStringLiteral("Another user deleted the record %1 that you changed.")
+                   .arg(nameOf(conflict.base));
+    else if (conflict.mine.isEmpty())
+        text = QStringLiteral("Another user changed the record %1 that you deleted.")
+                   .arg(nameOf(conflict.base));
+    else
+        text = QStringLiteral("Another user changed the record %1 too.").arg(nameOf(conflict.base));
+    text += QStringLiteral("\r\nKeep mine, keep theirs, or keep both?");
+    Message message{text, QStringLiteral("Record changed by another user"), MsgIcon::Question,
+                    MsgButtons::YesNoCancel, 1};
+    message.buttonTexts = {QStringLiteral("Keep mine"), QStringLiteral("Keep theirs"),
+                           QStringLiteral("Keep both")};
+    switch (m_messages.show(message)) {
+    case MsgAnswer::Yes: return ConflictChoice::KeepMine;
+    case MsgAnswer::No: return ConflictChoice::KeepTheirs;
+    default: return ConflictChoice::KeepBoth; // closed without a choice: nothing is lost
+    }
 }
 
 bool StoreRunner::open(const QString& name) {

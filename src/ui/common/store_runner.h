@@ -34,7 +34,12 @@ public:
     // The window the wait window belongs to.
     void setWaitParent(QWidget* parent) { m_waitParent = parent; }
 
+    // Saves the profile; where another workstation changed the same record
+    // meanwhile, the user chooses what stays, and it is saved again. When
+    // nothing is saved, memory is as it was before.
     SaveOutcome save();
+    // After a login: the change that met another workstation's new login.
+    SaveOutcome savePendingChange();
     bool open(const QString& name);
     bool convertTo(bool sealed);
     void showNotices();
@@ -61,6 +66,8 @@ signals:
 private:
     // False when the user stopped waiting.
     bool runAttempts(const std::function<StoreStep(bool lastAttempt)>& attempt);
+    SaveOutcome saveUntilDecided(bool merged);
+    ConflictChoice askChoice(const MergeConflict& conflict);
 
     ProfileStore& m_store;
     ProfileManager& m_profiles;

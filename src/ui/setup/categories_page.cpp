@@ -125,9 +125,8 @@ void CategoriesPage::remove() {
         delete m_list->takeItem(m_list->row(selected));
     }
     noteSave();
-    // Another workstation's list was read instead.
-    if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
-        fillList();
+    // Another workstation's list was read, or merged with ours.
+    if (outcome != SaveOutcome::Saved) fillList();
     NormalPointer();
     m_entry->hide();
     m_s.session.isFilling = true;

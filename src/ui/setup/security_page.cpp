@@ -258,7 +258,7 @@ void SecurityPage::save() {
         m_s.profile.Security = before;
         return;
     }
-    if (outcome != SaveOutcome::Saved) {
+    if (outcome == SaveOutcome::ConflictLogin) {
         noteSave();
         load();
         emit dirtyChanged(false);

@@ -34,8 +34,7 @@ void SetupPage::showEntry(bool shown) {
 
 void SetupPage::noteSave() {
     const SaveOutcome outcome = m_s.store.lastSaveOutcome();
-    if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
-        emit conflictMet(outcome);
+    if (outcome == SaveOutcome::ConflictLogin) emit conflictMet(outcome);
 }
 
 } // namespace tavrino

@@ -87,15 +87,16 @@ void LoginPanel::chooseProfile(const QString& name) {
 }
 
 void LoginPanel::openChosenProfile() {
-    m_s.store.releaseHeld();
     const bool opened = m_s.runner.open(m_profile->currentText());
     if (opened && !m_s.store.readFailed()) {
         showLoginBoxes();
         emit profileOpened();
         return;
     }
-    m_s.messages.show(QStringLiteral("Problem with Profile!"), QStringLiteral("Tavrino"),
-                      MsgIcon::Critical);
+    // In use elsewhere is no problem with the profile: it passes.
+    if (!m_s.store.readBusy())
+        m_s.messages.show(QStringLiteral("Problem with Profile!"), QStringLiteral("Tavrino"),
+                          MsgIcon::Critical);
     forgetProfile();
 }
 
@@ -106,7 +107,6 @@ void LoginPanel::forgetProfile() {
     p.Records.clear();
     p.Security.Questions.clear();
     p.ProfileLoaded = false;
-    m_s.store.releaseHeld();
     emit profileOpened();
     emit profileUnusable();
 }

@@ -248,16 +248,24 @@ std::optional<SaveOutcome> RecordPanel::save() {
         replaced = records.item(position);
         records.remove(position);
     }
-    records.add(record.toLine());
+    const QString line = record.toLine();
+    records.add(line);
     const SaveOutcome outcome = m_s.runner.save();
     if (changeKept(outcome)) {
         // Nothing reached the disk: keep memory as the file is, so UNDO and
         // a second try both start from the stored record.
         records.remove(records.count());
         if (position > 0) records.insert(position, replaced);
-    } else if (outcome == SaveOutcome::Saved) {
+    } else if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged) {
+        // Merged with another user's save, the record may sit elsewhere, or
+        // be gone when the user kept their version instead.
+        const qsizetype at = records.lines().lastIndexOf(line);
+        if (at < 0) {
+            forget();
+            return outcome;
+        }
         m_newMark->hide();
-        m_currentKey = recordKey(records.count());
+        m_currentKey = recordKey(at + 1);
         setDirty(false);
     }
     return outcome;
@@ -295,7 +303,7 @@ std::optional<SaveOutcome> RecordPanel::deleteRecord() {
     records.remove(position);
     const SaveOutcome outcome = m_s.runner.save();
     NormalPointer();
-    if (outcome == SaveOutcome::Saved) {
+    if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged) {
         // Deleting wins over unsaved changes in the panel.
         forget();
     } else if (changeKept(outcome)) {

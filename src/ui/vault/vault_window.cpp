@@ -222,6 +222,8 @@ void VaultWindow::onLoginRequested() {
     m_loggedInNote->setText(QStringLiteral("You are logged into ") + m_login->profileName() +
                             QStringLiteral(" profile!"));
     m_lock->startAfterLogin();
+    // A change that met another user's new login goes in now.
+    if (m_s.store.hasPendingChange()) m_s.runner.savePendingChange();
     showTree(QString());
 }
 
@@ -240,10 +242,15 @@ void VaultWindow::onNewClicked() {
 void VaultWindow::onSaveClicked() {
     BusyPointer();
     const std::optional<SaveOutcome> outcome = m_record->save();
-    if (outcome == SaveOutcome::Saved) {
-        showView(VaultView::Record);
-        m_record->focusFirstBox();
-    } else if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin) {
+    if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged) {
+        if (m_record->currentKey().isEmpty()) {
+            // The other user's version was kept in place of this one.
+            showTree(QString());
+        } else {
+            showView(VaultView::Record);
+            m_record->focusFirstBox();
+        }
+    } else if (outcome == SaveOutcome::ConflictLogin) {
         afterConflict(*outcome);
     }
     NormalPointer();
@@ -261,9 +268,9 @@ void VaultWindow::onBackClicked() {
 
 void VaultWindow::onDeleteClicked() {
     const std::optional<SaveOutcome> outcome = m_record->deleteRecord();
-    if (outcome == SaveOutcome::Saved)
+    if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged)
         showTree(QString());
-    else if (outcome == SaveOutcome::ConflictRecords || outcome == SaveOutcome::ConflictLogin)
+    else if (outcome == SaveOutcome::ConflictLogin)
         afterConflict(*outcome);
 }
 
