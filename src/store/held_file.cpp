@@ -211,6 +211,18 @@ qint64 changedNs(const QString& path) {
     return qint64(sx.stx_ctime.tv_sec) * 1000000000 + sx.stx_ctime.tv_nsec;
 }
 
+QByteArray lookOf(const QString& path) {
+    struct statx sx {};
+    if (::statx(AT_FDCWD, native(path).constData(), AT_STATX_FORCE_SYNC,
+                STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_INO, &sx) != 0)
+        return {};
+    return QByteArray::number(qulonglong(sx.stx_size)) + ':' +
+           QByteArray::number(qlonglong(sx.stx_mtime.tv_sec)) + '.' +
+           QByteArray::number(sx.stx_mtime.tv_nsec) + ':' +
+           QByteArray::number(qlonglong(sx.stx_ctime.tv_sec)) + '.' +
+           QByteArray::number(sx.stx_ctime.tv_nsec);
+}
+
 bool isReadOnly(const QString& path) {
     struct statx sx {};
     if (!statNow(path, sx)) return false;

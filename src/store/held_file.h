@@ -72,6 +72,10 @@ int setModified(const QString& path, qint64 secs);
 // When the file's entry last changed (a rename changes it, a read never),
 // in ns; 0 where the file system does not say.
 qint64 changedNs(const QString& path);
+// Size, modification and change time of the file in one short text: a save
+// (a new file moved into place, or one written in place) changes it. Empty
+// when the file can't be looked at.
+QByteArray lookOf(const QString& path);
 // True when neither the mode nor the user's rights let us write the file.
 bool isReadOnly(const QString& path);
 // The mode bits and group of an existing file, to give its successor.

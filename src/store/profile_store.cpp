@@ -98,6 +98,8 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
     m_profile.ProfilePath = path;
 
     QByteArray content;
+    // Taken before the read: a save that lands meanwhile changes it again.
+    m_knownLook = FileOps::lookOf(path);
     int error = m_protocol.open(path, content);
     if (error == EBUSY) {
         if (!lastAttempt) return StoreStep::TryAgain;
@@ -286,6 +288,33 @@ void ProfileStore::conflict() {
                                 "added to their version and saved."));
 }
 
+ProfileStore::Refresh ProfileStore::takeNewer(const QByteArray& look, const QByteArray& content) {
+    if (look.isEmpty() || look == m_knownLook || !m_profile.ProfileLoaded || !isOpened())
+        return Refresh::Unchanged;
+    ProfileCodec& codec = codecFor(m_profile.ProfileFileName);
+    ProfileFormat::ReadOutcome stampOutcome;
+    const std::int32_t stamp = codec.stampOf(content, stampOutcome);
+    if (stamp == -1) return Refresh::Unchanged; // cut off or being written: the next look
+    if (stamp == m_profile.ChangeStamp) {
+        m_knownLook = look;
+        return Refresh::Unchanged;
+    }
+    Profile theirs;
+    theirs.ProfileFileName = m_profile.ProfileFileName;
+    theirs.ProfilePath = m_profile.ProfilePath;
+    const ProfileCodec::Decoded decoded = codec.decode(content, theirs);
+    if (!isOpened()) return Refresh::LoginChanged; // sealed anew: our key no longer opens it
+    if (decoded.damaged || decoded.headerOnly ||
+        decoded.outcome.kind != ProfileFormat::ReadOutcome::Complete ||
+        !decoded.outcome.checksumFailures.isEmpty())
+        return Refresh::Unchanged;
+    m_knownLook = look;
+    if (!theirs.Security.sameLogin(m_profile.Security)) return Refresh::LoginChanged;
+    m_profile.setContent(theirs.content());
+    setBase();
+    return Refresh::Updated;
+}
+
 QList<MergeConflict> ProfileStore::takeConflicts() {
     QList<MergeConflict> conflicts;
     conflicts.swap(m_conflicts);
@@ -341,7 +370,10 @@ void ProfileStore::writeNewFile() {
     m_profile.ChangeStamp = stamp;
     m_profile.ProfileSaved = true;
     m_lastSave = SaveOutcome::Saved;
-    if (!creating && m_convertTo.isEmpty()) setBase();
+    if (!creating && m_convertTo.isEmpty()) {
+        setBase();
+        m_knownLook = FileOps::lookOf(target);
+    }
 }
 
 void ProfileStore::saveFailed(int number, const QString& description) {

@@ -118,6 +118,15 @@ public:
     // the lock of this one, which goes once the new file is complete.
     void setConversionTarget(const QString& fileName) { m_convertTo = fileName; }
 
+    // A live view of the file: how it looked when this instance last read
+    // or saved it, and what a look at it now (taken anywhere, even off the
+    // window's thread) makes of a newer save elsewhere.
+    enum class Refresh { Unchanged, Updated, LoginChanged };
+    QByteArray knownLook() const { return m_knownLook; }
+    // content is what the file at look held; taken into the profile when
+    // it is a whole newer save and nothing unsaved is in memory.
+    Refresh takeNewer(const QByteArray& look, const QByteArray& content);
+
     // Looks beside datPath for what a save left: recovers an abandoned one.
     // False while somebody's save is still in progress there.
     bool settle(const QString& datPath) { return m_protocol.settle(datPath); }
@@ -155,6 +164,7 @@ private:
     // The file's content as this instance last read or saved it: what
     // another workstation's save is merged against.
     ProfileContent m_base;
+    QByteArray m_knownLook;
     QList<MergeConflict> m_conflicts;
     struct PendingChange {
         QString fileName;

@@ -6,11 +6,13 @@
 #include "store/profile.h"
 #include "ui/common/session_state.h"
 #include "ui/tree/record_tree_view.h"
+#include "ui/tree/tree_builder.h"
 #include "ui/vault/vault_layout.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTreeView>
 
 namespace tavrino {
@@ -47,13 +49,13 @@ TreePanel::TreePanel(VaultServices& services, QWidget* parent) : QFrame(parent),
     });
 }
 
-void TreePanel::fill(const QString& selectionKey) {
+void TreePanel::fill(const QString& selectionKey, bool warnExpiring) {
     BusyPointer();
     m_s.session.isFilling = true;
     RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), m_s.profile.Categories.names(),
                                       m_s.session.showByCategory, m_s.clock.now().date(),
                                       selectionKey);
-    const bool warn = tree.warnExpiring;
+    const bool warn = warnExpiring && tree.warnExpiring;
     showRecordTree(m_view, m_model, std::move(tree));
     if (warn) {
         NormalPointer();
@@ -62,6 +64,32 @@ void TreePanel::fill(const QString& selectionKey) {
     }
     NormalPointer();
     m_s.session.isFilling = false;
+}
+
+TreePanel::ViewState TreePanel::viewState() const {
+    ViewState state;
+    const qsizetype position = recordPosition(selectedRecordKey());
+    if (position > 0 && position <= m_s.profile.Records.count())
+        state.selectedLine = m_s.profile.Records.item(position);
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex group = m_model->index(row, 0);
+        if (m_view->isExpanded(group)) state.openGroups << group.data().toString();
+    }
+    state.scroll = m_view->verticalScrollBar()->value();
+    return state;
+}
+
+void TreePanel::refill(const ViewState& state) {
+    const qsizetype at = m_s.profile.Records.lines().indexOf(state.selectedLine);
+    const QString key = state.selectedLine.isEmpty() || at < 0 ? QString() : recordKey(at + 1);
+    fill(key, false);
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex group = m_model->index(row, 0);
+        if (state.openGroups.contains(group.data().toString())) m_view->expand(group);
+    }
+    const QModelIndex selected = m_model->indexOfKey(key);
+    if (selected.isValid()) m_view->setCurrentIndex(selected);
+    m_view->verticalScrollBar()->setValue(state.scroll);
 }
 
 void TreePanel::switchGrouping() {

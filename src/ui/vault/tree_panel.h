@@ -18,7 +18,19 @@ public:
     TreePanel(VaultServices& services, QWidget* parent);
 
     // Rebuilds the tree from the profile, selecting the node of that key.
-    void fill(const QString& selectionKey);
+    void fill(const QString& selectionKey, bool warnExpiring = true);
+
+    // What the user sees of the tree: the selected record (by content,
+    // since positions change when the profile is read again), the open
+    // groups and the scroll position.
+    struct ViewState {
+        QString selectedLine;
+        QStringList openGroups;
+        int scroll = 0;
+    };
+    ViewState viewState() const;
+    // Rebuilt from the profile as read anew, looking as it did.
+    void refill(const ViewState& state);
     // A-Z: from letters to categories and back.
     void switchGrouping();
     void focusTree();

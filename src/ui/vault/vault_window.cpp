@@ -4,6 +4,7 @@
 #include "shell/settings_store.h"
 #include "shell/single_instance.h"
 #include "store/profile_store.h"
+#include "ui/common/profile_watch.h"
 #include "ui/common/store_runner.h"
 #include "ui/common/address_service.h"
 #include "ui/common/assets.h"
@@ -17,9 +18,12 @@
 #include "ui/vault/lock_controller.h"
 #include "ui/vault/login_panel.h"
 #include "ui/vault/record_panel.h"
+#include "ui/tree/tree_builder.h"
 #include "ui/vault/tree_panel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QTimer>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -54,6 +58,8 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     m_record = new RecordPanel(m_s, this);
     m_bars = new CommandBars(this);
     m_lock = new LockController(m_s, this);
+    m_watch = new ProfileWatch(m_s.store, this);
+    connect(m_watch, &ProfileWatch::changed, this, &VaultWindow::onNewerSave);
     buildFrameControls();
     watchActivity();
 
@@ -219,12 +225,54 @@ void VaultWindow::onCommand(CommandBars::Command command) {
 void VaultWindow::onLoginRequested() {
     if (!m_login->tryLogin()) return;
     m_login->clearBoxes();
-    m_loggedInNote->setText(QStringLiteral("You are logged into ") + m_login->profileName() +
-                            QStringLiteral(" profile!"));
+    showLoggedInNote();
     m_lock->startAfterLogin();
+    m_watch->start();
     // A change that met another user's new login goes in now.
     if (m_s.store.hasPendingChange()) m_s.runner.savePendingChange();
     showTree(QString());
+}
+
+void VaultWindow::showLoggedInNote() {
+    m_loggedInNote->setText(QStringLiteral("You are logged into ") + m_login->profileName() +
+                            QStringLiteral(" profile!"));
+}
+
+void VaultWindow::onNewerSave(const QByteArray& look, const QByteArray& content) {
+    // Nothing typed is overwritten: with a change unsaved, or a save or a
+    // window of ours under way, the next look tries again.
+    if (!m_s.session.loginOk || m_view == VaultView::Login || m_record->isDirty() ||
+        m_s.runner.isBusy() || (m_setup && m_setup->isVisible()) ||
+        QApplication::activeModalWidget())
+        return;
+    const TreePanel::ViewState treeState = m_tree->viewState();
+    const QStringList shownRecord = m_record->storedFields();
+    switch (m_s.store.takeNewer(look, content)) {
+    case ProfileStore::Refresh::Unchanged:
+        return;
+    case ProfileStore::Refresh::LoginChanged:
+        m_s.messages.show(QStringLiteral(
+            "The profile has been modified by another user.\r\nYou will have to login again."));
+        lockNow();
+        return;
+    case ProfileStore::Refresh::Updated:
+        break;
+    }
+    m_record->fillCategories();
+    if (m_view == VaultView::Tree) {
+        m_tree->refill(treeState);
+    } else if (!m_record->isNewRecord()) {
+        const qsizetype at =
+            m_s.profile.Records.lines().indexOf(shownRecord.join(QLatin1Char('|')));
+        if (at >= 0)
+            m_record->showRecord(recordKey(at + 1));
+        else
+            showTree(QString()); // deleted or changed there: the list shows what there is
+    }
+    m_loggedInNote->setText(QStringLiteral("Updated with another user's changes"));
+    QTimer::singleShot(5000, this, [this] {
+        if (m_s.session.loginOk) showLoggedInNote();
+    });
 }
 
 void VaultWindow::onRecordActivated(const QString& key) {
@@ -308,6 +356,7 @@ void VaultWindow::lockNow() {
     if (m_setup && m_setup->isVisible()) m_setup->reject();
     m_clipboard->clear();
     m_lock->stop();
+    m_watch->stop();
     m_s.session.loginOk = false;
     m_s.profile.Security.LoginMode = 0;
     m_loggedInNote->setText(QString());

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace tavrino {
 
+class ProfileWatch;
+
 enum class SaveOutcome;
 class ImageButton;
 class LockController;
@@ -51,6 +53,7 @@ public:
 
     LoginPanel& loginPanel() const { return *m_login; }
     TreePanel& treePanel() const { return *m_tree; }
+    ProfileWatch& profileWatch() const { return *m_watch; }
     RecordPanel& recordPanel() const { return *m_record; }
     CommandBars& commandBars() const { return *m_bars; }
     LockController& lockController() const { return *m_lock; }
@@ -91,6 +94,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Another save of the open profile was seen: shown when nothing unsaved
+    // is on screen, looking as it did.
+    void onNewerSave(const QByteArray& look, const QByteArray& content);
+    void showLoggedInNote();
     void buildFrameControls();
     void watchActivity();
     void showView(VaultView view);
@@ -121,6 +128,7 @@ private:
     RecordPanel* m_record;
     CommandBars* m_bars;
     LockController* m_lock;
+    ProfileWatch* m_watch;
 
     QPushButton* m_groupingButton; // A-Z
     QLabel* m_loggedInNote;

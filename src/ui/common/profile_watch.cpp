@@ -1,0 +1,52 @@
+#include "profile_watch.h"
+
+#include "store/held_file.h"
+#include "store/profile_store.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace tavrino {
+
+ProfileWatch::ProfileWatch(ProfileStore& store, QObject* parent)
+    : QObject(parent), m_store(store) {
+    m_timer.setInterval(DefaultIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &ProfileWatch::lookNow);
+    connect(&m_looking, &QFutureWatcher<Look>::finished, this, [this] {
+        const Look look = m_looking.result();
+        if (m_timer.isActive() && !look.look.isEmpty()) emit changed(look.look, look.content);
+    });
+}
+
+ProfileWatch::~ProfileWatch() {
+    m_timer.stop();
+    m_looking.waitForFinished();
+}
+
+void ProfileWatch::start() {
+    m_timer.start();
+}
+
+void ProfileWatch::stop() {
+    m_timer.stop();
+}
+
+void ProfileWatch::lookNow() {
+    if (m_looking.isRunning()) return; // the last look still hangs: no pile of them
+    m_looking.setFuture(
+        QtConcurrent::run(&ProfileWatch::lookAt, m_store.profile().ProfilePath, m_store.knownLook()));
+}
+
+ProfileWatch::Look ProfileWatch::lookAt(const QString& path, const QByteArray& known) {
+    Look result;
+    const QByteArray look = FileOps::lookOf(path);
+    if (look.isEmpty() || look == known) return result;
+    // A save in progress: read once it has landed.
+    if (FileOps::exists(path + QStringLiteral(".bak"))) return result;
+    if (FileOps::readAll(path, result.content) != 0) return result;
+    // Changed while we read: the next look reads it whole.
+    if (FileOps::lookOf(path) != look) return result;
+    result.look = look;
+    return result;
+}
+
+} // namespace tavrino
