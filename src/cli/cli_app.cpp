@@ -5,6 +5,7 @@
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
 #include "shell/error_log.h"
+#include "shell/folder_access.h"
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
 #include "store/login_check.h"
@@ -20,7 +21,9 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <optional>
 
 #include <termios.h>
@@ -39,6 +42,8 @@ const char* const Usage =
     "  export NAME --csv        the records as CSV, after the profile's login\n"
     "  import NAME FILE.csv     append the records of a CSV file, after the login\n"
     "  init                     create missing settings, the database folder and a first profile\n"
+    "  merge NAME FILE          add what another copy of the profile has, after the login\n"
+    "  fix-access               give every profile the rights of the database folder\n"
     "  seal NAME                make NAME.dat a sealed profile, after its login\n"
     "  unseal NAME              make a sealed profile NAME.dat again, after its login\n"
     "\n"
@@ -77,7 +82,19 @@ const CommandHelp CommandHelps[] = {
      "Categories the records\nname that the profile lacks are added.\n"},
     {"init",
      "Usage: tavrino-cli init [--database DIR]\nCreates the settings Database, Timer and Startup "
-     "where missing, the\ndatabase folder, and a profile \"Default\" when the folder has none.\n"},
+     "where missing, the\ndatabase folder, and a profile \"Default\" when the folder has none.\n"
+     "With --database, DIR becomes the database folder (the setting is changed\nwhen it named "
+     "another one, and init says so).\n"},
+    {"merge",
+     "Usage: tavrino-cli merge NAME FILE [--database DIR]\nAfter the profile's login, adds what "
+     "FILE, another copy of the profile (a\nbackup, a copy from another folder, a sync tool's "
+     "conflict copy), has and\nNAME lacks: records and categories. Nothing is removed. A record "
+     "the two\ncopies hold in different versions is kept in both, and named in the report.\n"},
+    {"fix-access",
+     "Usage: tavrino-cli fix-access [--database DIR]\nGives every profile (and the error log) in "
+     "the database folder the rights a\nnew one gets there: read and write for the owner, and "
+     "for the folder's group\nwhen the folder is group-writable; never for others. Run it after "
+     "sharing\nthe folder with a group (chgrp TEAM DIR && chmod 2770 DIR).\n"},
 };
 
 // Messages become one line of text each; a question is answered No.
@@ -353,6 +370,62 @@ int list(Context& c) {
     const QStringList names = c.manager.ListProfiles();
     for (const QString& n : names)
         c.out << n << "\n";
+    // Marked, with what to do about them.
+    for (const QString& copy : ProfileManager::conflictCopies(c.store.databaseFolder()))
+        c.out << QStringLiteral("%1 (a sync tool's conflict copy of %2: tavrino-cli merge %2 \"%1\")\n")
+                     .arg(copy, ProfileManager::conflictCopyOf(copy));
+    return 0;
+}
+
+QString recordName(const QString& line) {
+    const PasswordRecord r = PasswordRecord::fromLine(line);
+    return r[PasswordRecord::Description].isEmpty() ? r[PasswordRecord::UserCode]
+                                                     : r[PasswordRecord::Description];
+}
+
+int mergeCopy(Context& c, const QString& name, const QString& file) {
+    c.open(name);
+    c.login();
+    ProfileContent copy;
+    // As given, else as the list names it: a file in the database folder.
+    const QString path = QFileInfo::exists(file) ? QFileInfo(file).absoluteFilePath()
+                                                 : c.store.pathOf(file);
+    const QString why = c.store.readCopy(path, copy);
+    if (!why.isEmpty()) throw Failure(QStringLiteral("cannot merge %1: %2").arg(file, why));
+    const MergeResult result = c.store.takeCopy(copy);
+    if (result.added > 0 || result.settingsTaken) c.save(name);
+    c.out << QStringLiteral("merged %1 into %2: %3 records added, %4 already there, %5 kept in "
+                            "both versions\n")
+                 .arg(file, name)
+                 .arg(result.added)
+                 .arg(copy.Records.count() - result.added)
+                 .arg(result.conflicts.size());
+    for (const MergeConflict& conflict : result.conflicts)
+        c.out << QStringLiteral("could not decide: \"%1\" differs in the two copies; both versions "
+                                "are kept\n")
+                     .arg(recordName(conflict.mine));
+    return 0;
+}
+
+int fixAccess(Context& c) {
+    c.useFolder();
+    const QString folder = c.store.databaseFolder();
+    const NewFileAccess access = NewFileAccess::forFolder(folder);
+    const QString rule = access.shareWithGroup ? QStringLiteral("owner and the folder's group")
+                                               : QStringLiteral("owner only");
+    QStringList refused;
+    const QStringList files = QDir(folder).entryList(
+        {QStringLiteral("*.dat"), QStringLiteral("*.sealed"), QStringLiteral("TavrinoErrors.log")},
+        QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
+    for (const QString& file : files) {
+        if (access.applyToFile(folder + QLatin1Char('/') + file))
+            c.out << QStringLiteral("%1: %2\n").arg(file, rule);
+        else
+            refused << QStringLiteral("%1 (%2)").arg(file, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (!refused.isEmpty())
+        throw Failure(QStringLiteral("could not change %1; its owner can run this command")
+                          .arg(refused.join(QStringLiteral(", "))));
     return 0;
 }
 
@@ -361,6 +434,13 @@ int init(Context& c, const QString& folderOption) {
         folderOption.isEmpty() ? SettingsStore::defaultDatabaseFolder() : folderOption;
     if (!c.settings.createMissingKeys(folder))
         throw Failure(QStringLiteral("cannot write the settings file %1").arg(c.settings.path()));
+    const QString before = c.settings.GetDatabaseFolder();
+    if (!folderOption.isEmpty() && QDir(before) != QDir(folderOption)) {
+        const QString chosen = QFileInfo(folderOption).absoluteFilePath();
+        if (!c.settings.WriteSetting(QStringLiteral("Database"), chosen))
+            throw Failure(QStringLiteral("cannot write the settings file %1").arg(c.settings.path()));
+        c.out << QStringLiteral("database folder switched from %1 to %2\n").arg(before, chosen);
+    }
     const QString database = c.settings.GetDatabaseFolder();
     const bool existed = QFileInfo::exists(database);
     if (!QDir().mkpath(database))
@@ -420,9 +500,10 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         out << Usage;
         return 0;
     }
-    const int needed = command == u"import"                         ? 3
-                       : (command == u"list" || command == u"init") ? 1
-                                                                    : 2;
+    const int needed = command == u"import" || command == u"merge" ? 3
+                       : (command == u"list" || command == u"init" || command == u"fix-access")
+                           ? 1
+                           : 2;
     const bool known =
         std::any_of(std::begin(CommandHelps), std::end(CommandHelps),
                     [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
@@ -447,6 +528,8 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         if (command == u"seal" || command == u"unseal") return convert(c, args[1], command == u"seal");
         if (command == u"export") return exportCsv(c, args[1]);
         if (command == u"import") return importCsv(c, args[1], args[2]);
+        if (command == u"merge") return mergeCopy(c, args[1], args[2]);
+        if (command == u"fix-access") return fixAccess(c);
         return init(c, database);
     } catch (const Failure& f) {
         err << "tavrino-cli: " << f.text << "\n";

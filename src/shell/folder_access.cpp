@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +18,19 @@ NewFileAccess NewFileAccess::forFolder(const QString& folder) {
         access.shareWithGroup = true;
     }
     return access;
+}
+
+bool NewFileAccess::applyToFile(const QString& path) const {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    applyTo(fd);
+    struct stat st {};
+    const bool done = ::fstat(fd, &st) == 0 && (st.st_mode & 0777) == mode &&
+                      (!shareWithGroup || st.st_gid == group);
+    const int error = done ? 0 : (errno ? errno : EPERM);
+    ::close(fd);
+    errno = error;
+    return done;
 }
 
 void NewFileAccess::applyTo(int fd) const {

@@ -17,6 +17,9 @@ struct NewFileAccess {
     static NewFileAccess forFolder(const QString& folder);
     // Sets the mode (umask aside) and, where the user may, the group of fd.
     void applyTo(int fd) const;
+    // The same for an existing file; false (errno set) when it could not
+    // be given exactly these rights (another user's file, say).
+    bool applyToFile(const QString& path) const;
 };
 
 } // namespace tavrino

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -30,6 +31,7 @@ QStringList ProfileManager::scan(const QString& folder) {
                     QDir::Files | QDir::CaseSensitive);
     while (it.hasNext()) {
         const QString fileName = it.nextFileInfo().fileName();
+        if (!conflictCopyOf(fileName).isEmpty()) continue;
         const QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
         if (!names.contains(name)) names.append(name);
     }
@@ -40,6 +42,25 @@ QStringList ProfileManager::scan(const QString& folder) {
         return folded != 0 ? folded < 0 : a < b;
     });
     return names;
+}
+
+QString ProfileManager::conflictCopyOf(const QString& fileName) {
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^([^.]+)(?:\.sync-conflict-[^.]*| \([^()]*conflicted copy[^()]*\))\.(?:dat|sealed)$)"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QStringList ProfileManager::conflictCopies(const QString& folder, const QString& name) {
+    QStringList copies;
+    const QStringList files =
+        QDir(folder).entryList({QStringLiteral("*.dat"), QStringLiteral("*.sealed")},
+                               QDir::Files | QDir::CaseSensitive, QDir::Name);
+    for (const QString& fileName : files) {
+        const QString of = conflictCopyOf(fileName);
+        if (!of.isEmpty() && (name.isEmpty() || of == name)) copies << fileName;
+    }
+    return copies;
 }
 
 bool ProfileManager::isTaken(const QString& folder, const QString& name) {

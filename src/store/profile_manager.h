@@ -30,8 +30,16 @@ public:
     // True when the file is gone.
     bool DeleteProfile(const QString& name);
 
-    // Profile names in folder, in directory order.
+    // Profile names in folder, in directory order; sync tools' conflict
+    // copies are no profiles of their own (conflictCopies lists them).
     static QStringList scan(const QString& folder);
+    // Copies of a profile that a sync tool left beside it when two
+    // workstations changed it apart: "NAME.sync-conflict-….dat" (Syncthing),
+    // "NAME (… conflicted copy …).dat" (Dropbox and others). File names, of
+    // the profile name (every profile's when empty).
+    static QStringList conflictCopies(const QString& folder, const QString& name = {});
+    // The profile a file name is a conflict copy of; empty for any other.
+    static QString conflictCopyOf(const QString& fileName);
     // True when a profile of that name, in any letter case, has a file there.
     static bool isTaken(const QString& folder, const QString& name);
     // A name that can't leave the database folder and lists as itself.

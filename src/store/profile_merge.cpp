@@ -184,6 +184,30 @@ void ProfileMerge::resolve(RecordList& records, const MergeConflict& conflict,
     records = listOf(lines);
 }
 
+MergeResult ProfileMerge::mergeCopy(const ProfileContent& current, const ProfileContent& copy) {
+    // What both hold is the version they share, as far as anyone can tell.
+    ProfileContent base = current;
+    base.Records = listOf(minus(current.Records.lines(), minus(current.Records.lines(), copy.Records.lines())));
+    base.Categories = CategoryList();
+    for (qsizetype i = 1; i <= current.Categories.count(); ++i)
+        if (copy.Categories.contains(current.Categories.keyAt(i)))
+            base.Categories.add(current.Categories.item(i), current.Categories.keyAt(i));
+    ProfileContent mine = base;
+    mine.Records = copy.Records;
+    mine.Categories = copy.Categories;
+    MergeResult result = merge(base, mine, current);
+    const QStringList onlyCurrent = minus(current.Records.lines(), copy.Records.lines());
+    for (const QString& line : minus(copy.Records.lines(), current.Records.lines())) {
+        for (const QString& other : onlyCurrent) {
+            if (likeness(line, other) >= 3) {
+                result.conflicts.append({QString(), line, other});
+                break;
+            }
+        }
+    }
+    return result;
+}
+
 bool ProfileMerge::hasChanges(const ProfileContent& base, const ProfileContent& mine) {
     return !sameLines(base.Records, mine.Records) ||
            base.Categories.lines() != mine.Categories.lines() ||

@@ -43,6 +43,12 @@ public:
                              const ProfileContent& theirs);
     // Applies the user's choice for one conflict to merged records.
     static void resolve(RecordList& records, const MergeConflict& conflict, ConflictChoice choice);
+    // Another copy of the profile (a backup, a sync tool's conflict copy)
+    // whose common version is unknown: what only the copy has is added,
+    // nothing is removed, and the settings stay current's. Each conflict
+    // names a record the copy has in another version than current (both are
+    // kept: nobody can tell which is newer).
+    static MergeResult mergeCopy(const ProfileContent& current, const ProfileContent& copy);
     // Whether mine differs from base at all.
     static bool hasChanges(const ProfileContent& base, const ProfileContent& mine);
 };

@@ -288,6 +288,36 @@ void ProfileStore::conflict() {
                                 "added to their version and saved."));
 }
 
+QString ProfileStore::readCopy(const QString& path, ProfileContent& copy) {
+    QByteArray content;
+    if (const int error = m_protocol.openAside(path, content)) return HeldFile::describe(error);
+    Profile read;
+    read.ProfileFileName = fileNameOf(path);
+    ProfileCodec::Decoded decoded;
+    if (SealedFormat::isSealedName(read.ProfileFileName)) {
+        // Opened with this profile's key, never forgetting it when that fails.
+        QByteArray plain;
+        if (!m_keys.hasKeys() || SealedFormat::openWithKey(content, *m_keys.keys(), plain) !=
+                                     SealedFormat::Refusal::None)
+            return QStringLiteral("%1 does not open with this profile's login")
+                .arg(read.ProfileFileName);
+        decoded = m_sealed.decodeOpened(plain, read);
+        SealedFormat::wipe(plain);
+    } else {
+        decoded = m_compatible.decode(content, read);
+    }
+    if (decoded.damaged || decoded.outcome.kind != ProfileFormat::ReadOutcome::Complete)
+        return QStringLiteral("%1 is damaged").arg(read.ProfileFileName);
+    copy = read.content();
+    return {};
+}
+
+MergeResult ProfileStore::takeCopy(const ProfileContent& copy) {
+    MergeResult result = ProfileMerge::mergeCopy(m_profile.content(), copy);
+    m_profile.setContent(result.merged);
+    return result;
+}
+
 ProfileStore::Refresh ProfileStore::takeNewer(const QByteArray& look, const QByteArray& content) {
     if (look.isEmpty() || look == m_knownLook || !m_profile.ProfileLoaded || !isOpened())
         return Refresh::Unchanged;

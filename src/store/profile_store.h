@@ -118,6 +118,12 @@ public:
     // the lock of this one, which goes once the new file is complete.
     void setConversionTarget(const QString& fileName) { m_convertTo = fileName; }
 
+    // Another copy of this profile (a backup, a sync tool's conflict copy),
+    // read with what opened this one; an error text, or empty.
+    QString readCopy(const QString& path, ProfileContent& copy);
+    // What the copy has that this profile lacks goes in, to be saved.
+    MergeResult takeCopy(const ProfileContent& copy);
+
     // A live view of the file: how it looked when this instance last read
     // or saved it, and what a look at it now (taken anywhere, even off the
     // window's thread) makes of a newer save elsewhere.

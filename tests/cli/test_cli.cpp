@@ -198,7 +198,8 @@ TEST_F(Cli, FailuresAreOneLineWithAnExitStatus) {
 TEST_F(Cli, HelpForTheToolAndEachCommand) {
     EXPECT_TRUE(cli({QStringLiteral("--help")})
                     .out.startsWith(QStringLiteral("Usage: tavrino-cli COMMAND")));
-    for (const char* command : {"list", "create", "dump", "export", "import", "init"}) {
+    for (const char* command :
+         {"list", "create", "dump", "export", "import", "init", "merge", "fix-access"}) {
         const CliRun r = cli({QString::fromLatin1(command), QStringLiteral("--help")});
         EXPECT_EQ(r.status, 0);
         EXPECT_TRUE(
@@ -221,6 +222,55 @@ TEST_F(Cli, InitPreparesSettingsFolderAndAFirstProfile) {
     const QByteArray before = readFile(folder + QStringLiteral("/Default.dat"));
     EXPECT_EQ(cli({QStringLiteral("init")}).status, 0);
     EXPECT_EQ(readFile(folder + QStringLiteral("/Default.dat")), before);
+
+    // Another folder named: the settings follow it, and init says so.
+    const CliRun moved = cli({QStringLiteral("init"), QStringLiteral("--database"), dir.path()});
+    ASSERT_EQ(moved.status, 0) << moved.err.toStdString();
+    EXPECT_TRUE(moved.out.startsWith(
+        QStringLiteral("database folder switched from %1 to %2\n").arg(folder, dir.path())));
+    EXPECT_EQ(cli({QStringLiteral("list")}).out, QStringLiteral("Default\n"));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("Default.dat"))));
+}
+
+// Two copies of one profile saved apart, as a sync tool leaves them: the
+// list marks the copy, and merge adds what only it has, keeping both
+// versions of a record the two changed differently.
+TEST_F(Cli, MergeAConflictCopy) {
+    QTemporaryDir other;
+    copyFixture(dir, QStringLiteral("Home.dat"));
+    copyFixture(other, QStringLiteral("Home.dat"));
+    auto csv = [&](const char* rows) {
+        const QString path = home.filePath(QString::number(qHash(QByteArray(rows))) + ".csv");
+        writeFile(path, QByteArray("Category,Description,UserCode,Password,Notes,ExpiryDate,"
+                                   "WebSite,Email\n") + rows);
+        return path;
+    };
+    const QStringList there{QStringLiteral("--database"), other.path()};
+    ASSERT_EQ(cli(QStringList{QStringLiteral("import"), QStringLiteral("Home"),
+                              csv(",Mine,me,pw,,,,\n,Mail,a,pwA,,,,\n")} + db(), "QUILT\n").status, 0);
+    ASSERT_EQ(cli(QStringList{QStringLiteral("import"), QStringLiteral("Home"),
+                              csv(",Theirs,me,pw,,,,\n,Mail,a,pwB,,,,\n")} + there, "QUILT\n").status, 0);
+    const QString copy = QStringLiteral("Home.sync-conflict-20261210-101010-ABCDEFG.dat");
+    QFile::copy(other.filePath(QStringLiteral("Home.dat")), dir.filePath(copy));
+
+    EXPECT_EQ(cli(QStringList{QStringLiteral("list")} + db()).out,
+              QStringLiteral("Home\n%1 (a sync tool's conflict copy of Home: tavrino-cli merge "
+                             "Home \"%1\")\n").arg(copy));
+    const CliRun merged = cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n");
+    ASSERT_EQ(merged.status, 0) << merged.err.toStdString();
+    EXPECT_EQ(merged.out, QStringLiteral("merged %1 into Home: 2 records added, 0 already there, 1 "
+                                         "kept in both versions\ncould not decide: \"Mail\" "
+                                         "differs in the two copies; both versions are kept\n").arg(copy));
+    const CliRun dump = cli(QStringList{QStringLiteral("dump"), QStringLiteral("Home")} + db(), "QUILT\n");
+    QStringList passwords;
+    for (const QJsonValue r : QJsonDocument::fromJson(dump.out.toUtf8()).object()[QStringLiteral("records")].toArray())
+        passwords << r[QStringLiteral("Description")].toString() + QLatin1Char('=') + r[QStringLiteral("Password")].toString();
+    passwords.sort();
+    EXPECT_EQ(passwords, QStringList({QStringLiteral("Mail=pwA"), QStringLiteral("Mail=pwB"),
+                                      QStringLiteral("Mine=pw"), QStringLiteral("Theirs=pw")}));
+    // Merging it again adds nothing.
+    EXPECT_TRUE(cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n")
+                    .out.contains(QStringLiteral("0 records added, 2 already there")));
 }
 
 } // namespace

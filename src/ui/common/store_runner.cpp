@@ -2,6 +2,7 @@
 
 #include "shell/message_service.h"
 #include "store/format_conversion.h"
+#include "store/held_file.h"
 #include "store/profile_manager.h"
 #include "ui/common/store_wait_dialog.h"
 
@@ -82,6 +83,43 @@ SaveOutcome StoreRunner::saveUntilDecided(bool merged) {
         outcome = SaveOutcome::Merged;
     }
     return outcome;
+}
+
+void StoreRunner::offerConflictCopies() {
+    const QString name = m_store.profile().name();
+    for (const QString& copy : ProfileManager::conflictCopies(m_store.databaseFolder(), name)) {
+        if (m_messages.show(QStringLiteral("A sync tool left a conflicting copy of this profile: "
+                                           "%1\r\nMerge it into this profile now?")
+                                .arg(copy),
+                            QStringLiteral("Conflict copy"), MsgIcon::Question,
+                            MsgButtons::YesNo) != MsgAnswer::Yes)
+            continue;
+        const QString path = m_store.pathOf(copy);
+        ProfileContent content;
+        const QString why = m_store.readCopy(path, content);
+        if (!why.isEmpty()) {
+            m_messages.show(QStringLiteral("%1 could not be merged: %2").arg(copy, why),
+                            QStringLiteral("Conflict copy"), MsgIcon::Warning);
+            continue;
+        }
+        const ProfileStore::Snapshot before = m_store.snapshot();
+        const MergeResult result = m_store.takeCopy(content);
+        const SaveOutcome outcome = result.added > 0 || result.settingsTaken
+                                        ? save()
+                                        : SaveOutcome::Saved;
+        if (outcome != SaveOutcome::Saved && outcome != SaveOutcome::Merged) {
+            // Not on disk: memory stays as the file is.
+            if (outcome != SaveOutcome::ConflictLogin) m_store.restore(before);
+            continue;
+        }
+        FileOps::renameNoReplace(path, path + QStringLiteral(".merged"));
+        m_messages.show(
+            QStringLiteral("%1 merged: %2 records added, %3 kept in both versions.")
+                .arg(copy)
+                .arg(result.added)
+                .arg(result.conflicts.size()),
+            QStringLiteral("Conflict copy"), MsgIcon::Information);
+    }
 }
 
 ConflictChoice StoreRunner::askChoice(const MergeConflict& conflict) {

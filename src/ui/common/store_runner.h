@@ -40,6 +40,9 @@ public:
     SaveOutcome save();
     // After a login: the change that met another workstation's new login.
     SaveOutcome savePendingChange();
+    // After a login: offers to merge each conflict copy a sync tool left of
+    // the open profile; a merged copy is renamed "….merged" (never deleted).
+    void offerConflictCopies();
     bool open(const QString& name);
     bool convertTo(bool sealed);
     void showNotices();
