@@ -619,3 +619,44 @@ TEST(Setup, PrintListWithoutAPrinterSaysSo) {
 }
 
 } // namespace
+
+namespace {
+
+// The profiles page chooses the database folder: the setting follows, and
+// the vault leaves the open profile of the old one.
+TEST(Setup, ChoosesAnotherDatabaseFolder) {
+    SetupFixture f(QStringLiteral("Home"));
+    SetupWindow& s = *f.setup;
+    f.click("Profile");
+    auto* page = s.findChild<ProfilesPage*>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(named<QLabel>(&s, QStringLiteral("Database folder"))->text(),
+              QStringLiteral("Database folder: ") + f.dir.filePath(QStringLiteral("db")));
+    QTemporaryDir team;
+    QString offered;
+    page->chooseFolder = [&](const QString& current) {
+        offered = current;
+        return team.path();
+    };
+    named<QPushButton>(&s, QStringLiteral("Change database folder"))->click();
+    EXPECT_EQ(offered, f.dir.filePath(QStringLiteral("db")));
+    EXPECT_EQ(f.settings.GetDatabaseFolder(), team.path());
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("The database folder is now %1.\r\nTavrino locks, so "
+                                         "that you can open a profile there.")
+                              .arg(team.path())});
+    EXPECT_TRUE(s.folderChanged);
+    EXPECT_FALSE(s.isVisible());
+
+    // A folder that is not there changes nothing.
+    SetupFixture g(QStringLiteral("Home"));
+    g.click("Profile");
+    g.setup->findChild<ProfilesPage*>()->chooseFolder = [](const QString&) {
+        return QStringLiteral("/nonexistent/folder");
+    };
+    named<QPushButton>(g.setup, QStringLiteral("Change database folder"))->click();
+    EXPECT_FALSE(g.setup->folderChanged);
+    EXPECT_EQ(g.settings.GetDatabaseFolder(), g.dir.filePath(QStringLiteral("db")));
+}
+
+} // namespace

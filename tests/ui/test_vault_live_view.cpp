@@ -28,6 +28,17 @@ void saveElsewhere(VaultFixture& f, const std::function<void(Profile&)>& change)
 
 const QString Added = QStringLiteral("4||Added elsewhere|zoe|pw||||");
 
+QStringList descriptionsOnDisk(VaultFixture& f) {
+    VaultFixture g({});
+    g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+    g.profile.ProfileFileName = QStringLiteral("Work.dat");
+    g.waiting.read(true);
+    QStringList out;
+    for (const QString& line : g.profile.Records.lines())
+        out << PasswordRecord::fromLine(line)[PasswordRecord::Description];
+    return out;
+}
+
 bool hasAdded(VaultFixture& f) {
     return f.profile.Records.lines().contains(Added);
 }
@@ -93,6 +104,36 @@ TEST(LiveView, ANewLoginElsewhereLocks) {
                                                              "login again.")});
     EXPECT_TRUE(f.loginPanel()->isVisible());
     EXPECT_FALSE(w.profileWatch().isActive());
+}
+
+} // namespace
+
+namespace {
+
+// A sync tool's conflict copy of the profile: offered after the login,
+// merged on Yes, and put aside so that it is not offered again.
+TEST(ConflictCopy, IsOfferedAfterTheLoginAndMerged) {
+    VaultFixture f({QStringLiteral("Work")});
+    const QString copy = QStringLiteral("Work (Bob's conflicted copy 2026-12-10).dat");
+    QFile::copy(f.dbPath(QStringLiteral("Work.dat")), f.dbPath(copy));
+    {
+        // The copy holds a record the profile lacks.
+        VaultFixture g({});
+        g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+        g.profile.ProfileFileName = copy;
+        ASSERT_TRUE(g.waiting.read(true));
+        g.profile.Records.add(Added);
+        g.waiting.save();
+        ASSERT_TRUE(g.profile.ProfileSaved);
+    }
+    EXPECT_EQ(f.profiles.ListProfiles(), QStringList{QStringLiteral("Work")})
+        << "no profile of its own";
+    f.messages.answers = {MsgAnswer::Yes};
+    f.loginWork();
+    EXPECT_TRUE(hasAdded(f));
+    EXPECT_EQ(descriptionsOnDisk(f).last(), QStringLiteral("Added elsewhere"));
+    EXPECT_FALSE(QFile::exists(f.dbPath(copy)));
+    EXPECT_TRUE(QFile::exists(f.dbPath(copy + QStringLiteral(".merged"))));
 }
 
 } // namespace

@@ -7,7 +7,13 @@
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
 
+#include "shell/settings_store.h"
+
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -37,7 +43,20 @@ ProfilesPage::ProfilesPage(VaultServices& services)
     }
     row->addStretch();
     grid->addLayout(row, 3, 0, 1, 2);
-    grid->setRowStretch(4, 1);
+    // Where the profiles are: a folder of one's own, or a team's shared one.
+    m_folder = new QLabel(this);
+    m_folder->setWordWrap(true);
+    m_folder->setAccessibleName(QStringLiteral("Database folder"));
+    m_changeFolder = new QPushButton(QStringLiteral("Change database folder..."), this);
+    m_changeFolder->setAccessibleName(QStringLiteral("Change database folder"));
+    grid->addWidget(m_folder, 4, 0, 1, 2);
+    grid->addWidget(m_changeFolder, 5, 0, 1, 1, Qt::AlignLeft);
+    grid->setRowStretch(6, 1);
+    chooseFolder = [this](const QString& current) {
+        return QFileDialog::getExistingDirectory(this, QStringLiteral("Choose the database folder"),
+                                                 current);
+    };
+    connect(m_changeFolder, &QPushButton::clicked, this, &ProfilesPage::onChangeFolderClicked);
     askLogin = [this](int mode, const QString& why) { return LoginPrompt::ask(mode, why, this); };
     connect(m_createSealed, &QPushButton::clicked, this, &ProfilesPage::onCreateSealedClicked);
     connect(m_seal, &QPushButton::clicked, this, [this] { onSealClicked(true); });
@@ -92,6 +111,30 @@ void ProfilesPage::fillList() {
     const QStringList names = m_s.profiles.ListProfiles();
     m_profiles->clear();
     m_profiles->addItems(names);
+    m_folder->setText(QStringLiteral("Database folder: ") + m_s.store.databaseFolder());
+}
+
+void ProfilesPage::onChangeFolderClicked() {
+    const QString current = m_s.settings.GetDatabaseFolder();
+    const QString chosen = chooseFolder(current);
+    if (chosen.isEmpty() || QDir(chosen) == QDir(current)) return;
+    const QFileInfo folder(chosen);
+    if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable()) {
+        m_s.messages.show(QStringLiteral("%1 is no folder that can be read.").arg(chosen),
+                          QStringLiteral("Database folder"), MsgIcon::Warning);
+        return;
+    }
+    if (!m_s.settings.WriteSetting(QStringLiteral("Database"), folder.absoluteFilePath())) {
+        m_s.messages.show(QStringLiteral("The settings file %1 could not be written.")
+                              .arg(m_s.settings.path()),
+                          QStringLiteral("Database folder"), MsgIcon::Warning);
+        return;
+    }
+    m_s.messages.show(QStringLiteral("The database folder is now %1.\r\nTavrino locks, so that "
+                                     "you can open a profile there.")
+                          .arg(folder.absoluteFilePath()),
+                      QStringLiteral("Database folder"), MsgIcon::Information);
+    emit databaseFolderChanged();
 }
 
 SetupTools ProfilesPage::enter() {

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace tavrino {
@@ -27,18 +28,28 @@ public:
 
     // Asks for the open profile's login again (tests answer it).
     std::function<std::optional<TypedLogin>(int loginMode, const QString& why)> askLogin;
+    // Asks for a database folder, starting at the current one; empty when
+    // the user chose none (tests answer it).
+    std::function<QString(const QString& current)> chooseFolder;
+
+signals:
+    // The profiles are now those of another folder: the open one is left.
+    void databaseFolderChanged();
 
 private:
     void fillList();
     void showSealing();
     void onCreateSealedClicked();
     void onSealClicked(bool seal);
+    void onChangeFolderClicked();
     bool confirmLogin(const QString& why);
 
     QComboBox* m_profiles;
     QPushButton* m_createSealed;
     QPushButton* m_seal;
     QPushButton* m_unseal;
+    QLabel* m_folder;
+    QPushButton* m_changeFolder;
     bool m_creatingSealed = false;
 };
 

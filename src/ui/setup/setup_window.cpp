@@ -75,6 +75,10 @@ SetupWindow::SetupWindow(VaultServices& services, QWidget* parent)
     m_securityPage = new SecurityPage(m_s);
     m_categoriesPage = new CategoriesPage(m_s);
     m_profilesPage = new ProfilesPage(m_s);
+    connect(m_profilesPage, &ProfilesPage::databaseFolderChanged, this, [this] {
+        folderChanged = true;
+        reject();
+    });
     m_aboutPage = new AboutPage(m_s);
     // One page at a time in one place: the window keeps the size of the largest.
     m_stack = new QStackedWidget(this);

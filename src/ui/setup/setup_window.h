@@ -46,6 +46,8 @@ public:
     // Set when a save met another workstation's newer profile; the vault
     // then catches up with the profile that was read instead.
     std::optional<SaveOutcome> conflict;
+    // Set when the user chose another database folder: the vault locks.
+    bool folderChanged = false;
 
 
 protected:

@@ -400,7 +400,10 @@ void VaultWindow::openSetupWindow() {
     m_setup = nullptr;
     SetupWindow* setup = setupWindow();
     setup->exec();
-    if (setup->conflict) afterConflict(*setup->conflict);
+    if (setup->folderChanged)
+        lockNow();
+    else if (setup->conflict)
+        afterConflict(*setup->conflict);
 }
 
 RecordPopup* VaultWindow::popup() {
