@@ -1,4 +1,5 @@
 #include "vault_fixture.h"
+#include "support/held_elsewhere.h"
 
 using namespace tavrino;
 using namespace tavrino::test;
@@ -217,6 +218,28 @@ TEST(Login, ASealedProfileOpensByItsLoginOrItsAnswers) {
     QTest::keyClick(f.answer(0), Qt::Key_Return);
     EXPECT_TRUE(f.session.loginOk);
     EXPECT_TRUE(w.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// A profile being saved elsewhere the whole time the login screen tries:
+// said plainly, as a condition that passes, and not as a damaged profile.
+TEST(Login, AProfileInUseElsewhereIsNoProblemWithTheProfile) {
+    VaultFixture f({QStringLiteral("Work")});
+    tavrino::test::SaveInProgressElsewhere other(f.dbPath(QStringLiteral("Work.dat")));
+    f.start(QStringLiteral("Work"));
+    const QStringList texts = f.messages.texts();
+    ASSERT_FALSE(texts.isEmpty());
+    EXPECT_TRUE(texts.last().endsWith(QStringLiteral("\r\nPlease try again in a moment.")))
+        << texts.last().toStdString();
+    EXPECT_FALSE(texts.contains(QStringLiteral("Problem with Profile!")));
+    other.finish();
+    f.messages.shown.clear();
+    f.window->loginPanel().chooseProfile(QStringLiteral("Work"));
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+    EXPECT_TRUE(f.profile.ProfileLoaded);
 }
 
 } // namespace
