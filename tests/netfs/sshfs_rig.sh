@@ -2,8 +2,8 @@
 # Two workstations on one machine: an sshd of our own on 127.0.0.1 and two
 # sshfs mounts of one folder. Through them locks are not shared, inode
 # numbers change between calls and renameat2 flags are refused, as between
-# real workstations. Source this file; rig_up FOLDER sets MOUNT_A, MOUNT_B,
-# rig_down ends it all. rig_up returns 77 (CTest's "skipped") when the
+# real workstations. Source this file; rig_up FOLDER sets MOUNT_A, MOUNT_B
+# (and MOUNT_C, MOUNT_D... with RIG_MOUNTS=3, 4...), rig_down ends it all. rig_up returns 77 (CTest's "skipped") when the
 # machine can't do it, saying why.
 rig_skip() { echo "SKIP: $*" >&2; return 77; }
 
@@ -41,11 +41,16 @@ CONF
     fi
   done
   [ $started = yes ] || { rig_skip "sshd did not start: $(tail -2 "$RIG_DIR/sshd.log")"; return 77; }
-  MOUNT_A=$RIG_DIR/a
-  MOUNT_B=$RIG_DIR/b
-  mkdir -p "$MOUNT_A" "$MOUNT_B"
-  local m
-  for m in "$MOUNT_A" "$MOUNT_B"; do
+  RIG_ALL_MOUNTS=()
+  local letter m
+  for letter in a b c d e f; do
+    [ ${#RIG_ALL_MOUNTS[@]} -lt "${RIG_MOUNTS:-2}" ] || break
+    m=$RIG_DIR/$letter
+    mkdir -p "$m"
+    RIG_ALL_MOUNTS+=("$m")
+    eval "MOUNT_${letter^^}=\$m"
+  done
+  for m in "${RIG_ALL_MOUNTS[@]}"; do
     local tries=0
     until sshfs -p "$RIG_PORT" \
         -o "IdentityFile=$RIG_DIR/user_key,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null,cache=no,LogLevel=ERROR" \
@@ -60,8 +65,10 @@ CONF
 
 rig_down() {
   [ -n "${RIG_DIR:-}" ] || return 0
-  fusermount -u "$MOUNT_A" 2>/dev/null || fusermount -uz "$MOUNT_A" 2>/dev/null || true
-  fusermount -u "$MOUNT_B" 2>/dev/null || fusermount -uz "$MOUNT_B" 2>/dev/null || true
+  local m
+  for m in "${RIG_ALL_MOUNTS[@]}"; do
+    fusermount -u "$m" 2>/dev/null || fusermount -uz "$m" 2>/dev/null || true
+  done
   [ -f "$RIG_DIR/sshd.pid" ] && kill "$(cat "$RIG_DIR/sshd.pid")" 2>/dev/null
   rm -rf "$RIG_DIR"
   RIG_DIR=

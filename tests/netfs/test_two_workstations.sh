@@ -8,7 +8,10 @@
 # abandoned age.
 #   usage: test_two_workstations.sh BIN_DIR FIXTURES_DIR
 #   TAVRINO_RIG_ROUNDS (20) rounds of concurrent saves, TAVRINO_RIG_KILLS (6)
-#   killed saves; TAVRINO_RIG_SEALED=1 runs it all on sealed profiles.
+#   killed saves; TAVRINO_RIG_SEALED=1 runs it all on sealed profiles;
+#   TAVRINO_RIG_WORKSTATIONS ("a b c") who saves in each round: a workstation
+#   with a mount of its own (RIG_MOUNTS, 2) works through it, any other on
+#   the server's disk.
 set -uo pipefail
 bin=$1
 fixtures=$2
@@ -22,8 +25,9 @@ source "$here/sshfs_rig.sh"
 
 work=$(mktemp -d /tmp/tavrino-ws.XXXXXX)
 shared=$work/shared
-mkdir -p "$shared" "$work/run-a" "$work/run-b" "$work/run-c"
-chmod 700 "$work/run-a" "$work/run-b" "$work/run-c"
+workstations=${TAVRINO_RIG_WORKSTATIONS:-a b c}
+mkdir -p "$shared"
+for ws in $workstations; do mkdir -m 700 -p "$work/run-$ws"; done
 watcher=
 trap '[ -n "$watcher" ] && kill $watcher 2>/dev/null; rig_down; rm -rf "$work"' EXIT
 rig_up "$shared" || exit $?
@@ -35,9 +39,8 @@ export TAVRINO_ABANDONED_MS=$abandoned_ms
 on() {
   local ws=$1
   shift
-  local mount=$MOUNT_A
-  [ "$ws" = b ] && mount=$MOUNT_B
-  [ "$ws" = c ] && mount=$shared
+  local var=MOUNT_${ws^^}
+  local mount=${!var:-$shared}
   XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini \
     "$bin/tavrino-cli" "$@" --database "$mount"
 }
@@ -80,27 +83,19 @@ watcher=$!
 landed=0 refused=0 lost=0 ghosts=0
 declare -a done_ones=()
 for r in $(seq 1 "$rounds"); do
-  fa=$(csv "a$r")
-  fb=$(csv "b$r")
-  printf 'QUILT\n' | on a import Work "$fa" >"$work/a.out" 2>&1 &
-  pa=$!
-  printf 'QUILT\n' | on b import Work "$fb" >"$work/b.out" 2>&1 &
-  pb=$!
-  printf 'QUILT\n' | on c import Work "$(csv "c$r")" >"$work/c.out" 2>&1 &
-  pc=$!
-  wait $pa
-  ra=$?
-  wait $pb
-  rb=$?
-  wait $pc
-  rc_c=$?
+  declare -A pid=() rc=()
+  for ws in $workstations; do
+    printf 'QUILT\n' | on $ws import Work "$(csv "$ws$r")" >"$work/$ws.out" 2>&1 &
+    pid[$ws]=$!
+  done
+  for ws in $workstations; do
+    wait ${pid[$ws]}
+    rc[$ws]=$?
+  done
   [ "$(files)" = "Work.$ext " ] || fail "round $r: the folder holds: $(files)"
   now=$(descriptions Work 'QUILT\n') || fail "round $r: the profile can not be read"
-  for side in a b c; do
-    rc=$ra
-    [ $side = b ] && rc=$rb
-    [ $side = c ] && rc=$rc_c
-    if [ "$rc" -eq 0 ]; then
+  for side in $workstations; do
+    if [ "${rc[$side]}" -eq 0 ]; then
       landed=$((landed + 1))
       done_ones+=("$side$r")
     else
