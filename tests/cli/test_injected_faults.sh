@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Faults of the file system played with strace on the command-line tool:
+# - a Windows workstation that holds a profile with reading denied makes the
+#   open fail with EBUSY over SMB: the tool says the profile is in use
+#   elsewhere and to try again, never to restart, and reads it as soon as the
+#   hold ends;
+# - the folder can not be synced after a save's move into place (EIO): the
+#   save fails, and the profile is the old one, with nothing left beside it.
+#   usage: test_injected_faults.sh BIN_DIR FIXTURES_DIR
+set -uo pipefail
+bin=$1
+fixtures=$2
+command -v strace >/dev/null || { echo "SKIP: strace is missing" >&2; exit 77; }
+work=$(mktemp -d /tmp/tavrino-held.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cp "$fixtures/Home.dat" "$work/"
+export TAVRINO_SETTINGS=$work/settings.ini TAVRINO_PAUSE_MS=1 XDG_RUNTIME_DIR=$work
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+echo QUILT | strace -f -o /dev/null -P "$work/Home.dat" -e trace=openat -e inject=openat:error=EBUSY \
+  "$bin/tavrino-cli" dump Home --database "$work" >/dev/null 2>"$work/err"
+status=$?
+[ $status -ne 0 ] || fail "a held profile was read"
+grep -q "Please try again in a moment" "$work/err" || fail "said: $(cat "$work/err")"
+grep -q "close application" "$work/err" && fail "asks for a restart: $(cat "$work/err")"
+echo QUILT | "$bin/tavrino-cli" dump Home --database "$work" >/dev/null || fail "not read once the hold ended"
+echo "held elsewhere: $(cat "$work/err")"
+
+before=$(sha256sum <"$work/Home.dat")
+printf 'Category,Description,UserCode,Password,Notes,ExpiryDate,WebSite,Email\nWeb,New,me,pw,,,,\n' >"$work/new.csv"
+echo QUILT | strace -f -o /dev/null -P "$work" -e trace=fsync -e inject=fsync:error=EIO \
+  "$bin/tavrino-cli" import Home "$work/new.csv" --database "$work" >/dev/null 2>"$work/err"
+[ $? -ne 0 ] || fail "a save whose folder could not be synced was reported done"
+grep -q "Input/output error" "$work/err" || fail "said: $(cat "$work/err")"
+[ "$(sha256sum <"$work/Home.dat")" = "$before" ] || fail "the profile changed"
+left=$(cd "$work" && ls -A | grep '^Home' | tr '\n' ' ')
+[ "$left" = "Home.dat " ] || fail "left beside the profile: $left"
+echo "folder sync fails: $(cat "$work/err")"
