@@ -159,6 +159,16 @@ bool ProfileStore::logIn(const QString& userId, const QString& password, const Q
     });
 }
 
+StoreStep ProfileStore::tryLogIn(const std::function<bool()>& login, bool lastAttempt,
+                                 bool& loggedIn) {
+    m_lastLoginAttempt = lastAttempt;
+    m_loginMetSave = false;
+    m_readBusy = false;
+    loggedIn = login();
+    m_lastLoginAttempt = true;
+    return m_loginMetSave ? StoreStep::TryAgain : StoreStep::Finished;
+}
+
 bool ProfileStore::logInByAnswers(const QStringList& typedAnswers) {
     if (!isSealed()) return CheckSecretAnswers(m_profile.Security, typedAnswers);
     return unseal([&](const QByteArray& file, QByteArray& plain, SealedFormat::Keys& keys) {
@@ -173,6 +183,10 @@ bool ProfileStore::unseal(
     // Read again: another workstation may have saved since the header was read.
     QByteArray file;
     if (int error = m_protocol.open(m_profile.ProfilePath, file)) {
+        if (error == EBUSY && !m_lastLoginAttempt) {
+            m_loginMetSave = true;
+            return false;
+        }
         if (error == EBUSY) error = EWOULDBLOCK;
         reportReadError(true, error, HeldFile::describe(error));
         return false;

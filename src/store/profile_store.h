@@ -110,6 +110,10 @@ public:
     bool isOpened() const { return !isSealed() || m_keys.hasKeys(); }
     bool logIn(const QString& userId, const QString& password, const QString& pin);
     bool logInByAnswers(const QStringList& typedAnswers);
+    // One attempt of either: a sealed profile is read again at its login,
+    // and that read may meet another workstation's save (TryAgain, never on
+    // the last attempt). loggedIn tells how a finished one went.
+    StoreStep tryLogIn(const std::function<bool()>& login, bool lastAttempt, bool& loggedIn);
     // A lock, or another profile: what opened the sealed one is forgotten.
     void forgetKeys() { m_keys.forget(); }
     KeyCustody& keys() { return m_keys; }
@@ -166,6 +170,8 @@ private:
     QList<Message> m_notices;
     bool m_readFailed = false;
     bool m_readBusy = false;
+    bool m_lastLoginAttempt = true;
+    bool m_loginMetSave = false;
     SaveOutcome m_lastSave = SaveOutcome::Saved;
     // The file's content as this instance last read or saved it: what
     // another workstation's save is merged against.

@@ -1,4 +1,5 @@
 #include "store_fixture.h"
+#include "support/held_elsewhere.h"
 
 #include "shell/settings_store.h"
 #include "store/profile_manager.h"
@@ -122,6 +123,33 @@ TEST(SealedStore, ADamagedFileIsRefusedAndLeftAsItIs) {
     EXPECT_FALSE(w.waiting.open(w.manager, QStringLiteral("Vault")));
     EXPECT_TRUE(w.messages.texts().join(QLatin1Char(' ')).contains(QStringLiteral("damaged")));
     EXPECT_EQ(readFile(w.path(QStringLiteral("Vault.sealed"))), file);
+}
+
+} // namespace
+
+namespace {
+
+// A sealed profile is read again at its login: a save in progress elsewhere
+// then is waited for, as a save waits, not taken for a wrong login.
+TEST(SealedStore, ALoginMeetingASaveInProgressTriesAgain) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    auto saving = std::make_unique<SaveInProgressElsewhere>(w.path(QStringLiteral("Vault.sealed")));
+    QFile::remove(w.path(QStringLiteral("Vault.sealed"))); // moved aside by that save
+    const auto login = [&] { return w.store.logIn({}, QStringLiteral("QUILT"), {}); };
+    bool loggedIn = true;
+    EXPECT_EQ(w.store.tryLogIn(login, false, loggedIn), StoreStep::TryAgain);
+    EXPECT_FALSE(loggedIn);
+    EXPECT_TRUE(w.store.takeNotices().isEmpty()) << "nothing to say yet";
+    EXPECT_EQ(w.store.tryLogIn(login, true, loggedIn), StoreStep::Finished);
+    EXPECT_FALSE(loggedIn);
+    EXPECT_TRUE(w.store.readBusy()) << "in use, not a wrong login";
+
+    // That save ends: the next attempt logs in.
+    QFile::rename(w.path(QStringLiteral("Vault.sealed.bak")), w.path(QStringLiteral("Vault.sealed")));
+    EXPECT_EQ(w.store.tryLogIn(login, false, loggedIn), StoreStep::Finished);
+    EXPECT_TRUE(loggedIn);
 }
 
 } // namespace

@@ -160,6 +160,14 @@ bool StoreRunner::open(const QString& name) {
     return opened;
 }
 
+std::optional<bool> StoreRunner::logIn(const std::function<bool()>& login) {
+    Busy busy(*this);
+    bool loggedIn = false;
+    if (!runAttempts([&](bool last) { return m_store.tryLogIn(login, last, loggedIn); }))
+        return std::nullopt;
+    return loggedIn;
+}
+
 bool StoreRunner::convertTo(bool sealed) {
     Busy busy(*this);
     FormatConversion conversion(m_store, sealed);

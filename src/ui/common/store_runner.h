@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -45,6 +46,10 @@ public:
     void offerConflictCopies();
     bool open(const QString& name);
     bool convertTo(bool sealed);
+    // A login (login calls the store's logIn or logInByAnswers): waits like
+    // a save while a sealed profile's read meets another workstation's save.
+    // Nothing when the user stopped waiting.
+    std::optional<bool> logIn(const std::function<bool()>& login);
     void showNotices();
 
     bool isBusy() const { return m_busy > 0; }

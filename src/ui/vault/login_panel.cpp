@@ -160,17 +160,26 @@ void LoginPanel::showQuestions() {
 }
 
 bool LoginPanel::tryLogin() {
+    std::function<bool()> login;
     if (questionsShown()) {
         QStringList typed;
         for (QLineEdit* e : m_answers)
             typed << e->text();
-        m_s.session.loginOk = m_s.store.logInByAnswers(typed);
+        login = [this, typed] { return m_s.store.logInByAnswers(typed); };
     } else {
         // A sealed profile is decrypted by its login.
-        m_s.session.loginOk = m_s.store.logIn(m_userId->text(), m_password->text(), m_pin->text());
+        login = [this] {
+            return m_s.store.logIn(m_userId->text(), m_password->text(), m_pin->text());
+        };
     }
-    // What reading the profile again met (a sealed one is read at its login).
+    // A sealed profile is read again at its login: that may wait for
+    // another workstation's save, as a save does.
+    const std::optional<bool> loggedIn = m_s.runner.logIn(login);
+    m_s.session.loginOk = loggedIn.value_or(false);
+    // What reading the profile again met.
     m_s.runner.showNotices();
+    // Stopped waiting, or still in use elsewhere: no wrong login.
+    if (!loggedIn || (!m_s.session.loginOk && m_s.store.readBusy())) return false;
     if (!m_s.session.loginOk) {
         NormalPointer();
         m_s.messages.show(QStringLiteral(" The Details are incorrect. Please re-enter."));
