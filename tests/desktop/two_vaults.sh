@@ -110,4 +110,26 @@ grep -q '"Description": "From b"' "$work/dump1" || fail "b's record is lost"
 on a xdotool search --onlyvisible --name '^Record changed by another user$' >/dev/null 2>&1 &&
   fail "a was asked about a record nobody else touched"
 [ "$(grep -c '"Description"' "$work/dump1")" = 2 ] || fail "expected two records: $(grep '"Description"' "$work/dump1")"
-echo "two vaults: both logged in at once on $over, both records saved (the second merged), dump worked while both were open"
+
+# Both change the same record, "From a": a saves first; b is asked, and
+# keeps its own version (Enter: Keep mine, the first button).
+keys b Escape                                    # b: back to the list, on "From b"
+keys b Up Return                                 # open "From a"
+for s in a b; do
+  keys $s Tab Tab End                            # the description's end
+  typed $s " ${s^^}"
+done
+keys a Return
+sleep 1
+keys b Return
+wait_window b 'Record changed by another user'
+on b import -window root "$out/choice-b.png"
+keys b Return                                    # Keep mine
+wait_window b 'Tavrino'                          # saved together with theirs
+keys b Return
+sleep 0.5
+dump >"$work/dump2" || fail "dump after the choice"
+grep -q '"Description": "From a B"' "$work/dump2" || fail "b's kept version is not saved: $(grep '"Description"' "$work/dump2")"
+grep -q '"Description": "From a A"' "$work/dump2" && fail "a's version was kept though b chose its own"
+[ "$(grep -c '"Description"' "$work/dump2")" = 2 ] || fail "expected two records: $(grep '"Description"' "$work/dump2")"
+echo "two vaults: both logged in at once on $over, both records saved (the second merged), dump worked while both were open; the same record changed on both: b was asked and its choice saved"

@@ -1,6 +1,7 @@
 #include "message_box_service.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -46,7 +47,10 @@ MsgAnswer MessageBoxService::show(const Message& message) {
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         QPushButton* added = box.addButton(buttons[i].first);
         if (i < message.buttonTexts.size()) {
+            // Its own caption, without the standard button's picture (a
+            // cross beside "Keep both" would read as Cancel).
             added->setText(message.buttonTexts[i]);
+            added->setIcon(QIcon());
             added->setAccessibleName(message.buttonTexts[i]);
         }
     }
