@@ -40,11 +40,9 @@ HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
     return *this;
 }
 
-int HeldFile::lockOpened(int fd, const QString& path, bool writable) {
+int HeldFile::lockOpened(int fd, const QString& path) {
     struct flock lock {};
-    // A write lock needs write access; a file we may only read gets a read
-    // lock, which still keeps every other instance's write lock out.
-    lock.l_type = writable ? F_WRLCK : F_RDLCK;
+    lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
         const int error = (errno == EACCES || errno == EAGAIN) ? EWOULDBLOCK : errno;
@@ -57,20 +55,10 @@ int HeldFile::lockOpened(int fd, const QString& path, bool writable) {
     return 0;
 }
 
-int HeldFile::open(const QString& path) {
-    const QByteArray name = native(path);
-    int fd = ::open(name.constData(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0) return lockOpened(fd, path, true);
-    if (errno != EACCES && errno != EROFS && errno != EPERM) return errno;
-    fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    return lockOpened(fd, path, false);
-}
-
 int HeldFile::create(const QString& path) {
     const int fd = ::open(native(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) return errno;
-    return lockOpened(fd, path, true);
+    return lockOpened(fd, path);
 }
 
 void HeldFile::release() {
@@ -250,11 +238,6 @@ int syncFolder(const QString& folder) {
 bool exists(const QString& path) {
     struct statx sx {};
     return statNow(path, sx);
-}
-
-bool isUnheld(const QString& path) {
-    HeldFile probe;
-    return probe.open(path) == 0;
 }
 
 } // namespace FileOps

@@ -9,10 +9,10 @@ namespace tavrino {
 
 struct NewFileAccess;
 
-// A file opened and locked against every other Tavrino instance for as long
-// as this object lives: an open-file-description write lock on the whole
-// file, which other processes (and other descriptions in this one) can't
-// take. It stands in for a file opened with reading denied to others.
+// A new file of ours (a save's temporary, a kept copy) while we write it,
+// locked for as long as this object lives: an open-file-description write
+// lock on the whole file. Profiles themselves are never held: anybody may
+// read one while others have it open.
 class HeldFile {
 public:
     HeldFile() = default;
@@ -22,9 +22,7 @@ public:
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
 
-    // errno of the failure, or 0. A file locked elsewhere gives EWOULDBLOCK.
-    int open(const QString& path);
-    // A new file (O_EXCL) for writing, locked from the start.
+    // A new file (O_EXCL) for writing, locked from the start; errno or 0.
     int create(const QString& path);
 
     void release();
@@ -43,7 +41,7 @@ public:
     static QString describe(int error);
 
 private:
-    int lockOpened(int fd, const QString& path, bool writable);
+    int lockOpened(int fd, const QString& path);
     int m_fd = -1;
     QString m_path;
 };
@@ -80,8 +78,6 @@ QByteArray lookOf(const QString& path);
 bool isReadOnly(const QString& path);
 // The mode bits and group of an existing file, to give its successor.
 bool accessOf(const QString& path, NewFileAccess& access);
-// True when path exists and no process on this machine holds it.
-bool isUnheld(const QString& path);
 } // namespace FileOps
 
 } // namespace tavrino
