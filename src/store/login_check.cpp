@@ -34,7 +34,11 @@ namespace tavrino {
 bool CheckSecretAnswers(const SecuritySettings& s, const QStringList& typedAnswers) {
     int correct = 0;
     for (qsizetype i = 1; i <= s.Questions.count() && i <= typedAnswers.size(); ++i) {
-        const QString stored = s.Questions.item(i).section(QLatin1Char('|'), 2);
+        const QString& line = s.Questions.item(i);
+        // Once the password is the user's own, the answer everybody knows
+        // opens nothing.
+        if (SecuritySettings::isDefaultQuestion(line) && !s.hasDefaultLogin()) continue;
+        const QString stored = line.section(QLatin1Char('|'), 2);
         if (stored == trimBlanks(typedAnswers[i - 1])) ++correct;
     }
     return correct >= s.AnswersRequired;

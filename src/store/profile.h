@@ -92,6 +92,14 @@ struct SecuritySettings {
     static QString questionLine(const QString& question, const QString& answer) {
         return QStringLiteral("5|") + question + QLatin1Char('|') + answer;
     }
+    // The question every new profile starts with: everybody knows its answer.
+    static bool isDefaultQuestion(const QString& line) {
+        return line == questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT"));
+    }
+    // Still the password of a new profile, which everybody knows as well.
+    bool hasDefaultLogin() const {
+        return LoginMode == 1 && Password == QStringLiteral("QUILT");
+    }
 };
 
 // The stamp every save increments; it wraps to 1 when it reaches 2147483640

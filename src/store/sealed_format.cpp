@@ -1,5 +1,7 @@
 #include "sealed_format.h"
 
+#include <algorithm>
+
 #include "store/login_check.h"
 
 #include <sodium.h>
@@ -305,8 +307,14 @@ void rewrap(Keys& keys, const SecuritySettings& s) {
     keys.keySlots.clear();
     keys.keySlots << wrapFor({}, loginSecret(s.LoginMode, s.UserId, s.Password, s.Pin), keys.contentKey);
     const QStringList answers = storedAnswers(s);
-    for (const QList<int>& set : answerSets(s))
-        keys.keySlots << wrapFor(set, answersSecret(set, answers), keys.contentKey);
+    for (const QList<int>& set : answerSets(s)) {
+        // No key slot opens with the answer everybody knows: whoever holds
+        // the file could try it offline.
+        const bool known = std::any_of(set.cbegin(), set.cend(), [&](int question) {
+            return SecuritySettings::isDefaultQuestion(s.Questions.item(question));
+        });
+        if (!known) keys.keySlots << wrapFor(set, answersSecret(set, answers), keys.contentKey);
+    }
 }
 
 QByteArray seal(const QByteArray& plainProfile, std::int32_t changeStamp,

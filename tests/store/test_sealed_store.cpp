@@ -67,7 +67,10 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
     ASSERT_TRUE(other.store.logIn({}, QStringLiteral("N3w pass"), {}));
     ASSERT_EQ(other.profile.Records.count(), 1);
     EXPECT_TRUE(other.profile.Records.item(1).contains(QStringLiteral("Sealed away")));
-    EXPECT_TRUE(other.store.logInByAnswers({QStringLiteral("QUILT"), {}, {}})) << "LOST works";
+    EXPECT_FALSE(other.store.logInByAnswers({QStringLiteral("QUILT"), {}, {}}))
+        << "no key slot opens with the answer everybody knows";
+    EXPECT_FALSE(readFile(w.path(QStringLiteral("Vault.sealed"))).contains("slot answers"))
+        << "nor is there one to try offline";
 }
 
 // Two workstations on one sealed profile: the later save meets the earlier

@@ -336,12 +336,25 @@ TEST(Setup, SaveKeepsTheMaskedPasswordAndCompactsQuestions) {
     EXPECT_TRUE(question(&s, 2)->text().isEmpty());
 }
 
-TEST(Setup, NewPasswordTypedTwiceIsStored) {
+// A password of one's own needs a question of one's own: the default one's
+// answer is known to everybody.
+TEST(Setup, NewPasswordTypedTwiceIsStoredWithAQuestionOfOnesOwn) {
     SetupFixture f(QStringLiteral("Home"));
     SetupWindow& s = *f.setup;
     f.type(named<QLineEdit>(&s, QStringLiteral("Password")), QStringLiteral("n3w pass"));
     f.type(named<QLineEdit>(&s, QStringLiteral("Confirm Password")), QStringLiteral(" n3w pass "));
     named<QRadioButton>(&s, QStringLiteral("User ID and Password"))->click();
+    f.click("Save");
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral(
+                  "The secret question is still the default one, and everybody knows its "
+                  "answer: with it anybody could open this profile by LOST.\r\nPlease enter a "
+                  "question and an answer of your own.")});
+    EXPECT_EQ(f.reread().Password, QStringLiteral("QUILT")) << "nothing saved";
+
+    f.messages.shown.clear();
+    f.type(question(&s, 0), QStringLiteral("First pet"));
+    f.type(answerBox(&s, 0), QStringLiteral("Rex"));
     f.click("Save");
     EXPECT_TRUE(f.messages.shown.isEmpty());
     const SecuritySettings stored = f.reread();

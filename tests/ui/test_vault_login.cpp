@@ -141,6 +141,27 @@ INSTANTIATE_TEST_SUITE_P(
                 {QStringLiteral("A one"), QStringLiteral("A two"), QStringLiteral("A three")},
                 true}));
 
+// The answer every new profile starts with opens nothing once the password
+// is the user's own: whoever knows Tavrino knows "QUILT".
+TEST(SecretQuestions, TheDefaultAnswerOpensNothingBehindAPasswordOfOnesOwn) {
+    VaultFixture f({QStringLiteral("Home")});
+    {
+        VaultFixture owner({});
+        owner.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+        owner.profile.ProfileFileName = QStringLiteral("Home.dat");
+        ASSERT_TRUE(owner.waiting.read(true));
+        owner.profile.Security.Password = QStringLiteral("0wn pass");
+        owner.waiting.save();
+        ASSERT_TRUE(owner.profile.ProfileSaved);
+    }
+    f.start();
+    QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
+    f.type(f.answer(0), QStringLiteral("QUILT"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    EXPECT_FALSE(f.session.loginOk);
+    EXPECT_EQ(f.messages.texts().last(), Incorrect);
+}
+
 TEST(SecretQuestions, CaptionsShowTheQuestionsInTheCredentialsPlaces) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.start();
@@ -212,9 +233,26 @@ TEST(Login, ASealedProfileOpensByItsLoginOrItsAnswers) {
     QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
     EXPECT_FALSE(f.store.isOpened()) << "the lock forgets what opened it";
     EXPECT_TRUE(f.profile.Security.Password.isEmpty());
+    // The file has no key slot for the answer everybody knows.
     QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
     EXPECT_EQ(f.captionOf(f.answer(0))->text(), QStringLiteral("Default Question ?"));
     f.type(f.answer(0), QStringLiteral("QUILT"));
+    QTest::keyClick(f.answer(0), Qt::Key_Return);
+    EXPECT_FALSE(f.session.loginOk);
+
+    // With a question of the user's own, LOST opens it.
+    f.type(f.box("Password"), QStringLiteral("QUILT"));
+    f.window->loginPanel().chooseProfile(QStringLiteral("Safe"));
+    f.type(f.box("Password"), QStringLiteral("QUILT"));
+    QTest::keyClick(f.box("Password"), Qt::Key_Return);
+    ASSERT_TRUE(f.session.loginOk);
+    f.profile.Security.Questions.clear();
+    f.profile.Security.Questions.add(
+        SecuritySettings::questionLine(QStringLiteral("Pet"), QStringLiteral("Rex")));
+    ASSERT_EQ(f.runner.save(), SaveOutcome::Saved);
+    QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
+    QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
+    f.type(f.answer(0), QStringLiteral("Rex"));
     QTest::keyClick(f.answer(0), Qt::Key_Return);
     EXPECT_TRUE(f.session.loginOk);
     EXPECT_TRUE(w.isVisible());

@@ -1,5 +1,7 @@
 #include "security_checks.h"
 
+#include "store/profile.h"
+
 namespace tavrino {
 
 const QString PasswordMask = QStringLiteral("**********");
@@ -30,6 +32,14 @@ QString securityCheckMessage(const SecurityForm& f) {
     // questions stored, the questions could never open the profile.
     if (f.answersRequired == 3 && blankQuestions > 0)
         return QStringLiteral("All Answers needs all 3 questions and answers!");
+    // A password of one's own behind a question whose answer everybody knows
+    // would protect nothing: LOST would open the profile.
+    for (int i = 0; i < 3 && !f.defaultLogin; ++i)
+        if (SecuritySettings::isDefaultQuestion(SecuritySettings::questionLine(
+                f.questions.value(i).trimmed(), f.answers.value(i).trimmed())))
+            return QStringLiteral("The secret question is still the default one, and everybody "
+                                  "knows its answer: with it anybody could open this profile by "
+                                  "LOST.\r\nPlease enter a question and an answer of your own.");
     return {};
 }
 

@@ -15,6 +15,8 @@ struct SecurityForm {
     QStringList questions;   // three rows
     QStringList answers;     // three rows
     int answersRequired = 1; // 1, 2, 3
+    // The login saved would still be a new profile's (password QUILT).
+    bool defaultLogin = true;
 };
 
 // The message that refuses the form ("" when it may be saved). Of the

@@ -232,6 +232,9 @@ void SecurityPage::save() {
         form.answers << m_answers[i]->text();
     }
     form.answersRequired = chosenAnswersRequired();
+    const QString password = form.password == PasswordMask ? m_s.profile.Security.Password
+                                                           : form.password.trimmed();
+    form.defaultLogin = form.loginMode == 1 && password == QStringLiteral("QUILT");
     const QString refusal = securityCheckMessage(form);
     if (!refusal.isEmpty()) {
         m_s.messages.show(refusal, QStringLiteral("Error"), MsgIcon::Warning);
