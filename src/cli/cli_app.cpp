@@ -368,8 +368,14 @@ int convert(Context& c, const QString& name, bool sealed) {
 
 int list(Context& c) {
     const QStringList names = c.manager.ListProfiles();
-    for (const QString& n : names)
-        c.out << n << "\n";
+    for (const QString& n : names) {
+        c.out << n;
+        if (ProfileManager::isAmbiguous(c.store.databaseFolder(), n))
+            c.out << QStringLiteral(" (both %1.dat and %1.sealed are there: neither opens until "
+                                    "one of them is moved out of the folder)")
+                         .arg(n);
+        c.out << "\n";
+    }
     // Marked, with what to do about them.
     for (const QString& copy : ProfileManager::conflictCopies(c.store.databaseFolder()))
         c.out << QStringLiteral("%1 (a sync tool's conflict copy of %2: tavrino-cli merge %2 \"%1\")\n")

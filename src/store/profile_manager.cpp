@@ -51,6 +51,12 @@ QString ProfileManager::conflictCopyOf(const QString& fileName) {
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
+bool ProfileManager::isAmbiguous(const QString& folder, const QString& name) {
+    const QString base = folder + QLatin1Char('/') + name;
+    return FileOps::exists(base + QStringLiteral(".dat")) &&
+           FileOps::exists(base + QLatin1String(SealedFormat::FileEnding));
+}
+
 QStringList ProfileManager::conflictCopies(const QString& folder, const QString& name) {
     QStringList copies;
     const QStringList files =

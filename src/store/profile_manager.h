@@ -38,6 +38,8 @@ public:
     // "NAME (… conflicted copy …).dat" (Dropbox and others). File names, of
     // the profile name (every profile's when empty).
     static QStringList conflictCopies(const QString& folder, const QString& name = {});
+    // NAME.dat and NAME.sealed both there: neither is opened.
+    static bool isAmbiguous(const QString& folder, const QString& name);
     // The profile a file name is a conflict copy of; empty for any other.
     static QString conflictCopyOf(const QString& fileName);
     // True when a profile of that name, in any letter case, has a file there.

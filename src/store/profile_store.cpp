@@ -86,17 +86,35 @@ void ProfileStore::reportReadError(bool showErrors, int number, const QString& d
            retryAdvice(number));
     m_log.LogError(QStringLiteral("ReadFromFile"), number, description);
     m_readFailed = true;
-    m_readBusy = number == EWOULDBLOCK;
+    m_readExplained = number == EWOULDBLOCK;
 }
 
 StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
     m_profile.ProfileLoaded = false;
     if (m_pending && m_pending->fileName != m_profile.ProfileFileName) m_pending.reset();
     m_readFailed = false;
-    m_readBusy = false;
+    m_readExplained = false;
     const QString path = pathOf(m_profile.ProfileFileName);
     m_profile.ProfilePath = path;
 
+    // NAME.dat beside NAME.sealed (a Windows workstation, which does not see
+    // the sealed one, may have made it): neither is taken for the profile.
+    const QString other = SealedFormat::isSealedName(m_profile.ProfileFileName)
+                              ? m_profile.name() + QStringLiteral(".dat")
+                              : m_profile.name() + QLatin1String(SealedFormat::FileEnding);
+    if (FileOps::exists(path) && FileOps::exists(pathOf(other))) {
+        contentLost(false, 0, QString());
+        notify(QStringLiteral("Both %1 and %2 are in the database folder, so Tavrino can not tell "
+                              "which one is the profile %3. Move the one that is not out of the "
+                              "folder (a Windows workstation, which does not see %2, may have "
+                              "made %1), then choose the profile again.")
+                   .arg(m_profile.name() + QStringLiteral(".dat"),
+                        m_profile.name() + QLatin1String(SealedFormat::FileEnding),
+                        m_profile.name()));
+        m_readFailed = true;
+        m_readExplained = true;
+        return StoreStep::Finished;
+    }
     QByteArray content;
     // Taken before the read: a save that lands meanwhile changes it again.
     m_knownLook = FileOps::lookOf(path);
@@ -163,7 +181,7 @@ StoreStep ProfileStore::tryLogIn(const std::function<bool()>& login, bool lastAt
                                  bool& loggedIn) {
     m_lastLoginAttempt = lastAttempt;
     m_loginMetSave = false;
-    m_readBusy = false;
+    m_readExplained = false;
     loggedIn = login();
     m_lastLoginAttempt = true;
     return m_loginMetSave ? StoreStep::TryAgain : StoreStep::Finished;

@@ -69,8 +69,9 @@ public:
     StoreStep read(bool showErrors, bool lastAttempt);
     // The last finished read failed in a way that ends the use of the profile.
     bool readFailed() const { return m_readFailed; }
-    // ... because another workstation was saving it, or held it: that passes.
-    bool readBusy() const { return m_readBusy; }
+    // ... and the notices said why and what to do (another workstation was
+    // saving it or held it, which passes; two files claim the profile).
+    bool readExplained() const { return m_readExplained; }
 
     // One attempt to save the whole profile; TryAgain while another save
     // holds it (never on the last attempt). ProfileSaved and lastSaveOutcome
@@ -169,7 +170,7 @@ private:
     SaveProtocol m_protocol;
     QList<Message> m_notices;
     bool m_readFailed = false;
-    bool m_readBusy = false;
+    bool m_readExplained = false;
     bool m_lastLoginAttempt = true;
     bool m_loginMetSave = false;
     SaveOutcome m_lastSave = SaveOutcome::Saved;

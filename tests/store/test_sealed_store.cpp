@@ -147,12 +147,37 @@ TEST(SealedStore, ALoginMeetingASaveInProgressTriesAgain) {
     EXPECT_TRUE(w.store.takeNotices().isEmpty()) << "nothing to say yet";
     EXPECT_EQ(w.store.tryLogIn(login, true, loggedIn), StoreStep::Finished);
     EXPECT_FALSE(loggedIn);
-    EXPECT_TRUE(w.store.readBusy()) << "in use, not a wrong login";
+    EXPECT_TRUE(w.store.readExplained()) << "in use, not a wrong login";
 
     // That save ends: the next attempt logs in.
     QFile::rename(w.path(QStringLiteral("Vault.sealed.bak")), w.path(QStringLiteral("Vault.sealed")));
     EXPECT_EQ(w.store.tryLogIn(login, false, loggedIn), StoreStep::Finished);
     EXPECT_TRUE(loggedIn);
+}
+
+} // namespace
+
+namespace {
+
+// NAME.dat beside NAME.sealed (a Windows workstation does not see the
+// sealed one and may create the other): neither is opened, and the message
+// names both and what to do.
+TEST(SealedStore, ADatBesideTheSealedFileOpensNeither) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    copyFixture(w.dir, QStringLiteral("Home.dat"));
+    QFile::rename(w.path(QStringLiteral("Home.dat")), w.path(QStringLiteral("Vault.dat")));
+    EXPECT_TRUE(ProfileManager::isAmbiguous(w.dir.path(), QStringLiteral("Vault")));
+    EXPECT_FALSE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    EXPECT_TRUE(w.store.readExplained());
+    ASSERT_EQ(w.messages.texts().size(), 1);
+    EXPECT_TRUE(w.messages.texts().first().startsWith(
+        QStringLiteral("Both Vault.dat and Vault.sealed are in the database folder")));
+    EXPECT_TRUE(w.profile.Records.lines().isEmpty());
+
+    QFile::remove(w.path(QStringLiteral("Vault.dat")));
+    EXPECT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    EXPECT_TRUE(w.store.isSealed());
 }
 
 } // namespace

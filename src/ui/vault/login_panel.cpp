@@ -94,7 +94,7 @@ void LoginPanel::openChosenProfile() {
         return;
     }
     // In use elsewhere is no problem with the profile: it passes.
-    if (!m_s.store.readBusy())
+    if (!m_s.store.readExplained())
         m_s.messages.show(QStringLiteral("Problem with Profile!"), QStringLiteral("Tavrino"),
                           MsgIcon::Critical);
     forgetProfile();
@@ -179,7 +179,7 @@ bool LoginPanel::tryLogin() {
     // What reading the profile again met.
     m_s.runner.showNotices();
     // Stopped waiting, or still in use elsewhere: no wrong login.
-    if (!loggedIn || (!m_s.session.loginOk && m_s.store.readBusy())) return false;
+    if (!loggedIn || (!m_s.session.loginOk && m_s.store.readExplained())) return false;
     if (!m_s.session.loginOk) {
         NormalPointer();
         m_s.messages.show(QStringLiteral(" The Details are incorrect. Please re-enter."));
