@@ -252,8 +252,16 @@ struct Context {
         const QString user = mode >= 2 ? readLine(QStringLiteral("User ID: ")) : QString();
         const QString password = readLine(QStringLiteral("Password: "));
         const QString pin = mode == 3 ? readLine(QStringLiteral("PIN: ")) : QString();
-        const bool loggedIn = store.logIn(user, password, pin);
+        // A sealed profile is read again at its login, as a save waits.
+        bool loggedIn = false;
+        messages.texts.clear();
+        runWaiting(pause, [&](bool last) {
+            return store.tryLogIn([&] { return store.logIn(user, password, pin); }, last, loggedIn);
+        });
         waiting.showNotices();
+        // What the read met (in use elsewhere, no memory) is no wrong login.
+        if (!loggedIn && !messages.texts.isEmpty())
+            failWithMessages(QStringLiteral("cannot log into profile '%1'").arg(profile.name()));
         if (!loggedIn)
             throw Failure(
                 QStringLiteral("the details are incorrect for profile '%1'").arg(profile.name()));

@@ -1,5 +1,7 @@
 #include "format_conversion.h"
 
+#include <exception>
+
 namespace tavrino {
 
 FormatConversion::FormatConversion(ProfileStore& store, bool sealed)
@@ -11,8 +13,15 @@ FormatConversion::FormatConversion(ProfileStore& store, bool sealed)
     store.setConversionTarget(m_fileName);
     if (sealed) {
         const SecuritySettings& security = store.profile().Security;
-        store.keys().adopt(std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(security)),
-                           security);
+        try {
+            store.keys().adopt(
+                std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(security)), security);
+        } catch (const std::exception&) {
+            // No memory for the key derivation: nothing is converted.
+            m_possible = false;
+            m_refusal = QStringLiteral("Not enough memory to seal the profile");
+            store.setConversionTarget(QString());
+        }
     }
 }
 

@@ -16,6 +16,8 @@ public:
 
     // False when the profile is in that format already, or not opened.
     bool isPossible() const { return m_possible; }
+    // Why it is not possible, when the user should be told (else empty).
+    const QString& refusal() const { return m_refusal; }
     StoreStep attempt(bool lastAttempt) { return m_store.save(lastAttempt); }
     // After the last attempt: true when the profile goes on in the new format.
     bool finish();
@@ -26,6 +28,7 @@ private:
     bool m_possible;
     bool m_finished = false;
     QString m_fileName;
+    QString m_refusal;
 };
 
 } // namespace tavrino

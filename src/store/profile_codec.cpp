@@ -5,6 +5,8 @@
 #include "store/key_custody.h"
 #include "store/sealed_format.h"
 
+#include <exception>
+
 namespace tavrino {
 
 std::int32_t CompatibleCodec::stampOf(const QByteArray& file, ProfileFormat::ReadOutcome& outcome) {
@@ -87,8 +89,17 @@ QByteArray SealedCodec::encode(const Profile& profile, std::int32_t stamp, bool 
                                QString& error) {
     QByteArray plain = m_inner.encode(profile, stamp, newProfile, error);
     if (plain.isNull()) return plain;
-    const SealedFormat::Keys* keys =
-        newProfile ? m_keys.creatingKeys() : m_keys.keysFor(profile.Security);
+    const SealedFormat::Keys* keys = nullptr;
+    QByteArray sealed;
+    try {
+        keys = newProfile ? m_keys.creatingKeys() : m_keys.keysFor(profile.Security);
+        if (keys) sealed = SealedFormat::seal(plain, stamp, profile.Security, *keys);
+    } catch (const std::exception&) {
+        // The key derivation could not get its memory: nothing is written.
+        error = QStringLiteral("Not enough memory to seal the profile");
+        SealedFormat::wipe(plain);
+        return {};
+    }
     // Only an opened profile is saved: its header alone would lose the records.
     if (!keys) {
         error = newProfile ? QStringLiteral("A sealed profile needs its keys")
@@ -96,7 +107,6 @@ QByteArray SealedCodec::encode(const Profile& profile, std::int32_t stamp, bool 
         SealedFormat::wipe(plain);
         return {};
     }
-    QByteArray sealed = SealedFormat::seal(plain, stamp, profile.Security, *keys);
     SealedFormat::wipe(plain);
     return sealed;
 }

@@ -7,6 +7,7 @@
 #include "store/held_file.h"
 #include "store/profile_store.h"
 
+#include <exception>
 #include <QDir>
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -159,7 +160,21 @@ bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
     profile.ChangeStamp = 0; // a new file starts at stamp 1
     profile.ProfilePath = path;
     profile.CreatingProfile = true;
-    if (sealed) m_store.keys().setCreatingKeys(std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(profile.Security)));
+    if (sealed) {
+        try {
+            m_store.keys().setCreatingKeys(
+                std::make_unique<SealedFormat::Keys>(SealedFormat::newKeys(profile.Security)));
+        } catch (const std::exception&) {
+            // No memory for the key derivation: no file is made.
+            m_messages.show(QStringLiteral("Not enough memory to create the sealed profile"),
+                            QStringLiteral("Tavrino"), MsgIcon::Warning);
+            profile.CreatingProfile = false;
+            profile.ProfilePath = keptPath;
+            profile.Security = keptSecurity;
+            profile.ChangeStamp = keptStamp;
+            return false;
+        }
+    }
     m_store.save(true);
     m_store.keys().setCreatingKeys(nullptr);
     // The new file is written (or not): what it met is told now.

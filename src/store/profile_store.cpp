@@ -6,6 +6,7 @@
 #include "shell/folder_access.h"
 #include "store/login_check.h"
 
+#include <exception>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -86,7 +87,7 @@ void ProfileStore::reportReadError(bool showErrors, int number, const QString& d
            retryAdvice(number));
     m_log.LogError(QStringLiteral("ReadFromFile"), number, description);
     m_readFailed = true;
-    m_readExplained = number == EWOULDBLOCK;
+    m_readExplained = number == EWOULDBLOCK || number == ENOMEM;
 }
 
 StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
@@ -211,7 +212,17 @@ bool ProfileStore::unseal(
     }
     auto keys = std::make_unique<SealedFormat::Keys>();
     QByteArray plain;
-    const SealedFormat::Refusal refusal = open(file, plain, *keys);
+    SealedFormat::Refusal refusal = SealedFormat::Refusal::OutOfMemory;
+    try {
+        refusal = open(file, plain, *keys);
+    } catch (const std::exception&) {
+        // libsodium could not start, or get memory: said, never thrown on.
+    }
+    if (refusal == SealedFormat::Refusal::OutOfMemory) {
+        reportReadError(true, ENOMEM,
+                        QStringLiteral("Not enough memory to open the sealed profile"));
+        return false;
+    }
     if (refusal == SealedFormat::Refusal::WrongLogin) return false;
     if (refusal == SealedFormat::Refusal::Damaged) {
         reportReadError(true, EILSEQ, damagedText());

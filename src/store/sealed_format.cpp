@@ -249,7 +249,7 @@ Refusal tryRoute(const Parsed& p, const Slot& slot, const QByteArray& secret, QB
                  Keys& keys, bool& opened) {
     opened = false;
     std::optional<QByteArray> kek = derive(secret, slot.salt, p.ops, p.mem);
-    if (!kek) return Refusal::WrongLogin;
+    if (!kek) return Refusal::OutOfMemory;
     std::optional<QByteArray> contentKey =
         decrypt(slot.wrapped, slotLabel(slot.answers), slot.nonce, *kek);
     sodium_memzero(kek->data(), static_cast<size_t>(kek->size()));
@@ -345,7 +345,7 @@ Refusal openWithLogin(const QByteArray& file, const QByteArray& secret, QByteArr
         if (!slot.answers.isEmpty()) continue;
         bool opened = false;
         const Refusal r = tryRoute(*p, slot, secret, plain, keys, opened);
-        if (opened) return r;
+        if (opened || r == Refusal::OutOfMemory) return r;
     }
     return Refusal::WrongLogin;
 }
@@ -362,7 +362,7 @@ Refusal openWithAnswers(const QByteArray& file, const QStringList& typedAnswers,
         bool opened = false;
         const Refusal r =
             tryRoute(*p, slot, answersSecret(slot.answers, typed), plain, keys, opened);
-        if (opened) return r;
+        if (opened || r == Refusal::OutOfMemory) return r;
     }
     return Refusal::WrongLogin;
 }

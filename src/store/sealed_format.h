@@ -49,7 +49,9 @@ struct Keys {
     ~Keys();
 };
 
-enum class Refusal { None, Damaged, WrongLogin };
+// OutOfMemory: the key derivation could not get its memory (nothing is
+// known about the login then).
+enum class Refusal { None, Damaged, WrongLogin, OutOfMemory };
 
 bool isSealedName(const QString& fileName);
 

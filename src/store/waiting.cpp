@@ -50,7 +50,10 @@ bool WaitingStore::open(ProfileManager& profiles, const QString& name) {
 
 bool WaitingStore::convertTo(bool sealed) {
     FormatConversion conversion(m_store, sealed);
-    if (!conversion.isPossible()) return false;
+    if (!conversion.isPossible()) {
+        if (!conversion.refusal().isEmpty()) m_messages.show(conversion.refusal());
+        return false;
+    }
     runWaiting(m_pause, [&](bool last) { return conversion.attempt(last); });
     const bool converted = conversion.finish();
     showNotices();

@@ -5,7 +5,9 @@
 #   elsewhere and to try again, never to restart, and reads it as soon as the
 #   hold ends;
 # - the folder can not be synced after a save's move into place (EIO): the
-#   save fails, and the profile is the old one, with nothing left beside it.
+#   save fails, and the profile is the old one, with nothing left beside it;
+# - the key derivation of a sealed profile gets no memory (ulimit -v): seal,
+#   open and create say so and fail, never abort or call it a wrong login.
 #   usage: test_injected_faults.sh BIN_DIR FIXTURES_DIR
 set -uo pipefail
 bin=$1
@@ -36,3 +38,19 @@ grep -q "Input/output error" "$work/err" || fail "said: $(cat "$work/err")"
 left=$(cd "$work" && ls -A | grep '^Home' | tr '\n' ' ')
 [ "$left" = "Home.dat " ] || fail "left beside the profile: $left"
 echo "folder sync fails: $(cat "$work/err")"
+
+# 100 MB of address space: the tool runs, the 64 MiB key derivation does not.
+limited() { (ulimit -v 100000; "$@"); }
+echo QUILT | limited "$bin/tavrino-cli" seal Home --database "$work" >/dev/null 2>"$work/err"
+status=$?
+[ $status -eq 1 ] || fail "seal without memory ended with $status: $(cat "$work/err")"
+grep -q "Not enough memory to seal the profile" "$work/err" || fail "seal said: $(cat "$work/err")"
+[ -f "$work/Home.dat" ] && [ ! -e "$work/Home.sealed" ] || fail "seal without memory changed the folder"
+echo QUILT | "$bin/tavrino-cli" seal Home --database "$work" >/dev/null || fail "seal with memory"
+echo QUILT | limited "$bin/tavrino-cli" dump Home --database "$work" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] || fail "open without memory did not fail plainly"
+grep -q "Not enough memory to open the sealed profile" "$work/err" || fail "open said: $(cat "$work/err")"
+limited "$bin/tavrino-cli" create Other --sealed --database "$work" >/dev/null 2>"$work/err"
+[ $? -eq 1 ] || fail "create without memory did not fail plainly"
+grep -q "Not enough memory to create the sealed profile" "$work/err" || fail "create said: $(cat "$work/err")"
+echo "no memory for the key derivation: seal, open and create fail with a plain message"

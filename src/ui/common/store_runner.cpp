@@ -171,7 +171,11 @@ std::optional<bool> StoreRunner::logIn(const std::function<bool()>& login) {
 bool StoreRunner::convertTo(bool sealed) {
     Busy busy(*this);
     FormatConversion conversion(m_store, sealed);
-    if (!conversion.isPossible()) return false;
+    if (!conversion.isPossible()) {
+        if (!conversion.refusal().isEmpty())
+            m_messages.show(conversion.refusal(), QStringLiteral("Tavrino"), MsgIcon::Warning);
+        return false;
+    }
     if (!runAttempts([&](bool last) { return conversion.attempt(last); })) m_store.cancelSave();
     const bool converted = conversion.finish();
     showNotices();
