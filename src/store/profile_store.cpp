@@ -183,6 +183,7 @@ StoreStep ProfileStore::tryLogIn(const std::function<bool()>& login, bool lastAt
     m_lastLoginAttempt = lastAttempt;
     m_loginMetSave = false;
     m_readExplained = false;
+    m_readFailed = false;
     loggedIn = login();
     m_lastLoginAttempt = true;
     return m_loginMetSave ? StoreStep::TryAgain : StoreStep::Finished;

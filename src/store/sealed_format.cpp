@@ -22,8 +22,10 @@ constexpr qsizetype SaltBytes = crypto_pwhash_SALTBYTES;
 constexpr qsizetype SumBytes = 32;
 // What a file may ask of the key derivation, so a crafted file can not
 // make an open take minutes or gigabytes.
-constexpr unsigned long long MaxOps = 10;
-constexpr std::size_t MaxMem = 1024u * 1024 * 1024;
+// No file of ours asks more of a key derivation than this: a crafted one
+// that does is refused before it costs anything.
+constexpr unsigned long long MaxOps = KdfOpsLimit;
+constexpr std::size_t MaxMem = KdfMemLimit;
 
 void initSodium() {
     static const bool ready = sodium_init() >= 0;
@@ -158,6 +160,31 @@ struct Parsed {
     QByteArray authenticated;
 };
 
+// The header and key slots are exactly what a save writes: one login slot,
+// and for answers only the sets of questions the rule accepts, each once.
+// Anything else costs key derivations for nothing and is damage.
+bool slotsAsWritten(const Parsed& p) {
+    const Header& h = p.header;
+    const int questions = static_cast<int>(h.questions.size());
+    if (h.loginMode < 1 || h.loginMode > 3 || h.answersRequired < 0 || h.answersRequired > 3 ||
+        questions > 3)
+        return false;
+    int logins = 0;
+    QList<QList<int>> sets;
+    for (const Slot& slot : p.keySlots) {
+        if (slot.answers.isEmpty()) {
+            ++logins;
+            continue;
+        }
+        if (slot.answers.size() != h.answersRequired || sets.contains(slot.answers)) return false;
+        for (qsizetype k = 0; k < slot.answers.size(); ++k)
+            if (slot.answers[k] > questions || (k > 0 && slot.answers[k] <= slot.answers[k - 1]))
+                return false;
+        sets << slot.answers;
+    }
+    return logins == 1;
+}
+
 std::optional<Parsed> parse(const QByteArray& file) {
     initSodium();
     // The sum first: any byte changed is damage, found before anything else.
@@ -225,6 +252,7 @@ std::optional<Parsed> parse(const QByteArray& file) {
         f = next();
     }
     if (f.size() != 3 || f[0] != "content" || i != lines.size()) return std::nullopt;
+    if (!slotsAsWritten(p)) return std::nullopt;
     std::optional<QByteArray> nonce = unb64(f[1]);
     std::optional<QByteArray> content = unb64(f[2]);
     if (!nonce || !content || nonce->size() != NonceBytes || content->size() < TagBytes)

@@ -6,6 +6,8 @@
 
 #include <sodium.h>
 
+#include <functional>
+
 using namespace tavrino;
 using namespace tavrino::SealedFormat;
 
@@ -49,6 +51,25 @@ Refusal openAnswers(const QByteArray& file, const QStringList& answers) {
     const Refusal r = openWithAnswers(file, answers, out, keys);
     if (r == Refusal::None) EXPECT_EQ(out, Plain);
     return r;
+}
+
+// The file with from replaced by to, and the sum recomputed as a forger would.
+QByteArray forged(QByteArray bytes, const QByteArray& from, const QByteArray& to) {
+    bytes.truncate(bytes.lastIndexOf("\ncheck ") + 1);
+    const qsizetype at = bytes.indexOf(from);
+    EXPECT_GE(at, 0) << from.toStdString();
+    bytes.replace(at, from.size(), to);
+    QByteArray sum(32, Qt::Uninitialized);
+    crypto_generichash(reinterpret_cast<unsigned char*>(sum.data()), 32,
+                       reinterpret_cast<const unsigned char*>(bytes.constData()),
+                       static_cast<unsigned long long>(bytes.size()), nullptr, 0);
+    return bytes + "check " + sum.toHex() + '\n';
+}
+
+// The whole line of the file that starts with prefix, with its line break.
+QByteArray lineOf(const QByteArray& file, const QByteArray& prefix) {
+    const qsizetype at = file.indexOf("\n" + prefix) + 1;
+    return file.mid(at, file.indexOf('\n', at) - at + 1);
 }
 
 struct LoginCase {
@@ -152,17 +173,6 @@ TEST(SealedProfile, EveryChangedByteIsRefused) {
 
     // A forger who recomputes the sum: the header and the content are
     // authenticated, so the right login still gets nothing.
-    auto forged = [](QByteArray bytes, const QByteArray& from, const QByteArray& to) {
-        bytes.truncate(bytes.lastIndexOf("\ncheck ") + 1);
-        const qsizetype at = bytes.indexOf(from);
-        EXPECT_GE(at, 0) << from.toStdString();
-        bytes.replace(at, from.size(), to);
-        QByteArray sum(32, Qt::Uninitialized);
-        crypto_generichash(reinterpret_cast<unsigned char*>(sum.data()), 32,
-                           reinterpret_cast<const unsigned char*>(bytes.constData()),
-                           static_cast<unsigned long long>(bytes.size()), nullptr, 0);
-        return bytes + "check " + sum.toHex() + '\n';
-    };
     ASSERT_EQ(openLogin(forged(file, "stamp 3", "stamp 3"), right), Refusal::None)
         << "the forger's sum is the format's";
     EXPECT_EQ(openLogin(forged(file, "stamp 3", "stamp 9"), right), Refusal::Damaged);
@@ -186,5 +196,60 @@ TEST(SealedProfile, ChangedLoginRewrapsTheSameContentKey) {
     EXPECT_EQ(openLogin(file, typed(1, "", "new pass", ""), &plain), Refusal::None);
     EXPECT_EQ(plain, Plain);
 }
+
+} // namespace
+
+namespace {
+
+// Crafted files whose sum is right but whose header or key slots are not
+// what a save writes: refused as damaged before any key derivation (a
+// crafted slot list or parameters would otherwise cost time and memory on
+// every login attempt).
+struct Crafted {
+    const char* what;
+    std::function<QByteArray(const QByteArray&)> make;
+};
+
+class CraftedFile : public ::testing::TestWithParam<Crafted> {};
+
+TEST_P(CraftedFile, IsDamageBeforeAnyDerivation) {
+    const SecuritySettings s = settings(1, 2);
+    const QByteArray file = seal(Plain, 3, s, newKeys(s));
+    ASSERT_TRUE(readHeader(file)) << "the genuine file";
+    const QByteArray crafted = GetParam().make(file);
+    EXPECT_FALSE(readHeader(crafted));
+    EXPECT_EQ(openLogin(crafted, typed(1, "", "S3cret pass", "")), Refusal::Damaged);
+    EXPECT_EQ(openAnswers(crafted, {QStringLiteral("Rex"), QStringLiteral("Zürich"), {}}),
+              Refusal::Damaged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CraftedFile,
+    ::testing::Values(
+        Crafted{"SecondLoginSlot",
+                [](const QByteArray& f) {
+                    const QByteArray login = lineOf(f, "slot login ");
+                    return forged(f, login, login + login);
+                }},
+        Crafted{"NoLoginSlot", [](const QByteArray& f) { return forged(f, lineOf(f, "slot login "), {}); }},
+        Crafted{"AnswerSlotTwice",
+                [](const QByteArray& f) {
+                    const QByteArray slot = lineOf(f, "slot answers 1,2 ");
+                    return forged(f, slot, slot + slot);
+                }},
+        Crafted{"AnswerSlotOfTheWrongSize",
+                [](const QByteArray& f) { return forged(f, "slot answers 1,2 ", "slot answers 1 "); }},
+        Crafted{"AnswerSlotOutOfOrder",
+                [](const QByteArray& f) { return forged(f, "slot answers 1,2 ", "slot answers 2,1 "); }},
+        Crafted{"MoreOpsThanOurs",
+                [](const QByteArray& f) { return forged(f, "kdf argon2id13 3 ", "kdf argon2id13 4 "); }},
+        Crafted{"MoreMemoryThanOurs",
+                [](const QByteArray& f) {
+                    return forged(f, " 67108864\n", " 1073741824\n");
+                }},
+        Crafted{"UnknownLoginMode", [](const QByteArray& f) { return forged(f, "login 1\n", "login 7\n"); }},
+        Crafted{"UnknownAnswersRule",
+                [](const QByteArray& f) { return forged(f, "answers 2\n", "answers 5\n"); }}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 } // namespace

@@ -178,8 +178,9 @@ bool LoginPanel::tryLogin() {
     m_s.session.loginOk = loggedIn.value_or(false);
     // What reading the profile again met.
     m_s.runner.showNotices();
-    // Stopped waiting, or still in use elsewhere: no wrong login.
-    if (!loggedIn || (!m_s.session.loginOk && m_s.store.readExplained())) return false;
+    // Stopped waiting, or the read failed (in use elsewhere, damaged, no
+    // memory) and said so: no wrong login.
+    if (!loggedIn || (!m_s.session.loginOk && m_s.store.readFailed())) return false;
     if (!m_s.session.loginOk) {
         NormalPointer();
         m_s.messages.show(QStringLiteral(" The Details are incorrect. Please re-enter."));
