@@ -15,7 +15,7 @@ const SealedFormat::Keys* KeyCustody::keysFor(const SecuritySettings& security) 
     if (!m_keys) return nullptr;
     if (!security.sameLogin(m_keysFor) || security.AnswersRequired != m_keysFor.AnswersRequired ||
         security.Questions.lines() != m_keysFor.Questions.lines()) {
-        SealedFormat::rewrap(*m_keys, security);
+        SealedFormat::renew(*m_keys, security);
         m_keysFor = security;
     }
     return m_keys.get();

@@ -1,6 +1,7 @@
 #include "sealed_format.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "store/login_check.h"
 
@@ -322,12 +323,21 @@ QByteArray answersSecret(const QList<int>& questions, const QStringList& answers
     return secret.toUtf8();
 }
 
+void rewrap(Keys& keys, const SecuritySettings& s);
+
 Keys newKeys(const SecuritySettings& security) {
     initSodium();
     Keys keys;
     keys.contentKey = randomBytes(KeyBytes);
     rewrap(keys, security);
     return keys;
+}
+
+void renew(Keys& keys, const SecuritySettings& security) {
+    // Wrapped first: a derivation that fails leaves the old key in use.
+    Keys renewed = newKeys(security);
+    std::swap(keys.contentKey, renewed.contentKey); // the old one is wiped with renewed
+    keys.keySlots = renewed.keySlots;
 }
 
 void rewrap(Keys& keys, const SecuritySettings& s) {

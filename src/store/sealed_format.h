@@ -69,8 +69,10 @@ QByteArray answersSecret(const QList<int>& questions, const QStringList& answers
 
 // A new content key wrapped for every route the settings allow.
 Keys newKeys(const SecuritySettings& security);
-// The same content key, wrapped anew for changed settings.
-void rewrap(Keys& keys, const SecuritySettings& security);
+// A new content key in place of the old one (wiped), wrapped for the
+// changed settings: whoever had the old login or answers, and an old file,
+// can not read anything saved after the change.
+void renew(Keys& keys, const SecuritySettings& security);
 
 // The file: header from the profile's settings, the keySlots, the content.
 QByteArray seal(const QByteArray& plainProfile, std::int32_t changeStamp,

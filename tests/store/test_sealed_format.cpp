@@ -183,16 +183,21 @@ TEST(SealedProfile, EveryChangedByteIsRefused) {
     EXPECT_NE(openLogin(forged(file, file.mid(slot, 4), "AAAA"), right), Refusal::None);
 }
 
-TEST(SealedProfile, ChangedLoginRewrapsTheSameContentKey) {
+// A changed login gets a new content key: the old login's key, taken from
+// an old file, opens nothing saved since.
+TEST(SealedProfile, ChangedLoginGetsANewContentKey) {
     SecuritySettings s = settings(1, 1);
     Keys keys = newKeys(s);
-    const QByteArray contentKey = keys.contentKey;
+    const QByteArray oldFile = seal(Plain, 3, s, keys);
+    Keys oldKeys;
+    QByteArray plain;
+    ASSERT_EQ(openWithLogin(oldFile, typed(1, "", "S3cret pass", ""), plain, oldKeys), Refusal::None);
     s.Password = QStringLiteral("new pass");
-    rewrap(keys, s);
-    EXPECT_EQ(keys.contentKey, contentKey);
+    renew(keys, s);
+    EXPECT_NE(keys.contentKey, oldKeys.contentKey);
     const QByteArray file = seal(Plain, 4, s, keys);
     EXPECT_EQ(openLogin(file, typed(1, "", "S3cret pass", "")), Refusal::WrongLogin);
-    QByteArray plain;
+    EXPECT_EQ(openWithKey(file, oldKeys, plain), Refusal::WrongLogin) << "the old key reads nothing new";
     EXPECT_EQ(openLogin(file, typed(1, "", "new pass", ""), &plain), Refusal::None);
     EXPECT_EQ(plain, Plain);
 }
