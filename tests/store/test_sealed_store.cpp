@@ -181,3 +181,41 @@ TEST(SealedStore, ADatBesideTheSealedFileOpensNeither) {
 }
 
 } // namespace
+
+namespace {
+
+// A new login on one workstation gives the profile a new content key: the
+// other's save meets it as a new login (its key reads nothing new), keeps
+// its change, and saves it after logging in with the new password.
+TEST(SealedStore, ANewLoginElsewhereIsMetWithTheChangeKept) {
+    Workstation a;
+    ASSERT_TRUE(a.manager.CreateProfile(QStringLiteral("Vault"), true));
+    Workstation b(a.dir.path());
+    for (Workstation* w : {&a, &b}) {
+        ASSERT_TRUE(w->waiting.open(w->manager, QStringLiteral("Vault")));
+        ASSERT_TRUE(w->store.logIn({}, QStringLiteral("QUILT"), {}));
+    }
+    a.profile.Security.Password = QStringLiteral("N3w pass");
+    a.profile.Security.Questions.clear();
+    a.profile.Security.Questions.add(
+        SecuritySettings::questionLine(QStringLiteral("Pet"), QStringLiteral("Rex")));
+    ASSERT_EQ(a.waiting.save(), SaveOutcome::Saved);
+
+    b.profile.Records.add(b.record("from b").toLine());
+    EXPECT_EQ(b.waiting.save(), SaveOutcome::ConflictLogin);
+    EXPECT_FALSE(b.store.isOpened()) << "its old key opens nothing saved since";
+    ASSERT_TRUE(b.waiting.open(b.manager, QStringLiteral("Vault")));
+    EXPECT_FALSE(b.store.logIn({}, QStringLiteral("QUILT"), {}));
+    ASSERT_TRUE(b.store.logIn({}, QStringLiteral("N3w pass"), {}));
+    ASSERT_TRUE(b.store.takePendingChange());
+    EXPECT_EQ(b.waiting.save(), SaveOutcome::Saved);
+    EXPECT_EQ(b.profile.Security.Password, QStringLiteral("N3w pass"));
+
+    Workstation c(a.dir.path());
+    ASSERT_TRUE(c.waiting.open(c.manager, QStringLiteral("Vault")));
+    ASSERT_TRUE(c.store.logInByAnswers({QStringLiteral("Rex"), {}, {}}));
+    ASSERT_EQ(c.profile.Records.count(), 1);
+    EXPECT_TRUE(c.profile.Records.item(1).contains(QStringLiteral("from b")));
+}
+
+} // namespace
