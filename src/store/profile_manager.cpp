@@ -105,6 +105,13 @@ StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, 
     if (name.isEmpty()) return StoreStep::Finished;
     Profile& profile = m_store.profile();
     m_store.forgetKeys();
+    // What a cut-off save or conversion left is settled first, so that the
+    // format the profile is in now is the one opened.
+    for (const QString& ending : {QStringLiteral(".dat"), QString::fromLatin1(SealedFormat::FileEnding)}) {
+        const QString path = m_store.pathOf(name + ending);
+        if (!FileOps::exists(path) && FileOps::exists(path + QStringLiteral(".bak")))
+            m_store.settle(path);
+    }
     profile.ProfileFileName = fileNameOf(name);
     const StoreStep step = m_store.read(true, lastAttempt);
     opened = profile.ProfileLoaded;

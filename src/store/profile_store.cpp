@@ -27,7 +27,29 @@ ProfileStore::ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher, 
       m_compatible(cipher, clock), m_sealed(m_compatible, m_keys),
       m_protocol(clock, log, [this](const QString& path, const QByteArray& content) {
           return codecFor(fileNameOf(path)).isWhole(content);
-      }) {}
+      }) {
+    m_protocol.setMovedCheck([this](const QString& path, const QByteArray& backupContent) {
+        return convertedFrom(path, backupContent);
+    });
+}
+
+// The other format's file beside path is whole and one save newer than the
+// backup: what a conversion writes under the backup's lock.
+bool ProfileStore::convertedFrom(const QString& path, const QByteArray& backupContent) {
+    const QString fileName = fileNameOf(path);
+    const bool fromSealed = SealedFormat::isSealedName(fileName);
+    const QString base = path.left(path.size() - (fromSealed ? qsizetype(qstrlen(SealedFormat::FileEnding)) : 4));
+    const QString otherPath = base + (fromSealed ? QStringLiteral(".dat") : QLatin1String(SealedFormat::FileEnding));
+    QByteArray other;
+    if (FileOps::readAll(otherPath, other) != 0) return false;
+    ProfileCodec& from = codecFor(fileName);
+    ProfileCodec& to = codecFor(fileNameOf(otherPath));
+    if (!to.isWhole(other)) return false;
+    ProfileFormat::ReadOutcome outcome;
+    const std::int32_t backupStamp = from.stampOf(backupContent, outcome);
+    const std::int32_t otherStamp = to.stampOf(other, outcome);
+    return backupStamp >= 0 && otherStamp == ChangeStamp::next(backupStamp);
+}
 
 void ProfileStore::setDatabaseFolder(const QString& folder) {
     m_protocol.setFolder(folder);

@@ -155,6 +155,7 @@ private:
     QString damagedText() const;
     static QString retryAdvice(int number);
     bool checkStamp();
+    bool convertedFrom(const QString& path, const QByteArray& backupContent);
     void conflict();
     void setBase();
     void writeNewFile();

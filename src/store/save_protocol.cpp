@@ -115,6 +115,17 @@ bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent)
 
     QByteArray current;
     const int error = FileOps::readAll(path, current);
+    if (error == ENOENT && m_movedOn && m_movedOn(path, backupContent)) {
+        // Its conversion was complete: bringing the old format back would
+        // leave the profile in both (a sealed one readable again).
+        if (!backupUnchanged() || FileOps::remove(backupPath) != 0) return false;
+        FileOps::syncFolder(m_folder);
+        m_watch.forget(backupPath);
+        logRepair(QStringLiteral("Removed %1.bak, left behind by an interrupted conversion to the "
+                                 "other format")
+                      .arg(name));
+        return true;
+    }
     if (error == ENOENT) {
         const int moved = FileOps::renameNoReplace(backupPath, path);
         if (moved != 0) return moved == EEXIST || moved == ENOENT; // recovered by another

@@ -33,7 +33,13 @@ public:
     // the file's format decides; recovery needs it to tell a cut-off save.
     using WholeCheck = std::function<bool(const QString& path, const QByteArray& content)>;
 
+    // Whether the profile whose save left backupContent as path's ".bak"
+    // lives on, whole and newer, under another name (a conversion to the
+    // other format that was cut off only before its last step).
+    using MovedCheck = std::function<bool(const QString& path, const QByteArray& backupContent)>;
+
     SaveProtocol(const Clock& clock, ErrorLog& log, WholeCheck isWhole);
+    void setMovedCheck(MovedCheck check) { m_movedOn = std::move(check); }
 
     SaveWatch& saveWatch() { return m_watch; }
     void setFolder(const QString& folder) { m_folder = folder; }
@@ -85,6 +91,7 @@ private:
     const Clock& m_clock;
     ErrorLog& m_log;
     WholeCheck m_isWhole;
+    MovedCheck m_movedOn;
     std::function<void()> m_beforeRepair;
     std::function<void()> m_beforeLanding;
     SaveWatch m_watch;

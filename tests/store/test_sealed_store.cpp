@@ -219,3 +219,52 @@ TEST(SealedStore, ANewLoginElsewhereIsMetWithTheChangeKept) {
 }
 
 } // namespace
+
+namespace {
+
+// A conversion cut off after the new file is in place but before the old
+// one's ".bak" went: once that counts as abandoned, the profile is in the
+// new format only; the old one is not brought back beside it.
+struct CutConversion {
+    const char* what;
+    bool seal;
+};
+
+class ConversionCutBeforeItsLastStep : public ::testing::TestWithParam<CutConversion> {};
+
+TEST_P(ConversionCutBeforeItsLastStep, EndsInTheNewFormatOnly) {
+    const bool seal = GetParam().seal;
+    Workstation w;
+    copyFixture(w.dir, QStringLiteral("Home.dat"));
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Home")));
+    ASSERT_TRUE(w.store.logIn({}, QStringLiteral("QUILT"), {}));
+    if (!seal) {
+        ASSERT_TRUE(w.waiting.convertTo(true));
+    }
+    const QString from = seal ? QStringLiteral("Home.dat") : QStringLiteral("Home.sealed");
+    const QString to = seal ? QStringLiteral("Home.sealed") : QStringLiteral("Home.dat");
+    const QByteArray old = readFile(w.path(from));
+    ASSERT_TRUE(w.waiting.convertTo(seal));
+    writeFile(w.path(from + QStringLiteral(".bak")), old); // the step that did not happen
+
+    Workstation other(w.dir.path());
+    // First sighted, the ".bak" is somebody's save in progress: a sealed
+    // profile waits for it; an unsealed one opens its complete ".dat".
+    EXPECT_EQ(other.waiting.open(other.manager, QStringLiteral("Home")), !seal);
+    other.waitTillAbandoned();
+    other.messages.shown.clear();
+    ASSERT_TRUE(other.waiting.open(other.manager, QStringLiteral("Home")));
+    EXPECT_EQ(other.profile.ProfileFileName, to);
+    QStringList files = QDir(w.dir.path()).entryList(QDir::Files);
+    files.removeAll(QStringLiteral("TavrinoErrors.log"));
+    files.removeAll(QStringLiteral("settings.ini.txt"));
+    EXPECT_EQ(files, QStringList{to});
+    EXPECT_TRUE(other.logText().contains(QStringLiteral("interrupted conversion")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, ConversionCutBeforeItsLastStep,
+                         ::testing::Values(CutConversion{"Seal", true},
+                                           CutConversion{"Unseal", false}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+} // namespace
