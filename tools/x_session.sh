@@ -12,7 +12,7 @@ x_session_cleanup() {
 trap x_session_cleanup EXIT
 
 export TAVRINO_SETTINGS=$work/settings.ini
-export XDG_RUNTIME_DIR=$work/runtime
+export XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$work/state
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 "$bin/tavrino-cli" init --database "$work/db" >/dev/null
 

@@ -150,7 +150,7 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
         contentLost(showErrors, error, HeldFile::describe(error));
         return StoreStep::Finished;
     }
-    readContent(content, showErrors);
+    if (readContent(content, showErrors)) noteSealedStamp();
     return StoreStep::Finished;
 }
 
@@ -255,6 +255,7 @@ bool ProfileStore::unseal(
     SealedFormat::wipe(plain);
     if (!m_profile.ProfileLoaded) return false;
     m_keys.adopt(std::move(keys), m_profile.Security);
+    setBase(); // now opened: its stamp is one this workstation has seen
     return true;
 }
 
@@ -313,6 +314,22 @@ bool ProfileStore::checkStamp() {
 
 void ProfileStore::setBase() {
     m_base = m_profile.content();
+    // A sealed profile opened or saved: the newest version this workstation
+    // knows of. (Its header alone is not trusted until a login opens it.)
+    if (isSealed() && isOpened()) m_stamps.saw(m_profile.ProfilePath, m_profile.ChangeStamp);
+}
+
+// An older sealed file than one opened here before: put back, perhaps to
+// undo what was saved since.
+void ProfileStore::noteSealedStamp() {
+    if (!isSealed() || !m_stamps.isRollback(m_profile.ProfilePath, m_profile.ChangeStamp)) return;
+    notify(QStringLiteral("%1 is older (change stamp %2) than a version this workstation has opened "
+                          "before (change stamp %3): an old copy may have been put back, and what "
+                          "was saved since is not in it.")
+               .arg(m_profile.ProfileFileName)
+               .arg(m_profile.ChangeStamp)
+               .arg(m_stamps.highest(m_profile.ProfilePath)),
+           QStringLiteral("Tavrino"));
 }
 
 // Another workstation saved since we last read: our change is applied to its

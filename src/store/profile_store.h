@@ -6,6 +6,7 @@
 #include "store/profile_codec.h"
 #include "store/profile_merge.h"
 #include "store/save_protocol.h"
+#include "store/stamp_memory.h"
 
 #include <QList>
 
@@ -54,6 +55,7 @@ public:
     ProfileStore(Profile& profile, ErrorLog& log, TextCipher& cipher, const Clock& clock);
 
     Profile& profile() { return m_profile; }
+    StampMemory& stampMemory() { return m_stamps; }
     SaveWatch& saveWatch() { return m_protocol.saveWatch(); }
 
     // The folder of the profiles and of the error log.
@@ -158,6 +160,7 @@ private:
     bool convertedFrom(const QString& path, const QByteArray& backupContent);
     void conflict();
     void setBase();
+    void noteSealedStamp();
     void writeNewFile();
     void saveFailed(int number, const QString& description);
     void notify(const QString& text, const QString& title = QStringLiteral("Tavrino"));
@@ -178,6 +181,7 @@ private:
     // The file's content as this instance last read or saved it: what
     // another workstation's save is merged against.
     ProfileContent m_base;
+    StampMemory m_stamps;
     QByteArray m_knownLook;
     QList<MergeConflict> m_conflicts;
     struct PendingChange {

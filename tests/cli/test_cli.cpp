@@ -37,6 +37,7 @@ protected:
         env.insert(QStringLiteral("TAVRINO_SETTINGS"),
                    home.filePath(QStringLiteral("settings.ini")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), home.filePath(QStringLiteral("state")));
         env.insert(QStringLiteral("TAVRINO_PAUSE_MS"), QStringLiteral("1"));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(TAVRINO_BIN_DIR "/tavrino-cli"), args);

@@ -72,6 +72,7 @@ struct StoreFixture {
     StoreFixture() {
         store.setDatabaseFolder(dir.path());
         store.saveWatch().setNotesFolder(notes.path());
+        store.stampMemory().setPath(notes.filePath(QStringLiteral("stamps.ini")));
         cipher.setEndingHandler([this] { ++endings; });
     }
     QString path(const QString& name) const { return dir.filePath(name); }

@@ -1,5 +1,6 @@
 #include "store_fixture.h"
 #include "support/held_elsewhere.h"
+#include "store/stamp_memory.h"
 
 #include "shell/settings_store.h"
 #include "store/profile_manager.h"
@@ -266,5 +267,54 @@ INSTANTIATE_TEST_SUITE_P(Both, ConversionCutBeforeItsLastStep,
                          ::testing::Values(CutConversion{"Seal", true},
                                            CutConversion{"Unseal", false}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+} // namespace
+
+namespace {
+
+// An older sealed file put back in place (a restored backup, a share rolled
+// back) is told, with both stamps; a newer one and a first look are not.
+TEST(SealedStore, AnOlderFilePutBackIsNoticed) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    ASSERT_TRUE(w.store.logIn({}, QStringLiteral("QUILT"), {}));
+    const QByteArray old = readFile(w.path(QStringLiteral("Vault.sealed")));
+    w.profile.Records.add(w.record("since").toLine());
+    ASSERT_EQ(w.waiting.save(), SaveOutcome::Saved);
+    ASSERT_EQ(w.profile.ChangeStamp, 2);
+    EXPECT_TRUE(w.messages.shown.isEmpty());
+
+    writeFile(w.path(QStringLiteral("Vault.sealed")), old);
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    EXPECT_EQ(w.messages.texts(),
+              QStringList{QStringLiteral(
+                  "Vault.sealed is older (change stamp 1) than a version this workstation has "
+                  "opened before (change stamp 2): an old copy may have been put back, and what "
+                  "was saved since is not in it.")});
+
+    // Another workstation, which never saw stamp 2, has nothing to say.
+    Workstation other(w.dir.path());
+    ASSERT_TRUE(other.waiting.open(other.manager, QStringLiteral("Vault")));
+    EXPECT_TRUE(other.messages.shown.isEmpty());
+}
+
+TEST(StampMemory, RemembersTheHighestAndKnowsAWrap) {
+    QTemporaryDir dir;
+    StampMemory m;
+    m.setPath(dir.filePath(QStringLiteral("stamps.ini")));
+    const QString vault = dir.filePath(QStringLiteral("Vault.sealed"));
+    EXPECT_FALSE(m.isRollback(vault, 5)) << "nothing seen yet";
+    m.saw(vault, 7);
+    m.saw(vault, 3);
+    EXPECT_EQ(m.highest(vault), 7);
+    EXPECT_TRUE(m.isRollback(vault, 6));
+    EXPECT_FALSE(m.isRollback(vault, 8));
+    EXPECT_FALSE(m.isRollback(dir.filePath(QStringLiteral("Other.sealed")), 1));
+    m.saw(vault, 2147483639);
+    EXPECT_FALSE(m.isRollback(vault, 1)) << "the stamp wrapped";
+    m.saw(vault, 1);
+    EXPECT_EQ(m.highest(vault), 1);
+}
 
 } // namespace

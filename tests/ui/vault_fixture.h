@@ -86,6 +86,7 @@ struct VaultFixture {
         }
         cipher.setEndingHandler([] {});
         runner.setRetryPauseMs(1);
+        store.stampMemory().setPath(dir.filePath(QStringLiteral("stamps.ini")));
     }
 
     VaultWindow& start(const QString& profileName = {}) {
