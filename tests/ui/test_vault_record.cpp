@@ -152,18 +152,44 @@ INSTANTIATE_TEST_SUITE_P(
                    ""}),
     [](const auto& info) { return std::string(info.param.what); });
 
-TEST(RecordPanel, OnlyWatchedBoxesMarkTheRecordChanged) {
+// Every box marks the record changed: an edit to the notes or the user
+// code alone is offered for saving, and BACK asks before dropping it.
+TEST(RecordPanel, EveryBoxMarksTheRecordChanged) {
+    for (const char* box : {"Notes", "User/Account Code"}) {
+        SCOPED_TRACE(box);
+        VaultFixture f({QStringLiteral("Work")});
+        VaultWindow& w = f.loginWork();
+        f.openRecord(1);
+        if (QByteArray(box) == "Notes")
+            f.notes()->setPlainText(QStringLiteral("new notes"));
+        else
+            f.type(f.box(box), QStringLiteral("other"));
+        EXPECT_TRUE(w.isDirty());
+        EXPECT_TRUE(f.button(CommandBars::Save)->isVisible());
+        f.messages.answers = {MsgAnswer::No};
+        QTest::mousePress(f.button(CommandBars::Back), Qt::LeftButton);
+        EXPECT_EQ(f.messages.texts().last(),
+                  QStringLiteral("Are you sure you wish to abandon this new record?"));
+        EXPECT_TRUE(f.recordPanel()->isVisible()) << "the edit stays";
+    }
+}
+
+// A save for another reason writes back what the user did not touch
+// exactly as it was: an imported password with blanks around it keeps them.
+TEST(RecordPanel, UntouchedFieldsAreSavedExactlyAsStored) {
     VaultFixture f({QStringLiteral("Work")});
-    VaultWindow& w = f.loginWork();
+    f.loginWork();
+    PasswordRecord r = f.record(1);
+    r[PasswordRecord::Password] = QStringLiteral("  spaces around  ");
+    f.profile.Records.remove(1);
+    f.profile.Records.insert(1, r.toLine());
     f.openRecord(1);
-    f.notes()->setPlainText(QStringLiteral("new notes"));
-    f.type(f.box("User/Account Code"), QStringLiteral("other"));
-    EXPECT_FALSE(w.isDirty());
-    EXPECT_FALSE(f.button(CommandBars::Save)->isVisible());
-    f.type(f.box("Description"), QStringLiteral("Checking"));
-    EXPECT_TRUE(w.isDirty());
-    EXPECT_TRUE(f.button(CommandBars::Save)->isVisible());
-    EXPECT_TRUE(f.button(CommandBars::Undo)->isVisible());
+    f.type(f.box("Description"), QStringLiteral("Only this"));
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
+    ASSERT_TRUE(f.profile.ProfileSaved);
+    const PasswordRecord saved = f.record(f.profile.Records.count());
+    EXPECT_EQ(saved[PasswordRecord::Description], QStringLiteral("Only this"));
+    EXPECT_EQ(saved[PasswordRecord::Password], QStringLiteral("  spaces around  "));
 }
 
 TEST(RecordPanel, BackAnsweredNoKeepsTheTypedValues) {

@@ -79,10 +79,12 @@ RecordPanel::RecordPanel(VaultServices& services, QWidget* parent)
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    // The user code and the notes are not watched: changing only them
-    // offers no SAVE, as in the Windows version.
-    for (QLineEdit* b : {m_description, m_password, m_passwordConfirm, m_expiryDate, m_webSite, m_email})
+    // Every box marks the record changed: an edit to the user code or the
+    // notes alone is offered for saving too, and BACK asks before it goes.
+    for (QLineEdit* b : {m_userCode, m_description, m_password, m_passwordConfirm, m_expiryDate,
+                         m_webSite, m_email})
         connect(b, &QLineEdit::textChanged, this, [this] { markChanged(); });
+    connect(m_notes, &QPlainTextEdit::textChanged, this, [this] { markChanged(); });
     // Enter in a one-line box saves, as SAVE would.
     for (QLineEdit* b : findChildren<QLineEdit*>())
         connect(b, &QLineEdit::returnPressed, this, &RecordPanel::saveRequested);
@@ -103,6 +105,18 @@ qsizetype RecordPanel::storedPosition() const {
         position > m_s.profile.Records.count())
         return 0;
     return position;
+}
+
+QLineEdit* RecordPanel::boxFor(PasswordRecord::Field field) const {
+    switch (field) {
+    case PasswordRecord::Description: return m_description;
+    case PasswordRecord::UserCode: return m_userCode;
+    case PasswordRecord::Password: return m_password;
+    case PasswordRecord::ExpiryDate: return m_expiryDate;
+    case PasswordRecord::WebSite: return m_webSite;
+    case PasswordRecord::Email: return m_email;
+    default: return nullptr;
+    }
 }
 
 void RecordPanel::setDirty(bool dirty) {
@@ -225,6 +239,20 @@ std::optional<SaveOutcome> RecordPanel::save() {
     record[PasswordRecord::ExpiryDate] = m_expiryDate->text();
     record[PasswordRecord::WebSite] = m_webSite->text();
     record[PasswordRecord::Email] = m_email->text();
+    // A field the user did not touch goes back exactly as it was stored:
+    // the trimming is for what was typed.
+    const QStringList stored = storedFields();
+    for (int i = 0; i < PasswordRecord::FieldCount; ++i) {
+        const QString before = stored.value(i + 1);
+        const auto field = PasswordRecord::Field(i + 1);
+        QLineEdit* box = boxFor(field);
+        const bool untouched =
+            field == PasswordRecord::Notes
+                ? m_notes->toPlainText() ==
+                      QString(before).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                : box && box->text() == before;
+        if (!stored.isEmpty() && untouched) record.fields[i] = before;
+    }
     // The file has no escaping: a "|" would shift every later field.
     static const char* const captions[] = {"Category",     "Description", "User/Account Code",
                                            "Password/PIN", "Notes",       "Any Expiry Date",

@@ -71,6 +71,8 @@ private:
     QString m_currentKey;
     bool m_dirty = false;
 
+    // The one-line box that shows field (not the category or the notes).
+    QLineEdit* boxFor(PasswordRecord::Field field) const;
     QLineEdit* m_userCode;
     QComboBox* m_category;
     QLineEdit* m_description;
