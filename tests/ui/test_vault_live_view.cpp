@@ -12,32 +12,9 @@ using namespace tavrino::test;
 
 namespace {
 
-// Another workstation (a process of its own) saves Work.
-void saveElsewhere(VaultFixture& f, const std::function<void(Profile&)>& change) {
-    ChildProcess other([&] {
-        VaultFixture g({});
-        g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
-        g.profile.ProfileFileName = QStringLiteral("Work.dat");
-        if (!g.waiting.read(true)) return 1;
-        change(g.profile);
-        g.waiting.save();
-        return g.profile.ProfileSaved ? 0 : 2;
-    });
-    ASSERT_EQ(other.result(), 0);
-}
 
 const QString Added = QStringLiteral("4||Added elsewhere|zoe|pw||||");
 
-QStringList descriptionsOnDisk(VaultFixture& f) {
-    VaultFixture g({});
-    g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
-    g.profile.ProfileFileName = QStringLiteral("Work.dat");
-    g.waiting.read(true);
-    QStringList out;
-    for (const QString& line : g.profile.Records.lines())
-        out << PasswordRecord::fromLine(line)[PasswordRecord::Description];
-    return out;
-}
 
 bool hasAdded(VaultFixture& f) {
     return f.profile.Records.lines().contains(Added);

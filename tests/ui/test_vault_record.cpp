@@ -286,30 +286,7 @@ TEST(RecordPanel, FailedWriteKeepsTheChangeUnsaved) {
     EXPECT_EQ(f.profile.Records.count(), 12);
 }
 
-// Another workstation saves the profile while we edit record 3.
-void saveElsewhere(VaultFixture& f, const std::function<void(Profile&)>& change) {
-    ChildProcess other([&] {
-        VaultFixture g({});
-        g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
-        g.profile.ProfileFileName = QStringLiteral("Work.dat");
-        if (!g.waiting.read(true)) return 1;
-        change(g.profile);
-        g.waiting.save();
-        return g.profile.ProfileSaved ? 0 : 2;
-    });
-    ASSERT_EQ(other.result(), 0);
-}
 
-QStringList descriptionsOnDisk(VaultFixture& f) {
-    VaultFixture g({});
-    g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
-    g.profile.ProfileFileName = QStringLiteral("Work.dat");
-    g.waiting.read(true);
-    QStringList out;
-    for (const QString& line : g.profile.Records.lines())
-        out << PasswordRecord::fromLine(line)[PasswordRecord::Description];
-    return out;
-}
 
 TEST(SaveConflict, AnotherUsersSaveOfOtherRecordsIsMergedWithoutAsking) {
     VaultFixture f({QStringLiteral("Work")});

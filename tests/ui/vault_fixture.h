@@ -6,6 +6,7 @@
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
 #include "store/waiting.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 #include "ui/common/address_service.h"
 #include "ui/common/session_state.h"
@@ -169,5 +170,32 @@ struct VaultFixture {
         return PasswordRecord::fromLine(profile.Records.item(position));
     }
 };
+
+// Another workstation (a process of its own) reads Work, changes it and
+// saves it, in the database folder of f.
+inline void saveElsewhere(VaultFixture& f, const std::function<void(Profile&)>& change) {
+    ChildProcess other([&] {
+        VaultFixture g({});
+        g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+        g.profile.ProfileFileName = QStringLiteral("Work.dat");
+        if (!g.waiting.read(true)) return 1;
+        change(g.profile);
+        g.waiting.save();
+        return g.profile.ProfileSaved ? 0 : 2;
+    });
+    ASSERT_EQ(other.result(), 0);
+}
+
+// The descriptions of Work's records as its file holds them now.
+inline QStringList descriptionsOnDisk(VaultFixture& f) {
+    VaultFixture g({});
+    g.store.setDatabaseFolder(f.dir.filePath(QStringLiteral("db")));
+    g.profile.ProfileFileName = QStringLiteral("Work.dat");
+    g.waiting.read(true);
+    QStringList out;
+    for (const QString& line : g.profile.Records.lines())
+        out << PasswordRecord::fromLine(line)[PasswordRecord::Description];
+    return out;
+}
 
 } // namespace tavrino::test
