@@ -215,7 +215,12 @@ bool isReadOnly(const QString& path) {
     struct statx sx {};
     if (!statNow(path, sx)) return false;
     // The mode counts even for root, who may write anything.
-    return (sx.stx_mode & 0222) == 0 || ::access(native(path).constData(), W_OK) != 0;
+    if ((sx.stx_mode & 0222) == 0) return true;
+    // Only a refusal counts: the file may be gone this instant because another
+    // workstation's save has just moved it to its lock (ENOENT), which is not
+    // read-only and is for the lock step to wait out.
+    if (::access(native(path).constData(), W_OK) == 0) return false;
+    return errno == EACCES || errno == EROFS || errno == EPERM;
 }
 
 bool accessOf(const QString& path, NewFileAccess& access) {
