@@ -370,6 +370,9 @@ int convert(Context& c, const QString& name, bool sealed) {
     c.messages.texts.clear();
     if (!c.waiting.convertTo(sealed))
         c.failWithMessages(QStringLiteral("profile '%1' was not %2").arg(name, sealed ? QStringLiteral("sealed") : QStringLiteral("unsealed")));
+    if (!c.store.leftBehind().isEmpty())
+        c.failWithMessages(QStringLiteral("profile '%1' is now %2, but not cleanly")
+                               .arg(name, c.profile.ProfileFileName));
     c.out << QStringLiteral("%1 is now %2\n").arg(name, c.profile.ProfileFileName);
     return 0;
 }

@@ -483,10 +483,28 @@ void ProfileStore::writeNewFile() {
     m_profile.ChangeStamp = stamp;
     m_profile.ProfileSaved = true;
     m_lastSave = SaveOutcome::Saved;
+    m_leftBehind.clear();
+    if (const int left = creating ? 0 : m_protocol.backupLeftBehind()) reportLeftBehind(left);
     if (!creating && m_convertTo.isEmpty()) {
         setBase();
         m_knownLook = FileOps::lookOf(target);
     }
+}
+
+// The new file stands; the old one could not be removed. After a save that
+// is a lock others wait out; after a conversion it is the old format's
+// copy, which must not be left unnoticed (a sealed profile readable beside it).
+void ProfileStore::reportLeftBehind(int number) {
+    const QString backup = m_profile.ProfileFileName + QStringLiteral(".bak");
+    const QString description =
+        QStringLiteral("%1 could not be removed: %2").arg(backup, HeldFile::describe(number));
+    m_log.LogError(QStringLiteral("Writetofile"), number, description);
+    if (m_convertTo.isEmpty()) return;
+    m_leftBehind = m_profile.ProfilePath + QStringLiteral(".bak");
+    notify(QStringLiteral("%1 was written, but %2, its copy in the old format, could not be "
+                          "removed (%3). Remove it by hand.")
+               .arg(m_convertTo, backup, HeldFile::describe(number)),
+           QStringLiteral("WriteToFile"));
 }
 
 void ProfileStore::saveFailed(int number, const QString& description) {

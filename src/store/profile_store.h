@@ -124,6 +124,9 @@ public:
     // A conversion saves to the other format's file (conversionTarget) under
     // the lock of this one, which goes once the new file is complete.
     void setConversionTarget(const QString& fileName) { m_convertTo = fileName; }
+    // After a conversion that landed: the old format's file that could not be
+    // removed (empty when it was).
+    const QString& leftBehind() const { return m_leftBehind; }
 
     // Another copy of this profile (a backup, a sync tool's conflict copy),
     // read with what opened this one; an error text, or empty.
@@ -158,6 +161,7 @@ private:
     static QString retryAdvice(int number);
     bool checkStamp();
     bool convertedFrom(const QString& path, const QByteArray& backupContent);
+    void reportLeftBehind(int number);
     void conflict();
     void setBase();
     void noteSealedStamp();
@@ -191,6 +195,7 @@ private:
     };
     std::optional<PendingChange> m_pending;
     QString m_convertTo; // the file a conversion writes, while it does
+    QString m_leftBehind;
 };
 
 } // namespace tavrino

@@ -264,6 +264,7 @@ int SaveProtocol::writeAside(const QString& path, const QByteArray& content,
 
 int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
                          const QString& target) {
+    m_backupLeft = 0;
     if (!m_locked) return ENOLCK;
     const QString path = m_lockedPath;
     const QString destination = target.isEmpty() ? path : target;
@@ -296,7 +297,7 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
             endLock();
         return error;
     }
-    if (ownsLock()) FileOps::remove(path + Bak);
+    if (ownsLock()) m_backupLeft = FileOps::remove(path + Bak);
     endLock();
     FileOps::syncFolder(m_folder);
     return 0;

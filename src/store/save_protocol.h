@@ -72,6 +72,9 @@ public:
     // Puts content in place of the locked file, which then goes, and the
     // lock ends. On failure the old file is back.
     int commit(const QByteArray& content, const NewFileAccess& access, const QString& target = {});
+    // After a commit that landed: why its ".bak" could not be removed (0 when
+    // it was). The save stands; the old content is still beside it.
+    int backupLeftBehind() const { return m_backupLeft; }
     // A file that does not exist yet (a new profile): no lock.
     int create(const QString& path, const QByteArray& content, const NewFileAccess& access);
 
@@ -103,6 +106,7 @@ private:
     QByteArray m_lockedContent;
     FileSignature m_lockedSignature;
     qint64 m_lockedChangeNs = 0; // a rename by anyone else changes it
+    int m_backupLeft = 0;
 };
 
 } // namespace tavrino
