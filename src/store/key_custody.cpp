@@ -9,6 +9,7 @@ void KeyCustody::adopt(std::unique_ptr<SealedFormat::Keys> keys, const SecurityS
 
 void KeyCustody::forget() {
     m_keys.reset();
+    m_keysFor.wipe();
 }
 
 const SealedFormat::Keys* KeyCustody::keysFor(const SecuritySettings& security) {

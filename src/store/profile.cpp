@@ -1,5 +1,7 @@
 #include "profile.h"
 
+#include <cstring>
+
 namespace tavrino {
 
 bool CategoryList::add(const QString& line, const QString& key) {
@@ -27,6 +29,51 @@ bool CategoryList::removeKey(const QString& key) {
     if (it == m_index.cend()) return false;
     remove(it.value() + 1);
     return true;
+}
+
+void wipeText(QString& text) {
+    // Only a block of our own, never a literal in read-only memory.
+    if (!text.isEmpty() && text.data_ptr()->isMutable() && !text.data_ptr()->isShared())
+        std::memset(static_cast<void*>(text.data_ptr().data()), 0,
+                    static_cast<size_t>(text.size()) * sizeof(QChar));
+    text = QString();
+}
+
+void RecordList::wipe() {
+    // Not through a non-const iterator: that would copy a shared list first.
+    if (!m_lines.isDetached()) {
+        m_lines.clear();
+        return;
+    }
+    for (qsizetype i = 0; i < m_lines.size(); ++i)
+        wipeText(m_lines[i]);
+    m_lines.clear();
+}
+
+void CategoryList::wipe() {
+    if (m_entries.isDetached())
+        for (auto& entry : m_entries) {
+            wipeText(entry.first);
+            wipeText(entry.second);
+        }
+    clear();
+}
+
+void SecuritySettings::wipe() {
+    wipeText(UserId);
+    wipeText(Password);
+    wipeText(Pin);
+    Questions.wipe();
+    LoginMode = 0;
+    AnswersRequired = 0;
+}
+
+void Profile::wipeContent() {
+    Security.wipe();
+    Categories.wipe();
+    Records.wipe();
+    ChangeStamp = 0;
+    ProfileLoaded = false;
 }
 
 void CategoryList::clear() {

@@ -9,6 +9,11 @@
 
 namespace tavrino {
 
+// Overwrites the text where this string alone holds it, then empties it.
+// A copy shared with others is only let go: its last holder frees it, and
+// the programs zero every block they free.
+void wipeText(QString& text);
+
 // Ordered list with 1-based positions, as every list of a profile is used.
 class RecordList {
 public:
@@ -19,6 +24,8 @@ public:
     void insert(qsizetype position, const QString& line) { m_lines.insert(position - 1, line); }
     void remove(qsizetype position) { m_lines.removeAt(position - 1); }
     void clear() { m_lines.clear(); }
+    // Clears, overwriting each line first.
+    void wipe();
     void reserve(qsizetype n) { m_lines.reserve(n); }
     const QStringList& lines() const { return m_lines; }
 
@@ -44,6 +51,8 @@ public:
     void remove(qsizetype position);
     bool removeKey(const QString& key);
     void clear();
+    // Clears, overwriting each line and key first.
+    void wipe();
     QStringList lines() const;
     // The category names, in order (the text between the line's first two "|").
     QStringList names() const;
@@ -93,6 +102,8 @@ struct SecuritySettings {
         return QStringLiteral("5|") + question + QLatin1Char('|') + answer;
     }
     // The question every new profile starts with: everybody knows its answer.
+    // Forgets the login and the answers, overwriting them.
+    void wipe();
     static bool isDefaultQuestion(const QString& line) {
         return line == questionLine(QStringLiteral("Default Question"), QStringLiteral("QUILT"));
     }
@@ -139,6 +150,9 @@ struct Profile {
 
     // Settings, the one default question, no categories or records.
     void resetToNewProfileDefaults();
+    // Forgets settings and lists, overwriting them (a lock): the file's
+    // name stays, as the login screen shows it.
+    void wipeContent();
     ProfileContent content() const { return {ChangeStamp, Security, Categories, Records}; }
     void setContent(const ProfileContent& c) {
         ChangeStamp = c.ChangeStamp;

@@ -192,12 +192,15 @@ bool ProfileStore::takeDecoded(const ProfileCodec::Decoded& decoded, bool showEr
 bool ProfileStore::logIn(const QString& userId, const QString& password, const QString& pin) {
     if (!isSealed()) return CheckLogin(m_profile.Security, userId, password, pin);
     const std::int32_t mode = m_profile.Security.LoginMode;
-    const QByteArray secret = SealedFormat::loginSecret(
+    QByteArray secret = SealedFormat::loginSecret(
         mode, mode >= 2 ? trimBlanks(userId) : QString(), trimBlanks(password),
         mode >= 3 ? trimBlanks(pin) : QString());
-    return unseal([&](const QByteArray& file, QByteArray& plain, SealedFormat::Keys& keys) {
-        return SealedFormat::openWithLogin(file, secret, plain, keys);
-    });
+    const bool opened =
+        unseal([&](const QByteArray& file, QByteArray& plain, SealedFormat::Keys& keys) {
+            return SealedFormat::openWithLogin(file, secret, plain, keys);
+        });
+    SealedFormat::wipe(secret);
+    return opened;
 }
 
 StoreStep ProfileStore::tryLogIn(const std::function<bool()>& login, bool lastAttempt,
@@ -310,6 +313,15 @@ bool ProfileStore::checkStamp() {
         return false;
     }
     return true;
+}
+
+void ProfileStore::forgetOpened() {
+    m_keys.forget();
+    m_profile.wipeContent();
+    m_base.Security.wipe();
+    m_base.Categories.wipe();
+    m_base.Records.wipe();
+    m_conflicts.clear();
 }
 
 void ProfileStore::setBase() {

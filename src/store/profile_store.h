@@ -119,6 +119,9 @@ public:
     StoreStep tryLogIn(const std::function<bool()>& login, bool lastAttempt, bool& loggedIn);
     // A lock, or another profile: what opened the sealed one is forgotten.
     void forgetKeys() { m_keys.forget(); }
+    // A lock: the keys, the login, the answers and the records go from
+    // memory, overwritten. A change waiting for the next login stays.
+    void forgetOpened();
     KeyCustody& keys() { return m_keys; }
 
     // A conversion saves to the other format's file (conversionTarget) under

@@ -115,14 +115,14 @@ std::optional<QByteArray> decrypt(const QByteArray& sealed, const QByteArray& ad
     return out;
 }
 
-Slot wrapFor(const QList<int>& answers, const QByteArray& secret, const QByteArray& contentKey) {
+Slot wrapFor(const QList<int>& answers, const QByteArray& secret, const SecretBytes& contentKey) {
     Slot slot;
     slot.answers = answers;
     slot.salt = randomBytes(SaltBytes);
     slot.nonce = randomBytes(NonceBytes);
     std::optional<QByteArray> kek = derive(secret, slot.salt, KdfOpsLimit, KdfMemLimit);
     if (!kek) throw std::runtime_error("not enough memory for the key derivation");
-    slot.wrapped = encrypt(contentKey, slotLabel(answers), slot.nonce, *kek);
+    slot.wrapped = encrypt(contentKey.view(), slotLabel(answers), slot.nonce, *kek);
     sodium_memzero(kek->data(), static_cast<size_t>(kek->size()));
     return slot;
 }
@@ -269,7 +269,7 @@ Refusal openContent(const Parsed& p, const QByteArray& contentKey, QByteArray& p
     // The slot opened, so the login was right: a content that does not is damage.
     if (!opened) return Refusal::Damaged;
     plain = *opened;
-    keys.contentKey = contentKey;
+    keys.contentKey = SecretBytes(contentKey);
     keys.keySlots = p.keySlots;
     return Refusal::None;
 }
@@ -290,10 +290,6 @@ Refusal tryRoute(const Parsed& p, const Slot& slot, const QByteArray& secret, QB
 }
 
 } // namespace
-
-Keys::~Keys() {
-    if (!contentKey.isEmpty()) sodium_memzero(contentKey.data(), static_cast<size_t>(contentKey.size()));
-}
 
 bool isSealedName(const QString& fileName) {
     return fileName.endsWith(QLatin1String(FileEnding));
@@ -328,7 +324,7 @@ void rewrap(Keys& keys, const SecuritySettings& s);
 Keys newKeys(const SecuritySettings& security) {
     initSodium();
     Keys keys;
-    keys.contentKey = randomBytes(KeyBytes);
+    keys.contentKey = SecretBytes::random(KeyBytes);
     rewrap(keys, security);
     return keys;
 }
@@ -370,7 +366,7 @@ QByteArray seal(const QByteArray& plainProfile, std::int32_t changeStamp,
         out += slotLabel(slot.answers) + ' ' + b64(slot.salt) + ' ' + b64(slot.nonce) + ' ' +
                b64(slot.wrapped) + '\n';
     const QByteArray nonce = randomBytes(NonceBytes);
-    out += "content " + b64(nonce) + ' ' + b64(encrypt(plainProfile, out, nonce, keys.contentKey)) + '\n';
+    out += "content " + b64(nonce) + ' ' + b64(encrypt(plainProfile, out, nonce, keys.contentKey.view())) + '\n';
     out += "check " + sumOf(out).toHex() + '\n';
     return out;
 }
@@ -398,10 +394,17 @@ Refusal openWithAnswers(const QByteArray& file, const QStringList& typedAnswers,
     for (const Slot& slot : p->keySlots) {
         if (slot.answers.isEmpty()) continue;
         bool opened = false;
-        const Refusal r =
-            tryRoute(*p, slot, answersSecret(slot.answers, typed), plain, keys, opened);
-        if (opened || r == Refusal::OutOfMemory) return r;
+        QByteArray secret = answersSecret(slot.answers, typed);
+        const Refusal r = tryRoute(*p, slot, secret, plain, keys, opened);
+        wipe(secret);
+        if (opened || r == Refusal::OutOfMemory) {
+            for (QString& answer : typed)
+                wipeText(answer);
+            return r;
+        }
     }
+    for (QString& answer : typed)
+        wipeText(answer);
     return Refusal::WrongLogin;
 }
 
@@ -409,7 +412,7 @@ Refusal openWithKey(const QByteArray& file, const Keys& keys, QByteArray& plain)
     std::optional<Parsed> p = parse(file);
     if (!p) return Refusal::Damaged;
     std::optional<QByteArray> opened =
-        decrypt(p->content, p->authenticated, p->contentNonce, keys.contentKey);
+        decrypt(p->content, p->authenticated, p->contentNonce, keys.contentKey.view());
     if (!opened) return Refusal::WrongLogin; // sealed anew under another key
     plain = *opened;
     return Refusal::None;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/profile.h"
+#include "store/secret_bytes.h"
 
 #include <QByteArray>
 #include <QList>
@@ -44,9 +45,8 @@ struct Slot {
 
 // The content key of an opened profile and the keySlots it is wrapped in.
 struct Keys {
-    QByteArray contentKey;
+    SecretBytes contentKey; // in locked memory, wiped when it goes
     QList<Slot> keySlots;
-    ~Keys();
 };
 
 // OutOfMemory: the key derivation could not get its memory (nothing is

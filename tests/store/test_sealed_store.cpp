@@ -74,6 +74,45 @@ TEST(SealedStore, CreatedListedOpenedOnlyByItsLoginAndSavedSealed) {
         << "nor is there one to try offline";
 }
 
+// A lock forgets what the login opened: the keys, the login, the records,
+// and the version kept to merge with; reading again gives the header only.
+TEST(SealedStore, ALockForgetsTheKeysAndEverythingOpened) {
+    Workstation w;
+    ASSERT_TRUE(w.manager.CreateProfile(QStringLiteral("Vault"), true));
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    ASSERT_TRUE(w.store.logIn({}, QStringLiteral("QUILT"), {}));
+    w.profile.Records.add(w.record("Kept secret").toLine());
+    w.waiting.save();
+    ASSERT_TRUE(w.profile.ProfileSaved);
+
+    w.store.forgetOpened();
+    EXPECT_FALSE(w.store.isOpened());
+    EXPECT_TRUE(w.profile.Security.Password.isEmpty());
+    EXPECT_EQ(w.profile.Records.count(), 0);
+    EXPECT_EQ(w.store.snapshot().base.Records.count(), 0);
+    ASSERT_TRUE(w.waiting.open(w.manager, QStringLiteral("Vault")));
+    EXPECT_FALSE(w.store.isOpened()) << "no key left to read it whole with";
+    EXPECT_EQ(w.profile.Records.count(), 0);
+    ASSERT_TRUE(w.store.logIn({}, QStringLiteral("QUILT"), {}));
+    EXPECT_EQ(w.profile.Records.count(), 1);
+}
+
+// A copy shared with another string is only let go, never overwritten
+// under its other holder; a literal (read-only memory) is never written.
+TEST(Wipe, LeavesSharedCopiesAndLiteralsAlone) {
+    QString alone = QStringLiteral("secret") + QString::number(42);
+    QString keep = alone; // shared: left as it is
+    wipeText(alone);
+    EXPECT_TRUE(alone.isEmpty());
+    EXPECT_EQ(keep, QStringLiteral("secret42"));
+    wipeText(keep); // now alone
+    EXPECT_TRUE(keep.isEmpty());
+    QString literal = QStringLiteral("QUILT");
+    wipeText(literal); // no crash writing read-only memory
+    EXPECT_TRUE(literal.isEmpty());
+    EXPECT_EQ(QStringLiteral("QUILT"), QString::fromLatin1("QUILT"));
+}
+
 // Two workstations on one sealed profile: the later save meets the earlier
 // one's stamp and adds its change to it instead of overwriting it.
 TEST(SealedStore, TheLaterSaveMergesIntoTheEarlierOne) {

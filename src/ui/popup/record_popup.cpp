@@ -158,8 +158,12 @@ void RecordPopup::closePopup() {
 }
 
 void RecordPopup::closeEvent(QCloseEvent* event) {
-    // What the popup copied goes with it.
+    // What the popup copied goes with it, and so does what it showed.
     m_clipboard->clear();
+    for (QLineEdit* box : {m_userCode, m_password, m_expiryDate})
+        box->clear();
+    m_webLink->clear();
+    m_emailLink->clear();
     QWidget::closeEvent(event);
 }
 

@@ -129,6 +129,9 @@ void RecordPanel::markChanged() {
 }
 
 void RecordPanel::forget() {
+    m_s.session.isFilling = true;
+    clearBoxes();
+    m_s.session.isFilling = false;
     setDirty(false);
     m_newMark->hide();
     m_currentKey.clear();

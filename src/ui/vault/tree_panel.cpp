@@ -92,6 +92,10 @@ void TreePanel::refill(const ViewState& state) {
     m_view->verticalScrollBar()->setValue(state.scroll);
 }
 
+void TreePanel::clear() {
+    m_model->setTree(RecordTree{});
+}
+
 void TreePanel::switchGrouping() {
     m_s.session.showByCategory = !m_s.session.showByCategory;
     fill(QString());

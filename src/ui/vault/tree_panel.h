@@ -40,6 +40,8 @@ public:
 
     QTreeView* view() const { return m_view; }
     RecordTreeModel* model() const { return m_model; }
+    // Shows nothing (a lock): no record text stays in the list.
+    void clear();
 
 signals:
     // Enter, Space or a double click on a record node.

@@ -361,9 +361,12 @@ void VaultWindow::lockNow() {
     m_s.session.loginOk = false;
     m_s.profile.Security.LoginMode = 0;
     m_loggedInNote->setText(QString());
-    // A record half made before the lock is gone with the lock.
+    // A record half made before the lock is gone with the lock, and nothing
+    // of the profile stays in memory: the list, the boxes, the keys.
     m_record->forget();
     m_login->clearBoxes();
+    m_tree->clear();
+    m_s.store.forgetOpened();
     showView(VaultView::Login);
     m_login->listProfiles();
 }
@@ -400,10 +403,15 @@ void VaultWindow::openSetupWindow() {
     m_setup = nullptr;
     SetupWindow* setup = setupWindow();
     setup->exec();
-    if (setup->folderChanged)
+    const bool folderChanged = setup->folderChanged;
+    const auto conflict = setup->conflict;
+    // Closed, it goes at once: its pages held the login and the answers.
+    delete m_setup;
+    m_setup = nullptr;
+    if (folderChanged)
         lockNow();
-    else if (setup->conflict)
-        afterConflict(*setup->conflict);
+    else if (conflict)
+        afterConflict(*conflict);
 }
 
 RecordPopup* VaultWindow::popup() {
