@@ -89,6 +89,15 @@ bool SettingsStore::WriteSetting(const QString& name, const QString& value) {
     return settings.status() == QSettings::NoError;
 }
 
+bool SettingsStore::writePreference(const QString& name, const QString& value) {
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    QSettings settings(m_path, QSettings::IniFormat);
+    if (settings.status() != QSettings::NoError) return false;
+    settings.setValue(keyOf(name), value);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
 QString SettingsStore::GetDatabaseFolder() const {
     if (!m_override.isEmpty()) return m_override;
     QString folder = m_appFolder;

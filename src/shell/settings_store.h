@@ -29,6 +29,9 @@ public:
     bool ReadSetting(const QString& name, QString& value) const;
     // True on success; fails without creating anything when the key is missing.
     bool WriteSetting(const QString& name, const QString& value);
+    // A preference of this workstation's (the generator's options), written
+    // whether the key is there yet or not.
+    bool writePreference(const QString& name, const QString& value);
     // The application folder, unless "Database" holds more than blanks.
     QString GetDatabaseFolder() const;
     // A folder chosen for this run (a command-line option) wins over the setting.

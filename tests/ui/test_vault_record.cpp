@@ -1,7 +1,12 @@
 #include "vault_fixture.h"
+#include "ui/vault/generator_dialog.h"
+#include "ui/vault/record_panel.h"
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QSpinBox>
 
 #include "store/held_file.h"
-#include "ui/vault/password_generator.h"
 
 #include "support/child_process.h"
 #include "support/held_elsewhere.h"
@@ -386,23 +391,6 @@ INSTANTIATE_TEST_SUITE_P(Answers, SameRecordChanged,
                                            ChoiceCase{"KeepBoth", MsgAnswer::Cancel, true, true}),
                          [](const auto& info) { return std::string(info.param.what); });
 
-TEST(PasswordGenerator, SevenCharactersOfTheAlphabetNeverG) {
-    FixedClock clock;
-    EXPECT_EQ(PasswordAlphabet.size(), 62);
-    EXPECT_EQ(PasswordAlphabet.count(QLatin1Char('c')), 2);
-    QSet<QChar> seen;
-    for (int i = 0; i < 2000; ++i) {
-        const QString password = GeneratePassword(clock);
-        ASSERT_EQ(password.size(), 7);
-        for (QChar c : password) {
-            ASSERT_TRUE(PasswordAlphabet.contains(c)) << password.toStdString();
-            seen.insert(c);
-        }
-    }
-    EXPECT_FALSE(seen.contains(QLatin1Char('g')));
-    EXPECT_EQ(seen.size(), 61) << "every other character turns up";
-}
-
 struct GenerateCase {
     const char* what;
     const char* password;
@@ -458,5 +446,52 @@ INSTANTIATE_TEST_SUITE_P(
         GenerateCase{"cancel", "old", "note", MsgAnswer::Cancel, true, false, "note"},
         GenerateCase{"empty_password", "", "note", MsgAnswer::Yes, false, true, "note"}),
     [](const auto& info) { return std::string(info.param.what); });
+
+// The generator's options: the dialog makes what its options say and shows
+// the strength; what the user takes is remembered, and @PWD* makes such
+// passwords from then on, saying their strength.
+TEST(GeneratorOptions, ChosenInTheDialogRememberedAndUsedByPwd) {
+    FixedClock clock;
+    PasswordGenerator generator(clock, {QStringLiteral("alpha"), QStringLiteral("beta")});
+    GeneratorDialog dialog(generator, GeneratorOptions{});
+    EXPECT_EQ(named<QLineEdit>(&dialog, QStringLiteral("Generated password"))->text().size(), 7)
+        << "the classic seven first";
+    EXPECT_EQ(named<QLabel>(&dialog, QStringLiteral("Strength"))->text(), QStringLiteral("Strength: 41 bits"));
+    named<QRadioButton>(&dialog, QStringLiteral("Characters of the kinds below"))->click();
+    named<QSpinBox>(&dialog, QStringLiteral("Length"))->setValue(30);
+    named<QCheckBox>(&dialog, QStringLiteral("Symbols"))->setChecked(false);
+    const QString made = dialog.password();
+    EXPECT_EQ(made.size(), 30);
+    EXPECT_TRUE(std::all_of(made.cbegin(), made.cend(), [](QChar c) { return c.isLetterOrNumber(); }))
+        << made.toStdString();
+    EXPECT_EQ(named<QLabel>(&dialog, QStringLiteral("Strength"))->text(), QStringLiteral("Strength: 178 bits"));
+    named<QRadioButton>(&dialog, QStringLiteral("Passphrase: words of a word list"))->click();
+    EXPECT_FALSE(named<QSpinBox>(&dialog, QStringLiteral("Length"))->isEnabled());
+    EXPECT_EQ(dialog.password().split(QLatin1Char('-')).size(), 5);
+
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    QTest::mousePress(f.button(CommandBars::New), Qt::LeftButton);
+    RecordPanel* panel = w.findChild<RecordPanel*>();
+    GeneratorOptions chosen;
+    chosen.kind = GeneratorOptions::Kind::Characters;
+    chosen.length = 24;
+    chosen.symbols = false;
+    panel->askGenerator = [&](const PasswordGenerator& g, GeneratorOptions& options) {
+        EXPECT_EQ(options, GeneratorOptions{}) << "nothing remembered yet";
+        options = chosen;
+        return std::optional<QString>(g.generate(options));
+    };
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(f.box("Password/PIN"), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(f.box("Password/PIN")->text().size(), 24);
+    EXPECT_EQ(f.box("Confirm Password/PIN")->text(), f.box("Password/PIN")->text());
+    EXPECT_EQ(GeneratorDialog::remembered(f.settings), chosen);
+    QTest::mousePress(f.button(CommandBars::Generate), Qt::LeftButton); // asks: overwrite?
+    EXPECT_EQ(f.box("Password/PIN")->text().size(), 24) << "@PWD* with the remembered options";
+    EXPECT_TRUE(f.loggedInNote()->text().startsWith(QStringLiteral("New password: 142 bits")))
+        << f.loggedInNote()->text().toStdString();
+}
 
 } // namespace

@@ -10,7 +10,8 @@
 #include "ui/tree/date_text.h"
 #include "ui/tree/record_tree_view.h"
 #include "ui/tree/tree_builder.h"
-#include "ui/vault/password_generator.h"
+#include "crypto/password_generator.h"
+#include "ui/vault/generator_dialog.h"
 #include "ui/vault/vault_layout.h"
 
 #include <QComboBox>
@@ -349,25 +350,66 @@ QStringList RecordPanel::storedFields() const {
     return m_s.profile.Records.item(position).split(QLatin1Char('|'));
 }
 
-void RecordPanel::generatePassword() {
-    if (!m_password->text().isEmpty()) {
-        const MsgAnswer answer = m_s.messages.show(
-            QStringLiteral("You are about to overwrite the current password with a new high "
-                           "security password\r\n"
-                           "Do you wish to save the old password under Notes?\r\n"
-                           "Press CANCEL to exit!"),
-            QStringLiteral("Password"), MsgIcon::Warning, MsgButtons::YesNoCancel, 2);
-        if (answer == MsgAnswer::Cancel) return;
-        if (answer == MsgAnswer::Yes) {
-            QString notes = m_notes->toPlainText();
-            if (!notes.isEmpty()) notes += QStringLiteral("\r\n");
-            m_notes->setPlainText(notes + QStringLiteral(" pwd:<") + m_password->text() +
-                                  QLatin1Char('>'));
-        }
+bool RecordPanel::confirmOverwrite() {
+    if (m_password->text().isEmpty()) return true;
+    const MsgAnswer answer = m_s.messages.show(
+        QStringLiteral("You are about to overwrite the current password with a new high "
+                       "security password\r\n"
+                       "Do you wish to save the old password under Notes?\r\n"
+                       "Press CANCEL to exit!"),
+        QStringLiteral("Password"), MsgIcon::Warning, MsgButtons::YesNoCancel, 2);
+    if (answer == MsgAnswer::Cancel) return false;
+    if (answer == MsgAnswer::Yes) {
+        QString notes = m_notes->toPlainText();
+        if (!notes.isEmpty()) notes += QStringLiteral("\r\n");
+        m_notes->setPlainText(notes + QStringLiteral(" pwd:<") + m_password->text() +
+                              QLatin1Char('>'));
     }
-    const QString password = GeneratePassword(m_s.clock);
+    return true;
+}
+
+void RecordPanel::putPassword(const QString& password) {
     m_password->setText(password);
     m_passwordConfirm->setText(password);
+}
+
+const PasswordGenerator& RecordPanel::generator() {
+    // The word list is read once, when first needed.
+    if (!m_generator) m_generator = std::make_unique<PasswordGenerator>(m_s.clock, passphraseWords());
+    return *m_generator;
+}
+
+std::optional<double> RecordPanel::generatePassword() {
+    GeneratorOptions options = GeneratorDialog::remembered(m_s.settings);
+    QString why;
+    const QString password = generator().generate(options, &why);
+    if (password.isEmpty()) {
+        // Options this workstation can not make (the word list gone): the
+        // classic seven, rather than nothing.
+        options = GeneratorOptions{};
+    }
+    if (!confirmOverwrite()) return std::nullopt;
+    putPassword(password.isEmpty() ? generator().generate(options) : password);
+    return generator().strengthBits(options);
+}
+
+std::optional<double> RecordPanel::generateWithOptions() {
+    GeneratorOptions options = GeneratorDialog::remembered(m_s.settings);
+    std::optional<QString> password;
+    if (askGenerator) {
+        password = askGenerator(generator(), options);
+    } else {
+        GeneratorDialog dialog(generator(), options, window());
+        if (dialog.exec() == QDialog::Accepted) {
+            password = dialog.password();
+            options = dialog.options();
+        }
+    }
+    if (!password || password->isEmpty()) return std::nullopt;
+    GeneratorDialog::remember(m_s.settings, options);
+    if (!confirmOverwrite()) return std::nullopt;
+    putPassword(*password);
+    return generator().strengthBits(options);
 }
 
 } // namespace tavrino

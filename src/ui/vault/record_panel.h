@@ -1,10 +1,13 @@
 #pragma once
 
+#include "crypto/password_generator.h"
 #include "store/profile_store.h"
 #include "ui/common/vault_services.h"
 
 #include <QFrame>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -38,9 +41,15 @@ public:
     bool confirmLeave();
     // Asks, then deletes the shown record. No outcome: nothing to delete, or not confirmed.
     std::optional<SaveOutcome> deleteRecord();
-    // @PWD*: a random password in both password boxes (the old one kept in
-    // the notes when the user wants).
-    void generatePassword();
+    // @PWD*: a random password, made with the options remembered on this
+    // workstation, in both password boxes (the old one kept in the notes
+    // when the user wants). Its strength in bits; none when nothing was put.
+    std::optional<double> generatePassword();
+    // The generator's options, a password to look at first: the same, once
+    // the user takes it.
+    std::optional<double> generateWithOptions();
+    // Asks the generator's options and shows the password; tests script it.
+    std::function<std::optional<QString>(const PasswordGenerator&, GeneratorOptions&)> askGenerator;
 
     // The stored fields of the shown record (type code first); empty for a
     // new record or none.
@@ -61,6 +70,10 @@ signals:
 
 private:
     void fillBoxes(const QString& key);
+    const PasswordGenerator& generator();
+    // The old password may go: true to go on (the old one in the notes if wanted).
+    bool confirmOverwrite();
+    void putPassword(const QString& password);
     void clearBoxes();
     void markChanged();
     bool checkBoxes();
@@ -84,6 +97,7 @@ private:
     QPlainTextEdit* m_notes;
     QLineEdit* m_expiryDate;
     QLabel* m_newMark;
+    std::unique_ptr<PasswordGenerator> m_generator;
 };
 
 } // namespace tavrino

@@ -34,6 +34,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+
+#include <cmath>
 #include <QTreeView>
 
 namespace tavrino {
@@ -89,6 +91,14 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     }
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated,
             m_lockButton, &ImageButton::click);
+    // The generator's options: Ctrl+G, or the context menu of @PWD*.
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
+            &VaultWindow::onGeneratorOptions);
+    FlatButton* generate = m_bars->button(CommandBars::Generate);
+    generate->setContextMenuPolicy(Qt::CustomContextMenu);
+    generate->setToolTip(QStringLiteral("A random password (Ctrl+G or right-click: the "
+                                        "generator's options)"));
+    connect(generate, &QWidget::customContextMenuRequested, this, &VaultWindow::onGeneratorOptions);
     connect(m_lock, &LockController::lockDue, this, &VaultWindow::lockVault);
     connect(m_lock, &LockController::popupDue, this, [this] {
         if (m_popup && m_popup->isVisible()) m_popup->closePopup();
@@ -216,7 +226,7 @@ void VaultWindow::onCommand(CommandBars::Command command) {
     case CommandBars::Save: onSaveClicked(); break;
     case CommandBars::Undo: onUndoClicked(); break;
     case CommandBars::Back: onBackClicked(); break;
-    case CommandBars::Generate: m_record->generatePassword(); break;
+    case CommandBars::Generate: showStrength(m_record->generatePassword()); break;
     case CommandBars::Popup: onPopupClicked(); break;
     case CommandBars::Delete: onDeleteClicked(); break;
     }
@@ -270,10 +280,25 @@ void VaultWindow::onNewerSave(const QByteArray& look, const QByteArray& content)
         else
             showTree(QString()); // deleted or changed there: the list shows what there is
     }
-    m_loggedInNote->setText(QStringLiteral("Updated with another user's changes"));
-    QTimer::singleShot(5000, this, [this] {
-        if (m_s.session.loginOk) showLoggedInNote();
+    showNote(QStringLiteral("Updated with another user's changes"));
+}
+
+void VaultWindow::showNote(const QString& text) {
+    m_loggedInNote->setText(text);
+    QTimer::singleShot(5000, this, [this, text] {
+        if (m_s.session.loginOk && m_loggedInNote->text() == text) showLoggedInNote();
     });
+}
+
+void VaultWindow::onGeneratorOptions() {
+    if (m_view != VaultView::Record) return;
+    StoreRunner::Busy busy(m_s.runner);
+    showStrength(m_record->generateWithOptions());
+}
+
+void VaultWindow::showStrength(std::optional<double> bits) {
+    if (!bits) return;
+    showNote(QStringLiteral("New password: %1 bits (Ctrl+G: options)").arg(std::floor(*bits)));
 }
 
 void VaultWindow::onRecordActivated(const QString& key) {

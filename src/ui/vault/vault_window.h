@@ -94,6 +94,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showNote(const QString& text);
+    void onGeneratorOptions();
+    void showStrength(std::optional<double> bits);
     // Another save of the open profile was seen: shown when nothing unsaved
     // is on screen, looking as it did.
     void onNewerSave(const QByteArray& look, const QByteArray& content);
