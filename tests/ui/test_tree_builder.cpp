@@ -1,6 +1,8 @@
 #include "store/profile.h"
 #include "support/test_support.h"
+#include "ui/tree/date_text.h"
 #include "ui/tree/tree_builder.h"
+#include "ui/vault/tree_panel.h"
 
 #include <gtest/gtest.h>
 
@@ -60,14 +62,15 @@ TEST(RecordTree, WorkProfileByCategory) {
                                   QStringLiteral("Mail"), QStringLiteral("<None>")}));
     EXPECT_EQ(shape(t),
               QStringList({
-                  QStringLiteral("Bank: Credit card <!!! Expiring Date>[C9], Main checking[C1], "
-                                 "Savings <!!! Expiring Date>[C6]"),
+                  QStringLiteral("Bank: Credit card <!!! Expired>[C9], Main checking[C1], "
+                                 "Savings <!!! Expired>[C6]"),
                   QStringLiteral("Web: [C3], 9 Lives Forum[C4], Café Crème[C7], Shop[C10]"),
                   QStringLiteral("Mail: Mailbox[C5], Old mail[C11], Webmail[C8]"),
                   QStringLiteral("<None>: No category entry[C2], Tokyo office 東京[C12]"),
               }));
-    EXPECT_TRUE(t.warnExpiring);
-    EXPECT_EQ(t.selectKey, QStringLiteral("C9"));
+    EXPECT_EQ(t.expiringCount, 0);
+    EXPECT_EQ(t.expiredCount, 2) << "06/26 and 01/02/2009";
+    EXPECT_EQ(t.selectKey, QStringLiteral("C9")) << "no record asked for: the last one due";
 }
 
 TEST(RecordTree, WorkProfileByLetter) {
@@ -79,34 +82,50 @@ TEST(RecordTree, WorkProfileByLetter) {
     EXPECT_EQ(t.roots.last().key, QStringLiteral("?"));
     EXPECT_EQ(shape(t),
               QStringList({
-                  QStringLiteral("C: Café Crème[C7], Credit card <!!! Expiring Date>[C9]"),
+                  QStringLiteral("C: Café Crème[C7], Credit card <!!! Expired>[C9]"),
                   QStringLiteral("M: Mailbox[C5], Main checking[C1]"),
                   QStringLiteral("N: No category entry[C2]"),
                   QStringLiteral("O: Old mail[C11]"),
-                  QStringLiteral("S: Savings <!!! Expiring Date>[C6], Shop[C10]"),
+                  QStringLiteral("S: Savings <!!! Expired>[C6], Shop[C10]"),
                   QStringLiteral("T: Tokyo office 東京[C12]"),
                   QStringLiteral("W: Webmail[C8]"),
                   QStringLiteral("?: 9 Lives Forumninelives[C4], bob[C3]"),
               }));
-    EXPECT_EQ(t.selectKey, QStringLiteral("C9"))
-        << "the last expiring record wins over the caller's key";
+    EXPECT_EQ(t.selectKey, QStringLiteral("C4")) << "the record the user was at stays selected";
 }
 
-TEST(RecordTree, ExpiryWindowIsSevenDaysAndThePast) {
+TEST(RecordTree, ExpiryWindowIsSevenDaysAndThePastWordedApart) {
     const struct {
         const char* expiry;
-        bool expiring;
-    } cases[] = {{"17/12/2026", true}, {"18/12/2026", false}, {"10/12/2026", true},
-                 {"1/1/2020", true},   {"12/26", true},       {"01/27", false},
-                 {"", false},          {"soon", false}};
+        ExpiryState state;
+    } cases[] = {{"17/12/2026", ExpiryState::Expiring}, {"18/12/2026", ExpiryState::None},
+                 {"10/12/2026", ExpiryState::Expiring}, {"9/12/2026", ExpiryState::Expired},
+                 {"1/1/2020", ExpiryState::Expired},    {"12/26", ExpiryState::Expiring},
+                 {"11/26", ExpiryState::Expired},       {"01/27", ExpiryState::None},
+                 {"", ExpiryState::None},               {"soon", ExpiryState::None}};
     for (const auto& c : cases) {
         const RecordTree t =
             buildRecordTree({rec(QString(), QStringLiteral("Bank"), QStringLiteral("u"),
                                  QString::fromLatin1(c.expiry))},
                             {}, false, Today, QString());
-        EXPECT_EQ(t.warnExpiring, c.expiring) << c.expiry;
-        EXPECT_EQ(t.roots[1].children[0].text.endsWith(ExpiringMarker), c.expiring) << c.expiry;
+        EXPECT_EQ(t.expiringCount, c.state == ExpiryState::Expiring ? 1 : 0) << c.expiry;
+        EXPECT_EQ(t.expiredCount, c.state == ExpiryState::Expired ? 1 : 0) << c.expiry;
+        const QString& text = t.roots[1].children[0].text;
+        EXPECT_EQ(text.endsWith(ExpiringMarker), c.state == ExpiryState::Expiring) << c.expiry;
+        EXPECT_EQ(text.endsWith(ExpiredMarker), c.state == ExpiryState::Expired) << c.expiry;
     }
+    RecordTree due;
+    EXPECT_EQ(TreePanel::expiryWarning(due), QString());
+    due.expiringCount = 2;
+    EXPECT_EQ(TreePanel::expiryWarning(due),
+              QStringLiteral("There are passwords which are due to expire in 7 days."));
+    due.expiredCount = 1;
+    EXPECT_EQ(TreePanel::expiryWarning(due),
+              QStringLiteral("One password has expired. There are passwords which are due to "
+                             "expire in 7 days."));
+    due.expiringCount = 0;
+    due.expiredCount = 3;
+    EXPECT_EQ(TreePanel::expiryWarning(due), QStringLiteral("3 passwords have expired."));
 }
 
 TEST(RecordTree, LetterGroupsAndTheirTexts) {
@@ -125,8 +144,8 @@ TEST(RecordTree, LetterGroupsAndTheirTexts) {
                             QStringLiteral("Z:    zebra[C3]"),
                             QStringLiteral("?:  blank[C5], 7-Elevenseven[C4], Ärgerumlaut[C6]"),
                         }));
-    EXPECT_TRUE(t.warnExpiring) << "warned, though the ? node shows no marker";
-    EXPECT_EQ(t.selectKey, QStringLiteral("C4"));
+    EXPECT_EQ(t.expiredCount, 1) << "warned, though the ? node shows no marker";
+    EXPECT_EQ(t.selectKey, QStringLiteral("C2"));
 }
 
 TEST(RecordTree, SilentSkipsAndEmptyProfile) {
@@ -134,7 +153,7 @@ TEST(RecordTree, SilentSkipsAndEmptyProfile) {
         buildRecordTree({}, {QStringLiteral("Bank")}, true, Today, QStringLiteral("C1"));
     EXPECT_EQ(empty.roots.size(), 2);
     EXPECT_TRUE(empty.selectKey.isEmpty());
-    EXPECT_FALSE(empty.warnExpiring);
+    EXPECT_FALSE(empty.warnExpiring());
 
     const QStringList records{
         rec(QStringLiteral("Gone"), QStringLiteral("deleted category"), QStringLiteral("u1")),

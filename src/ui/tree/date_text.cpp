@@ -77,4 +77,13 @@ std::optional<QDate> expiryDate(const QString& expiryText, const QDate& today) {
     return date;
 }
 
+ExpiryState expiryState(const QString& expiryText, const QDate& today) {
+    if (expiryText.isEmpty()) return ExpiryState::None;
+    const std::optional<QDate> date = expiryDate(expiryText, today);
+    if (!date || today.daysTo(*date) > 7) return ExpiryState::None;
+    const bool month = expiryText.size() == 5 && expiryText[2] == QLatin1Char('/');
+    const QDate lastValid = month ? date->addMonths(1).addDays(-1) : *date;
+    return today > lastValid ? ExpiryState::Expired : ExpiryState::Expiring;
+}
+
 } // namespace tavrino

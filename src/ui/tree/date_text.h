@@ -17,4 +17,11 @@ std::optional<QDate> parseDateText(const QString& text, const QDate& today);
 // the first of that month; anything else is read as a whole date text.
 std::optional<QDate> expiryDate(const QString& expiryText, const QDate& today);
 
+// Where a record's expiry text stands today: due within 7 days of its
+// expiry date (the warning's window), or past. A month (mm/yy) is past only
+// once the whole month is: a card valid through 12/26 has not expired on
+// 10 December 2026.
+enum class ExpiryState { None, Expiring, Expired };
+ExpiryState expiryState(const QString& expiryText, const QDate& today);
+
 } // namespace tavrino

@@ -49,7 +49,8 @@ QVariant RecordTreeModel::data(const QModelIndex& index, int role) const {
         return n->text;
     case Qt::ForegroundRole:
         // Recognisable as expiring even where the marker is scrolled out of view.
-        if (n->position > 0 && n->text.endsWith(ExpiringMarker)) return QColor(0xb0, 0x30, 0x30);
+        if (n->position > 0 && (n->text.endsWith(ExpiringMarker) || n->text.endsWith(ExpiredMarker)))
+            return QColor(0xb0, 0x30, 0x30);
         return {};
     case Qt::UserRole:
         return n->nodeKey();

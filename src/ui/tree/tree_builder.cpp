@@ -12,6 +12,7 @@
 namespace tavrino {
 
 const QString ExpiringMarker = QStringLiteral(" <!!! Expiring Date>");
+const QString ExpiredMarker = QStringLiteral(" <!!! Expired>");
 const QString NoCategoryKey = QStringLiteral("<None>");
 
 QString recordKey(qsizetype position) {
@@ -155,19 +156,14 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
         const Fields f(recordLines[n - 1]);
         const QStringView description = f.view(2);
 
-        bool expiring = false;
-        const QStringView expiry = f.view(6);
-        if (const auto date =
-                expiry.isEmpty() ? std::nullopt : expiryDate(expiry.toString(), today);
-            date && today.daysTo(*date) <= 7) {
-            expiring = true;
-            b.tree.warnExpiring = true;
-        }
+        const ExpiryState expiry = expiryState(f.view(6).toString(), today);
+        if (expiry == ExpiryState::Expiring) ++b.tree.expiringCount;
+        if (expiry == ExpiryState::Expired) ++b.tree.expiredCount;
 
         QStringView group = showByCategory ? f.view(1) : letterGroup(description);
         QStringView suffix;
-        if (expiring) {
-            suffix = ExpiringMarker;
+        if (expiry != ExpiryState::None) {
+            suffix = expiry == ExpiryState::Expired ? ExpiredMarker : ExpiringMarker;
             expiringKey = recordKey(n);
         }
         if (!showByCategory && group == u"?") suffix = f.view(3);
@@ -221,7 +217,8 @@ RecordTree buildRecordTree(const QStringList& recordLines, const QStringList& ca
         children = std::move(sorted);
     }
 
-    const QString wanted = expiringKey.isEmpty() ? selectionKey : expiringKey;
+    // The record the user was at stays selected; with none, the last one due.
+    const QString wanted = selectionKey.isEmpty() ? expiringKey : selectionKey;
     if (!wanted.isEmpty() && b.hasKey(wanted)) b.tree.selectKey = wanted;
     return b.tree;
 }

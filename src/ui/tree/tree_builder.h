@@ -24,10 +24,13 @@ struct TreeNode {
 struct RecordTree {
     QList<TreeNode> roots;
     QString selectKey; // a record node to expand and select, or ""
-    bool warnExpiring = false;
+    int expiringCount = 0; // due within 7 days
+    int expiredCount = 0;  // past
+    bool warnExpiring() const { return expiringCount + expiredCount > 0; }
 };
 
 extern const QString ExpiringMarker; // " <!!! Expiring Date>"
+extern const QString ExpiredMarker;  // " <!!! Expired>"
 extern const QString NoCategoryKey;  // "<None>"
 
 // Groups the record lines ("4|Category|Description|UserCode|...") by

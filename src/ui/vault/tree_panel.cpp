@@ -49,18 +49,26 @@ TreePanel::TreePanel(VaultServices& services, QWidget* parent) : QFrame(parent),
     });
 }
 
+QString TreePanel::expiryWarning(const RecordTree& tree) {
+    const QString expiring = QStringLiteral("There are passwords which are due to expire in 7 days.");
+    const QString expired = tree.expiredCount == 1
+                                ? QStringLiteral("One password has expired.")
+                                : QStringLiteral("%1 passwords have expired.").arg(tree.expiredCount);
+    if (tree.expiredCount == 0) return tree.expiringCount > 0 ? expiring : QString();
+    return tree.expiringCount > 0 ? expired + QLatin1Char(' ') + expiring : expired;
+}
+
 void TreePanel::fill(const QString& selectionKey, bool warnExpiring) {
     BusyPointer();
     m_s.session.isFilling = true;
     RecordTree tree = buildRecordTree(m_s.profile.Records.lines(), m_s.profile.Categories.names(),
                                       m_s.session.showByCategory, m_s.clock.now().date(),
                                       selectionKey);
-    const bool warn = warnExpiring && tree.warnExpiring;
+    const QString warning = warnExpiring ? expiryWarning(tree) : QString();
     showRecordTree(m_view, m_model, std::move(tree));
-    if (warn) {
+    if (!warning.isEmpty()) {
         NormalPointer();
-        m_s.messages.show(QStringLiteral("There are passwords which are due to expire in 7 days."),
-                          QStringLiteral("Warning"));
+        m_s.messages.show(warning, QStringLiteral("Warning"));
     }
     NormalPointer();
     m_s.session.isFilling = false;
@@ -98,7 +106,7 @@ void TreePanel::clear() {
 
 void TreePanel::switchGrouping() {
     m_s.session.showByCategory = !m_s.session.showByCategory;
-    fill(QString());
+    fill(selectedRecordKey()); // the same record, in the other grouping
     focusTree();
 }
 

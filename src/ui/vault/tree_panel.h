@@ -8,6 +8,8 @@ class QTreeView;
 
 namespace tavrino {
 
+struct RecordTree;
+
 class RecordTreeModel;
 
 // The records as a tree, grouped by initial letter or by category, with the
@@ -17,8 +19,12 @@ class TreePanel : public QFrame {
 public:
     TreePanel(VaultServices& services, QWidget* parent);
 
-    // Rebuilds the tree from the profile, selecting the node of that key.
-    void fill(const QString& selectionKey, bool warnExpiring = true);
+    // Rebuilds the tree from the profile, selecting the node of that key
+    // (none: the last record due to expire). warnExpiring: a box says when
+    // passwords have expired or are due to.
+    void fill(const QString& selectionKey, bool warnExpiring = false);
+    // What that box says (empty: nothing due).
+    static QString expiryWarning(const RecordTree& tree);
 
     // What the user sees of the tree: the selected record (by content,
     // since positions change when the profile is read again), the open

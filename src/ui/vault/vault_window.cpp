@@ -205,7 +205,9 @@ void VaultWindow::showTree(const QString& selectionKey) {
     showView(VaultView::Tree);
     m_record->fillCategories();
     m_tree->focusTree();
-    m_tree->fill(selectionKey);
+    // The expiry box once per login; after that the list's marks say it.
+    m_tree->fill(selectionKey, !m_expiryWarned);
+    m_expiryWarned = true;
 }
 
 void VaultWindow::onCommand(CommandBars::Command command) {
@@ -236,6 +238,7 @@ void VaultWindow::onLoginRequested() {
     if (!m_login->tryLogin()) return;
     m_login->clearBoxes();
     showLoggedInNote();
+    m_expiryWarned = false;
     m_lock->startAfterLogin();
     m_watch->start();
     // A change that met another user's new login goes in now.

@@ -125,6 +125,7 @@ private:
     QPixmap m_picture;
     WindowShape m_shape;
     VaultView m_view = VaultView::Login;
+    bool m_expiryWarned = false; // the expiry box shown since the login
 
     LoginPanel* m_login;
     TreePanel* m_tree;
