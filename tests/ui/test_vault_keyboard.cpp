@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
 
 using namespace tavrino;
 using namespace tavrino::test;
@@ -75,6 +77,60 @@ TEST(Keyboard, AWholeSessionWithoutTheMouse) {
     typeText(QStringLiteral("QUILT"));
     press(Qt::Key_Return);
     EXPECT_TRUE(f.session.loginOk);
+}
+
+// Finding a record by keyboard: Ctrl+F, a few letters of its web site,
+// Down to the second one found, Enter opens it; back, the results are still
+// there; Alt+P opens the popup of the one chosen; Escape returns to the tree.
+TEST(Keyboard, SearchFindsOpensAndPopsUp) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    press(QKeySequence::Find);
+    QLineEdit* search = w.treePanel().searchBox();
+    ASSERT_EQ(QApplication::focusWidget(), search);
+    EXPECT_EQ(search->accessibleName(), QStringLiteral("Search"));
+    typeText(QStringLiteral("EXAMPLE.C"));
+    QListWidget* results = w.treePanel().results();
+    ASSERT_TRUE(results->isVisible());
+    EXPECT_FALSE(f.tree()->isVisible());
+    QStringList shown;
+    for (int i = 0; i < results->count(); ++i)
+        shown << results->item(i)->text();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Main checking  (Web Site: https://bank.example.com)"),
+                                  QStringLiteral("Mailbox  (Email: alice@example.com)"),
+                                  QStringLiteral("Webmail  (User/Account Code: alice@example.com)"),
+                                  QStringLiteral("Shop  (Web Site: https://shop.example.com/login?next=/ca…)"),
+                                  QStringLiteral("Old mail  (Email: old@example.com)")}));
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(w.view(), VaultView::Record);
+    EXPECT_EQ(f.box("Description")->text(), QStringLiteral("Mailbox"));
+
+    press(Qt::Key_Escape); // BACK
+    EXPECT_EQ(w.view(), VaultView::Tree);
+    EXPECT_TRUE(results->isVisible()) << "the results are kept";
+    search->setFocus();
+    search->clear();
+    typeText(QStringLiteral("webm"));
+    ASSERT_EQ(results->count(), 1);
+    press(Qt::ALT | Qt::Key_P);
+    ASSERT_TRUE(w.hasPopup() && w.popup()->isVisible());
+    EXPECT_EQ(named<QLineEdit>(w.popup(), QStringLiteral("User Code"))->text(),
+              QStringLiteral("alice@example.com"));
+    w.popup()->close();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    search->setFocus();
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(search->text().isEmpty());
+    EXPECT_TRUE(f.tree()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), f.tree());
+    EXPECT_FALSE(w.isDirty());
+
+    typeText(QStringLiteral("zzz")); // in the tree: type-ahead, not a search
+    EXPECT_TRUE(f.tree()->isVisible());
 }
 
 TEST(Keyboard, TabReachesEveryShownCommandAndSpacePressesIt) {

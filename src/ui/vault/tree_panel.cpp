@@ -11,8 +11,11 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 
 namespace tavrino {
@@ -24,7 +27,27 @@ TreePanel::TreePanel(VaultServices& services, QWidget* parent) : QFrame(parent),
     m_view = new QTreeView(this);
     m_model = new RecordTreeModel(m_view);
     m_view->setModel(m_model);
-    m_view->setGeometry(4, 2, width() - 8, height() - 4);
+    // The search box above the list; the results take the list's place.
+    constexpr int SearchHeight = 24;
+    m_searchBox = new QLineEdit(this);
+    m_searchBox->setGeometry(4, 2, width() - 8, SearchHeight);
+    m_searchBox->setPlaceholderText(QStringLiteral("Search (Ctrl+F)"));
+    m_searchBox->setAccessibleName(QStringLiteral("Search"));
+    m_searchBox->setClearButtonEnabled(true);
+    m_searchBox->installEventFilter(this);
+    connect(m_searchBox, &QLineEdit::textChanged, this, &TreePanel::search);
+    m_results = new QListWidget(this);
+    m_results->setGeometry(4, SearchHeight + 4, width() - 8, height() - SearchHeight - 6);
+    m_results->setAccessibleName(QStringLiteral("Search results"));
+    m_results->setFrameShape(QFrame::NoFrame);
+    m_results->setUniformItemSizes(true);
+    m_results->hide();
+    m_results->installEventFilter(this);
+    connect(m_results, &QListWidget::itemActivated, this, [this] {
+        const QString key = chosenResultKey();
+        if (!key.isEmpty()) emit recordActivated(key);
+    });
+    m_view->setGeometry(4, SearchHeight + 4, width() - 8, height() - SearchHeight - 6);
     m_view->setHeaderHidden(true);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setAccessibleName(QStringLiteral("Records"));
@@ -72,6 +95,14 @@ void TreePanel::fill(const QString& selectionKey, bool warnExpiring) {
     }
     NormalPointer();
     m_s.session.isFilling = false;
+    // Records found stay found, as they are now. Otherwise the search's
+    // folding is done once the list shows, not on the first key typed.
+    if (!m_searchBox->text().trimmed().isEmpty())
+        search(m_searchBox->text());
+    else
+        QTimer::singleShot(0, this, [this] {
+            if (m_s.session.loginOk) m_search.index(m_s.profile.Records.lines());
+        });
 }
 
 TreePanel::ViewState TreePanel::viewState() const {
@@ -102,6 +133,84 @@ void TreePanel::refill(const ViewState& state) {
 
 void TreePanel::clear() {
     m_model->setTree(RecordTree{});
+    m_searchBox->clear();
+    m_search = RecordSearch();
+}
+
+void TreePanel::focusSearch() {
+    m_searchBox->setFocus();
+    m_searchBox->selectAll();
+}
+
+void TreePanel::search(const QString& text) {
+    m_results->clear();
+    if (text.trimmed().isEmpty()) {
+        m_results->hide();
+        m_view->show();
+        return;
+    }
+    m_search.index(m_s.profile.Records.lines());
+    // More than fit on many screens: the rest is for a longer query.
+    constexpr qsizetype Shown = 500;
+    qsizetype total = 0;
+    const QList<SearchHit> hits = m_search.find(text, Shown, &total);
+    for (const SearchHit& hit : hits) {
+        auto* item = new QListWidgetItem(hit.text(), m_results);
+        item->setData(Qt::UserRole, recordKey(hit.position));
+        item->setToolTip(hit.text());
+    }
+    QString summary;
+    if (total == 0)
+        summary = QStringLiteral("Nothing found");
+    else if (total > Shown)
+        summary = QStringLiteral("%1 more found: type more to narrow").arg(total - Shown);
+    if (!summary.isEmpty()) {
+        auto* note = new QListWidgetItem(summary, m_results);
+        note->setFlags(Qt::NoItemFlags);
+    }
+    m_results->setAccessibleDescription(QStringLiteral("%1 found").arg(total));
+    if (!hits.isEmpty()) m_results->setCurrentRow(0);
+    m_view->hide();
+    m_results->show();
+}
+
+QString TreePanel::chosenResultKey() const {
+    const QListWidgetItem* item = m_results->currentItem();
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+// Keys in the search box and the results: the box keeps the typing, the
+// list the choosing.
+bool TreePanel::searchKey(QKeyEvent* event) {
+    const int key = event->key();
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    if (key == Qt::Key_Escape) {
+        m_searchBox->clear();
+        focusTree();
+        return true;
+    }
+    if (m_results->isHidden()) return false;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const QString chosen = chosenResultKey();
+        if (!chosen.isEmpty()) emit recordActivated(chosen);
+        return true;
+    }
+    if (alt && key == Qt::Key_P) {
+        const QString chosen = chosenResultKey();
+        if (!chosen.isEmpty()) emit popupRequested(chosen);
+        return true;
+    }
+    if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+        const int rows = m_results->count();
+        int row = m_results->currentRow();
+        const int step = key == Qt::Key_PageDown || key == Qt::Key_PageUp ? 10 : 1;
+        row += key == Qt::Key_Down || key == Qt::Key_PageDown ? step : -step;
+        row = std::clamp(row, 0, std::max(0, rows - 1));
+        if (!(m_results->item(row)->flags() & Qt::ItemIsEnabled)) --row; // the summary line
+        if (row >= 0) m_results->setCurrentRow(row);
+        return true;
+    }
+    return false;
 }
 
 void TreePanel::switchGrouping() {
@@ -120,6 +229,20 @@ QString TreePanel::selectedRecordKey() const {
 }
 
 bool TreePanel::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_searchBox || watched == m_results) &&
+        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Escape, Enter and Alt+P mean the search here, not the vault's commands.
+        const bool ours = key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return ||
+                          key->key() == Qt::Key_Enter ||
+                          (key->key() == Qt::Key_P && (key->modifiers() & Qt::AltModifier));
+        if (event->type() == QEvent::ShortcutOverride) {
+            if (ours) event->accept();
+            return false;
+        }
+        if (watched == m_results && !ours) return QFrame::eventFilter(watched, event);
+        if (searchKey(key)) return true;
+    }
     if (watched == m_view && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const QString record = selectedRecordKey();

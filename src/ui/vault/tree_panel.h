@@ -2,8 +2,13 @@
 
 #include "ui/common/vault_services.h"
 
+#include "ui/tree/record_search.h"
+
 #include <QFrame>
 
+class QKeyEvent;
+class QLineEdit;
+class QListWidget;
 class QTreeView;
 
 namespace tavrino {
@@ -46,8 +51,16 @@ public:
 
     QTreeView* view() const { return m_view; }
     RecordTreeModel* model() const { return m_model; }
-    // Shows nothing (a lock): no record text stays in the list.
+    // Shows nothing (a lock): no record text stays in the list, nor in the
+    // search.
     void clear();
+
+    // Ctrl+F: into the search box. While it holds text, the records found
+    // show in place of the tree: Up and Down choose, Enter opens, Alt+P
+    // the popup, Escape back to the tree.
+    void focusSearch();
+    QLineEdit* searchBox() const { return m_searchBox; }
+    QListWidget* results() const { return m_results; }
 
 signals:
     // Enter, Space or a double click on a record node.
@@ -59,9 +72,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void search(const QString& text);
+    bool searchKey(QKeyEvent* event);
+    QString chosenResultKey() const;
+
     VaultServices& m_s;
+    QLineEdit* m_searchBox;
+    QListWidget* m_results;
     QTreeView* m_view;
     RecordTreeModel* m_model;
+    RecordSearch m_search;
 };
 
 } // namespace tavrino

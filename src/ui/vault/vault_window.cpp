@@ -91,6 +91,14 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     }
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this), &QShortcut::activated,
             m_lockButton, &ImageButton::click);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        if (!m_s.session.loginOk) return;
+        if (m_view == VaultView::Record) {
+            if (!m_record->confirmLeave()) return;
+            showTree(m_record->currentKey());
+        }
+        m_tree->focusSearch();
+    });
     // The generator's options: Ctrl+G, or the context menu of @PWD*.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &VaultWindow::onGeneratorOptions);

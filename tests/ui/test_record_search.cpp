@@ -1,0 +1,107 @@
+#include "store/profile.h"
+#include "ui/tree/record_search.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrino;
+
+namespace {
+
+QString line(const char* category, const char* description, const char* user,
+             const char* password, const char* notes, const char* web, const char* email) {
+    PasswordRecord r;
+    r[PasswordRecord::Category] = QString::fromUtf8(category);
+    r[PasswordRecord::Description] = QString::fromUtf8(description);
+    r[PasswordRecord::UserCode] = QString::fromUtf8(user);
+    r[PasswordRecord::Password] = QString::fromUtf8(password);
+    r[PasswordRecord::Notes] = QString::fromUtf8(notes);
+    r[PasswordRecord::WebSite] = QString::fromUtf8(web);
+    r[PasswordRecord::Email] = QString::fromUtf8(email);
+    return r.toLine();
+}
+
+const QStringList Records{
+    line("Bank", "Main checking", "alice.k", "Xy7!pq", "Branch 0042", "https://bank.example.com", ""),
+    line("Web", "Café Crème", "françois", "Pässwörd€", "Zürich office", "https://cafe.example.fr", ""),
+    line("Mail", "Webmail", "alice@example.com", "Tr0ub4dor&3", "", "", "alice@example.com"),
+    line("Web", "", "bob", "hunter2", "blank description", "https://forum.example.net", ""),
+    line("Straße", "STRASSE shop", "x", "secretpw", "", "", ""),
+};
+
+struct Case {
+    const char* query;
+    QList<qsizetype> positions;
+    PasswordRecord::Field firstField;
+};
+
+// Case and accents aside, every word somewhere in the searched fields,
+// never in the password; the first hit says where its first word was.
+TEST(RecordSearch, FindsByWhatTheUserRemembers) {
+    const Case cases[] = {
+        {"main", {1}, PasswordRecord::Description},
+        {"CAFE creme", {2}, PasswordRecord::Description},
+        {"zurich", {2}, PasswordRecord::Notes},
+        {"FRANCOIS", {2}, PasswordRecord::UserCode},
+        {"example", {1, 2, 3, 4}, PasswordRecord::WebSite},
+        {"alice example", {1, 3}, PasswordRecord::UserCode},
+        {"mail", {3}, PasswordRecord::Description},
+        {"bank", {1}, PasswordRecord::WebSite},
+        {"strasse", {5}, PasswordRecord::Description},
+        {"straße", {5}, PasswordRecord::Description},
+        {"hunter2", {}, PasswordRecord::Description},
+        {"Xy7", {}, PasswordRecord::Description},
+        {"   ", {}, PasswordRecord::Description},
+    };
+    RecordSearch search;
+    search.index(Records);
+    for (const Case& c : cases) {
+        qsizetype total = -1;
+        const QList<SearchHit> hits = search.find(QString::fromUtf8(c.query), 100, &total);
+        QList<qsizetype> positions;
+        for (const SearchHit& h : hits)
+            positions << h.position;
+        EXPECT_EQ(positions, c.positions) << c.query;
+        EXPECT_EQ(total, c.positions.size()) << c.query;
+        if (!hits.isEmpty()) EXPECT_EQ(hits[0].field, c.firstField) << c.query;
+    }
+}
+
+// Typing on narrows the last result; deleting starts over; both give what
+// a search from nothing gives.
+TEST(RecordSearch, NarrowingAndWideningAgreeWithAFreshSearch) {
+    RecordSearch typed;
+    typed.index(Records);
+    for (const char* q : {"e", "ex", "exa", "exam", "example.c", "example.co", "example.c", "e", "a", "al"}) {
+        RecordSearch fresh;
+        fresh.index(Records);
+        qsizetype a = 0, b = 0;
+        const QList<SearchHit> x = typed.find(QString::fromLatin1(q), 100, &a);
+        const QList<SearchHit> y = fresh.find(QString::fromLatin1(q), 100, &b);
+        EXPECT_EQ(a, b) << q;
+        ASSERT_EQ(x.size(), y.size()) << q;
+        for (qsizetype i = 0; i < x.size(); ++i)
+            EXPECT_EQ(x[i].position, y[i].position) << q;
+    }
+}
+
+TEST(RecordSearch, TextsSayWhereAndLimitCounts) {
+    RecordSearch search;
+    search.index(Records);
+    qsizetype total = 0;
+    const QList<SearchHit> hits = search.find(QStringLiteral("example"), 2, &total);
+    EXPECT_EQ(hits.size(), 2);
+    EXPECT_EQ(total, 4);
+    EXPECT_EQ(hits[0].text(), QStringLiteral("Main checking  (Web Site: https://bank.example.com)"));
+    const QList<SearchHit> blank = search.find(QStringLiteral("forum"), 10);
+    ASSERT_EQ(blank.size(), 1);
+    EXPECT_EQ(blank[0].description, QStringLiteral("bob")) << "named by its user code, as in the list";
+    EXPECT_EQ(search.find(QStringLiteral("Main"), 10)[0].text(), QStringLiteral("Main checking"));
+
+    QStringList changed = Records;
+    changed.removeFirst();
+    EXPECT_FALSE(search.isIndexOf(changed));
+    search.index(changed);
+    EXPECT_TRUE(search.find(QStringLiteral("main"), 10).isEmpty()) << "indexed anew";
+}
+
+} // namespace
