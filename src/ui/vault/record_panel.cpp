@@ -184,9 +184,11 @@ void RecordPanel::fillBoxes(const QString& key) {
 
 void RecordPanel::clearBoxes() {
     if (m_category->count() > 0) m_category->setCurrentIndex(0);
+    // setText, not clear(): clear() is an edit that can be undone, and
+    // keeps the old text in the box's memory for that.
     for (QLineEdit* b : {m_description, m_userCode, m_password, m_expiryDate, m_passwordConfirm,
                          m_email, m_webSite})
-        b->clear();
+        b->setText(QString());
     m_notes->clear();
 }
 

@@ -132,6 +132,7 @@ void TreePanel::refill(const ViewState& state) {
 }
 
 void TreePanel::clear() {
+    m_view->setCurrentIndex(QModelIndex());
     m_model->setTree(RecordTree{});
     m_searchBox->clear();
     m_search = RecordSearch();
