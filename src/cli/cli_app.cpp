@@ -1,6 +1,7 @@
 #include "cli_app.h"
 
-#include "cli/csv.h"
+#include "store/csv.h"
+#include "store/record_import.h"
 #include "cli/json_dump.h"
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
@@ -287,71 +288,21 @@ int dump(Context& c, const QString& name) {
 int exportCsv(Context& c, const QString& name) {
     c.open(name);
     c.login();
-    c.out << Csv::formatRow(PasswordRecord::fieldNames());
-    for (const QString& line : c.profile.Records.lines()) {
-        const PasswordRecord r = PasswordRecord::fromLine(line);
-        c.out << Csv::formatRow(QStringList(std::begin(r.fields), std::end(r.fields)));
-    }
+    c.out << QString::fromUtf8(tavrino::exportCsv(c.profile));
     return 0;
 }
 
-QList<PasswordRecord> readCsvRecords(const QString& fileName) {
+int importCsv(Context& c, const QString& name, const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
-    QString error;
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
-    const QList<QStringList> rows = Csv::parse(text, &error);
-    if (!error.isEmpty())
-        throw Failure(QStringLiteral("%1 is not valid CSV: %2").arg(fileName, error));
-    if (rows.isEmpty()) throw Failure(QStringLiteral("%1 has no header row").arg(fileName));
-    QStringList header = rows.first();
-    for (QString& h : header)
-        h = h.trimmed();
-    if (header.join(QLatin1Char(','))
-            .compare(PasswordRecord::fieldNames().join(QLatin1Char(',')), Qt::CaseInsensitive) != 0)
-        throw Failure(QStringLiteral("%1: the header row must be %2")
-                          .arg(fileName, PasswordRecord::fieldNames().join(QLatin1Char(','))));
-    QList<PasswordRecord> records;
-    for (qsizetype i = 1; i < rows.size(); ++i) {
-        const QStringList& row = rows[i];
-        if (row.size() == 1 && row[0].isEmpty()) continue; // a blank line
-        if (row.size() != PasswordRecord::FieldCount)
-            throw Failure(QStringLiteral("%1: record %2 has %3 fields, not 8")
-                              .arg(fileName)
-                              .arg(i)
-                              .arg(row.size()));
-        PasswordRecord r;
-        for (int f = 0; f < PasswordRecord::FieldCount; ++f) {
-            if (row[f].contains(QLatin1Char('|')))
-                throw Failure(
-                    QStringLiteral(
-                        "%1: record %2, field %3 contains \"|\", which a profile can not store")
-                        .arg(fileName)
-                        .arg(i)
-                        .arg(PasswordRecord::fieldNames()[f]));
-            r.fields[f] = row[f];
-        }
-        if (r[PasswordRecord::UserCode].trimmed().isEmpty())
-            throw Failure(QStringLiteral("%1: record %2 has no UserCode").arg(fileName).arg(i));
-        records << r;
-    }
-    return records;
-}
-
-int importCsv(Context& c, const QString& name, const QString& fileName) {
-    const QList<PasswordRecord> records = readCsvRecords(fileName);
+    const RecordImport import = RecordImport::read(file.readAll(), QDate::currentDate());
+    if (!import.error.isEmpty()) throw Failure(QStringLiteral("%1: %2").arg(fileName, import.error));
     c.open(name);
     c.login();
-    for (const PasswordRecord& r : records) {
-        const QString& category = r[PasswordRecord::Category];
-        if (!category.isEmpty() && !c.profile.Categories.contains(category))
-            c.profile.Categories.add(Profile::categoryLine(category), category);
-        c.profile.Records.add(r.toLine());
-    }
-    c.save(name);
-    c.out << QStringLiteral("imported %1 records into %2\n").arg(records.size()).arg(name);
+    const ImportOutcome outcome = addImported(c.profile, import.records);
+    if (outcome.added > 0) c.save(name);
+    c.out << importReport(import, outcome) << "\n";
     return 0;
 }
 

@@ -1,4 +1,4 @@
-#include "cli/csv.h"
+#include "store/csv.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

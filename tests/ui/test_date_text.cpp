@@ -1,4 +1,4 @@
-#include "ui/tree/date_text.h"
+#include "store/date_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "store/profile.h"
 #include "support/test_support.h"
-#include "ui/tree/date_text.h"
+#include "store/date_text.h"
 #include "ui/tree/tree_builder.h"
 #include "ui/vault/tree_panel.h"
 

@@ -1,6 +1,6 @@
 #include "tree_builder.h"
 
-#include "ui/tree/date_text.h"
+#include "store/date_text.h"
 
 #include <QHash>
 #include <QSet>

@@ -7,7 +7,7 @@
 #include "store/profile.h"
 #include "ui/common/store_runner.h"
 #include "ui/common/session_state.h"
-#include "ui/tree/date_text.h"
+#include "store/date_text.h"
 #include "ui/tree/record_tree_view.h"
 #include "ui/tree/tree_builder.h"
 #include "crypto/password_generator.h"

@@ -1,4 +1,4 @@
-#include "csv.h"
+#include "store/csv.h"
 
 namespace tavrino::Csv {
 
@@ -18,7 +18,7 @@ QString formatRow(const QStringList& fields) {
     return out.join(QLatin1Char(',')) + QStringLiteral("\r\n");
 }
 
-QList<QStringList> parse(const QString& text, QString* error) {
+QList<QStringList> parse(const QString& text, QString* error, QChar separator) {
     QList<QStringList> rows;
     QStringList row;
     QString field;
@@ -51,7 +51,7 @@ QList<QStringList> parse(const QString& text, QString* error) {
                 return rows;
             }
             quoted = wasQuoted = true;
-        } else if (c == QLatin1Char(',')) {
+        } else if (c == separator) {
             row << field;
             field.clear();
             wasQuoted = false;

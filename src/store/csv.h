@@ -11,7 +11,9 @@ namespace tavrino::Csv {
 QString formatRow(const QStringList& fields);
 
 // All records of an RFC 4180 text. Quoted fields may hold line breaks.
-// error is set (and the result incomplete) on a malformed quote.
-QList<QStringList> parse(const QString& text, QString* error = nullptr);
+// error is set (and the result incomplete) on a malformed quote. Some
+// programs (and spreadsheets in many languages) separate by ";".
+QList<QStringList> parse(const QString& text, QString* error = nullptr,
+                         QChar separator = QLatin1Char(','));
 
 } // namespace tavrino::Csv

@@ -1,0 +1,234 @@
+#include "record_import.h"
+
+#include "store/csv.h"
+#include "store/date_text.h"
+
+#include <QHash>
+#include <QSet>
+#include <QUrl>
+
+namespace tavrino {
+
+namespace {
+
+using Field = PasswordRecord::Field;
+
+// The exports told apart by columns that only they have.
+struct Known {
+    const char* name;
+    QStringList columns; // all present (lower case)
+};
+
+const QList<Known>& knownSources() {
+    static const QList<Known> sources{
+        {"Tavrino", {QStringLiteral("category"), QStringLiteral("description"), QStringLiteral("usercode"),
+                     QStringLiteral("expirydate")}},
+        {"Bitwarden", {QStringLiteral("login_uri"), QStringLiteral("login_username"),
+                       QStringLiteral("login_password")}},
+        {"KeePassXC", {QStringLiteral("group"), QStringLiteral("title"), QStringLiteral("username"),
+                       QStringLiteral("password")}},
+        {"Firefox", {QStringLiteral("url"), QStringLiteral("username"), QStringLiteral("password"),
+                     QStringLiteral("httprealm")}},
+        {"1Password", {QStringLiteral("title"), QStringLiteral("url"), QStringLiteral("username"),
+                       QStringLiteral("password"), QStringLiteral("otpauth")}},
+        {"Chrome/Chromium/Edge", {QStringLiteral("name"), QStringLiteral("url"), QStringLiteral("username"),
+                    QStringLiteral("password")}},
+    };
+    return sources;
+}
+
+// Which column of any of them holds which field, first name first.
+const QList<std::pair<Field, QStringList>>& columnNames() {
+    static const QList<std::pair<Field, QStringList>> names{
+        {PasswordRecord::Category,
+         {QStringLiteral("category"), QStringLiteral("group"), QStringLiteral("folder"), QStringLiteral("tags")}},
+        {PasswordRecord::Description,
+         {QStringLiteral("description"), QStringLiteral("title"), QStringLiteral("name")}},
+        {PasswordRecord::UserCode,
+         {QStringLiteral("usercode"), QStringLiteral("username"), QStringLiteral("login_username"),
+          QStringLiteral("user name"), QStringLiteral("login")}},
+        {PasswordRecord::Password, {QStringLiteral("password"), QStringLiteral("login_password")}},
+        {PasswordRecord::Notes, {QStringLiteral("notes"), QStringLiteral("note"), QStringLiteral("extra")}},
+        {PasswordRecord::ExpiryDate, {QStringLiteral("expirydate"), QStringLiteral("expires")}},
+        {PasswordRecord::WebSite,
+         {QStringLiteral("website"), QStringLiteral("url"), QStringLiteral("login_uri"), QStringLiteral("web site")}},
+        {PasswordRecord::Email, {QStringLiteral("email"), QStringLiteral("e-mail")}},
+    };
+    return names;
+}
+
+QString caption(Field field) {
+    return PasswordRecord::fieldNames()[field - 1];
+}
+
+// KeePassXC writes the group's path from its root ("Root/Internet"),
+// 1Password the tags ("work,mail"): the group below the root, the first tag.
+QString categoryOf(const QString& source, const QString& text) {
+    QString c = text.trimmed();
+    if (source == u"KeePassXC") {
+        if (c.startsWith(QStringLiteral("Root/"))) c = c.mid(5);
+        if (c == u"Root") c.clear();
+    }
+    if (source == u"1Password") c = c.section(QLatin1Char(','), 0, 0).trimmed();
+    return c;
+}
+
+QString hostOf(const QString& url) {
+    const QUrl u = QUrl::fromUserInput(url);
+    QString host = u.host();
+    if (host.startsWith(QStringLiteral("www."))) host = host.mid(4);
+    return host;
+}
+
+// A profile's lines break with CR LF, as the Windows version writes them.
+QString windowsLineBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+QString identity(const PasswordRecord& r) {
+    return QStringList{r[PasswordRecord::Description], r[PasswordRecord::UserCode],
+                       r[PasswordRecord::Password], r[PasswordRecord::WebSite]}
+        .join(QChar(0x1f));
+}
+
+} // namespace
+
+RecordImport RecordImport::read(const QByteArray& file, const QDate& today) {
+    RecordImport import;
+    QString text = QString::fromUtf8(file);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    const QString firstLine = text.section(QLatin1Char('\n'), 0, 0);
+    const QChar separator =
+        firstLine.count(QLatin1Char(';')) > firstLine.count(QLatin1Char(',')) ? QLatin1Char(';')
+                                                                              : QLatin1Char(',');
+    QString error;
+    const QList<QStringList> rows = Csv::parse(text, &error, separator);
+    if (!error.isEmpty()) {
+        import.error = QStringLiteral("not valid CSV: %1").arg(error);
+        return import;
+    }
+    if (rows.isEmpty()) {
+        import.error = QStringLiteral("no header row");
+        return import;
+    }
+    QStringList header;
+    for (const QString& h : rows.first())
+        header << h.trimmed().toLower();
+    for (const Known& k : knownSources()) {
+        if (std::all_of(k.columns.cbegin(), k.columns.cend(),
+                        [&](const QString& c) { return header.contains(c); })) {
+            import.source = QString::fromLatin1(k.name);
+            break;
+        }
+    }
+    // Where each field comes from (-1: nowhere).
+    QHash<int, qsizetype> from;
+    for (const auto& [field, names] : columnNames())
+        for (const QString& name : names)
+            if (!from.contains(field) && header.contains(name)) from.insert(field, header.indexOf(name));
+    if (!from.contains(PasswordRecord::Password) ||
+        (!from.contains(PasswordRecord::Description) && !from.contains(PasswordRecord::WebSite))) {
+        import.error = QStringLiteral(
+            "the header row names no columns Tavrino knows (it reads the CSV exports of "
+            "KeePassXC, Bitwarden, Chrome, Edge, Firefox and 1Password, and its own: %1)")
+                           .arg(PasswordRecord::fieldNames().join(QLatin1Char(',')));
+        return import;
+    }
+    if (import.source.isEmpty()) import.source = QStringLiteral("CSV");
+
+    const qsizetype typeColumn = header.indexOf(QStringLiteral("type")); // Bitwarden
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList& row = rows[i];
+        if (row.size() == 1 && row[0].trimmed().isEmpty()) continue; // a blank line
+        PasswordRecord r;
+        for (auto it = from.cbegin(); it != from.cend(); ++it)
+            r[static_cast<Field>(it.key())] = row.value(it.value());
+        r[PasswordRecord::Category] = categoryOf(import.source, r[PasswordRecord::Category]);
+        r[PasswordRecord::Notes] = windowsLineBreaks(r[PasswordRecord::Notes]);
+        // Firefox names a login by its site alone.
+        if (!from.contains(PasswordRecord::Description))
+            r[PasswordRecord::Description] = hostOf(r[PasswordRecord::WebSite]);
+        const QString name = r[PasswordRecord::Description].isEmpty()
+                                 ? QStringLiteral("row %1").arg(i)
+                                 : QStringLiteral("row %1 (%2)").arg(i).arg(r[PasswordRecord::Description]);
+        if (typeColumn >= 0 && row.value(typeColumn) != u"login" && !row.value(typeColumn).isEmpty() &&
+            r[PasswordRecord::Password].isEmpty() && r[PasswordRecord::UserCode].isEmpty())
+            import.notes << QStringLiteral("%1: a %2, not a login; taken with its notes")
+                                .arg(name, row.value(typeColumn));
+
+        // "|" separates the fields of a profile line: such a row can not be stored.
+        QStringList barred;
+        for (int f = 1; f <= PasswordRecord::FieldCount; ++f)
+            if (r[static_cast<Field>(f)].contains(QLatin1Char('|'))) barred << caption(static_cast<Field>(f));
+        if (!barred.isEmpty()) {
+            import.notes << QStringLiteral("%1: skipped, \"|\" in %2 can not be stored in a profile")
+                                .arg(name, barred.join(QStringLiteral(", ")));
+            ++import.skipped;
+            continue;
+        }
+        if (r[PasswordRecord::UserCode].trimmed().isEmpty()) {
+            // The record panel asks a user code of every record.
+            r[PasswordRecord::UserCode] = r[PasswordRecord::Email].trimmed().isEmpty()
+                                              ? QStringLiteral("(none)")
+                                              : r[PasswordRecord::Email].trimmed();
+            import.notes << QStringLiteral("%1: no user name; \"%2\" put in its place")
+                                .arg(name, r[PasswordRecord::UserCode]);
+        }
+        QString& expiry = r[PasswordRecord::ExpiryDate];
+        expiry = expiry.trimmed();
+        if (!expiry.isEmpty() && !parseDateText(expiry, today)) {
+            import.notes << QStringLiteral("%1: the expiry date \"%2\" is not a date; left out")
+                                .arg(name, expiry);
+            expiry.clear();
+        }
+        import.records << r;
+    }
+    return import;
+}
+
+ImportOutcome addImported(Profile& profile, const QList<PasswordRecord>& records) {
+    ImportOutcome outcome;
+    QSet<QString> present;
+    for (const QString& line : profile.Records.lines())
+        present.insert(identity(PasswordRecord::fromLine(line)));
+    for (const PasswordRecord& r : records) {
+        if (present.contains(identity(r))) {
+            ++outcome.alreadyThere;
+            continue;
+        }
+        present.insert(identity(r));
+        const QString& category = r[PasswordRecord::Category];
+        if (!category.isEmpty() && !profile.Categories.contains(category) &&
+            profile.Categories.add(Profile::categoryLine(category), category))
+            outcome.newCategories << category;
+        profile.Records.add(r.toLine());
+        ++outcome.added;
+    }
+    return outcome;
+}
+
+QString importReport(const RecordImport& import, const ImportOutcome& outcome) {
+    QString report = QStringLiteral("%1 export: %2 records added").arg(import.source).arg(outcome.added);
+    if (outcome.alreadyThere > 0)
+        report += QStringLiteral(", %1 already there").arg(outcome.alreadyThere);
+    if (import.skipped > 0) report += QStringLiteral(", %1 skipped").arg(import.skipped);
+    report += QLatin1Char('.');
+    if (!outcome.newCategories.isEmpty())
+        report += QStringLiteral("\nNew categories: %1.").arg(outcome.newCategories.join(QStringLiteral(", ")));
+    for (const QString& note : import.notes)
+        report += QLatin1Char('\n') + note;
+    return report;
+}
+
+QByteArray exportCsv(const Profile& profile) {
+    QString out = Csv::formatRow(PasswordRecord::fieldNames());
+    for (const QString& line : profile.Records.lines()) {
+        const PasswordRecord r = PasswordRecord::fromLine(line);
+        out += Csv::formatRow(QStringList(std::begin(r.fields), std::end(r.fields)));
+    }
+    return out.toUtf8();
+}
+
+} // namespace tavrino

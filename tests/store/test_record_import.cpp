@@ -1,0 +1,133 @@
+#include "store/record_import.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrino;
+
+namespace {
+
+const QDate Today(2026, 12, 10);
+
+struct Expected {
+    // Category, Description, UserCode, Password, Notes, ExpiryDate, WebSite, Email
+    QStringList fields;
+};
+
+struct PeerCase {
+    const char* what;
+    QByteArray file;
+    const char* source;
+    QList<QStringList> records;
+    QStringList notes;
+};
+
+QStringList fieldsOf(const PasswordRecord& r) {
+    return QStringList(std::begin(r.fields), std::end(r.fields));
+}
+
+class PeerExports : public ::testing::TestWithParam<PeerCase> {};
+
+// Each peer's export as it writes it, known by its header; each row checked
+// field by field; what was changed or left out said per row.
+TEST_P(PeerExports, ImportEveryRowThatCanBeStored) {
+    const PeerCase& c = GetParam();
+    const RecordImport import = RecordImport::read(c.file, Today);
+    ASSERT_TRUE(import.error.isEmpty()) << c.what << ": " << import.error.toStdString();
+    EXPECT_EQ(import.source, QString::fromUtf8(c.source)) << c.what;
+    ASSERT_EQ(import.records.size(), c.records.size()) << c.what;
+    for (qsizetype i = 0; i < c.records.size(); ++i)
+        EXPECT_EQ(fieldsOf(import.records[i]), c.records[i]) << c.what << " record " << i;
+    EXPECT_EQ(import.notes, c.notes) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PeerExports,
+    ::testing::Values(
+        PeerCase{"keepassxc",
+                 "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\","
+                 "\"Last Modified\",\"Created\"\n"
+                 "\"Root/Internet\",\"Forum, the big one\",\"bob\",\"p\"\"w,1\",\"https://forum.example.net\","
+                 "\"line one\nline two\",\"\",\"0\",\"2026-01-01T00:00:00Z\",\"2026-01-01T00:00:00Z\"\n"
+                 "\"Root\",\"Top\",\"\",\"t0p\",\"\",\"\",\"\",\"0\",\"\",\"\"\n",
+                 "KeePassXC",
+                 {{"Internet", "Forum, the big one", "bob", "p\"w,1", "line one\r\nline two", "",
+                   "https://forum.example.net", ""},
+                  {"", "Top", "(none)", "t0p", "", "", "", ""}},
+                 {"row 2 (Top): no user name; \"(none)\" put in its place"}},
+        PeerCase{"bitwarden",
+                 "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,"
+                 "login_totp\r\n"
+                 "Mail,,login,Webmail,,,0,https://mail.example.com,alice@example.com,Tr0ub4dor&3,\r\n"
+                 ",,note,Secret note,\"some text\",,0,,,,\r\n",
+                 "Bitwarden",
+                 {{"Mail", "Webmail", "alice@example.com", "Tr0ub4dor&3", "", "", "https://mail.example.com", ""},
+                  {"", "Secret note", "(none)", "", "some text", "", "", ""}},
+                 {"row 2 (Secret note): a note, not a login; taken with its notes",
+                  "row 2 (Secret note): no user name; \"(none)\" put in its place"}},
+        PeerCase{"chrome",
+                 "name,url,username,password,note\r\n"
+                 "shop.example.com,https://shop.example.com/login,me,pw|bad,\r\n"
+                 "bank.example.com,https://bank.example.com/,dave,S4v!ngs,\"a, note\"\r\n",
+                 "Chrome/Chromium/Edge",
+                 {{"", "bank.example.com", "dave", "S4v!ngs", "a, note", "", "https://bank.example.com/", ""}},
+                 {"row 1 (shop.example.com): skipped, \"|\" in Password can not be stored in a profile"}},
+        PeerCase{"firefox with a byte order mark",
+                 "\xEF\xBB\xBF\"url\",\"username\",\"password\",\"httpRealm\",\"formActionOrigin\",\"guid\","
+                 "\"timeCreated\",\"timeLastUsed\",\"timePasswordChanged\"\r\n"
+                 "\"https://www.example.org\",\"carol\",\"c4rol!\",,\"https://www.example.org\",\"{1}\","
+                 "\"1\",\"1\",\"1\"\r\n",
+                 "Firefox",
+                 {{"", "example.org", "carol", "c4rol!", "", "", "https://www.example.org", ""}},
+                 {}},
+        PeerCase{"1password",
+                 "Title,Url,Username,Password,OTPAuth,Favorite,Archived,Tags,Notes\n"
+                 "Bank,https://bank.example.com,dave,d@ve,,false,false,\"finance,home\",\n",
+                 "1Password",
+                 {{"finance", "Bank", "dave", "d@ve", "", "", "https://bank.example.com", ""}},
+                 {}},
+        PeerCase{"tavrino with semicolons",
+                 "Category;Description;UserCode;Password;Notes;ExpiryDate;WebSite;Email\n"
+                 "Web;Semi;me;pw;;31/12/2027;;\n"
+                 "Web;Late;me;pw;;someday;;me@example.com\n",
+                 "Tavrino",
+                 {{"Web", "Semi", "me", "pw", "", "31/12/2027", "", ""},
+                  {"Web", "Late", "me", "pw", "", "", "", "me@example.com"}},
+                 {"row 2 (Late): the expiry date \"someday\" is not a date; left out"}}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        for (char& ch : name)
+            if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return name;
+    });
+
+TEST(RecordImport, RefusesWhatItCanNotRead) {
+    EXPECT_TRUE(RecordImport::read("", Today).error.contains(QStringLiteral("no header")));
+    EXPECT_TRUE(RecordImport::read("a,b\n1,2\n", Today).error.contains(QStringLiteral("KeePassXC")));
+    EXPECT_TRUE(RecordImport::read("name,url,username,password\n\"open,x\n", Today)
+                    .error.contains(QStringLiteral("not valid CSV")));
+}
+
+// Twice imported, once there; export reads back to the same records.
+TEST(RecordImport, NeverTwiceAndExportReadsBack) {
+    const RecordImport import = RecordImport::read(
+        "name,url,username,password\r\nA,https://a.example,u,p\r\nA,https://a.example,u,p\r\n"
+        "B,,u2,\"p, \"\"q\"\"\"\r\n",
+        Today);
+    Profile profile;
+    ImportOutcome first = addImported(profile, import.records);
+    EXPECT_EQ(first.added, 2);
+    EXPECT_EQ(first.alreadyThere, 1) << "the same row twice in one file";
+    ImportOutcome second = addImported(profile, import.records);
+    EXPECT_EQ(second.added, 0);
+    EXPECT_EQ(second.alreadyThere, 3);
+    EXPECT_EQ(importReport(import, second),
+              QStringLiteral("Chrome/Chromium/Edge export: 0 records added, 3 already there."));
+
+    const RecordImport back = RecordImport::read(exportCsv(profile), Today);
+    EXPECT_EQ(back.source, QStringLiteral("Tavrino"));
+    ASSERT_EQ(back.records.size(), 2);
+    for (qsizetype i = 0; i < 2; ++i)
+        EXPECT_EQ(back.records[i].toLine(), profile.Records.item(i + 1));
+}
+
+} // namespace
