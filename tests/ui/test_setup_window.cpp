@@ -1,4 +1,5 @@
 #include "vault_fixture.h"
+#include "store/record_import.h"
 
 #include <QPrinterInfo>
 
@@ -670,6 +671,48 @@ TEST(Setup, ChoosesAnotherDatabaseFolder) {
     named<QPushButton>(g.setup, QStringLiteral("Change database folder"))->click();
     EXPECT_FALSE(g.setup->folderChanged);
     EXPECT_EQ(g.settings.GetDatabaseFolder(), g.dir.filePath(QStringLiteral("db")));
+}
+
+// Import... reads another manager's export into the open profile, saves it
+// at once and reports each row; the list shows the new records when setup
+// closes. Export... writes what import reads back, for the user alone.
+TEST(Setup, ImportsAndExportsRecords) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    SetupWindow& s = *w.setupWindow();
+    s.show();
+    s.trigger(QStringLiteral("Profile"));
+    auto* page = s.findChild<ProfilesPage*>();
+    ASSERT_NE(page, nullptr);
+    const QString csv = f.dir.filePath(QStringLiteral("bitwarden.csv"));
+    writeFile(csv, "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,"
+                   "login_password,login_totp\n"
+                   "Games,,login,Chess club,,,0,https://chess.example,knight,e4e5!,\n"
+                   "Games,,login,Barred,,,0,,rook,a|b,\n");
+    page->chooseImportFile = [&] { return csv; };
+    named<QPushButton>(&s, QStringLiteral("Import records"))->click();
+    EXPECT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("Bitwarden export: 1 records added, 1 skipped.\n"
+                                         "New categories: Games.\n"
+                                         "row 2 (Barred): skipped, \"|\" in Password can not be stored "
+                                         "in a profile")});
+    EXPECT_EQ(f.profile.Records.count(), 13);
+    EXPECT_TRUE(descriptionsOnDisk(f).contains(QStringLiteral("Chess club"))) << "saved at once";
+    f.messages.shown.clear();
+    named<QPushButton>(&s, QStringLiteral("Import records"))->click();
+    EXPECT_TRUE(f.messages.texts().value(0).startsWith(
+        QStringLiteral("Bitwarden export: 0 records added, 1 already there, 1 skipped.")));
+    EXPECT_EQ(f.profile.Records.count(), 13);
+
+    const QString out = f.dir.filePath(QStringLiteral("out.csv"));
+    page->chooseExportFile = [&] { return out; };
+    named<QPushButton>(&s, QStringLiteral("Export records"))->click();
+    EXPECT_EQ(QFileInfo(out).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther),
+              QFileDevice::Permissions{}) << "passwords in plain text: the owner's alone";
+    const RecordImport back = RecordImport::read(readFile(out), QDate(2026, 12, 10));
+    ASSERT_EQ(back.records.size(), 13);
+    for (qsizetype i = 0; i < 13; ++i)
+        EXPECT_EQ(back.records[i].toLine(), f.profile.Records.item(i + 1));
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 #include "ui/common/store_runner.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "store/record_import.h"
+#include "shell/clock.h"
+#include "ui/common/session_state.h"
 
 #include "shell/settings_store.h"
 
@@ -18,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 
 namespace tavrino {
 
@@ -51,7 +55,32 @@ ProfilesPage::ProfilesPage(VaultServices& services)
     m_changeFolder->setAccessibleName(QStringLiteral("Change database folder"));
     grid->addWidget(m_folder, 4, 0, 1, 2);
     grid->addWidget(m_changeFolder, 5, 0, 1, 1, Qt::AlignLeft);
-    grid->setRowStretch(6, 1);
+    // Moving in from another password manager, and out again.
+    m_import = new QPushButton(QStringLiteral("Import..."), this);
+    m_import->setAccessibleName(QStringLiteral("Import records"));
+    m_import->setToolTip(QStringLiteral("Records from a CSV export of KeePassXC, Bitwarden, Chrome, "
+                                        "Edge, Firefox, 1Password or Tavrino"));
+    m_export = new QPushButton(QStringLiteral("Export..."), this);
+    m_export->setAccessibleName(QStringLiteral("Export records"));
+    m_export->setToolTip(QStringLiteral("The records as a CSV file (passwords in plain text)"));
+    auto* moving = new QHBoxLayout;
+    moving->addWidget(m_import);
+    moving->addWidget(m_export);
+    moving->addStretch();
+    grid->addLayout(moving, 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
+    const QString csvFilter = QStringLiteral("CSV files (*.csv);;All files (*)");
+    chooseImportFile = [this, csvFilter] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Import records from"), QDir::homePath(),
+                                            csvFilter);
+    };
+    chooseExportFile = [this, csvFilter] {
+        return QFileDialog::getSaveFileName(
+            this, QStringLiteral("Export records to"),
+            QDir::home().filePath(m_s.profile.name() + QStringLiteral(".csv")), csvFilter);
+    };
+    connect(m_import, &QPushButton::clicked, this, &ProfilesPage::importRecords);
+    connect(m_export, &QPushButton::clicked, this, &ProfilesPage::exportRecords);
     chooseFolder = [this](const QString& current) {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Choose the database folder"),
                                                  current);
@@ -61,6 +90,60 @@ ProfilesPage::ProfilesPage(VaultServices& services)
     connect(m_createSealed, &QPushButton::clicked, this, &ProfilesPage::onCreateSealedClicked);
     connect(m_seal, &QPushButton::clicked, this, [this] { onSealClicked(true); });
     connect(m_unseal, &QPushButton::clicked, this, [this] { onSealClicked(false); });
+}
+
+void ProfilesPage::importRecords() {
+    if (!m_s.session.loginOk) return;
+    const QString path = chooseImportFile();
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_s.messages.show(QStringLiteral("%1 can not be read: %2").arg(path, file.errorString()),
+                          QStringLiteral("Import"), MsgIcon::Warning);
+        return;
+    }
+    const RecordImport import = RecordImport::read(file.readAll(), m_s.clock.now().date());
+    if (!import.error.isEmpty()) {
+        m_s.messages.show(QStringLiteral("Nothing was imported from %1: %2").arg(path, import.error),
+                          QStringLiteral("Import"), MsgIcon::Warning);
+        return;
+    }
+    const ProfileStore::Snapshot before = m_s.store.snapshot();
+    const ImportOutcome outcome = addImported(m_s.profile, import.records);
+    if (outcome.added > 0) {
+        const SaveOutcome saved = m_s.runner.save();
+        if (saved != SaveOutcome::Saved && saved != SaveOutcome::Merged) {
+            // Not saved: the profile stays as it was, and says why.
+            if (saved != SaveOutcome::ConflictLogin) m_s.store.restore(before);
+            noteSave();
+            return;
+        }
+        emit recordsImported();
+    }
+    m_s.messages.show(importReport(import, outcome), QStringLiteral("Import"), MsgIcon::Information);
+}
+
+void ProfilesPage::exportRecords() {
+    if (!m_s.session.loginOk) return;
+    const QString path = chooseExportFile();
+    if (path.isEmpty()) return;
+    // Every password in plain text: for this user's eyes only, from the start.
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        written = file.write(exportCsv(m_s.profile)) >= 0 && file.commit();
+    }
+    if (!written) {
+        m_s.messages.show(QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()),
+                          QStringLiteral("Export"), MsgIcon::Warning);
+        return;
+    }
+    m_s.messages.show(QStringLiteral("%1 records exported to %2.\r\nThe file holds every password in "
+                                     "plain text: keep it safe, and delete it once it has served.")
+                          .arg(m_s.profile.Records.count())
+                          .arg(path),
+                      QStringLiteral("Export"), MsgIcon::Information);
 }
 
 void ProfilesPage::showSealing() {

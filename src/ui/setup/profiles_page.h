@@ -31,10 +31,22 @@ public:
     // Asks for a database folder, starting at the current one; empty when
     // the user chose none (tests answer it).
     std::function<QString(const QString& current)> chooseFolder;
+    // Ask for the CSV file to import from, or to export to; empty when the
+    // user chose none (tests answer them).
+    std::function<QString()> chooseImportFile;
+    std::function<QString()> chooseExportFile;
+
+    // Import...: another manager's CSV export (or Tavrino's) into the open
+    // profile, saved at once, with a report of each row changed or skipped.
+    void importRecords();
+    // Export...: the open profile's records as CSV, for this user alone.
+    void exportRecords();
 
 signals:
     // The profiles are now those of another folder: the open one is left.
     void databaseFolderChanged();
+    // Imported records were saved: the vault's list shows them.
+    void recordsImported();
 
 private:
     void fillList();
@@ -50,6 +62,8 @@ private:
     QPushButton* m_unseal;
     QLabel* m_folder;
     QPushButton* m_changeFolder;
+    QPushButton* m_import;
+    QPushButton* m_export;
     bool m_creatingSealed = false;
 };
 

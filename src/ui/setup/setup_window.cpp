@@ -75,6 +75,7 @@ SetupWindow::SetupWindow(VaultServices& services, QWidget* parent)
     m_securityPage = new SecurityPage(m_s);
     m_categoriesPage = new CategoriesPage(m_s);
     m_profilesPage = new ProfilesPage(m_s);
+    connect(m_profilesPage, &ProfilesPage::recordsImported, this, [this] { recordsChanged = true; });
     connect(m_profilesPage, &ProfilesPage::databaseFolderChanged, this, [this] {
         folderChanged = true;
         reject();

@@ -48,6 +48,8 @@ public:
     std::optional<SaveOutcome> conflict;
     // Set when the user chose another database folder: the vault locks.
     bool folderChanged = false;
+    // Set when records were imported: the vault's list shows them.
+    bool recordsChanged = false;
 
 
 protected:

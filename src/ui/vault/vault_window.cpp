@@ -440,14 +440,19 @@ void VaultWindow::openSetupWindow() {
     SetupWindow* setup = setupWindow();
     setup->exec();
     const bool folderChanged = setup->folderChanged;
+    const bool recordsChanged = setup->recordsChanged;
     const auto conflict = setup->conflict;
     // Closed, it goes at once: its pages held the login and the answers.
     delete m_setup;
     m_setup = nullptr;
-    if (folderChanged)
+    if (folderChanged) {
         lockNow();
-    else if (conflict)
+    } else if (conflict) {
         afterConflict(*conflict);
+    } else if (recordsChanged && m_view == VaultView::Tree) {
+        m_record->fillCategories();
+        m_tree->refill(m_tree->viewState());
+    }
 }
 
 RecordPopup* VaultWindow::popup() {
