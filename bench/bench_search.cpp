@@ -3,7 +3,7 @@
 // query as typed. A keystroke must answer within 50 ms.
 #include "crypto/text_cipher.h"
 #include "store/profile_format.h"
-#include "ui/tree/record_search.h"
+#include "store/record_search.h"
 
 #include <benchmark/benchmark.h>
 

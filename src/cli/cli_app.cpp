@@ -2,6 +2,9 @@
 
 #include "store/csv.h"
 #include "store/record_import.h"
+#include "store/record_search.h"
+#include "store/date_text.h"
+#include "crypto/password_generator.h"
 #include "cli/json_dump.h"
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
@@ -14,7 +17,10 @@
 #include "store/profile_store.h"
 #include "store/waiting.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QHash>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -30,11 +36,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cmath>
+
 namespace tavrino {
 namespace {
 
 const char* const Usage =
-    "Usage: tavrino-cli COMMAND [ARGS] [--database DIR]\n"
+    "Usage: tavrino-cli COMMAND [ARGS] [--database DIR] | --version | --help\n"
     "\n"
     "Commands:\n"
     "  list                     the profiles of the database folder, one a line\n"
@@ -47,6 +55,13 @@ const char* const Usage =
     "  fix-access               give every profile the rights of the database folder\n"
     "  seal NAME                make NAME.dat a sealed profile, after its login\n"
     "  unseal NAME              make a sealed profile NAME.dat again, after its login\n"
+    "  search NAME WORDS...     the records with every word (not in passwords)\n"
+    "  show NAME DESCRIPTION    one record's fields; --password: its password alone\n"
+    "  add NAME DESCRIPTION USERCODE  a new record; its password from standard input\n"
+    "  edit NAME DESCRIPTION    change a record's fields (options as for add)\n"
+    "  rm NAME DESCRIPTION      remove a record\n"
+    "  generate                 a random password (--length N, or --words N)\n"
+    "  passwd NAME              change the profile's password\n"
     "\n"
     "The database folder is the \"Database\" setting unless --database is given.\n"
     "Credentials are read from standard input, one a line: the user ID when the\n"
@@ -96,6 +111,30 @@ const CommandHelp CommandHelps[] = {
      "the database folder the rights a\nnew one gets there: read and write for the owner, and "
      "for the folder's group\nwhen the folder is group-writable; never for others. Run it after "
      "sharing\nthe folder with a group (chgrp TEAM DIR && chmod 2770 DIR).\n"},
+    {"search", "Usage: tavrino-cli search NAME WORDS... [--database DIR]\nAfter the login, prints "
+               "the records in which every word turns up (description,\nuser code, web site, "
+               "e-mail, notes or category; never the password), letter\ncase and accents aside: "
+               "description, user code and web site, tab-separated.\n"},
+    {"show", "Usage: tavrino-cli show NAME DESCRIPTION [--password] [--database DIR]\nAfter the "
+             "login, prints the fields of the record with that description\n(letter case aside), "
+             "the password left out; with --password, the password\nalone, for a pipe. Several "
+             "records of that description: each is shown.\n"},
+    {"add", "Usage: tavrino-cli add NAME DESCRIPTION USERCODE [--category C] [--url U]\n"
+            "       [--email E] [--notes N] [--expiry DATE] [--database DIR]\nAfter the login, "
+            "reads the password from standard input (the next line)\nand adds the record. A "
+            "category the profile lacks is added.\n"},
+    {"edit", "Usage: tavrino-cli edit NAME DESCRIPTION [--user U] [--category C] [--url U]\n"
+             "       [--email E] [--notes N] [--expiry DATE] [--password] [--database DIR]\n"
+             "After the login, changes the given fields of the one record with that\ndescription; "
+             "with --password, the new password is the next line of\nstandard input.\n"},
+    {"rm", "Usage: tavrino-cli rm NAME DESCRIPTION [--database DIR]\nAfter the login, removes the "
+           "one record with that description.\n"},
+    {"generate", "Usage: tavrino-cli generate [--length N | --words N]\nPrints a random password: "
+                 "N characters (4 to 64) of upper and lower case\nletters, digits and symbols "
+                 "(20 without --length), or a passphrase of N words\n(3 to 12) from the system's "
+                 "word list. Its strength in bits goes to\nstandard error.\n"},
+    {"passwd", "Usage: tavrino-cli passwd NAME [--database DIR]\nAfter the login, reads the new "
+               "password twice from standard input and\nsaves the profile with it.\n"},
 };
 
 // Messages become one line of text each; a question is answered No.
@@ -329,6 +368,9 @@ int convert(Context& c, const QString& name, bool sealed) {
 }
 
 int list(Context& c) {
+    if (!QFileInfo::exists(c.settings.path()) && !c.settings.hasFolderOverride())
+        throw Failure(QStringLiteral("no settings yet (%1): run tavrino-cli init, or give --database DIR")
+                          .arg(c.settings.path()));
     const QStringList names = c.manager.ListProfiles();
     for (const QString& n : names) {
         c.out << n;
@@ -428,38 +470,237 @@ int init(Context& c, const QString& folderOption) {
     return 0;
 }
 
+// The records whose description is that text, letter case aside (1-based).
+QList<qsizetype> recordsNamed(const Profile& profile, const QString& description) {
+    QList<qsizetype> found;
+    for (qsizetype i = 1; i <= profile.Records.count(); ++i)
+        if (PasswordRecord::fromLine(profile.Records.item(i))[PasswordRecord::Description].compare(
+                description, Qt::CaseInsensitive) == 0)
+            found << i;
+    return found;
+}
+
+qsizetype oneRecordNamed(const Profile& profile, const QString& name, const QString& description) {
+    const QList<qsizetype> found = recordsNamed(profile, description);
+    if (found.isEmpty())
+        throw Failure(QStringLiteral("profile '%1' has no record '%2'").arg(name, description));
+    if (found.size() > 1)
+        throw Failure(QStringLiteral("profile '%1' has %2 records '%3'; change them in the window")
+                          .arg(name)
+                          .arg(found.size())
+                          .arg(description));
+    return found.first();
+}
+
+// A field typed on the command line: "|" separates a profile line's fields.
+QString fieldValue(const QString& value, const QString& what) {
+    if (value.contains(QLatin1Char('|')))
+        throw Failure(QStringLiteral("the %1 contains \"|\", which a profile can not store").arg(what));
+    return value;
+}
+
+int searchRecords(Context& c, const QString& name, const QString& query) {
+    c.open(name);
+    c.login();
+    RecordSearch search;
+    search.index(c.profile.Records.lines());
+    for (const SearchHit& hit : search.find(query, c.profile.Records.count() + 1)) {
+        const PasswordRecord r = PasswordRecord::fromLine(c.profile.Records.item(hit.position));
+        c.out << r[PasswordRecord::Description] << '\t' << r[PasswordRecord::UserCode] << '\t'
+              << r[PasswordRecord::WebSite] << '\n';
+    }
+    return 0;
+}
+
+int showRecord(Context& c, const QString& name, const QString& description, bool password) {
+    c.open(name);
+    c.login();
+    const QList<qsizetype> found = recordsNamed(c.profile, description);
+    if (found.isEmpty())
+        throw Failure(QStringLiteral("profile '%1' has no record '%2'").arg(name, description));
+    for (qsizetype at : found) {
+        const PasswordRecord r = PasswordRecord::fromLine(c.profile.Records.item(at));
+        if (password) {
+            c.out << r[PasswordRecord::Password] << '\n';
+            continue;
+        }
+        if (at != found.first()) c.out << '\n';
+        for (int f = 1; f <= PasswordRecord::FieldCount; ++f)
+            if (f != PasswordRecord::Password)
+                c.out << PasswordRecord::fieldNames()[f - 1] << ": "
+                      << QString(r[static_cast<PasswordRecord::Field>(f)]).replace(QStringLiteral("\r\n"), QStringLiteral("\n    "))
+                      << '\n';
+    }
+    return 0;
+}
+
+// --category, --url, --email, --notes, --expiry (and --user) into the record.
+void applyOptions(Context& c, PasswordRecord& r, const QHash<QString, QString>& options) {
+    const std::pair<const char*, PasswordRecord::Field> given[] = {
+        {"user", PasswordRecord::UserCode}, {"category", PasswordRecord::Category},
+        {"url", PasswordRecord::WebSite},   {"email", PasswordRecord::Email},
+        {"notes", PasswordRecord::Notes},   {"expiry", PasswordRecord::ExpiryDate}};
+    for (const auto& [option, field] : given) {
+        const QString key = QString::fromLatin1(option);
+        if (options.contains(key)) r[field] = fieldValue(options.value(key), key);
+    }
+    QString& expiry = r[PasswordRecord::ExpiryDate];
+    if (!expiry.isEmpty() && !parseDateText(expiry, QDate::currentDate()))
+        throw Failure(QStringLiteral("the expiry date '%1' is not a date (day first: 31/12/2027, or "
+                                     "a month: 12/27)")
+                          .arg(expiry));
+    if (r[PasswordRecord::UserCode].trimmed().isEmpty())
+        throw Failure(QStringLiteral("a record needs a user code"));
+    const QString& category = r[PasswordRecord::Category];
+    if (!category.isEmpty() && !c.profile.Categories.contains(category))
+        c.profile.Categories.add(Profile::categoryLine(category), category);
+}
+
+int addRecord(Context& c, const QString& name, const QString& description, const QString& user,
+              const QHash<QString, QString>& options) {
+    c.open(name);
+    c.login();
+    PasswordRecord r;
+    r[PasswordRecord::Description] = fieldValue(description, QStringLiteral("description"));
+    r[PasswordRecord::UserCode] = fieldValue(user, QStringLiteral("user code"));
+    r[PasswordRecord::Password] =
+        fieldValue(c.readLine(QStringLiteral("New record's password: ")), QStringLiteral("password"));
+    applyOptions(c, r, options);
+    c.profile.Records.add(r.toLine());
+    c.save(name);
+    c.out << QStringLiteral("added %1 to %2\n").arg(description, name);
+    return 0;
+}
+
+int editRecord(Context& c, const QString& name, const QString& description,
+               const QHash<QString, QString>& options, bool password) {
+    c.open(name);
+    c.login();
+    const qsizetype at = oneRecordNamed(c.profile, name, description);
+    PasswordRecord r = PasswordRecord::fromLine(c.profile.Records.item(at));
+    if (password)
+        r[PasswordRecord::Password] =
+            fieldValue(c.readLine(QStringLiteral("New password: ")), QStringLiteral("password"));
+    applyOptions(c, r, options);
+    c.profile.Records.remove(at);
+    c.profile.Records.insert(at, r.toLine());
+    c.save(name);
+    c.out << QStringLiteral("changed %1 in %2\n").arg(description, name);
+    return 0;
+}
+
+int removeRecord(Context& c, const QString& name, const QString& description) {
+    c.open(name);
+    c.login();
+    c.profile.Records.remove(oneRecordNamed(c.profile, name, description));
+    c.save(name);
+    c.out << QStringLiteral("removed %1 from %2\n").arg(description, name);
+    return 0;
+}
+
+int generate(Context& c, const QHash<QString, QString>& options) {
+    GeneratorOptions o;
+    o.kind = GeneratorOptions::Kind::Characters;
+    auto number = [&](const char* option, int low, int high) {
+        bool ok = false;
+        const int n = options.value(QString::fromLatin1(option)).toInt(&ok);
+        if (!ok || n < low || n > high)
+            throw Failure(QStringLiteral("--%1 must be a number from %2 to %3")
+                              .arg(QLatin1String(option))
+                              .arg(low)
+                              .arg(high));
+        return n;
+    };
+    if (options.contains(QStringLiteral("length")))
+        o.length = number("length", GeneratorOptions::MinLength, GeneratorOptions::MaxLength);
+    QStringList words;
+    if (options.contains(QStringLiteral("words"))) {
+        o.kind = GeneratorOptions::Kind::Passphrase;
+        o.words = number("words", GeneratorOptions::MinWords, GeneratorOptions::MaxWords);
+        words = passphraseWords();
+    }
+    PasswordGenerator generator(c.clock, words);
+    QString why;
+    const QString made = generator.generate(o, &why);
+    if (made.isEmpty()) throw Failure(why);
+    c.out << made << '\n';
+    c.err << QStringLiteral("strength: %1 bits\n").arg(std::floor(generator.strengthBits(o)));
+    return 0;
+}
+
+int changePassword(Context& c, const QString& name) {
+    c.open(name);
+    c.login();
+    const QString first = c.readLine(QStringLiteral("New password: "));
+    const QString again = c.readLine(QStringLiteral("New password again: "));
+    if (first != again) throw Failure(QStringLiteral("the two new passwords differ; nothing changed"));
+    if (first.trimmed().isEmpty()) throw Failure(QStringLiteral("a password can not be empty"));
+    fieldValue(first, QStringLiteral("password"));
+    SecuritySettings& security = c.profile.Security;
+    security.Password = first.trimmed();
+    // The answer every new profile knows opens nothing once the password is one's own.
+    if (security.Questions.count() > 0 &&
+        std::any_of(security.Questions.lines().cbegin(), security.Questions.lines().cend(),
+                    SecuritySettings::isDefaultQuestion))
+        c.err << QStringLiteral("note: the default secret question is still in place; set your own "
+                                "in the window's setup (it no longer opens the profile)\n");
+    c.save(name);
+    c.out << QStringLiteral("changed the password of %1\n").arg(name);
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTextStream& err,
            const QString& applicationFolder) {
     QStringList args;
-    QString database;
-    bool help = false;
-    bool csv = false;
-    bool sealed = false;
+    // Options with a value, as --name VALUE or --name=VALUE.
+    static const QStringList valued{QStringLiteral("database"), QStringLiteral("length"),
+                                    QStringLiteral("words"),    QStringLiteral("category"),
+                                    QStringLiteral("url"),      QStringLiteral("email"),
+                                    QStringLiteral("notes"),    QStringLiteral("expiry"),
+                                    QStringLiteral("user")};
+    static const QStringList flags{QStringLiteral("help"), QStringLiteral("csv"),
+                                   QStringLiteral("sealed"), QStringLiteral("version"),
+                                   QStringLiteral("password")};
+    QHash<QString, QString> options;
+    QSet<QString> set;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a == u"--database") {
-            if (i + 1 >= arguments.size()) {
-                err << "tavrino-cli: --database needs a folder\n";
+        if (a == u"-h") {
+            set.insert(QStringLiteral("help"));
+            continue;
+        }
+        if (!a.startsWith(QLatin1String("--"))) {
+            args << a;
+            continue;
+        }
+        const QString name = a.mid(2).section(QLatin1Char('='), 0, 0);
+        if (valued.contains(name)) {
+            if (a.contains(QLatin1Char('='))) {
+                options.insert(name, a.section(QLatin1Char('='), 1));
+            } else if (i + 1 < arguments.size()) {
+                options.insert(name, arguments[++i]);
+            } else {
+                err << "tavrino-cli: --" << name << " needs a value\n";
                 return 2;
             }
-            database = arguments[++i];
-        } else if (a == u"--help" || a == u"-h") {
-            help = true;
-        } else if (a == u"--csv") {
-            csv = true;
-        } else if (a == u"--sealed") {
-            sealed = true;
-        } else if (a.startsWith(QLatin1String("--"))) {
+        } else if (flags.contains(name) && !a.contains(QLatin1Char('='))) {
+            set.insert(name);
+        } else {
             err << "tavrino-cli: unknown option " << a << "\n";
             return 2;
-        } else {
-            args << a;
         }
     }
+    const QString database = options.value(QStringLiteral("database"));
+    const bool csv = set.contains(QStringLiteral("csv"));
+    const bool sealed = set.contains(QStringLiteral("sealed"));
     const QString command = args.value(0);
-    if (help) {
+    if (set.contains(QStringLiteral("version"))) {
+        out << "tavrino-cli " << TAVRINO_VERSION << "\n";
+        return 0;
+    }
+    if (set.contains(QStringLiteral("help"))) {
         for (const CommandHelp& h : CommandHelps)
             if (command == QLatin1String(h.name)) {
                 out << h.text;
@@ -468,15 +709,38 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         out << Usage;
         return 0;
     }
-    const int needed = command == u"import" || command == u"merge" ? 3
-                       : (command == u"list" || command == u"init" || command == u"fix-access")
-                           ? 1
-                           : 2;
+    // How many words each command takes (search: at least that many).
+    static const QHash<QString, int> needs{
+        {QStringLiteral("import"), 3}, {QStringLiteral("merge"), 3},  {QStringLiteral("list"), 1},
+        {QStringLiteral("init"), 1},   {QStringLiteral("fix-access"), 1}, {QStringLiteral("generate"), 1},
+        {QStringLiteral("add"), 4},    {QStringLiteral("show"), 3},   {QStringLiteral("edit"), 3},
+        {QStringLiteral("rm"), 3},     {QStringLiteral("search"), 3}};
+    const int needed = needs.value(command, 2);
     const bool known =
         std::any_of(std::begin(CommandHelps), std::end(CommandHelps),
                     [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
-    if (!known || args.size() != needed || (command == u"export" && !csv) ||
-        (sealed && command != u"create")) {
+    // Which command takes which option beyond --database.
+    static const QHash<QString, QStringList> takes{
+        {QStringLiteral("export"), {QStringLiteral("csv")}},
+        {QStringLiteral("create"), {QStringLiteral("sealed")}},
+        {QStringLiteral("generate"), {QStringLiteral("length"), QStringLiteral("words")}},
+        {QStringLiteral("show"), {QStringLiteral("password")}},
+        {QStringLiteral("add"),
+         {QStringLiteral("category"), QStringLiteral("url"), QStringLiteral("email"),
+          QStringLiteral("notes"), QStringLiteral("expiry")}},
+        {QStringLiteral("edit"),
+         {QStringLiteral("user"), QStringLiteral("category"), QStringLiteral("url"),
+          QStringLiteral("email"), QStringLiteral("notes"), QStringLiteral("expiry"),
+          QStringLiteral("password")}}};
+    QStringList given = options.keys() + QStringList(set.cbegin(), set.cend());
+    given.removeAll(QStringLiteral("database"));
+    const bool optionsFit = std::all_of(given.cbegin(), given.cend(), [&](const QString& o) {
+        return takes.value(command).contains(o);
+    });
+    const bool countFits = command == u"search" ? args.size() >= needed : args.size() == needed;
+    if (!known || !countFits || (command == u"export" && !csv) || !optionsFit ||
+        (command == u"generate" && options.contains(QStringLiteral("length")) &&
+         options.contains(QStringLiteral("words")))) {
         err << (known ? QStringLiteral(
                             "tavrino-cli: wrong arguments for %1; see tavrino-cli %1 --help\n")
                             .arg(command)
@@ -498,6 +762,14 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         if (command == u"import") return importCsv(c, args[1], args[2]);
         if (command == u"merge") return mergeCopy(c, args[1], args[2]);
         if (command == u"fix-access") return fixAccess(c);
+        if (command == u"search") return searchRecords(c, args[1], args.mid(2).join(QLatin1Char(' ')));
+        if (command == u"show") return showRecord(c, args[1], args[2], set.contains(QStringLiteral("password")));
+        if (command == u"add") return addRecord(c, args[1], args[2], args[3], options);
+        if (command == u"edit")
+            return editRecord(c, args[1], args[2], options, set.contains(QStringLiteral("password")));
+        if (command == u"rm") return removeRecord(c, args[1], args[2]);
+        if (command == u"generate") return generate(c, options);
+        if (command == u"passwd") return changePassword(c, args[1]);
         return init(c, database);
     } catch (const Failure& f) {
         err << "tavrino-cli: " << f.text << "\n";

@@ -36,6 +36,7 @@ public:
     QString GetDatabaseFolder() const;
     // A folder chosen for this run (a command-line option) wins over the setting.
     void overrideDatabaseFolder(const QString& folder) { m_override = folder; }
+    bool hasFolderOverride() const { return !m_override.isEmpty(); }
 
     // The install step: creates "Database", "Timer" "0" and "Startup" "0"
     // where they are missing, leaving existing values alone. Returns false

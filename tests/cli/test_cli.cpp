@@ -340,4 +340,68 @@ TEST_F(Cli, WritesNoCoreDumps) {
     p.waitForFinished();
 }
 
+// One record's whole life from the command line: added with its password
+// from standard input, found, shown (the password only when asked),
+// changed, removed; the login changed; secrets never on the command line.
+TEST_F(Cli, RecordCommandsAndALoginChange) {
+    const QString database = QStringLiteral("--database=") + dir.path();
+    ASSERT_EQ(cli({QStringLiteral("create"), QStringLiteral("Home"), database}).status, 0);
+    auto run = [&](QStringList args, const QByteArray& input) {
+        args << database;
+        const CliRun r = cli(args, input);
+        EXPECT_EQ(r.status, 0) << args.join(QLatin1Char(' ')).toStdString() << ": " << r.err.toStdString();
+        return r.out;
+    };
+    EXPECT_EQ(run({QStringLiteral("add"), QStringLiteral("Home"), QStringLiteral("Chess club"),
+                   QStringLiteral("knight"), QStringLiteral("--url"), QStringLiteral("https://chess.example"),
+                   QStringLiteral("--category=Games")},
+                  "QUILT\ne4 e5!\n"),
+              QStringLiteral("added Chess club to Home\n"));
+    EXPECT_EQ(run({QStringLiteral("search"), QStringLiteral("Home"), QStringLiteral("CHESS"), QStringLiteral("example")}, "QUILT\n"),
+              QStringLiteral("Chess club\tknight\thttps://chess.example\n"));
+    EXPECT_EQ(run({QStringLiteral("search"), QStringLiteral("Home"), QStringLiteral("e5")}, "QUILT\n"), QString())
+        << "never by the password";
+    const QString shown = run({QStringLiteral("show"), QStringLiteral("Home"), QStringLiteral("chess club")}, "QUILT\n");
+    EXPECT_TRUE(shown.contains(QStringLiteral("Category: Games\n")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("e4 e5!")));
+    EXPECT_EQ(run({QStringLiteral("show"), QStringLiteral("Home"), QStringLiteral("Chess club"), QStringLiteral("--password")}, "QUILT\n"),
+              QStringLiteral("e4 e5!\n"));
+    run({QStringLiteral("edit"), QStringLiteral("Home"), QStringLiteral("Chess club"), QStringLiteral("--password"),
+         QStringLiteral("--email"), QStringLiteral("k@chess.example")},
+        "QUILT\nd4!\n");
+    EXPECT_EQ(run({QStringLiteral("show"), QStringLiteral("Home"), QStringLiteral("Chess club"), QStringLiteral("--password")}, "QUILT\n"),
+              QStringLiteral("d4!\n"));
+    const CliRun barred = cli({QStringLiteral("edit"), QStringLiteral("Home"), QStringLiteral("Chess club"),
+                               QStringLiteral("--notes=a|b"), database},
+                              "QUILT\n");
+    EXPECT_EQ(barred.status, 1);
+    EXPECT_TRUE(barred.err.contains(QStringLiteral("\"|\""))) << barred.err.toStdString();
+    const CliRun badDate = cli({QStringLiteral("edit"), QStringLiteral("Home"), QStringLiteral("Chess club"),
+                                QStringLiteral("--expiry=soon"), database},
+                               "QUILT\n");
+    EXPECT_EQ(badDate.status, 1);
+
+    run({QStringLiteral("passwd"), QStringLiteral("Home")}, "QUILT\nN3w login\nN3w login\n");
+    EXPECT_EQ(cli({QStringLiteral("dump"), QStringLiteral("Home"), database}, "QUILT\n").status, 1);
+    EXPECT_EQ(cli({QStringLiteral("passwd"), QStringLiteral("Home"), database}, "N3w login\na\nb\n").status, 1)
+        << "two different new passwords";
+    EXPECT_EQ(run({QStringLiteral("rm"), QStringLiteral("Home"), QStringLiteral("Chess club")}, "N3w login\n"),
+              QStringLiteral("removed Chess club from Home\n"));
+    EXPECT_EQ(cli({QStringLiteral("rm"), QStringLiteral("Home"), QStringLiteral("Chess club"), database}, "N3w login\n").status, 1);
+}
+
+TEST_F(Cli, GenerateVersionAndListWithoutSettings) {
+    const CliRun made = cli({QStringLiteral("generate"), QStringLiteral("--length=30")});
+    ASSERT_EQ(made.status, 0);
+    EXPECT_EQ(made.out.trimmed().size(), 30);
+    EXPECT_FALSE(made.out.contains(QLatin1Char('|')));
+    EXPECT_TRUE(made.err.startsWith(QStringLiteral("strength: "))) << made.err.toStdString();
+    EXPECT_EQ(cli({QStringLiteral("generate"), QStringLiteral("--length=3")}).status, 1);
+    EXPECT_EQ(cli({QStringLiteral("generate"), QStringLiteral("--length=9"), QStringLiteral("--words=4")}).status, 2);
+    EXPECT_EQ(cli({QStringLiteral("--version")}).out, QStringLiteral("tavrino-cli 3.0\n"));
+    const CliRun list = cli({QStringLiteral("list")});
+    EXPECT_EQ(list.status, 1) << "no settings yet: said, not an empty list";
+    EXPECT_TRUE(list.err.contains(QStringLiteral("run tavrino-cli init"))) << list.err.toStdString();
+}
+
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "ui/common/vault_services.h"
 
-#include "ui/tree/record_search.h"
+#include "store/record_search.h"
 
 #include <QFrame>
 

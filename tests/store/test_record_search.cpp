@@ -1,5 +1,5 @@
 #include "store/profile.h"
-#include "ui/tree/record_search.h"
+#include "store/record_search.h"
 
 #include <gtest/gtest.h>
 
