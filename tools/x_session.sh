@@ -2,7 +2,8 @@
 # with its own settings, runtime folder and database folder ("Default"
 # created), an Xvfb screen with openbox, and everything started here
 # stopped again on exit. Needs $bin (the programs) set; sets $work, $pids
-# and DISPLAY.
+# and DISPLAY, and gives wait_window TITLE (waits up to 10 s for a visible
+# window of that title, else calls the script's fail).
 work=$(mktemp -d)
 pids=()
 x_session_cleanup() {
@@ -22,3 +23,11 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
 openbox >/dev/null 2>&1 &
 pids+=($!)
+
+wait_window() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "the window '$1' never appeared"
+}

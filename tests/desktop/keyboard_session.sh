@@ -29,13 +29,6 @@ sleep 0.5
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$bin/tavrino" >"$work/tavrino.log" 2>&1 &
 pids+=($!)
 atspi() { "$here/atspi_tree.py" Tavrino "$@"; }
-wait_window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "the window '$1' never appeared"
-}
 window_gone() {
   for _ in $(seq 50); do
     xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0

@@ -28,13 +28,6 @@ printf 'alice\nS3cret pass\n4711\n' | "$bin/tavrino-cli" seal Work --database "$
 QT_QPA_PLATFORM=xcb "$bin/tavrino" >"$work/tavrino.log" 2>&1 &
 app=$!
 pids+=($app)
-wait_window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "the window '$1' never appeared"
-}
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 typed() { xdotool type --delay 30 "$1"; sleep 0.2; }
 
