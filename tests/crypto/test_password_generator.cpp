@@ -69,9 +69,10 @@ TEST_P(CharacterOptions, MakeWhatTheyAskAndSayTheirStrength) {
         EXPECT_EQ(has(p, [](char16_t u) { return u >= '0' && u <= '9'; }), c.digits) << p.toStdString();
         EXPECT_EQ(has(p, [](char16_t u) { return GeneratorSymbols.contains(QChar(u)); }), c.symbols)
             << p.toStdString();
-        if (c.noLookAlikes)
+        if (c.noLookAlikes) {
             for (QChar ch : LookAlikeCharacters)
                 ASSERT_FALSE(p.contains(ch)) << p.toStdString();
+        }
     }
     EXPECT_NEAR(generator.strengthBits(o), c.bits, 0.1) << c.what;
 }

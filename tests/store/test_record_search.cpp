@@ -62,7 +62,9 @@ TEST(RecordSearch, FindsByWhatTheUserRemembers) {
             positions << h.position;
         EXPECT_EQ(positions, c.positions) << c.query;
         EXPECT_EQ(total, c.positions.size()) << c.query;
-        if (!hits.isEmpty()) EXPECT_EQ(hits[0].field, c.firstField) << c.query;
+        if (!hits.isEmpty()) {
+            EXPECT_EQ(hits[0].field, c.firstField) << c.query;
+        }
     }
 }
 

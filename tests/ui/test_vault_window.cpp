@@ -1,5 +1,7 @@
 #include "vault_fixture.h"
 
+#include <QScrollBar>
+
 #include <QSettings>
 
 using namespace tavrino;
@@ -117,6 +119,28 @@ TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     EXPECT_EQ(f.tree()->currentIndex().data(Qt::UserRole).toString(), QStringLiteral("C1"))
         << "back at the record just left";
     EXPECT_EQ(f.messages.shown.size(), 1) << "the warning once per login";
+}
+
+// The list shows the record it selects, and its scroll bar says where the
+// list is: the selected record far down the list is in view after a login.
+TEST(VaultWindow, TheSelectedRecordIsInViewAndTheScrollBarAgrees) {
+    VaultFixture f({QStringLiteral("Big")});
+    f.clock.time = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
+    VaultWindow& w = f.start(QStringLiteral("Big"));
+    f.type(f.box("User ID"), QStringLiteral("bulk"));
+    f.type(f.box("Password"), QStringLiteral("Big pass 1"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
+    QCoreApplication::processEvents();
+    const QModelIndex current = f.tree()->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_TRUE(f.tree()->viewport()->rect().intersects(f.tree()->visualRect(current)))
+        << current.data().toString().toStdString();
+    const QModelIndex top = f.tree()->indexAt(QPoint(2, 2));
+    QScrollBar* bar = f.tree()->verticalScrollBar();
+    EXPECT_GT(bar->value(), 0);
+    EXPECT_NE(top, f.treeModel()->index(0, 0)) << "the list scrolled where its bar says";
+    Q_UNUSED(w);
 }
 
 TEST(VaultWindow, ClosingWithUnsavedChangesIsRefused) {
