@@ -1,13 +1,16 @@
 #include "vault_fixture.h"
 
 #include "ui/common/secret_clipboard.h"
+#include "ui/vault/records_window.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QListWidget>
 
 using namespace tavrino;
@@ -131,6 +134,42 @@ TEST(Keyboard, SearchFindsOpensAndPopsUp) {
 
     typeText(QStringLiteral("zzz")); // in the tree: type-ahead, not a search
     EXPECT_TRUE(f.tree()->isVisible());
+}
+
+// Many records at once: the records window (Ctrl+Shift+F) lists them all in
+// a table as large as one likes, searches like the vault, opens the chosen
+// record in the vault with Enter, and empties and closes with a lock.
+TEST(Keyboard, TheRecordsWindowListsSearchesAndOpens) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    press(Qt::CTRL | Qt::SHIFT | Qt::Key_F);
+    RecordsWindow* list = w.recordsWindow();
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list));
+    EXPECT_EQ(QApplication::focusWidget(), list->searchBox()) << "the search box has the focus";
+    QAbstractItemModel* rows = list->table()->model();
+    EXPECT_EQ(rows->rowCount(), 12);
+    EXPECT_EQ(rows->columnCount(), 6) << "never the password";
+    EXPECT_EQ(named<QLabel>(list, QStringLiteral("Records shown"))->text(), QStringLiteral("12 records"));
+    list->resize(1000, 900);
+    EXPECT_GE(list->table()->height(), 700) << "as large as the user makes it";
+
+    typeText(QStringLiteral("example.c"));
+    EXPECT_EQ(rows->rowCount(), 5);
+    EXPECT_EQ(named<QLabel>(list, QStringLiteral("Records shown"))->text(),
+              QStringLiteral("5 of 12 records found"));
+    press(Qt::Key_Down);
+    EXPECT_EQ(rows->index(list->table()->currentIndex().row(), 0).data().toString(), QStringLiteral("Mailbox"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(w.view(), VaultView::Record);
+    EXPECT_EQ(f.box("Description")->text(), QStringLiteral("Mailbox"));
+
+    QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(rows->rowCount(), 0);
+    EXPECT_TRUE(list->searchBox()->text().isEmpty());
 }
 
 TEST(Keyboard, TabReachesEveryShownCommandAndSpacePressesIt) {

@@ -95,6 +95,7 @@ void TreePanel::fill(const QString& selectionKey, bool warnExpiring) {
     }
     NormalPointer();
     m_s.session.isFilling = false;
+    emit filled();
     // Records found stay found, as they are now. Otherwise the search's
     // folding is done once the list shows, not on the first key typed.
     if (!m_searchBox->text().trimmed().isEmpty())

@@ -63,6 +63,8 @@ public:
     QListWidget* results() const { return m_results; }
 
 signals:
+    // The tree was built anew from the profile.
+    void filled();
     // Enter, Space or a double click on a record node.
     void recordActivated(const QString& key);
     // A right click on a record node.

@@ -20,6 +20,7 @@
 #include "ui/vault/record_panel.h"
 #include "ui/tree/tree_builder.h"
 #include "ui/vault/tree_panel.h"
+#include "ui/vault/records_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -99,6 +100,11 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
         }
         m_tree->focusSearch();
     });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this),
+            &QShortcut::activated, this, &VaultWindow::openRecordsWindow);
+    connect(m_tree, &TreePanel::filled, this, [this] {
+        if (m_recordsWindow && m_recordsWindow->isVisible()) m_recordsWindow->refresh();
+    });
     // The generator's options: Ctrl+G, or the context menu of @PWD*.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &VaultWindow::onGeneratorOptions);
@@ -115,6 +121,7 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
 }
 
 VaultWindow::~VaultWindow() {
+    delete m_recordsWindow;
     delete m_popup;
 }
 
@@ -129,9 +136,18 @@ void VaultWindow::buildFrameControls() {
     m_groupingButton->setAccessibleDescription(m_groupingButton->toolTip());
     m_groupingButton->setFocusPolicy(Qt::TabFocus);
     connect(m_groupingButton, &QPushButton::clicked, m_tree, &TreePanel::switchGrouping);
+    // Many records at once: a window of its own, as large as one likes.
+    m_listButton = new QPushButton(QStringLiteral("List"), this);
+    m_listButton->setGeometry(238, 420, 40, 19);
+    m_listButton->setFont(arial);
+    m_listButton->setToolTip(QStringLiteral("All records in a window of their own (Ctrl+Shift+F)"));
+    m_listButton->setAccessibleName(QStringLiteral("Open the record list"));
+    m_listButton->setAccessibleDescription(m_listButton->toolTip());
+    m_listButton->setFocusPolicy(Qt::TabFocus);
+    connect(m_listButton, &QPushButton::clicked, this, &VaultWindow::openRecordsWindow);
 
     m_loggedInNote = new QLabel(this);
-    m_loggedInNote->setGeometry(48, 420, 230, 18);
+    m_loggedInNote->setGeometry(48, 420, 188, 18);
     m_loggedInNote->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
     m_loggedInNote->setObjectName(QStringLiteral("loggedInNote"));
 
@@ -200,6 +216,7 @@ void VaultWindow::showView(VaultView view) {
     m_tree->setVisible(view == VaultView::Tree);
     m_record->setVisible(view == VaultView::Record);
     m_groupingButton->setVisible(view == VaultView::Tree);
+    m_listButton->setVisible(view == VaultView::Tree);
     m_loggedInNote->setVisible(view != VaultView::Login);
     m_lockButton->setEnabled(view != VaultView::Login);
     refreshBars();
@@ -292,6 +309,41 @@ void VaultWindow::onNewerSave(const QByteArray& look, const QByteArray& content)
             showTree(QString()); // deleted or changed there: the list shows what there is
     }
     showNote(QStringLiteral("Updated with another user's changes"));
+}
+
+RecordsWindow* VaultWindow::recordsWindow() {
+    if (!m_recordsWindow) {
+        // No owner: a window of its own in the task bar, as large as one likes.
+        m_recordsWindow = new RecordsWindow(m_s.profile);
+        auto open = [this](const QString& key) {
+            if (m_view == VaultView::Record && !m_record->confirmLeave()) return false;
+            showView(VaultView::Tree);
+            return true;
+        };
+        connect(m_recordsWindow, &RecordsWindow::recordActivated, this, [this, open](const QString& key) {
+            if (!open(key)) return;
+            onRecordActivated(key);
+            raise();
+            activateWindow();
+        });
+        connect(m_recordsWindow, &RecordsWindow::popupRequested, this, [this, open](const QString& key) {
+            if (!open(key)) return;
+            m_record->showRecord(key);
+            onPopupClicked();
+        });
+    }
+    return m_recordsWindow;
+}
+
+void VaultWindow::openRecordsWindow() {
+    if (!m_s.session.loginOk) return;
+    RecordsWindow* list = recordsWindow();
+    list->refresh();
+    // The window's focus before it shows: it gets it once it is active.
+    list->searchBox()->setFocus();
+    list->show();
+    list->raise();
+    list->activateWindow();
 }
 
 void VaultWindow::showNote(const QString& text) {
@@ -402,6 +454,7 @@ void VaultWindow::lockNow() {
     m_record->forget();
     m_login->clearBoxes();
     m_tree->clear();
+    if (m_recordsWindow) m_recordsWindow->forget();
     m_s.store.forgetOpened();
     showView(VaultView::Login);
     m_login->listProfiles();

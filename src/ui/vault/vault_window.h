@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace tavrino {
 
+class RecordsWindow;
+
 class ProfileWatch;
 
 enum class SaveOutcome;
@@ -93,6 +95,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+public:
+    // Many records at once, in a window of their own (made when first asked).
+    RecordsWindow* recordsWindow();
+    void openRecordsWindow();
+
 private:
     void showNote(const QString& text);
     void onGeneratorOptions();
@@ -135,6 +142,8 @@ private:
     ProfileWatch* m_watch;
 
     QPushButton* m_groupingButton; // A-Z
+    QPushButton* m_listButton;     // the records window
+    RecordsWindow* m_recordsWindow = nullptr;
     QLabel* m_loggedInNote;
     ImageButton* m_lockButton;
     ImageButton* m_hideButton;
