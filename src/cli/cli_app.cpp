@@ -17,6 +17,7 @@
 #include "store/profile_store.h"
 #include "store/waiting.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QHash>
@@ -663,35 +664,23 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
     static const QStringList flags{QStringLiteral("help"), QStringLiteral("csv"),
                                    QStringLiteral("sealed"), QStringLiteral("version"),
                                    QStringLiteral("password")};
+    QCommandLineParser parser;
+    for (const QString& name : valued)
+        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
+    for (const QString& name : flags)
+        parser.addOption(name == u"help" ? QCommandLineOption(QStringList{QStringLiteral("h"), name})
+                                         : QCommandLineOption(name));
+    if (!parser.parse(QStringList{QStringLiteral("tavrino-cli")} + arguments)) {
+        err << "tavrino-cli: " << parser.errorText() << " See tavrino-cli --help\n";
+        return 2;
+    }
+    args = parser.positionalArguments();
     QHash<QString, QString> options;
     QSet<QString> set;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == u"-h") {
-            set.insert(QStringLiteral("help"));
-            continue;
-        }
-        if (!a.startsWith(QLatin1String("--"))) {
-            args << a;
-            continue;
-        }
-        const QString name = a.mid(2).section(QLatin1Char('='), 0, 0);
-        if (valued.contains(name)) {
-            if (a.contains(QLatin1Char('='))) {
-                options.insert(name, a.section(QLatin1Char('='), 1));
-            } else if (i + 1 < arguments.size()) {
-                options.insert(name, arguments[++i]);
-            } else {
-                err << "tavrino-cli: --" << name << " needs a value\n";
-                return 2;
-            }
-        } else if (flags.contains(name) && !a.contains(QLatin1Char('='))) {
-            set.insert(name);
-        } else {
-            err << "tavrino-cli: unknown option " << a << "\n";
-            return 2;
-        }
-    }
+    for (const QString& name : valued)
+        if (parser.isSet(name)) options.insert(name, parser.value(name));
+    for (const QString& name : flags)
+        if (parser.isSet(name)) set.insert(name);
     const QString database = options.value(QStringLiteral("database"));
     const bool csv = set.contains(QStringLiteral("csv"));
     const bool sealed = set.contains(QStringLiteral("sealed"));
