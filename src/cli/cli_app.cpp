@@ -309,14 +309,6 @@ struct Context {
     }
 };
 
-QJsonObject recordObject(const QString& line) {
-    const PasswordRecord r = PasswordRecord::fromLine(line);
-    QJsonObject o;
-    for (int i = 0; i < PasswordRecord::FieldCount; ++i)
-        o.insert(PasswordRecord::fieldNames()[i], r.fields[i]);
-    return o;
-}
-
 int dump(Context& c, const QString& name) {
     c.open(name);
     c.login();
