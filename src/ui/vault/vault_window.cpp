@@ -126,24 +126,27 @@ VaultWindow::~VaultWindow() {
 }
 
 void VaultWindow::buildFrameControls() {
-    m_groupingButton = new QPushButton(QStringLiteral("A-Z"), this);
-    m_groupingButton->setGeometry(282, 420, 38, 19);
+    // The small buttons on the frame's bottom edge.
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(11);
-    m_groupingButton->setFont(arial);
-    m_groupingButton->setToolTip(QStringLiteral("Display Category or Alphabet"));
-    m_groupingButton->setAccessibleName(QStringLiteral("A-Z"));
-    m_groupingButton->setAccessibleDescription(m_groupingButton->toolTip());
-    m_groupingButton->setFocusPolicy(Qt::TabFocus);
+    auto edgeButton = [&](const QString& text, const QRect& place, const QString& tip,
+                          const QString& name) {
+        auto* button = new QPushButton(text, this);
+        button->setGeometry(place);
+        button->setFont(arial);
+        button->setToolTip(tip);
+        button->setAccessibleName(name);
+        button->setAccessibleDescription(tip);
+        button->setFocusPolicy(Qt::TabFocus);
+        return button;
+    };
+    m_groupingButton = edgeButton(QStringLiteral("A-Z"), {282, 420, 38, 19},
+                                  QStringLiteral("Display Category or Alphabet"), QStringLiteral("A-Z"));
     connect(m_groupingButton, &QPushButton::clicked, m_tree, &TreePanel::switchGrouping);
     // Many records at once: a window of its own, as large as one likes.
-    m_listButton = new QPushButton(QStringLiteral("List"), this);
-    m_listButton->setGeometry(238, 420, 40, 19);
-    m_listButton->setFont(arial);
-    m_listButton->setToolTip(QStringLiteral("All records in a window of their own (Ctrl+Shift+F)"));
-    m_listButton->setAccessibleName(QStringLiteral("Open the record list"));
-    m_listButton->setAccessibleDescription(m_listButton->toolTip());
-    m_listButton->setFocusPolicy(Qt::TabFocus);
+    m_listButton = edgeButton(QStringLiteral("List"), {238, 420, 40, 19},
+                              QStringLiteral("All records in a window of their own (Ctrl+Shift+F)"),
+                              QStringLiteral("Open the record list"));
     connect(m_listButton, &QPushButton::clicked, this, &VaultWindow::openRecordsWindow);
 
     m_loggedInNote = new QLabel(this);
@@ -315,19 +318,20 @@ RecordsWindow* VaultWindow::recordsWindow() {
     if (!m_recordsWindow) {
         // No owner: a window of its own in the task bar, as large as one likes.
         m_recordsWindow = new RecordsWindow(m_s.profile);
-        auto open = [this](const QString& key) {
+        // The record shown in the vault gives way, unless the user keeps its changes.
+        auto leaveRecord = [this] {
             if (m_view == VaultView::Record && !m_record->confirmLeave()) return false;
             showView(VaultView::Tree);
             return true;
         };
-        connect(m_recordsWindow, &RecordsWindow::recordActivated, this, [this, open](const QString& key) {
-            if (!open(key)) return;
+        connect(m_recordsWindow, &RecordsWindow::recordActivated, this, [this, leaveRecord](const QString& key) {
+            if (!leaveRecord()) return;
             onRecordActivated(key);
             raise();
             activateWindow();
         });
-        connect(m_recordsWindow, &RecordsWindow::popupRequested, this, [this, open](const QString& key) {
-            if (!open(key)) return;
+        connect(m_recordsWindow, &RecordsWindow::popupRequested, this, [this, leaveRecord](const QString& key) {
+            if (!leaveRecord()) return;
             m_record->showRecord(key);
             onPopupClicked();
         });
