@@ -61,6 +61,10 @@ sleep 0.5
 keys Return
 wait_window 'Tavrino Password Manager'
 sleep 1
+if ! "$here/scan_memory.py" "$app" probe >/dev/null 2>"$work/scan.err"; then
+  echo "SKIP: $(cat "$work/scan.err")" >&2
+  exit 77
+fi
 scan "before the login"
 [ -z "$("$here/scan_memory.py" "$app" "${titles[@]}" | awk -F'\t' '$1 != 0')" ] || fail "titles before the login"
 

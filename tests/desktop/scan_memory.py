@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Counts the copies of each secret in another process's writable private
 memory (heap, stacks, anonymous mappings), as UTF-8, UTF-16 and Latin-1.
-Usage: scan_memory.py PID SECRET...  Prints one line per secret:
-<count>\t<secret>. Needs the right to read /proc/PID/mem (same user and
-ptrace allowed, or root)."""
+Usage: scan_memory.py [--show] PID SECRET...  Prints one line per secret:
+<count>\t<secret>; --show also prints each copy with what surrounds it.
+Needs the right to read /proc/PID/mem (same user and ptrace allowed, or
+root with CAP_SYS_PTRACE); exits 3 without it."""
 import re
 import sys
 
@@ -48,13 +49,21 @@ def main():
     secrets = sys.argv[2:]
     patterns = {s: [re.compile(re.escape(f)) for f in forms(s)] for s in secrets}
     counts = dict.fromkeys(secrets, 0)
-    with open(f"/proc/{pid}/mem", "rb", buffering=0) as mem:
+    try:
+        mem = open(f"/proc/{pid}/mem", "rb", buffering=0)
+    except PermissionError as e:
+        # Root without CAP_SYS_PTRACE (a container) may not read it either.
+        print(f"cannot read the memory of {pid}: {e}", file=sys.stderr)
+        sys.exit(3)
+    readable = 0
+    with mem:
         for start, end in regions(pid):
             try:
                 mem.seek(start)
                 data = mem.read(end - start)
             except (OSError, ValueError, OverflowError):
                 continue
+            readable += 1
             for s, pats in patterns.items():
                 for p in pats:
                     for m in p.finditer(data):
@@ -62,6 +71,9 @@ def main():
                         if SHOW:
                             a = max(0, m.start() - 48)
                             print(hex(start + m.start()), repr(data[a:m.end() + 48]), file=sys.stderr)
+    if readable == 0:
+        print(f"no memory of {pid} could be read", file=sys.stderr)
+        sys.exit(3)
     for s in secrets:
         print(f"{counts[s]}\t{s}")
 
