@@ -1,6 +1,5 @@
 #include "cli_app.h"
 
-#include "store/csv.h"
 #include "store/record_import.h"
 #include "store/record_search.h"
 #include "store/date_text.h"

@@ -28,11 +28,6 @@ constexpr qsizetype SumBytes = 32;
 constexpr unsigned long long MaxOps = KdfOpsLimit;
 constexpr std::size_t MaxMem = KdfMemLimit;
 
-void initSodium() {
-    static const bool ready = sodium_init() >= 0;
-    if (!ready) throw std::runtime_error("libsodium could not be initialised");
-}
-
 QByteArray randomBytes(qsizetype n) {
     QByteArray out(n, Qt::Uninitialized);
     randombytes_buf(out.data(), static_cast<size_t>(n));

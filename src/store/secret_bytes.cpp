@@ -9,12 +9,10 @@
 
 namespace tavrino {
 
-namespace {
-void ready() {
-    static const bool initialised = sodium_init() >= 0;
-    if (!initialised) throw std::runtime_error("libsodium could not be initialised");
+void initSodium() {
+    static const bool ready = sodium_init() >= 0;
+    if (!ready) throw std::runtime_error("libsodium could not be initialised");
 }
-} // namespace
 
 SecretBytes::SecretBytes(const QByteArray& bytes) {
     assign(reinterpret_cast<const unsigned char*>(bytes.constData()),
@@ -50,7 +48,7 @@ SecretBytes::~SecretBytes() {
 }
 
 SecretBytes SecretBytes::random(std::size_t size) {
-    ready();
+    initSodium();
     SecretBytes out;
     out.assign(nullptr, size);
     randombytes_buf(out.m_data, size);
@@ -68,7 +66,7 @@ bool operator==(const SecretBytes& a, const SecretBytes& b) {
 
 void SecretBytes::assign(const unsigned char* bytes, std::size_t size) {
     if (size == 0) return;
-    ready();
+    initSodium();
     // sodium_malloc locks the pages (mlock) and keeps them out of core
     // dumps; sodium_free wipes them.
     m_data = static_cast<unsigned char*>(sodium_malloc(size));

@@ -6,6 +6,10 @@
 
 namespace tavrino {
 
+// Starts libsodium once for the process; throws std::runtime_error when it
+// can not start.
+void initSodium();
+
 // A key kept in memory of its own: locked out of swap where the system
 // allows it, fenced by guard pages, excluded from core dumps, and wiped when
 // it goes. Copies are deep.

@@ -383,15 +383,15 @@ const PasswordGenerator& RecordPanel::generator() {
 
 std::optional<double> RecordPanel::generatePassword() {
     GeneratorOptions options = GeneratorDialog::remembered(m_s.settings);
-    QString why;
-    const QString password = generator().generate(options, &why);
+    QString password = generator().generate(options);
     if (password.isEmpty()) {
         // Options this workstation can not make (the word list gone): the
         // classic seven, rather than nothing.
         options = GeneratorOptions{};
+        password = generator().generate(options);
     }
     if (!confirmOverwrite()) return std::nullopt;
-    putPassword(password.isEmpty() ? generator().generate(options) : password);
+    putPassword(password);
     return generator().strengthBits(options);
 }
 
