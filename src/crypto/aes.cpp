@@ -150,6 +150,18 @@ void AES::gkey(int nb, int nk, const std::uint8_t* key) {
             rkey[r * Nb + j] = t.invMixCol(fkey[(Nr - r) * Nb + j]);
     for (int j = 0; j < Nb; ++j)
         rkey[Nr * Nb + j] = fkey[j];
+    if (Nb == 8) {
+        for (int i = 0; i < Nb * (Nr + 1); ++i) {
+            unpack(fkey[i], m_encryptKeys.data() + 4 * i);
+            unpack(rkey[i], m_decryptKeys.data() + 4 * i);
+        }
+    }
+}
+
+bool AES::setEngine(CipherEngine engine) {
+    if (!cipherEngineAvailable(engine)) return false;
+    m_engine = engine;
+    return true;
 }
 
 namespace {
@@ -212,11 +224,17 @@ void cryptAny(int nb, std::uint8_t* buff, const std::uint32_t* k, int rounds) {
 } // namespace
 
 void AES::Encrypt(std::uint8_t* buff) const {
-    cryptAny<true>(Nb, buff, fkey.data(), Nr);
+    if (hardware())
+        rijndael_hw::encrypt(m_engine, m_encryptKeys.data(), buff, buff, 1);
+    else
+        cryptAny<true>(Nb, buff, fkey.data(), Nr);
 }
 
 void AES::Decrypt(std::uint8_t* buff) const {
-    cryptAny<false>(Nb, buff, rkey.data(), Nr);
+    if (hardware())
+        rijndael_hw::decrypt(m_engine, m_decryptKeys.data(), buff, buff, 1);
+    else
+        cryptAny<false>(Nb, buff, rkey.data(), Nr);
 }
 
 void AES::prepareDataKey(const QByteArray& bytPassword) {
@@ -238,8 +256,30 @@ QByteArray AES::EncryptData(const QByteArray& bytMessage, const QByteArray& bytP
     auto* p = reinterpret_cast<std::uint8_t*>(out.data());
     unpack(static_cast<std::uint32_t>(length), p);
     std::memcpy(p + 4, bytMessage.constData(), static_cast<std::size_t>(length));
+    if (hardware()) {
+        rijndael_hw::encrypt(m_engine, m_encryptKeys.data(), p, p,
+                             static_cast<std::size_t>(size / DataBlockBytes));
+        return out;
+    }
     for (qsizetype i = 0; i < size; i += DataBlockBytes)
         Encrypt(p + i);
+    return out;
+}
+
+// A profile line's few blocks all go through the CPU in one call (decrypting
+// the first alone to learn the length would leave the rest waiting on it);
+// the scratch copy is wiped, as it holds plaintext.
+QByteArray AES::decryptShortLine(const QByteArray& bytIn) const {
+    alignas(32) std::uint8_t plain[ShortLineBytes];
+    const auto size = static_cast<std::size_t>(bytIn.size());
+    rijndael_hw::decrypt(m_engine, m_decryptKeys.data(),
+                         reinterpret_cast<const std::uint8_t*>(bytIn.constData()), plain,
+                         size / DataBlockBytes);
+    const auto length = static_cast<std::int32_t>(pack(plain));
+    QByteArray out;
+    if (length > 0 && length <= static_cast<qsizetype>(size) - 4)
+        out = QByteArray(reinterpret_cast<const char*>(plain) + 4, length);
+    explicit_bzero(plain, size);
     return out;
 }
 
@@ -248,6 +288,7 @@ QByteArray AES::DecryptData(const QByteArray& bytIn, const QByteArray& bytPasswo
     const qsizetype size = bytIn.size();
     if (size == 0 || size % DataBlockBytes != 0) return {};
     prepareDataKey(bytPassword);
+    if (hardware() && size <= ShortLineBytes) return decryptShortLine(bytIn);
     // Only the first block is needed to learn the length; decrypting the rest
     // is wasted work when the header does not fit.
     std::uint8_t first[DataBlockBytes];
@@ -261,8 +302,17 @@ QByteArray AES::DecryptData(const QByteArray& bytIn, const QByteArray& bytPasswo
     const qsizetype fromFirst = std::min<qsizetype>(length, DataBlockBytes - 4);
     std::memcpy(p, first + 4, static_cast<std::size_t>(fromFirst));
     qsizetype written = fromFirst;
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytIn.constData());
+    if (hardware() && length >= 28 + DataBlockBytes) {
+        // every block that fits whole goes straight into place in one call
+        const qsizetype whole = (length - 28) / DataBlockBytes;
+        rijndael_hw::decrypt(m_engine, m_decryptKeys.data(), in + DataBlockBytes,
+                             reinterpret_cast<std::uint8_t*>(p + written),
+                             static_cast<std::size_t>(whole));
+        written += whole * DataBlockBytes;
+    }
     std::uint8_t block[DataBlockBytes];
-    for (qsizetype i = DataBlockBytes; written < length; i += DataBlockBytes) {
+    for (qsizetype i = written + 4; written < length; i += DataBlockBytes) {
         std::memcpy(block, bytIn.constData() + i, DataBlockBytes);
         Decrypt(block);
         const qsizetype n = std::min<qsizetype>(length - written, DataBlockBytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crypto/rijndael_hw.h"
+
 #include <QByteArray>
 
 #include <array>
@@ -13,7 +15,8 @@ namespace tavrino {
 //
 // The round tables are built once per process; the key schedule is kept and
 // reused while the key stays the same, since a whole profile file is
-// encrypted under one key.
+// encrypted under one key. With 256-bit blocks the CPU's AES instructions do
+// the work where it has them (chosenCipherEngine).
 class AES {
 public:
     AES();
@@ -34,8 +37,17 @@ public:
 
     static constexpr int DataBlockBytes = 32;
 
+    // Tests and benchmarks pin an engine; one the CPU lacks is refused.
+    bool setEngine(CipherEngine engine);
+    CipherEngine engine() const { return m_engine; }
+    // The last gkey's schedules as the AES instructions take them.
+    const std::uint8_t* encryptionKeys() const { return m_encryptKeys.data(); }
+    const std::uint8_t* decryptionKeys() const { return m_decryptKeys.data(); }
+
 private:
     void prepareDataKey(const QByteArray& bytPassword);
+    static constexpr int ShortLineBytes = 1024;
+    QByteArray decryptShortLine(const QByteArray& bytIn) const;
 
     static constexpr int MaxWords = 8 * 15; // Nb * (Nr + 1) at most
     int Nb = 0;
@@ -45,6 +57,11 @@ private:
     std::array<std::uint32_t, MaxWords> rkey{};
     std::array<std::uint8_t, 32> m_dataKey{};
     bool m_haveDataKey = false;
+    CipherEngine m_engine = chosenCipherEngine();
+    // fkey and rkey as the state's bytes, for the AES instructions
+    alignas(32) std::array<std::uint8_t, rijndael_hw::KeyBytes> m_encryptKeys{};
+    alignas(32) std::array<std::uint8_t, rijndael_hw::KeyBytes> m_decryptKeys{};
+    bool hardware() const { return Nb == 8 && m_engine != CipherEngine::Portable; }
 };
 
 } // namespace tavrino
