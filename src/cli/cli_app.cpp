@@ -311,8 +311,16 @@ struct Context {
 int dump(Context& c, const QString& name) {
     c.open(name);
     c.login();
-    writeProfileJson(c.profile,
-                     [&](const QByteArray& piece) { c.out << QString::fromUtf8(piece); });
+    // Bytes straight to the output file where there is one; no round trip
+    // through UTF-16 and the stream's encoder.
+    c.out.flush();
+    QIODevice* device = c.out.device();
+    writeProfileJson(c.profile, [&](const QByteArray& piece) {
+        if (device)
+            device->write(piece);
+        else
+            c.out << QString::fromUtf8(piece);
+    });
     return 0;
 }
 
