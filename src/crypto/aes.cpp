@@ -266,59 +266,35 @@ QByteArray AES::EncryptData(const QByteArray& bytMessage, const QByteArray& bytP
     return out;
 }
 
-// A profile line's few blocks all go through the CPU in one call (decrypting
-// the first alone to learn the length would leave the rest waiting on it);
-// the scratch copy is wiped, as it holds plaintext.
-QByteArray AES::decryptShortLine(const QByteArray& bytIn) const {
-    alignas(32) std::uint8_t plain[ShortLineBytes];
-    const auto size = static_cast<std::size_t>(bytIn.size());
-    rijndael_hw::decrypt(m_engine, m_decryptKeys.data(),
-                         reinterpret_cast<const std::uint8_t*>(bytIn.constData()), plain,
-                         size / DataBlockBytes);
-    const auto length = static_cast<std::int32_t>(pack(plain));
-    QByteArray out;
-    if (length > 0 && length <= static_cast<qsizetype>(size) - 4)
-        out = QByteArray(reinterpret_cast<const char*>(plain) + 4, length);
-    explicit_bzero(plain, size);
-    return out;
+qsizetype AES::decryptInPlace(std::uint8_t* data, qsizetype size, const QByteArray& bytPassword) {
+    if (bytPassword.isNull() || size == 0 || size % DataBlockBytes != 0) return -1;
+    prepareDataKey(bytPassword);
+    const auto blocks = static_cast<std::size_t>(size / DataBlockBytes);
+    if (hardware()) {
+        // All blocks in one call, so they are in flight together: learning
+        // the length from the first alone would leave the rest waiting.
+        rijndael_hw::decrypt(m_engine, m_decryptKeys.data(), data, data, blocks);
+    } else {
+        // Only the first block is needed to learn the length; the rest is
+        // wasted work when the header does not fit.
+        Decrypt(data);
+    }
+    const auto length = static_cast<std::int32_t>(pack(data));
+    if (length <= 0 || length > size - 4) return -1;
+    if (!hardware())
+        for (qsizetype i = DataBlockBytes; i < length + 4; i += DataBlockBytes)
+            Decrypt(data + i);
+    return length;
 }
 
 QByteArray AES::DecryptData(const QByteArray& bytIn, const QByteArray& bytPassword) {
-    if (bytIn.isNull() || bytPassword.isNull()) return {};
-    const qsizetype size = bytIn.size();
-    if (size == 0 || size % DataBlockBytes != 0) return {};
-    prepareDataKey(bytPassword);
-    if (hardware() && size <= ShortLineBytes) return decryptShortLine(bytIn);
-    // Only the first block is needed to learn the length; decrypting the rest
-    // is wasted work when the header does not fit.
-    std::uint8_t first[DataBlockBytes];
-    std::memcpy(first, bytIn.constData(), DataBlockBytes);
-    Decrypt(first);
-    const auto length = static_cast<std::int32_t>(pack(first));
-    if (length <= 0 || length > size - 4) return {};
-    // Each block straight into its place in the output, header dropped.
-    QByteArray out(length, Qt::Uninitialized);
-    char* p = out.data();
-    const qsizetype fromFirst = std::min<qsizetype>(length, DataBlockBytes - 4);
-    std::memcpy(p, first + 4, static_cast<std::size_t>(fromFirst));
-    qsizetype written = fromFirst;
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytIn.constData());
-    if (hardware() && length >= 28 + DataBlockBytes) {
-        // every block that fits whole goes straight into place in one call
-        const qsizetype whole = (length - 28) / DataBlockBytes;
-        rijndael_hw::decrypt(m_engine, m_decryptKeys.data(), in + DataBlockBytes,
-                             reinterpret_cast<std::uint8_t*>(p + written),
-                             static_cast<std::size_t>(whole));
-        written += whole * DataBlockBytes;
-    }
-    std::uint8_t block[DataBlockBytes];
-    for (qsizetype i = written + 4; written < length; i += DataBlockBytes) {
-        std::memcpy(block, bytIn.constData() + i, DataBlockBytes);
-        Decrypt(block);
-        const qsizetype n = std::min<qsizetype>(length - written, DataBlockBytes);
-        std::memcpy(p + written, block, static_cast<std::size_t>(n));
-        written += n;
-    }
+    if (bytIn.isNull()) return {};
+    QByteArray work(bytIn.constData(), bytIn.size());
+    auto* p = reinterpret_cast<std::uint8_t*>(work.data());
+    const qsizetype length = decryptInPlace(p, work.size(), bytPassword);
+    QByteArray out;
+    if (length > 0) out = work.mid(4, length);
+    explicit_bzero(p, static_cast<std::size_t>(work.size()));
     return out;
 }
 

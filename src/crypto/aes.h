@@ -34,6 +34,10 @@ public:
     QByteArray EncryptData(const QByteArray& bytMessage, const QByteArray& bytPassword);
     // Null when the input is not whole blocks or the header does not fit.
     QByteArray DecryptData(const QByteArray& bytIn, const QByteArray& bytPassword);
+    // The same on size bytes in place, for callers that reuse a buffer: the
+    // message is then at data + 4; its length, or -1 where DecryptData gives
+    // null. Blocks past the message may or may not have been decrypted.
+    qsizetype decryptInPlace(std::uint8_t* data, qsizetype size, const QByteArray& bytPassword);
 
     static constexpr int DataBlockBytes = 32;
 
@@ -46,8 +50,6 @@ public:
 
 private:
     void prepareDataKey(const QByteArray& bytPassword);
-    static constexpr int ShortLineBytes = 1024;
-    QByteArray decryptShortLine(const QByteArray& bytIn) const;
 
     static constexpr int MaxWords = 8 * 15; // Nb * (Nr + 1) at most
     int Nb = 0;

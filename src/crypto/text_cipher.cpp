@@ -4,6 +4,7 @@
 #include "shell/message_service.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace tavrino {
 
@@ -53,16 +54,21 @@ int hexValue(char16_t c) {
 }
 } // namespace
 
-template <typename Unit> QByteArray hexToBytes(const Unit* in, qsizetype length) {
+// False when a pair is not hexadecimal; an odd last character is ignored.
+template <typename Unit> bool hexInto(const Unit* in, qsizetype length, char* out) {
     const qsizetype n = length / 2;
-    QByteArray bytes(n, Qt::Uninitialized);
-    char* out = bytes.data();
     for (qsizetype i = 0; i < n; ++i) {
         const int hi = hexValue(static_cast<char16_t>(in[2 * i]));
         const int lo = hexValue(static_cast<char16_t>(in[2 * i + 1]));
-        if (hi < 0 || lo < 0) return {};
+        if ((hi | lo) < 0) return false;
         out[i] = static_cast<char>(hi << 4 | lo);
     }
+    return true;
+}
+
+template <typename Unit> QByteArray hexToBytes(const Unit* in, qsizetype length) {
+    QByteArray bytes(length / 2, Qt::Uninitialized);
+    if (!hexInto(in, length, bytes.data())) return {};
     return bytes;
 }
 
@@ -84,28 +90,40 @@ QString TextCipher::Encrypt(const QString& text, const QString& key) {
     return toHex(m_aes.EncryptData(utf16Bytes(text), utf16Bytes(key)));
 }
 
-TextCipher::Result TextCipher::tryDecrypt(const QString& hex, const QString& key) {
-    if (hex.isEmpty() || key.isEmpty()) return {Status::InvalidData, {}};
-    return decryptBytes(fromHex(hex), key);
-}
-
-TextCipher::Result TextCipher::tryDecrypt(QByteArrayView hex, const QString& key) {
-    if (hex.isEmpty() || key.isEmpty()) return {Status::InvalidData, {}};
-    return decryptBytes(fromHex(hex), key);
-}
-
-TextCipher::Result TextCipher::decryptBytes(const QByteArray& bytes, const QString& key) {
-    if (bytes.isNull()) return {Status::BadHex, {}};
+template <typename Unit>
+TextCipher::Result TextCipher::decryptHex(const Unit* hex, qsizetype length, const QString& key) {
+    if (length == 0 || key.isEmpty()) return {Status::InvalidData, {}};
+    // Decoded and decrypted in one buffer kept from line to line (a file is
+    // thousands of lines); wiped after each, as it holds the plaintext.
+    const qsizetype size = length / 2;
+    if (m_scratch.size() < size) {
+        explicit_bzero(m_scratch.data(), static_cast<std::size_t>(m_scratch.size()));
+        m_scratch.resize(size);
+    }
+    char* bytes = m_scratch.data();
+    if (!hexInto(hex, length, bytes)) return {Status::BadHex, {}};
     if (key != m_lastKey) {
         m_lastKey = key;
         m_lastKeyBytes = utf16Bytes(key);
     }
-    const QByteArray plain = m_aes.DecryptData(bytes, m_lastKeyBytes);
-    if (plain.isEmpty()) return {Status::InvalidData, {}};
+    const qsizetype plain =
+        m_aes.decryptInPlace(reinterpret_cast<std::uint8_t*>(bytes), size, m_lastKeyBytes);
+    Result result{Status::InvalidData, {}};
     // An odd trailing byte cannot be a UTF-16 unit and is dropped.
-    QString text(reinterpret_cast<const QChar*>(plain.constData()), plain.size() / 2);
-    if (text.isEmpty()) return {Status::InvalidData, {}};
-    return {Status::Ok, text};
+    if (plain >= 2) {
+        result = {Status::Ok,
+                  QString(reinterpret_cast<const QChar*>(bytes + 4), plain / 2)};
+    }
+    explicit_bzero(bytes, static_cast<std::size_t>(size));
+    return result;
+}
+
+TextCipher::Result TextCipher::tryDecrypt(const QString& hex, const QString& key) {
+    return decryptHex(reinterpret_cast<const char16_t*>(hex.constData()), hex.size(), key);
+}
+
+TextCipher::Result TextCipher::tryDecrypt(QByteArrayView hex, const QString& key) {
+    return decryptHex(reinterpret_cast<const unsigned char*>(hex.data()), hex.size(), key);
 }
 
 QString TextCipher::Decrypt(const QString& hex, const QString& key) {

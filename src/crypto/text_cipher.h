@@ -64,7 +64,8 @@ private:
     ErrorLog* m_log;
     MessageService* m_messages;
     std::function<void()> m_ending;
-    Result decryptBytes(const QByteArray& bytes, const QString& key);
+    template <typename Unit> Result decryptHex(const Unit* hex, qsizetype length, const QString& key);
+    QByteArray m_scratch;
     QString m_lastKey; // the key bytes of the last key text, reused while it stays
     QByteArray m_lastKeyBytes;
 };
