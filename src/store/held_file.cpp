@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,6 +125,20 @@ int remove(const QString& path) {
     return ::unlink(native(path).constData()) == 0 ? 0 : errno;
 }
 
+// A fresh buffer of megabytes would otherwise take one page fault per page
+// as the read fills it; one call maps them all (where the kernel knows it).
+static void prefault(QByteArray& buffer) {
+#ifdef MADV_POPULATE_WRITE
+    const auto page = static_cast<quintptr>(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<quintptr>(buffer.data()) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<quintptr>(buffer.data()) + buffer.size()) & ~(page - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)buffer;
+#endif
+}
+
 int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes) {
     // A network file system caches a file's attributes for a while: another
     // workstation's save may have made the file longer than this machine
@@ -136,6 +151,7 @@ int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes) {
     if (maxBytes >= 0 && static_cast<qint64>(sx.stx_size) > maxBytes) return EFBIG;
     if (modifiedNs) *modifiedNs = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
     out.resize(static_cast<qsizetype>(sx.stx_size) + 1);
+    prefault(out);
     qint64 done = 0;
     for (;;) {
         if (done == out.size()) out.resize(out.size() * 2);
