@@ -287,6 +287,12 @@ qsizetype AES::decryptInPlace(std::uint8_t* data, qsizetype size, const QByteArr
     return length;
 }
 
+std::int32_t AES::decryptFirstBlock(std::uint8_t* block, const QByteArray& bytPassword) {
+    prepareDataKey(bytPassword);
+    Decrypt(block);
+    return static_cast<std::int32_t>(pack(block));
+}
+
 QByteArray AES::DecryptData(const QByteArray& bytIn, const QByteArray& bytPassword) {
     if (bytIn.isNull()) return {};
     QByteArray work(bytIn.constData(), bytIn.size());

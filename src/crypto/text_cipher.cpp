@@ -126,6 +126,30 @@ TextCipher::Result TextCipher::tryDecrypt(QByteArrayView hex, const QString& key
     return decryptHex(reinterpret_cast<const unsigned char*>(hex.data()), hex.size(), key);
 }
 
+TextCipher::Status TextCipher::peekStart(QByteArrayView hex, const QString& key,
+                                         char16_t (&units)[2]) {
+    units[0] = units[1] = 0;
+    const qsizetype size = hex.size() / 2;
+    if (key.isEmpty() || size == 0 || size % AES::DataBlockBytes != 0) return Status::InvalidData;
+    alignas(32) std::uint8_t block[AES::DataBlockBytes];
+    if (!hexInto(reinterpret_cast<const unsigned char*>(hex.data()), 2 * AES::DataBlockBytes,
+                 reinterpret_cast<char*>(block)))
+        return Status::BadHex;
+    if (key != m_lastKey) {
+        m_lastKey = key;
+        m_lastKeyBytes = utf16Bytes(key);
+    }
+    const std::int32_t length = m_aes.decryptFirstBlock(block, m_lastKeyBytes);
+    Status status = Status::InvalidData;
+    if (length >= 2 && length <= size - 4) {
+        status = Status::Ok;
+        units[0] = static_cast<char16_t>(block[4] | block[5] << 8);
+        if (length >= 4) units[1] = static_cast<char16_t>(block[6] | block[7] << 8);
+    }
+    explicit_bzero(block, sizeof block);
+    return status;
+}
+
 QString TextCipher::Decrypt(const QString& hex, const QString& key) {
     Result result = tryDecrypt(hex, key);
     if (result.status == Status::InvalidData) invalidData();

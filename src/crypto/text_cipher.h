@@ -38,6 +38,11 @@ public:
     // The same for hex text held as Latin-1 bytes, as it comes from a file.
     Result tryDecrypt(QByteArrayView hex, const QString& key);
 
+    // The first two UTF-16 units of a line's text (0 where the text is
+    // shorter), from its first block alone: what kind of line it is, without
+    // decrypting the rest. Status as tryDecrypt would give for the line.
+    Status peekStart(QByteArrayView hex, const QString& key, char16_t (&units)[2]);
+
     // The ending after an undecryptable line: "Invalid data." / "Decrypt
     // Error", the log line, then the ending handler.
     void invalidData();

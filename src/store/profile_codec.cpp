@@ -32,6 +32,18 @@ ProfileCodec::Decoded CompatibleCodec::decode(const QByteArray& file, Profile& p
     return d;
 }
 
+ProfileCodec::Decoded CompatibleCodec::decodeForLogin(const QByteArray& file, Profile& profile) {
+    Decoded d;
+    if (file.isEmpty()) {
+        d.damaged = true;
+        return d;
+    }
+    profile.Records.clear();
+    d.outcome = ProfileFormat::readForLogin(file, profile, m_cipher);
+    d.recordsDeferred = true;
+    return d;
+}
+
 QByteArray CompatibleCodec::encode(const Profile& profile, std::int32_t stamp, bool newProfile,
                                    QString& error) {
     QByteArray content = ProfileFormat::write(

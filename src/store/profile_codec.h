@@ -21,6 +21,7 @@ public:
         ProfileFormat::ReadOutcome outcome;
         bool damaged = false;    // refused before anything was read into the profile
         bool headerOnly = false; // only what the login needs (a sealed profile not yet opened)
+        bool recordsDeferred = false; // read and checked but for the records (decodeForLogin)
     };
 
     virtual ~ProfileCodec() = default;
@@ -42,6 +43,8 @@ public:
     std::int32_t stampOf(const QByteArray& file, ProfileFormat::ReadOutcome& outcome) override;
     bool isWhole(const QByteArray& file) override;
     Decoded decode(const QByteArray& file, Profile& profile) override;
+    // All but the records, which need not be decrypted before the login.
+    Decoded decodeForLogin(const QByteArray& file, Profile& profile);
     QByteArray encode(const Profile& profile, std::int32_t stamp, bool newProfile,
                       QString& error) override;
 

@@ -158,6 +158,21 @@ struct LineReader {
         return true;
     }
 
+    // A record line ("4|..."), told by its first block alone. A line that
+    // would not decrypt ends the read here as it would in full.
+    bool isRecord(QByteArrayView hexLine, const QString& key, int lineNo) {
+        char16_t start[2];
+        const TextCipher::Status status = cipher.peekStart(hexLine, key, start);
+        if (status == TextCipher::Status::InvalidData) {
+            outcome.kind = ReadOutcome::InvalidData;
+            outcome.errorLine = lineNo;
+            return false;
+        }
+        if (status == TextCipher::Status::BadHex)
+            throw Stop{13, QStringLiteral("Line %1 is not hexadecimal text").arg(lineNo)};
+        return start[0] == u'4' && (start[1] == u'|' || start[1] == 0);
+    }
+
     // K from line 0, decrypted under the text of line 1.
     bool fileKey(QByteArrayView line0, QByteArrayView line1, QString& key) {
         QString plain;
@@ -188,7 +203,10 @@ QString AppendChecksum(const QString& s) {
     return s + QLatin1Char('|') + QString::number(checksum(s));
 }
 
-ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
+namespace {
+
+ReadOutcome readLines(const QByteArray& file, Profile& profile, TextCipher& cipher,
+                      bool withRecords) {
     ReadOutcome outcome;
     profile.Categories.clear();
     profile.Records.clear();
@@ -196,7 +214,7 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
 
     LineCursor cursor(file);
     // About one record a line; Big's lines are some 300 hex digits.
-    profile.Records.reserve(file.size() / 256);
+    if (withRecords) profile.Records.reserve(file.size() / 256);
     LineReader reader{cipher, outcome};
     QString key;
     qint64 total = 0;
@@ -218,6 +236,8 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
                 continue;
             }
             if (lineNo == 1 && !reader.fileKey(keyLine, line, key)) break;
+            if (!withRecords && reader.isRecord(line, key, lineNo)) continue;
+            if (outcome.kind != ReadOutcome::Complete) break;
             QString plain;
             if (!reader.decrypt(line, key, lineNo, plain)) break;
             const Parts parts = splitParts(plain);
@@ -277,6 +297,16 @@ ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
         (lineNo != expectedCount || total != expectedTotal))
         outcome.kind = ReadOutcome::CountMismatch;
     return outcome;
+}
+
+} // namespace
+
+ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher) {
+    return readLines(file, profile, cipher, true);
+}
+
+ReadOutcome readForLogin(const QByteArray& file, Profile& profile, TextCipher& cipher) {
+    return readLines(file, profile, cipher, false);
 }
 
 std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& outcome) {

@@ -51,6 +51,11 @@ struct ReadOutcome {
 // as they were). On an error the lists hold what was read so far.
 ReadOutcome read(const QByteArray& file, Profile& profile, TextCipher& cipher);
 
+// The same without the records: each line's first block tells its kind, and
+// a record line is counted and measured but not decrypted. Everything else
+// is read and checked as read() does; profile.Records is left empty.
+ReadOutcome readForLogin(const QByteArray& file, Profile& profile, TextCipher& cipher);
+
 // The change stamp from the first three lines, or -1 (outcome says why).
 std::int32_t readStamp(const QByteArray& file, TextCipher& cipher, ReadOutcome& outcome);
 

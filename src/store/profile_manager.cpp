@@ -113,7 +113,7 @@ StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, 
             m_store.settle(path);
     }
     profile.ProfileFileName = fileNameOf(name);
-    const StoreStep step = m_store.read(true, lastAttempt);
+    const StoreStep step = m_store.read(true, lastAttempt, true);
     opened = profile.ProfileLoaded;
     return step;
 }

@@ -7,6 +7,7 @@
 #include "store/login_check.h"
 
 #include <exception>
+#include <utility>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -112,11 +113,12 @@ void ProfileStore::reportReadError(bool showErrors, int number, const QString& d
     m_readExplained = number == EWOULDBLOCK || number == ENOMEM;
 }
 
-StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
+StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     m_profile.ProfileLoaded = false;
     if (m_pending && m_pending->fileName != m_profile.ProfileFileName) m_pending.reset();
     m_readFailed = false;
     m_readExplained = false;
+    m_unopened = QByteArray();
     const QString path = pathOf(m_profile.ProfileFileName);
     m_profile.ProfilePath = path;
 
@@ -150,8 +152,27 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt) {
         contentLost(showErrors, error, HeldFile::describe(error));
         return StoreStep::Finished;
     }
-    if (readContent(content, showErrors)) noteSealedStamp();
+    if (!forLogin || isSealed()) {
+        if (readContent(content, showErrors)) noteSealedStamp();
+        return StoreStep::Finished;
+    }
+    // The login needs the settings, not the records: they stay encrypted
+    // until it succeeds (start and lock need not decrypt thousands of them).
+    const ProfileCodec::Decoded decoded = m_compatible.decodeForLogin(content, m_profile);
+    m_reportedChecksums = decoded.outcome.checksumFailures;
+    if (takeDecoded(decoded, showErrors) && !m_readFailed) m_unopened = content;
     return StoreStep::Finished;
+}
+
+// The records of the file read at the open, once the login is right; what
+// the read finds now (a damaged record) is said as the open would have.
+bool ProfileStore::openRecords() {
+    if (m_unopened.isNull()) return true;
+    const QByteArray content = std::exchange(m_unopened, QByteArray());
+    ProfileCodec::Decoded decoded = m_compatible.decode(content, m_profile);
+    decoded.outcome.checksumFailures.removeIf(
+        [&](int line) { return m_reportedChecksums.contains(line); });
+    return takeDecoded(decoded, true) && !m_readFailed;
 }
 
 bool ProfileStore::readContent(const QByteArray& content, bool showErrors) {
@@ -167,12 +188,13 @@ bool ProfileStore::takeDecoded(const ProfileCodec::Decoded& decoded, bool showEr
         m_profile.ProfileLoaded = true;
         return true;
     }
+    const bool whole = !decoded.recordsDeferred;
     const ProfileFormat::ReadOutcome& outcome = decoded.outcome;
     reportChecksumFailures(outcome);
     switch (outcome.kind) {
     case ProfileFormat::ReadOutcome::Complete:
         m_profile.ProfileLoaded = true;
-        setBase();
+        if (whole) setBase();
         break;
     case ProfileFormat::ReadOutcome::CountMismatch:
         notify(QStringLiteral("Invalid Data!."));
@@ -190,7 +212,7 @@ bool ProfileStore::takeDecoded(const ProfileCodec::Decoded& decoded, bool showEr
 }
 
 bool ProfileStore::logIn(const QString& userId, const QString& password, const QString& pin) {
-    if (!isSealed()) return CheckLogin(m_profile.Security, userId, password, pin);
+    if (!isSealed()) return CheckLogin(m_profile.Security, userId, password, pin) && openRecords();
     const std::int32_t mode = m_profile.Security.LoginMode;
     QByteArray secret = SealedFormat::loginSecret(
         mode, mode >= 2 ? trimBlanks(userId) : QString(), trimBlanks(password),
@@ -215,7 +237,7 @@ StoreStep ProfileStore::tryLogIn(const std::function<bool()>& login, bool lastAt
 }
 
 bool ProfileStore::logInByAnswers(const QStringList& typedAnswers) {
-    if (!isSealed()) return CheckSecretAnswers(m_profile.Security, typedAnswers);
+    if (!isSealed()) return CheckSecretAnswers(m_profile.Security, typedAnswers) && openRecords();
     return unseal([&](const QByteArray& file, QByteArray& plain, SealedFormat::Keys& keys) {
         return SealedFormat::openWithAnswers(file, typedAnswers, plain, keys);
     });
@@ -270,6 +292,12 @@ StoreStep ProfileStore::save(bool lastAttempt) {
         writeNewFile();
         return StoreStep::Finished;
     }
+    // Only a profile whose records are in memory is written: anything else
+    // would save it without them.
+    if (!isOpened()) {
+        saveFailed(EPERM, QStringLiteral("%1 is not opened").arg(m_profile.ProfileFileName));
+        return StoreStep::Finished;
+    }
     if (FileOps::isReadOnly(m_profile.ProfilePath)) {
         saveFailed(EACCES,
                    QStringLiteral("%1 is read-only; it was not changed").arg(m_profile.ProfileFileName));
@@ -317,6 +345,7 @@ bool ProfileStore::checkStamp() {
 
 void ProfileStore::forgetOpened() {
     m_keys.forget();
+    m_unopened = QByteArray();
     m_profile.wipeContent();
     m_base.Security.wipe();
     m_base.Categories.wipe();

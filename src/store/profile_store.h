@@ -68,7 +68,9 @@ public:
     // One attempt to read the profile named ProfileFileName; ProfileLoaded
     // tells how a finished one went. TryAgain while a save is in progress
     // (never on the last attempt, which reports the profile in use).
-    StoreStep read(bool showErrors, bool lastAttempt);
+    // forLogin: a compatible profile's records stay encrypted until logIn or
+    // logInByAnswers succeeds (isOpened() tells); a sealed one's always do.
+    StoreStep read(bool showErrors, bool lastAttempt, bool forLogin = false);
     // The last finished read failed in a way that ends the use of the profile.
     bool readFailed() const { return m_readFailed; }
     // ... and the notices said why and what to do (another workstation was
@@ -110,7 +112,9 @@ public:
     // login opens it. These check a login on the open profile and, for a
     // sealed one, decrypt it with it; false for a wrong login.
     bool isSealed() const;
-    bool isOpened() const { return !isSealed() || m_keys.hasKeys(); }
+    // The records are in memory: a sealed profile's key unwrapped, a
+    // compatible one's records decrypted after its login.
+    bool isOpened() const { return isSealed() ? m_keys.hasKeys() : m_unopened.isNull(); }
     bool logIn(const QString& userId, const QString& password, const QString& pin);
     bool logInByAnswers(const QStringList& typedAnswers);
     // One attempt of either: a sealed profile is read again at its login,
@@ -154,6 +158,7 @@ private:
     ProfileCodec& codecFor(const QString& fileName);
     bool readContent(const QByteArray& content, bool showErrors);
     bool takeDecoded(const ProfileCodec::Decoded& decoded, bool showErrors);
+    bool openRecords();
     bool unseal(const std::function<SealedFormat::Refusal(const QByteArray&, QByteArray&,
                                                            SealedFormat::Keys&)>& open);
     void reportChecksumFailures(const ProfileFormat::ReadOutcome& outcome);
@@ -190,6 +195,10 @@ private:
     ProfileContent m_base;
     StampMemory m_stamps;
     QByteArray m_knownLook;
+    // A compatible file as read at the open, until the login decrypts its
+    // records; null otherwise.
+    QByteArray m_unopened;
+    QList<int> m_reportedChecksums; // lines the open already reported
     QList<MergeConflict> m_conflicts;
     struct PendingChange {
         QString fileName;

@@ -61,6 +61,8 @@ TEST(CrashSafety, KilledSaversLeaveTheOldOrTheNewContent) {
         }
         ASSERT_TRUE(f.messages.shown.isEmpty())
             << "round " << round << ": " << f.messages.texts().join(QLatin1Char('|')).toStdString();
+        ASSERT_TRUE(f.store.logIn(QStringLiteral("alice"), QStringLiteral("S3cret pass"),
+                                  QStringLiteral("4711")));
         ASSERT_EQ(f.profile.Records.count(), 12);
         ASSERT_GE(f.profile.ChangeStamp, lastStamp);
         if (f.profile.ChangeStamp > 41) {

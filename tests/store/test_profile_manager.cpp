@@ -72,6 +72,8 @@ TEST(CreateProfile, WritesDefaultsAndKeepsTheOpenProfile) {
     copyFixture(f.dir, QStringLiteral("Work.dat"));
     f.manager.ListProfiles();
     ASSERT_TRUE(f.waiting.open(f.manager, QStringLiteral("Work")));
+    ASSERT_TRUE(f.store.logIn(QStringLiteral("alice"), QStringLiteral("S3cret pass"),
+                              QStringLiteral("4711")));
     const SecuritySettings before = f.profile.Security;
 
     ASSERT_TRUE(f.manager.CreateProfile(QStringLiteral("Home")));

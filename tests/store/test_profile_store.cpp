@@ -141,6 +141,40 @@ TEST(ReadFromFile, LineWithAnExtraSeparatorIsReportedButLoaded) {
     EXPECT_TRUE(f.logText().contains(QStringLiteral("\"RSumofAC\"")));
 }
 
+// Opened for a login, the records stay encrypted until it succeeds: a damaged
+// one is reported then, once; the settings' lines are checked at the open;
+// nothing is saved before.
+TEST(ReadFromFile, ForALoginTheRecordsAreDecryptedOnlyOnceItSucceeds) {
+    StoreFixture f;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    p.Records.add(QStringLiteral("4|Web|Forum|bob|pa|ss||||"));
+    p.Records.add(QStringLiteral("4|Web|Mail|bob|pw||||"));
+    p.Security.Questions.add(QStringLiteral("5|Pet?|cat|extra"));
+    writeFile(f.path(QStringLiteral("Pipe.dat")),
+              ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, f.cipher));
+    f.profile.ProfileFileName = QStringLiteral("Pipe.dat");
+    f.store.read(true, true, true);
+    EXPECT_TRUE(f.profile.ProfileLoaded);
+    EXPECT_EQ(f.store.takeNotices().size(), 1) << "the question's line";
+    EXPECT_EQ(f.profile.Records.count(), 0);
+    EXPECT_EQ(f.profile.Security.Questions.count(), 2);
+    EXPECT_FALSE(f.store.isOpened());
+    EXPECT_EQ(f.store.save(true), StoreStep::Finished);
+    EXPECT_FALSE(f.profile.ProfileSaved) << "a save now would lose the records";
+    f.store.takeNotices();
+
+    EXPECT_FALSE(f.store.logIn({}, QStringLiteral("wrong"), {}));
+    EXPECT_EQ(f.profile.Records.count(), 0) << "a wrong login decrypts no record";
+    ASSERT_TRUE(f.store.logIn({}, QStringLiteral("QUILT"), {}));
+    EXPECT_TRUE(f.store.isOpened());
+    EXPECT_EQ(f.store.takeNotices().size(), 1) << "the record's line, not the question's again";
+    EXPECT_EQ(f.profile.Records.count(), 2);
+    EXPECT_EQ(f.logText().count(QStringLiteral("\"RSumofAC\"")), 2);
+    f.profile.Records.remove(2);
+    EXPECT_EQ(f.waiting.save(), SaveOutcome::Saved);
+}
+
 TEST(ReadFromFile, CategoriesDifferingOnlyInCaseDoNotLoad) {
     StoreFixture f;
     Profile p;

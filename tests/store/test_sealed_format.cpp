@@ -148,7 +148,9 @@ TEST(SealedProfile, HeaderBeforeTheLoginAndNoSecretInTheFile) {
     EXPECT_EQ(h->answersRequired, 2);
     EXPECT_EQ(h->questions, QStringList({QStringLiteral("Pet?"), QStringLiteral("Town?"),
                                          QStringLiteral("Car?")}));
-    for (const char* secret : {"S3cret", "alice", "4711", "Rex", "Fiat", "secret record"})
+    // "|Rex" as the question line holds it: three letters alone turn up in
+    // random base64 now and then.
+    for (const char* secret : {"S3cret", "alice", "4711", "|Rex", "Fiat", "secret record"})
         EXPECT_FALSE(file.contains(secret)) << secret;
     EXPECT_FALSE(file.contains(QStringLiteral("Zürich").toUtf8()));
 }

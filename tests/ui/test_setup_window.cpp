@@ -11,6 +11,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -40,6 +43,13 @@ struct SetupFixture : VaultFixture {
     explicit SetupFixture(const QString& profile, const QString& timer = QStringLiteral("0"))
         : VaultFixture({profile}, timer) {
         start(profile);
+        // Setup is reached after a login, which decrypts the records.
+        QFile json(QStringLiteral(TAVRINO_FIXTURES "/%1.json").arg(profile));
+        json.open(QIODevice::ReadOnly);
+        const QJsonObject login = QJsonDocument::fromJson(json.readAll()).object();
+        EXPECT_TRUE(store.logIn(login[QStringLiteral("user_id")].toString(),
+                                login[QStringLiteral("password")].toString(),
+                                login[QStringLiteral("pin")].toString()));
         setup = window->setupWindow();
         setup->show();
     }
