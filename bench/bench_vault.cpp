@@ -79,6 +79,21 @@ QByteArray profileWith(int records, TextCipher& cipher) {
     return ProfileFormat::write(p, 1, QStringLiteral("1.25"), true, cipher);
 }
 
+// A figure of /proc/self/status or /proc/self/io, in kB or bytes.
+qint64 procFigure(const char* file, const char* name) {
+    QFile f(QString::fromLatin1(file));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(name)) return line.mid(qstrlen(name)).trimmed().split(' ')[0].toLongLong();
+    return -1;
+}
+
+// The peak resident size from here on starts at the current size.
+void resetPeakMemory() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+}
+
 double millisecondsOf(const std::function<void()>& step) {
     QElapsedTimer timer;
     timer.start();
@@ -141,7 +156,14 @@ int main(int argc, char** argv) {
         ->setText(QStringLiteral("Changed account"));
     const double save = millisecondsOf([&] { bars.button(CommandBars::Save)->click(); });
     if (!profile.ProfileSaved) return 2;
+    const qint64 loggedInKb = procFigure("/proc/self/status", "VmRSS:");
+    resetPeakMemory();
+    const qint64 readBefore = procFigure("/proc/self/io", "rchar:");
     const double storeSave = millisecondsOf([&] { store.save(true); });
+    const qint64 readBySave = procFigure("/proc/self/io", "rchar:") - readBefore;
+    const qint64 savePeakKb = procFigure("/proc/self/status", "VmHWM:");
+    const qint64 fileBytes = QFile(db + QStringLiteral("/Many.dat")).size();
+    const double lock = millisecondsOf([&] { vault.lockIfLoggedIn(); });
     std::printf("%d records (%.1f MB file)\n", records,
                 static_cast<double>(QFile(db + QStringLiteral("/Many.dat")).size()) / 1e6);
     std::printf("start (list and open)   %7.0f ms\n", load);
@@ -150,5 +172,12 @@ int main(int argc, char** argv) {
     std::printf("A-Z back to letters     %7.0f ms   (goal < 500)\n", byLetter);
     std::printf("SAVE of a changed record %6.0f ms   (goal < 500)\n", save);
     std::printf("  of which writing the file %5.0f ms\n", storeSave);
+    std::printf("LOCK to the login again %7.0f ms   (lock / 267 ms before: %.2f, goal <= 0.5)\n",
+                lock, lock / 267.0);
+    std::printf("a save reads %.2f x the file (goal <= 2)\n",
+                static_cast<double>(readBySave) / static_cast<double>(fileBytes));
+    std::printf("save peak / logged-in memory %.2f (%lld / %lld MB, goal <= 1.5)\n",
+                static_cast<double>(savePeakKb) / static_cast<double>(loggedInKb),
+                savePeakKb / 1024, loggedInKb / 1024);
     return 0;
 }
