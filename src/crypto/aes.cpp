@@ -249,21 +249,25 @@ void AES::prepareDataKey(const QByteArray& bytPassword) {
 
 QByteArray AES::EncryptData(const QByteArray& bytMessage, const QByteArray& bytPassword) {
     if (bytMessage.isNull() || bytPassword.isNull()) return {};
-    prepareDataKey(bytPassword);
     const qsizetype length = bytMessage.size();
     const qsizetype size = (length + 4 + DataBlockBytes - 1) / DataBlockBytes * DataBlockBytes;
     QByteArray out(size, '\0');
     auto* p = reinterpret_cast<std::uint8_t*>(out.data());
     unpack(static_cast<std::uint32_t>(length), p);
     std::memcpy(p + 4, bytMessage.constData(), static_cast<std::size_t>(length));
-    if (hardware()) {
-        rijndael_hw::encrypt(m_engine, m_encryptKeys.data(), p, p,
-                             static_cast<std::size_t>(size / DataBlockBytes));
-        return out;
-    }
-    for (qsizetype i = 0; i < size; i += DataBlockBytes)
-        Encrypt(p + i);
+    encryptInPlace(p, size, bytPassword);
     return out;
+}
+
+void AES::encryptInPlace(std::uint8_t* data, qsizetype size, const QByteArray& bytPassword) {
+    prepareDataKey(bytPassword);
+    if (hardware()) {
+        rijndael_hw::encrypt(m_engine, m_encryptKeys.data(), data, data,
+                             static_cast<std::size_t>(size / DataBlockBytes));
+        return;
+    }
+    for (qsizetype i = 0; i + DataBlockBytes <= size; i += DataBlockBytes)
+        Encrypt(data + i);
 }
 
 qsizetype AES::decryptInPlace(std::uint8_t* data, qsizetype size, const QByteArray& bytPassword) {

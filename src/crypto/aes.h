@@ -38,6 +38,8 @@ public:
     // message is then at data + 4; its length, or -1 where DecryptData gives
     // null. Blocks past the message may or may not have been decrypted.
     qsizetype decryptInPlace(std::uint8_t* data, qsizetype size, const QByteArray& bytPassword);
+    // size bytes of whole blocks encrypted in place (a framed message).
+    void encryptInPlace(std::uint8_t* data, qsizetype size, const QByteArray& bytPassword);
     // The first block of a framed message, in place: the length its header
     // claims (not checked), the message's first 28 bytes after it.
     std::int32_t decryptFirstBlock(std::uint8_t* block, const QByteArray& bytPassword);

@@ -81,13 +81,51 @@ QByteArray TextCipher::fromHex(QByteArrayView hex) {
 }
 
 QString TextCipher::Encrypt(const QString& text, const QString& key) {
+    QByteArray hex;
+    if (!appendEncrypted(hex, text, key)) return {};
+    return QString::fromLatin1(hex);
+}
+
+bool TextCipher::appendEncrypted(QByteArray& out, const QString& text, const QString& key) {
     if (text.isEmpty() || key.isEmpty()) {
         if (m_log)
             m_log->LogError(QStringLiteral("Encrypt"), 5,
                             QStringLiteral("Nothing to encrypt: empty text or key"));
-        return {};
+        return false;
     }
-    return toHex(m_aes.EncryptData(utf16Bytes(text), utf16Bytes(key)));
+    if (key != m_lastKey) {
+        m_lastKey = key;
+        m_lastKeyBytes = utf16Bytes(key);
+    }
+    // Framed in the scratch buffer: length, UTF-16LE text, zeros to a whole
+    // block; encrypted there and wiped once its hex is out.
+    const qsizetype length = 2 * text.size();
+    const qsizetype size =
+        (length + 4 + AES::DataBlockBytes - 1) / AES::DataBlockBytes * AES::DataBlockBytes;
+    if (m_scratch.size() < size) {
+        explicit_bzero(m_scratch.data(), static_cast<std::size_t>(m_scratch.size()));
+        m_scratch.resize(size);
+    }
+    auto* p = reinterpret_cast<std::uint8_t*>(m_scratch.data());
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(length) >> (8 * i));
+    std::uint8_t* q = p + 4;
+    for (QChar c : text) {
+        *q++ = static_cast<std::uint8_t>(c.unicode() & 0xFF);
+        *q++ = static_cast<std::uint8_t>(c.unicode() >> 8);
+    }
+    std::memset(q, 0, static_cast<std::size_t>(p + size - q));
+    m_aes.encryptInPlace(p, size, m_lastKeyBytes);
+    static const char digits[] = "0123456789ABCDEF";
+    const qsizetype at = out.size();
+    out.resize(at + 2 * size);
+    char* h = out.data() + at;
+    for (qsizetype i = 0; i < size; ++i) {
+        *h++ = digits[p[i] >> 4];
+        *h++ = digits[p[i] & 0x0F];
+    }
+    explicit_bzero(p, static_cast<std::size_t>(size));
+    return true;
 }
 
 template <typename Unit>

@@ -25,6 +25,10 @@ public:
 
     // Empty when either text is empty (logged as "Encrypt").
     QString Encrypt(const QString& text, const QString& key);
+    // The same hex text appended to out as Latin-1 bytes, with no copy on
+    // the way (a profile file is written line after line); false and nothing
+    // appended when either text is empty.
+    bool appendEncrypted(QByteArray& out, const QString& text, const QString& key);
 
     // The program's decryption: text that is not hexadecimal gives an empty
     // text quietly; anything that does not decrypt shows "Invalid data.",

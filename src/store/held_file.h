@@ -74,6 +74,33 @@ qint64 changedNs(const QString& path);
 // (a new file moved into place, or one written in place) changes it. Empty
 // when the file can't be looked at.
 QByteArray lookOf(const QString& path);
+// Which file is at path and how it stands; ino 0 when it can't be looked at.
+struct FileLook {
+    quint64 device = 0;
+    quint64 ino = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileLook&) const = default;
+    // Size and times alike (inode numbers are not kept by every network
+    // file system from one look to the next).
+    bool sameLook(const FileLook& other) const {
+        return size == other.size && modifiedNs == other.modifiedNs &&
+               changedNs == other.changedNs;
+    }
+    // The same file with the same bytes as far as the file system tells,
+    // whatever renamed it since (a rename changes the change time only).
+    bool sameFileAndContent(const FileLook& other) const {
+        return ino != 0 && device == other.device && ino == other.ino && size == other.size &&
+               modifiedNs == other.modifiedNs;
+    }
+};
+FileLook look(const QString& path);
+// A digest of the first and last 64 KiB of the file, or of content as such
+// a file would hold it: where every save of a profile differs (the key line,
+// the summary), read without reading the whole file. Empty when unreadable.
+QByteArray endsDigest(const QString& path);
+QByteArray endsDigest(const QByteArray& content);
 // True when neither the mode nor the user's rights let us write the file.
 bool isReadOnly(const QString& path);
 // The mode bits and group of an existing file, to give its successor.

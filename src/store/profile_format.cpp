@@ -356,23 +356,28 @@ QByteArray write(const Profile& profile, std::int32_t stamp, const QString& file
     plain << s.Questions.lines();
     plain << QStringLiteral("6|%1").arg(s.AnswersRequired);
 
-    QList<QString> encrypted;
-    encrypted.reserve(plain.size() + 2);
-    encrypted.append(QString()); // line 0, once line 1 is known
-    for (const QString& text : plain) {
-        QString line = cipher.Encrypt(AppendChecksum(text), key);
-        if (line.isEmpty()) return {};
-        encrypted.append(line);
+    // Written straight into the file's bytes, line after line. Line 0 is
+    // encrypted under the hex text of line 1, so line 1 goes first, aside.
+    qsizetype estimate = 4096;
+    for (const QString& text : plain)
+        estimate += TextCipher::encryptedLength(text.size() + 24) + 2;
+    QByteArray out;
+    out.reserve(estimate);
+    QByteArray line1;
+    if (!cipher.appendEncrypted(line1, AppendChecksum(plain.first()), key)) return {};
+    if (!cipher.appendEncrypted(out, AppendChecksum(key), QString::fromLatin1(line1))) return {};
+    out += "\r\n";
+    out += line1;
+    out += "\r\n";
+    for (qsizetype i = 1; i < plain.size(); ++i) {
+        if (!cipher.appendEncrypted(out, AppendChecksum(plain[i]), key)) return {};
+        out += "\r\n";
     }
-    encrypted[0] = cipher.Encrypt(AppendChecksum(key), encrypted[1]);
-    if (encrypted[0].isEmpty()) return {};
 
     // The summary counts itself: its own length depends on the digits of the
     // total, so settle on the length that agrees with the text it gives.
-    const qsizetype count = encrypted.size() + 1;
-    qint64 total = 0;
-    for (const QString& line : encrypted)
-        total += line.size();
+    const qsizetype count = plain.size() + 2;
+    const qint64 total = out.size() - 2 * (count - 1);
     qsizetype ownLength = TextCipher::encryptedLength(2);
     QString summary;
     for (;;) {
@@ -381,16 +386,8 @@ QByteArray write(const Profile& profile, std::int32_t stamp, const QString& file
         if (length == ownLength) break;
         ownLength = length;
     }
-    const QString summaryLine = cipher.Encrypt(summary, key);
-    if (summaryLine.isEmpty()) return {};
-    encrypted.append(summaryLine);
-
-    QByteArray out;
-    out.reserve(total + ownLength + 2 * count);
-    for (const QString& line : encrypted) {
-        out += line.toLatin1();
-        out += "\r\n";
-    }
+    if (!cipher.appendEncrypted(out, summary, key)) return {};
+    out += "\r\n";
     return out;
 }
 

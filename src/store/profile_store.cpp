@@ -340,6 +340,7 @@ bool ProfileStore::checkStamp() {
         conflict();
         return false;
     }
+    m_protocol.releaseLockedContent();
     return true;
 }
 

@@ -182,9 +182,15 @@ int SaveProtocol::lock(const QString& path) {
         // Not held across the move: a network file system would keep the
         // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
         QByteArray expected;
+        FileOps::FileLook before = FileOps::look(path);
         int error = FileOps::readAll(path, expected, MaxFileBytes);
-        if (error == ENOENT)
+        if (error == ENOENT) {
             error = settle(path) ? FileOps::readAll(path, expected, MaxFileBytes) : EWOULDBLOCK;
+            before = {}; // read after a settling: no look to trust
+        }
+        // Not changed while it was read: then the same file after the move
+        // holds the same bytes, which need not be read again.
+        const bool steady = before.ino != 0 && before == FileOps::look(path);
         if (isHeldElsewhere(error)) error = EWOULDBLOCK;
         // A time of our own on the ".bak", so that no later lock of the same
         // content looks like this one, to us or to those who watch for
@@ -203,12 +209,18 @@ int SaveProtocol::lock(const QString& path) {
         if (error) return error;
         m_locked = true;
         m_lockedPath = path;
+        // What the lock holds: the profile may have been replaced between
+        // our read and the move, so unless the very file we read was moved,
+        // it is read again by its new name.
+        const bool sameFile = steady && before.sameFileAndContent(FileOps::look(backupPath));
         FileOps::setModified(backupPath, stampSecs);
-        // Read by name, since the profile may have been replaced between our
-        // open and the move: this is what the lock holds, and how we know it.
-        m_lockedSignature = FileSignature::of(backupPath, &m_lockedContent);
-        m_lockedChangeNs = FileOps::changedNs(backupPath);
-        if (!m_lockedSignature.isValid()) {
+        if (sameFile)
+            m_lockedContent = std::move(expected);
+        else if (FileOps::readAll(backupPath, m_lockedContent, MaxFileBytes) != 0)
+            m_lockedContent.clear();
+        m_lockedLook = FileOps::look(backupPath);
+        m_lockedEnds = FileOps::endsDigest(m_lockedContent);
+        if (m_lockedLook.size < 0 || m_lockedLook.size != m_lockedContent.size()) {
             endLock();
             return EIO;
         }
@@ -219,18 +231,19 @@ int SaveProtocol::lock(const QString& path) {
 bool SaveProtocol::ownsLock() const {
     // The same bytes and times may come back under the name (moved back and
     // locked again by a workstation that sets no time of its own): where
-    // the file system tells, the entry's change time tells them apart.
+    // the file system tells, the entry's change time tells them apart; the
+    // ends of the file tell another save's content from ours.
     const QString backupPath = m_lockedPath + Bak;
-    return m_locked && FileSignature::of(backupPath) == m_lockedSignature &&
-           FileOps::changedNs(backupPath) == m_lockedChangeNs;
+    return m_locked && FileOps::look(backupPath).sameLook(m_lockedLook) &&
+           FileOps::endsDigest(backupPath) == m_lockedEnds;
 }
 
 void SaveProtocol::endLock() {
     if (m_locked) m_watch.saveEnded(m_lockedPath + Bak);
     m_locked = false;
     m_lockedContent.clear();
-    m_lockedSignature = {};
-    m_lockedChangeNs = 0;
+    m_lockedLook = {};
+    m_lockedEnds.clear();
 }
 
 void SaveProtocol::unlock() {

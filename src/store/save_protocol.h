@@ -67,6 +67,9 @@ public:
     bool isLocked() const { return m_locked; }
     // What the locked file held when we took it.
     const QByteArray& lockedContent() const { return m_lockedContent; }
+    // Once the locked content has told what it had to (its stamp agrees),
+    // its memory goes before the new file is made.
+    void releaseLockedContent() { m_lockedContent = QByteArray(); }
     // The locked file goes back to its name, unchanged.
     void unlock();
     // Puts content in place of the locked file, which then goes, and the
@@ -104,8 +107,8 @@ private:
     bool m_locked = false;
     QString m_lockedPath;
     QByteArray m_lockedContent;
-    FileSignature m_lockedSignature;
-    qint64 m_lockedChangeNs = 0; // a rename by anyone else changes it
+    FileOps::FileLook m_lockedLook; // its change time moves with any rename
+    QByteArray m_lockedEnds;
     int m_backupLeft = 0;
 };
 
