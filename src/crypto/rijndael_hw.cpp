@@ -6,6 +6,7 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #define TAVRINO_X86 1
+#include <cpuid.h>
 #include <immintrin.h>
 #endif
 
@@ -168,13 +169,24 @@ void run(CipherEngine engine, const std::uint8_t* keys, const std::uint8_t* in,
 
 CipherEngine bestAvailable() {
 #ifdef TAVRINO_X86
-    __builtin_cpu_init();
-    const bool aesNi = __builtin_cpu_supports("aes") && __builtin_cpu_supports("sse4.1");
-    if (aesNi && __builtin_cpu_supports("vaes") && __builtin_cpu_supports("avx2"))
+    // Asked of the CPU itself (not every compiler's builtin knows VAES).
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d)) return CipherEngine::Portable;
+    const bool aesNi = (c & bit_AES) && (c & bit_SSE4_1);
+    if (!aesNi) return CipherEngine::Portable;
+    // 256-bit registers only where the system saves them (XCR0: SSE, AVX).
+    bool osAvx = false;
+    if (c & bit_OSXSAVE) {
+        unsigned low = 0, high = 0;
+        __asm__("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+        osAvx = (low & 6) == 6;
+    }
+    if (osAvx && __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_AVX2) && (c & bit_VAES))
         return CipherEngine::Vaes;
-    if (aesNi) return CipherEngine::AesNi;
-#endif
+    return CipherEngine::AesNi;
+#else
     return CipherEngine::Portable;
+#endif
 }
 
 } // namespace
