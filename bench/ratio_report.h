@@ -11,7 +11,8 @@
 namespace tavrino::bench {
 
 // The usual console report, then "what: a / b" for each ratio asked for,
-// from the CPU times (medians when repeated).
+// from the CPU times, or wall times for benchmarks timed in real time
+// (medians when repeated).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     struct Ratio {
@@ -27,7 +28,9 @@ public:
             if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
                 m_cpu[run.run_name.function_name +
                       (run.run_name.args.empty() ? std::string() : "/" + run.run_name.args)] =
-                    run.GetAdjustedCPUTime();
+                    (run.run_name.time_type.rfind("real_time", 0) == 0
+                         ? run.GetAdjustedRealTime()
+                         : run.GetAdjustedCPUTime());
     }
     void Finalize() override {
         ConsoleReporter::Finalize();

@@ -18,6 +18,7 @@
 #include "ui/vault/vault_window.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdlib>
 #include <memory>
@@ -87,5 +88,8 @@ int main(int argc, char** argv) {
     vault.load();
     vault.show();
     vault.focusFirstLoginBox();
+    // Start-up measurements: the program ends once its first window is up.
+    if (qEnvironmentVariableIsSet("TAVRINO_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }
