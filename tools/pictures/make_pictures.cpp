@@ -1,3 +1,4 @@
+#include <algorithm>
 // The source of every picture in assets/: run tools/make-pictures.sh after a
 // change here and commit what it writes.
 #include <QDir>
@@ -19,16 +20,51 @@ const QColor Steel(0xa9, 0xbb, 0xdc);
 const QColor Panel(0xf2, 0xf4, 0xfa);
 const QColor Ink(0xe3, 0xea, 0xf7);
 
+// 1 for the pictures of ordinary screens, 2 for their NAME@2x.png twins: the
+// same drawing in logical pixels, painted at twice the density.
+int g_scale = 1;
+
 QImage canvas(int w, int h) {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage img(w * g_scale, h * g_scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(g_scale);
     img.fill(Qt::transparent);
     return img;
+}
+
+// A light rim around what is drawn, so a dark line picture stays visible
+// on a dark toolbar as well as on a light one.
+QImage withHalo(const QImage& art) {
+    const QImage src = art.convertToFormat(QImage::Format_ARGB32);
+    QImage out(src.size(), QImage::Format_ARGB32);
+    out.setDevicePixelRatio(art.devicePixelRatio());
+    const int r = g_scale;
+    for (int y = 0; y < src.height(); ++y)
+        for (int x = 0; x < src.width(); ++x) {
+            int rim = 0;
+            for (int dy = -r; dy <= r; ++dy)
+                for (int dx = -r; dx <= r; ++dx) {
+                    const int sx = x + dx, sy = y + dy;
+                    if (sx >= 0 && sy >= 0 && sx < src.width() && sy < src.height())
+                        rim = std::max(rim, qAlpha(src.pixel(sx, sy)));
+                }
+            rim = rim * 220 / 255;
+            // the art over a white rim of that strength
+            const QRgb a = src.pixel(x, y);
+            const int fa = qAlpha(a);
+            const int outA = fa + rim * (255 - fa) / 255;
+            auto mix = [&](int c) {
+                return outA == 0 ? 0 : (c * fa + 255 * rim * (255 - fa) / 255) / outA;
+            };
+            out.setPixel(x, y, qRgba(mix(qRed(a)), mix(qGreen(a)), mix(qBlue(a)), outA));
+        }
+    return out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 // Anti-aliased art on a see-through canvas becomes a picture whose outside
 // is exactly one colour: no half-blended fringe survives the cut.
 QImage cutOut(const QImage& art, QColor outside) {
     QImage out(art.size(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(art.devicePixelRatio());
     const QImage src = art.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < src.height(); ++y)
         for (int x = 0; x < src.width(); ++x) {
@@ -270,7 +306,8 @@ QImage toolIcon(void (*draw)(QPainter&)) {
     p.setPen(QPen(Navy, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     draw(p);
-    return img;
+    p.end();
+    return withHalo(img);
 }
 
 void toolNew(QPainter& p) {
@@ -353,31 +390,42 @@ QImage readerBadge() {
 
 } // namespace
 
+void save(const QImage& img, const QString& folder, const QString& name) {
+    QString file = name;
+    if (g_scale > 1) file.insert(file.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(g_scale));
+    save(img, folder, qPrintable(file));
+}
+
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("assets");
     QDir().mkpath(folder);
-    save(vaultBackground(), folder, "vault.png");
-    save(headerIcon(drawLock), folder, "lock.png");
-    save(headerIcon(drawHide), folder, "hide.png");
-    save(headerIcon(drawClose), folder, "close.png");
+    // What the windows show, for ordinary and for dense (2x) screens.
+    for (int scale : {1, 2}) {
+        g_scale = scale;
+        save(vaultBackground(), folder, QStringLiteral("vault.png"));
+        save(headerIcon(drawLock), folder, QStringLiteral("lock.png"));
+        save(headerIcon(drawHide), folder, QStringLiteral("hide.png"));
+        save(headerIcon(drawClose), folder, QStringLiteral("close.png"));
+        save(popupBackground(), folder, QStringLiteral("popup.png"));
+        save(headerIcon(drawCopy), folder, QStringLiteral("copy.png"));
+        save(headerIcon(drawCopyHover), folder, QStringLiteral("copy-hover.png"));
+        save(headerIcon(drawCloseHover), folder, QStringLiteral("close-hover.png"));
+        save(toolIcon(toolNew), folder, QStringLiteral("tool-new.png"));
+        save(toolIcon(toolDelete), folder, QStringLiteral("tool-delete.png"));
+        save(toolIcon(toolSave), folder, QStringLiteral("tool-save.png"));
+        save(toolIcon(toolCancel), folder, QStringLiteral("tool-cancel.png"));
+        save(toolIcon(toolOptions), folder, QStringLiteral("tool-options.png"));
+        save(toolIcon(toolCategory), folder, QStringLiteral("tool-category.png"));
+        save(toolIcon(toolAbout), folder, QStringLiteral("tool-about.png"));
+        save(toolIcon(toolProfile), folder, QStringLiteral("tool-profile.png"));
+        save(toolIcon(toolExit), folder, QStringLiteral("tool-exit.png"));
+        save(readerBadge(), folder, QStringLiteral("get-reader.png"));
+    }
+    g_scale = 1;
     save(buttonCursor(), folder, "button-cursor.png");
     save(appIcon(64), folder, "tavrino-64.png");
-    save(popupBackground(), folder, "popup.png");
-    save(headerIcon(drawCopy), folder, "copy.png");
-    save(headerIcon(drawCopyHover), folder, "copy-hover.png");
-    save(headerIcon(drawCloseHover), folder, "close-hover.png");
     save(copiedCursor(), folder, "copied-cursor.png");
-    save(toolIcon(toolNew), folder, "tool-new.png");
-    save(toolIcon(toolDelete), folder, "tool-delete.png");
-    save(toolIcon(toolSave), folder, "tool-save.png");
-    save(toolIcon(toolCancel), folder, "tool-cancel.png");
-    save(toolIcon(toolOptions), folder, "tool-options.png");
-    save(toolIcon(toolCategory), folder, "tool-category.png");
-    save(toolIcon(toolAbout), folder, "tool-about.png");
-    save(toolIcon(toolProfile), folder, "tool-profile.png");
-    save(toolIcon(toolExit), folder, "tool-exit.png");
-    save(readerBadge(), folder, "get-reader.png");
     save(appIcon(256), folder, "tavrino.png");
     return 0;
 }

@@ -48,7 +48,7 @@ ImageButton::ImageButton(const QPixmap& picture, const QString& tip, QWidget* pa
     setPixmap(picture);
     setToolTip(tip);
     setAccessibleName(tip);
-    resize(picture.size());
+    resize(picture.deviceIndependentSize().toSize());
 }
 
 LinkLabel::LinkLabel(const QString& text, QWidget* parent)

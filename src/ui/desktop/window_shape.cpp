@@ -82,6 +82,44 @@ void WindowShape::shapeTo(QWidget* target, QRgb transparent) {
     target->setMask(m_region);
 }
 
+QImage WindowShape::pictureFor(const QString& path, qreal density) {
+    if (density > 1.0) {
+        QString dense = path;
+        dense.insert(dense.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+        QImage picture(dense);
+        if (!picture.isNull()) {
+            picture.setDevicePixelRatio(2.0);
+            return picture;
+        }
+    }
+    return QImage(path);
+}
+
+QPixmap WindowShape::shapeToPicture(QWidget* window, const QString& path, QRgb key) {
+    const QImage art = pictureFor(path, window->devicePixelRatioF());
+    const QSize size = art.deviceIndependentSize().toSize();
+    // The mask at the window's own pixels; a dense picture's key colour
+    // survives the nearest-pixel reduction.
+    const QImage plain = art.devicePixelRatio() > 1.0
+                             ? art.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                             : art;
+    m_region = regionWithoutRuns(QRect(QPoint(0, 0), size), scanTransparentRuns(plain, key));
+    window->setFixedSize(size);
+    window->setMask(m_region);
+    window->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    window->setAttribute(Qt::WA_TranslucentBackground);
+
+    QImage seeThrough = art.convertToFormat(QImage::Format_ARGB32);
+    const QRgb wanted = key & 0xFFFFFF;
+    for (int y = 0; y < seeThrough.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(seeThrough.scanLine(y));
+        for (int x = 0; x < seeThrough.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == wanted) line[x] = 0;
+    }
+    seeThrough.setDevicePixelRatio(art.devicePixelRatio());
+    return QPixmap::fromImage(std::move(seeThrough));
+}
+
 bool WindowShape::startSystemDrag(QWidget* window, Qt::MouseButton button) {
     if (button != Qt::LeftButton || !window) return false;
     QWindow* handle = window->windowHandle();

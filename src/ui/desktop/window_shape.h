@@ -41,6 +41,16 @@ public:
     // target: a window or picture label (cut by its whole picture), or a
     // push button, check box or radio button (its 2-pixel border left out).
     void shapeTo(QWidget* target, QRgb transparent);
+    // A window drawn by one picture (path: NAME.png, with NAME@2x.png for
+    // denser screens) whose outside is the key colour: the picture comes
+    // back with that outside see-through, so the desktop shows through it
+    // on every platform (Wayland has no shape for what is drawn), and the
+    // window's mask, in its own pixels, keeps clicks off the outside. Call
+    // before the window is first shown.
+    QPixmap shapeToPicture(QWidget* window, const QString& path, QRgb key);
+    // The picture at path for a screen of this density: NAME@2x.png beside
+    // it when the density is above 1 and there is one.
+    static QImage pictureFor(const QString& path, qreal density);
     // Moves the window as if its caption were grabbed: left button only.
     // False when nothing started (another button, or no window manager to
     // move it: the caller then moves it by hand).

@@ -7,6 +7,7 @@
 #include "ui/desktop/accessibility.h"
 #include "ui/desktop/image_button.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QKeyEvent>
@@ -17,10 +18,6 @@ namespace tavrino {
 
 const QColor RecordPopup::LinkNormal(255, 255, 255);
 const QColor RecordPopup::LinkHover(170, 170, 255);
-
-void FormResize(QWidget* window, const QPixmap& picture) {
-    window->setFixedSize(picture.size());
-}
 
 void SetTopMost(QWidget* window, bool topMost) {
     if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != topMost) {
@@ -53,7 +50,8 @@ QLineEdit* lockedBox(QWidget* parent, QLabel* caption, const QRect& place) {
 }
 
 QPixmap asset(const char* name) {
-    return QPixmap(QStringLiteral(":/assets/") + QLatin1String(name));
+    return QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/") + QLatin1String(name),
+                                                      qApp->devicePixelRatio()));
 }
 
 } // namespace
@@ -65,9 +63,8 @@ RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, 
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Record"));
     setAccessibleName(windowTitle());
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    m_picture = asset("popup.png");
-    FormResize(this, m_picture);
+    // The picture's outside is blue, the colour the shape cuts away.
+    m_picture = m_shape.shapeToPicture(this, QStringLiteral(":/assets/popup.png"), qRgb(0, 0, 255));
     setMouseTracking(true);
 
     m_userCode = lockedBox(this, whiteLabel(QStringLiteral("User Code"), this, {12, 10, 120, 14}),
@@ -237,10 +234,6 @@ bool RecordPopup::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void RecordPopup::showEvent(QShowEvent* event) {
-    if (!m_shaped) {
-        m_shape.shapeTo(this, qRgb(0, 0, 255));
-        m_shaped = true;
-    }
     m_closeButton->setPixmap(asset("close.png"));
     NormalPointer();
     QWidget::showEvent(event);

@@ -19,7 +19,6 @@ class LinkLabel;
 class SecretClipboard;
 
 // Sizes a window to its background picture.
-void FormResize(QWidget* window, const QPixmap& picture);
 
 // Keeps a window above all others (or lets it go back to the normal layer).
 void SetTopMost(QWidget* window, bool topMost);
@@ -78,7 +77,6 @@ private:
     QLabel* m_clipboardNote;
     QPixmap m_picture;
     WindowShape m_shape;
-    bool m_shaped = false;
 };
 
 } // namespace tavrino

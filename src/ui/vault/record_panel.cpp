@@ -72,8 +72,14 @@ RecordPanel::RecordPanel(VaultServices& services, QWidget* parent)
     m_newMark->setAlignment(Qt::AlignCenter);
     m_newMark->setStyleSheet(QStringLiteral("color: #b03030; font-weight: bold;"));
     m_newMark->hide();
-    for (QLabel* label : findChildren<QLabel*>())
-        if (label != m_newMark) label->setStyleSheet(QStringLiteral("font-size: 11px;"));
+    // Smaller captions by font, not a style sheet: a style sheet would take
+    // the desktop's text colour instead of the card's.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label == m_newMark) continue;
+        QFont small = label->font();
+        small.setPixelSize(11);
+        label->setFont(small);
+    }
 
     const QList<QWidget*> order{m_userCode, m_category, m_description, m_password,
                                 m_passwordConfirm, m_email, m_webSite, m_notes, m_expiryDate};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPalette>
+
 #include <QRect>
 #include <QString>
 
@@ -15,6 +17,10 @@ class FlatButton;
 // The building blocks every panel of the vault window is laid out with:
 // places measured on the window's picture, captions over boxes.
 namespace vaultlayout {
+
+// The colours of everything drawn on the vault's light card, the same in
+// light and dark desktop themes.
+QPalette cardPalette();
 
 // A place given in twips (15 to the pixel), as the picture was measured.
 QRect twips(int left, int top, int width, int height);

@@ -17,6 +17,7 @@
 #include "ui/setup/setup_window.h"
 #include "ui/vault/lock_controller.h"
 #include "ui/vault/login_panel.h"
+#include "ui/vault/vault_layout.h"
 #include "ui/vault/record_panel.h"
 #include "ui/tree/tree_builder.h"
 #include "ui/vault/tree_panel.h"
@@ -50,10 +51,9 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     setWindowTitle(QStringLiteral("Tavrino Password Manager"));
     setAccessibleName(windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/assets/tavrino.png")));
-    m_picture = QPixmap(QStringLiteral(":/assets/vault.png"));
-    setFixedSize(m_picture.size());
+    setPalette(vaultlayout::cardPalette());
     // The picture's outside is magenta, the colour the shape cuts away.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_picture = m_shape.shapeToPicture(this, QStringLiteral(":/assets/vault.png"), qRgb(255, 0, 255));
     setMouseTracking(true);
 
     m_tree = new TreePanel(m_s, this);
@@ -154,13 +154,13 @@ void VaultWindow::buildFrameControls() {
     m_loggedInNote->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
     m_loggedInNote->setObjectName(QStringLiteral("loggedInNote"));
 
-    m_lockButton = new ImageButton(QPixmap(QStringLiteral(":/assets/lock.png")),
+    m_lockButton = new ImageButton(QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/lock.png"), devicePixelRatioF())),
                                    QStringLiteral("Lock Tavrino"), this);
     m_lockButton->move(38, 13);
-    m_hideButton = new ImageButton(QPixmap(QStringLiteral(":/assets/hide.png")),
+    m_hideButton = new ImageButton(QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/hide.png"), devicePixelRatioF())),
                                    QStringLiteral("Hide Tavrino"), this);
     m_hideButton->move(272, 13);
-    m_closeButton = new ImageButton(QPixmap(QStringLiteral(":/assets/close.png")),
+    m_closeButton = new ImageButton(QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/close.png"), devicePixelRatioF())),
                                     QStringLiteral("Close Tavrino"), this);
     m_closeButton->move(298, 13);
     connect(m_lockButton, &ImageButton::clicked, this, &VaultWindow::onLockClicked);
@@ -183,7 +183,6 @@ void VaultWindow::watchActivity() {
 }
 
 void VaultWindow::load() {
-    m_shape.shapeTo(this, qRgb(255, 0, 255));
     m_bars->dress();
 
     QString startup;

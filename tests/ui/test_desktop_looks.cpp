@@ -1,0 +1,104 @@
+// What the windows look like on today's desktops: a dark theme, a dense
+// screen, a compositor that draws only what the window paints.
+#include "vault_fixture.h"
+
+#include "ui/desktop/window_shape.h"
+#include "ui/popup/record_popup.h"
+
+#include <QLabel>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavrino::test {
+namespace {
+
+double luminance(QRgb c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+// The contrast of a text as it is on screen: its darkest against its
+// lightest pixel (the glyphs against the ground around them).
+double contrastOf(const QImage& shot) {
+    double low = 1, high = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const double l = luminance(shot.pixel(x, y));
+            low = std::min(low, l);
+            high = std::max(high, l);
+        }
+    return (high + 0.05) / (low + 0.05);
+}
+
+struct DarkDesktop {
+    QPalette before = QApplication::palette();
+    DarkDesktop() {
+        QPalette dark(QColor(0x3c, 0x3c, 0x3c), QColor(0x24, 0x24, 0x24));
+        dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+        dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+        dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+        dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+        QApplication::setPalette(dark);
+    }
+    ~DarkDesktop() { QApplication::setPalette(before); }
+};
+
+// Every caption on the card, measured on the window as it is painted.
+void expectReadableCaptions(QWidget& window, const QStringList& names) {
+    const QImage shot = window.grab().toImage();
+    int measured = 0;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->isVisible() || !names.contains(label->text().remove(QLatin1Char('&')))) continue;
+        const QRect where(label->mapTo(&window, QPoint(0, 0)), label->size());
+        EXPECT_GE(contrastOf(shot.copy(where)), 4.5) << label->text().toStdString();
+        ++measured;
+    }
+    EXPECT_EQ(measured, names.size());
+}
+
+TEST(DarkTheme, CaptionsOnTheCardStayDarkOnLight) {
+    DarkDesktop dark;
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.start(QStringLiteral("Work"));
+    expectReadableCaptions(w, {QStringLiteral("User ID"), QStringLiteral("Password"),
+                               QStringLiteral("PIN Number")});
+    f.loginWork();
+    f.openRecord(1);
+    expectReadableCaptions(*f.window, {QStringLiteral("Description"),
+                                       QStringLiteral("User/Account Code"), QStringLiteral("Notes"),
+                                       QStringLiteral("Any Expiry Date")});
+}
+
+// The outside of the shaped windows is see-through, not the key colour a
+// compositor would otherwise show around them.
+TEST(ShapedWindows, TheOutsideIsSeeThroughAndTheMaskFollowsThePicture) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.start(QStringLiteral("Work"));
+    EXPECT_TRUE(w.testAttribute(Qt::WA_TranslucentBackground));
+    const QImage shot = w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(shot.pixel(0, 0)), 0) << "a corner outside the rounded frame";
+    EXPECT_EQ(qAlpha(shot.pixel(shot.width() / 2, shot.height() / 2)), 255);
+    int keyColoured = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if ((shot.pixel(x, y) & 0xFFFFFF) == 0xFF00FF && qAlpha(shot.pixel(x, y)) > 0)
+                ++keyColoured;
+    EXPECT_EQ(keyColoured, 0);
+    EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));
+    EXPECT_TRUE(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
+}
+
+TEST(DenseScreens, PicturesComeAtTwiceTheDensityWhereTheScreenIs) {
+    const QImage plain = WindowShape::pictureFor(QStringLiteral(":/assets/vault.png"), 1.0);
+    const QImage dense = WindowShape::pictureFor(QStringLiteral(":/assets/vault.png"), 2.0);
+    EXPECT_EQ(dense.size(), plain.size() * 2);
+    EXPECT_EQ(dense.deviceIndependentSize(), QSizeF(plain.size()));
+    EXPECT_EQ(WindowShape::pictureFor(QStringLiteral(":/assets/vault.png"), 1.5).devicePixelRatio(), 2.0);
+}
+
+} // namespace
+} // namespace tavrino::test
