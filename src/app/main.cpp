@@ -37,10 +37,15 @@ int main(int argc, char** argv) {
     MessageBoxService messages;
     SingleInstance instance;
     if (instance.IsPrevInstance()) {
+        // The running copy brings its window forward; only one that can not
+        // be reached is reported.
+        if (InstanceDoorbell::ring()) return 0;
         messages.show(QStringLiteral("Tavrino is already running!"),
                       QStringLiteral("Second Instance"), MsgIcon::Critical);
         return 0;
     }
+    InstanceDoorbell doorbell;
+    doorbell.listen();
 
     Clock clock;
     DesktopAddressService addresses;
@@ -83,6 +88,7 @@ int main(int argc, char** argv) {
     SessionLockWatch sessionWatch;
     QObject::connect(&sessionWatch, &SessionLockWatch::sessionLocked, &vault,
                      &VaultWindow::lockIfLoggedIn);
+    QObject::connect(&doorbell, &InstanceDoorbell::rung, &vault, &VaultWindow::comeForward);
     QObject::connect(&vault, &VaultWindow::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     vault.load();

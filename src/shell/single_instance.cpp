@@ -5,6 +5,15 @@
 #include <QGuiApplication>
 #include <QLockFile>
 
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace tavrino {
@@ -25,6 +34,88 @@ bool SingleInstance::IsPrevInstance() {
     // Only a dead owner makes a lock stale; a long-running copy must keep it.
     m_lock->setStaleLockTime(0);
     return !m_lock->tryLock(0);
+}
+
+namespace {
+bool addressOf(const QString& path, sockaddr_un& address) {
+    const QByteArray name = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    return true;
+}
+} // namespace
+
+InstanceDoorbell::InstanceDoorbell(QString socketPath, QObject* parent)
+    : QObject(parent), m_path(std::move(socketPath)) {}
+
+InstanceDoorbell::~InstanceDoorbell() {
+    if (m_fd < 0) return;
+    ::close(m_fd);
+    ::unlink(QFile::encodeName(m_path).constData());
+}
+
+QString InstanceDoorbell::defaultSocketPath() {
+    QString lock = SingleInstance::defaultLockPath();
+    lock.chop(int(qstrlen(".lock")));
+    return lock + QStringLiteral(".bell");
+}
+
+bool InstanceDoorbell::listen() {
+    sockaddr_un address;
+    if (!addressOf(m_path, address)) return false;
+    // Only the lock's holder listens, so a socket left by a crashed copy is
+    // stale and goes.
+    ::unlink(address.sun_path);
+    m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_fd < 0) return false;
+    // Only this user may ring (the folder is private too where it is the
+    // runtime folder; /tmp is not).
+    const mode_t before = ::umask(0077);
+    const bool bound = ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::umask(before);
+    if (!bound || ::listen(m_fd, 4) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+        return false;
+    }
+    m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &InstanceDoorbell::answer);
+    return true;
+}
+
+void InstanceDoorbell::answer() {
+    for (;;) {
+        const int caller = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (caller < 0) return;
+        // Another user can not connect to a socket of mode 0600; the peer's
+        // identity is checked all the same.
+        ucred peer{};
+        socklen_t length = sizeof peer;
+        const bool ours = ::getsockopt(caller, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+                          peer.uid == ::getuid();
+        if (ours) (void)::write(caller, "ok\n", 3);
+        ::close(caller);
+        if (ours) emit rung();
+    }
+}
+
+bool InstanceDoorbell::ring(const QString& socketPath) {
+    sockaddr_un address;
+    if (!addressOf(socketPath, address)) return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    // A running copy that does not answer within a second counts as none.
+    timeval wait{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    bool answered = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        char reply[3] = {};
+        answered = ::read(fd, reply, sizeof reply) == 3 && std::memcmp(reply, "ok\n", 3) == 0;
+    }
+    ::close(fd);
+    return answered;
 }
 
 namespace {

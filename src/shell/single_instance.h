@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
 
 class QLockFile;
+class QSocketNotifier;
 
 namespace tavrino {
 
@@ -23,6 +25,33 @@ public:
 private:
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
+};
+
+// How a second start reaches the running copy: a socket of this user's in
+// the runtime folder. The running copy listens; a second start rings, and the
+// running copy brings its window forward instead of the second one saying
+// that it runs already.
+class InstanceDoorbell : public QObject {
+    Q_OBJECT
+public:
+    explicit InstanceDoorbell(QString socketPath = defaultSocketPath(), QObject* parent = nullptr);
+    ~InstanceDoorbell() override;
+
+    // The running copy: false when the socket can not be made.
+    bool listen();
+    // A second start: true when a running copy answered.
+    static bool ring(const QString& socketPath = defaultSocketPath());
+
+    static QString defaultSocketPath();
+
+signals:
+    void rung();
+
+private:
+    void answer();
+    QString m_path;
+    int m_fd = -1;
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 // The screen's mouse pointer around slow steps; a no-op without a GUI.

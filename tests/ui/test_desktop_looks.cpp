@@ -100,5 +100,30 @@ TEST(DenseScreens, PicturesComeAtTwiceTheDensityWhereTheScreenIs) {
     EXPECT_EQ(WindowShape::pictureFor(QStringLiteral(":/assets/vault.png"), 1.5).devicePixelRatio(), 2.0);
 }
 
+// A window hidden in the tray is shown again when the tray goes away; a
+// second start brings it forward from the tray or from the task bar.
+TEST(OneWindow, ComesBackWhenTheTrayGoesAndWhenAskedFor) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.start(QStringLiteral("Work"));
+    bool trayThere = true;
+    w.canHideToTray = [&] { return trayThere; };
+    auto* hideButton = named<QWidget>(&w, QStringLiteral("Hide Tavrino"));
+    QTest::mouseClick(hideButton, Qt::LeftButton);
+    ASSERT_FALSE(w.isVisible());
+    QTest::qWait(VaultWindow::TrayCheckMs + 300);
+    EXPECT_FALSE(w.isVisible()) << "the tray is there";
+    trayThere = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.isVisible(); }, VaultWindow::TrayCheckMs + 1000));
+
+    w.showMinimized();
+    w.comeForward();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.isMinimized());
+    trayThere = true;
+    QTest::mouseClick(hideButton, Qt::LeftButton);
+    w.comeForward();
+    EXPECT_TRUE(w.isVisible());
+}
+
 } // namespace
 } // namespace tavrino::test

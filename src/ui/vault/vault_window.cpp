@@ -154,17 +154,21 @@ void VaultWindow::buildFrameControls() {
     m_loggedInNote->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
     m_loggedInNote->setObjectName(QStringLiteral("loggedInNote"));
 
-    m_lockButton = new ImageButton(QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/lock.png"), devicePixelRatioF())),
-                                   QStringLiteral("Lock Tavrino"), this);
+    auto picture = [this](const char* name) {
+        return QPixmap::fromImage(WindowShape::pictureFor(
+            QStringLiteral(":/assets/") + QLatin1String(name), devicePixelRatioF()));
+    };
+    m_lockButton = new ImageButton(picture("lock.png"), QStringLiteral("Lock Tavrino"), this);
     m_lockButton->move(38, 13);
-    m_hideButton = new ImageButton(QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/hide.png"), devicePixelRatioF())),
-                                   QStringLiteral("Hide Tavrino"), this);
+    m_hideButton = new ImageButton(picture("hide.png"), QStringLiteral("Hide Tavrino"), this);
     m_hideButton->move(272, 13);
-    m_closeButton = new ImageButton(QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/close.png"), devicePixelRatioF())),
-                                    QStringLiteral("Close Tavrino"), this);
+    m_closeButton = new ImageButton(picture("close.png"), QStringLiteral("Close Tavrino"), this);
     m_closeButton->move(298, 13);
     connect(m_lockButton, &ImageButton::clicked, this, &VaultWindow::onLockClicked);
     connect(m_hideButton, &ImageButton::clicked, this, &VaultWindow::onHideClicked);
+    m_trayWatch = new QTimer(this);
+    m_trayWatch->setInterval(TrayCheckMs);
+    connect(m_trayWatch, &QTimer::timeout, this, &VaultWindow::checkTrayStillThere);
     connect(m_closeButton, &ImageButton::clicked, this, [this] { close(); });
 }
 
@@ -534,10 +538,30 @@ void VaultWindow::onHelpClicked() {
 void VaultWindow::onHideClicked() {
     // Without a notification area the window could not come back from
     // hiding, so it goes to the task bar instead.
-    if (canHideToTray && canHideToTray())
+    if (canHideToTray && canHideToTray()) {
         hide();
-    else
+        m_trayWatch->start();
+    } else {
         showMinimized();
+    }
+}
+
+void VaultWindow::comeForward() {
+    m_trayWatch->stop();
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void VaultWindow::checkTrayStillThere() {
+    if (isVisible()) {
+        m_trayWatch->stop();
+        return;
+    }
+    // The notification area went away (its panel closed or crashed) while
+    // the window was hidden in it: nothing else could bring it back.
+    if (!canHideToTray || !canHideToTray()) comeForward();
 }
 
 void VaultWindow::paintEvent(QPaintEvent*) {

@@ -12,6 +12,8 @@
 class QLabel;
 class QPushButton;
 
+class QTimer;
+
 namespace tavrino {
 
 class RecordsWindow;
@@ -50,6 +52,11 @@ public:
 
     // Back to the login; nothing of the profile stays in sight.
     void lockVault();
+    // Shown and brought to the front from wherever it is: the tray,
+    // minimised, behind other windows (a second start asks for it).
+    void comeForward();
+    // How often a window hidden in the tray checks that the tray is there.
+    static constexpr int TrayCheckMs = 2000;
     // The desktop session locked or the machine goes to sleep.
     void lockIfLoggedIn();
 
@@ -153,6 +160,9 @@ private:
     SetupWindow* m_setup = nullptr;
     SecretClipboard* m_clipboard;
     bool m_lockPending = false; // a lock fell due while a save was running
+    // While hidden in the tray: is the tray still there to bring it back?
+    QTimer* m_trayWatch = nullptr;
+    void checkTrayStillThere();
 };
 
 } // namespace tavrino
