@@ -25,8 +25,24 @@
 
 using namespace tavrino;
 
+namespace {
+// On a Wayland desktop the program runs through XWayland unless told
+// otherwise: the record popup must stay above the program the user pastes
+// into, and only X11 has "always on top". TAVRINO_NATIVE_WAYLAND=1 (or
+// QT_QPA_PLATFORM) chooses native Wayland; without XWayland it is native.
+void chooseDisplayPlatform() {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+    const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                         qEnvironmentVariable("XDG_SESSION_TYPE") == u"wayland";
+    if (wayland && qEnvironmentVariableIsSet("DISPLAY") &&
+        qEnvironmentVariable("TAVRINO_NATIVE_WAYLAND") != u"1")
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+} // namespace
+
 int main(int argc, char** argv) {
     keepSecretsOutOfCoreDumps();
+    chooseDisplayPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));
@@ -71,6 +87,9 @@ int main(int argc, char** argv) {
     };
     TrayIcon* tray = nullptr;
     vault.setupTray = [&] {
+        // Only where there is a notification area (Wayland desktops may have
+        // none): the window then goes to the task bar instead.
+        if (!TrayIcon::available()) return;
         tray = new TrayIcon(messages);
         tray->setWindow(&vault);
         tray->setTooltip(QStringLiteral("Tavrino Password Manager"));

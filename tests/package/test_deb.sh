@@ -19,6 +19,7 @@ deb=$(ls "$out"/tavrino_*_amd64.deb)
 echo "deb: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 echo "deb: Depends: $(dpkg-deb -f "$deb" Depends)"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends misses the Qt libraries"
+dpkg-deb -f "$deb" Recommends | grep -q 'qt6-wayland' || fail "Recommends misses Qt's Wayland platform"
 dpkg-deb -x "$deb" "$out/root"
 appstreamcli validate --no-net "$out/root/usr/share/metainfo/org.tavrino.Tavrino.metainfo.xml" ||
   fail "the AppStream metainfo does not validate"

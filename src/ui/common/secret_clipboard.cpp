@@ -43,8 +43,15 @@ void SecretClipboard::clear() {
     m_tick.stop();
     if (m_text.isEmpty()) return;
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard && clipboard->text(QClipboard::Clipboard) == m_text)
-        clipboard->clear(QClipboard::Clipboard);
+    if (clipboard && clipboard->text(QClipboard::Clipboard) == m_text) {
+        // An empty text of ours, not an empty clipboard: on Wayland the
+        // compositor keeps the last offer once its owner lets go, so letting
+        // go left the password pasteable; an empty offer replaces it.
+        auto* empty = new QMimeData;
+        empty->setText(QString());
+        empty->setData(QLatin1String(SecretHintFormat), QByteArrayLiteral("secret"));
+        clipboard->setMimeData(empty, QClipboard::Clipboard);
+    }
     m_text.clear();
     emit secondsLeftChanged(0);
 }

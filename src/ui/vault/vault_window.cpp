@@ -32,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -420,7 +421,28 @@ void VaultWindow::onDeleteClicked() {
 
 void VaultWindow::onPopupClicked() {
     const QStringList fields = m_record->storedFields();
-    if (!fields.isEmpty()) popup()->showRecord(fields);
+    if (fields.isEmpty()) return;
+    popup()->showRecord(fields);
+    if (!popupStaysOnTop()) noteOnceThatThePopupMayGoBehind();
+}
+
+bool VaultWindow::popupStaysOnTop() {
+    // Wayland lets no program keep a window above the others.
+    return QGuiApplication::platformName() != u"wayland";
+}
+
+void VaultWindow::noteOnceThatThePopupMayGoBehind() {
+    const QString seen = QStringLiteral("PopupOnTopNoteShown");
+    QString shown;
+    m_s.settings.ReadSetting(seen, shown);
+    if (shown == u"1") return;
+    m_s.settings.writePreference(seen, QStringLiteral("1"));
+    m_s.messages.show(
+        QStringLiteral("On this desktop the record window can not stay above other programs: "
+                       "it stays above Tavrino only, and may go behind the program you paste "
+                       "into. To keep it above everything, let Tavrino run through XWayland, "
+                       "as it does by default (see \"Wayland\" in the manual)."),
+        QStringLiteral("Tavrino"), MsgIcon::Information);
 }
 
 void VaultWindow::afterConflict(SaveOutcome outcome) {
@@ -519,6 +541,9 @@ RecordPopup* VaultWindow::popup() {
     if (!m_popup) {
         // No owner: the popup stays up when the vault is hidden or minimised.
         m_popup = new RecordPopup(m_s.addresses, m_clipboard);
+        // Where "always on top" does not exist, the vault's own window, so
+        // that it never goes under the vault at least.
+        if (!popupStaysOnTop()) m_popup->setParent(this, m_popup->windowFlags());
         m_popup->startCloseTimer = [this] { m_lock->startPopupTimer(); };
     }
     return m_popup;

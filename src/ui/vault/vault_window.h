@@ -163,6 +163,8 @@ private:
     // While hidden in the tray: is the tray still there to bring it back?
     QTimer* m_trayWatch = nullptr;
     void checkTrayStillThere();
+    static bool popupStaysOnTop();
+    void noteOnceThatThePopupMayGoBehind();
 };
 
 } // namespace tavrino
