@@ -12,33 +12,6 @@
 
 namespace tavrino {
 
-QString trayMessageName(int number) {
-    switch (number) {
-    case 512:
-        return QStringLiteral("MOUSEMOVE");
-    case 513:
-        return QStringLiteral("LBUTTONDOWN");
-    case 514:
-        return QString();
-    case 515:
-        return QStringLiteral("LBUTTONDBLCLK");
-    case 516:
-        return QStringLiteral("RBUTTONDOWN");
-    case 517:
-        return QStringLiteral("RBUTTONUP");
-    case 518:
-        return QStringLiteral("RBUTTONDBLCLK");
-    case 519:
-        return QStringLiteral("MBUTTONDOWN");
-    case 520:
-        return QStringLiteral("MBUTTONUP");
-    case 521:
-        return QStringLiteral("MBUTTONDBLCLK");
-    default:
-        return QStringLiteral("OTHER....: ") + QString::number(number);
-    }
-}
-
 TrayMenuStates trayMenuStates(bool visible, int state, bool canGrow) {
     TrayMenuStates s{true, false, true};
     if (!visible || state == 1)
@@ -74,26 +47,12 @@ TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
     emit iconChanged(this);
     setTooltip(QStringLiteral("Tavrino Password Manager"));
     m_aboutAction->setText(QStringLiteral("About Tavrino"));
-    connect(m_tray, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                switch (reason) {
-                case QSystemTrayIcon::Trigger:
-                    iconMessage(514);
-                    break;
-                case QSystemTrayIcon::DoubleClick:
-                    iconMessage(515);
-                    break;
-                case QSystemTrayIcon::Context:
-                    iconMessage(517);
-                    break;
-                case QSystemTrayIcon::MiddleClick:
-                    iconMessage(520);
-                    break;
-                default:
-                    break;
-                }
-            });
-    notify(0);
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TrayIcon::activate);
+    // The menu is the tray's own: where the tray is another process's
+    // (StatusNotifierItem on KDE, GNOME's extension) it is shown by it.
+    m_tray->setContextMenu(m_menu);
+    connect(m_menu, &QMenu::aboutToShow, this, &TrayIcon::setMenuStates);
+    m_tray->show();
 }
 
 TrayIcon::~TrayIcon() {
@@ -112,16 +71,18 @@ void TrayIcon::setWindow(QWidget* window) {
 }
 
 void TrayIcon::setTooltip(const QString& text) {
-    QString tip = text.left(TipLength - 1) + QChar(0);
-    tip += QString(TipLength - tip.size(), QLatin1Char(' '));
-    m_tip = tip;
+    m_tray->setToolTip(text);
+}
+
+QString TrayIcon::tooltip() const {
+    return m_tray->toolTip();
 }
 
 void TrayIcon::setTrayIcon(const QPixmap& picture) {
     if (picture.isNull()) return;
     m_icon = picture;
+    m_tray->setIcon(QIcon(m_icon));
     emit iconChanged(this);
-    notify(1);
 }
 
 void TrayIcon::setTrayIcon(const QString& textOrPath) {
@@ -133,18 +94,6 @@ void TrayIcon::setTrayIcon(const QString& textOrPath) {
 
 void TrayIcon::setInterval(int milliseconds) {
     m_interval = milliseconds;
-    notify(1);
-}
-
-void TrayIcon::notify(int action) {
-    if (action == 2) {
-        m_tray->hide();
-        return;
-    }
-    m_tray->setIcon(QIcon(m_icon));
-    m_tray->setToolTip(m_tip.left(m_tip.indexOf(QChar(0))));
-    m_tray->setContextMenu(nullptr);
-    if (action == 0) m_tray->show();
 }
 
 bool TrayIcon::iconShown() const {
@@ -152,7 +101,7 @@ bool TrayIcon::iconShown() const {
 }
 
 void TrayIcon::removeIcon() {
-    notify(2);
+    m_tray->hide();
 }
 
 int TrayIcon::stateOf(const QWidget* window) {
@@ -178,19 +127,15 @@ void TrayIcon::setMenuStates() {
     m_minimizeAction->setEnabled(s.minimize);
 }
 
-void TrayIcon::iconMessage(int number) {
-    const QString name = trayMessageName(number);
-    if (number == 514) {
+void TrayIcon::activate(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger) {
         if (m_window && m_window->isVisible()) {
             m_window->show();
             m_window->raise();
         }
-        return;
+    } else if (reason == QSystemTrayIcon::DoubleClick) {
+        restore();
     }
-    if (number == 517) setMenuStates();
-    emit mouseMessage(name);
-    if (number == 515) restore();
-    if (number == 517) m_menu->popup(QCursor::pos());
 }
 
 void TrayIcon::about() {
@@ -229,7 +174,7 @@ void TrayIcon::exit() {
         restore();
         return;
     }
-    notify(2);
+    removeIcon();
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {

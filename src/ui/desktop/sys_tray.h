@@ -3,19 +3,15 @@
 #include <QObject>
 #include <QPixmap>
 #include <QString>
+#include <QSystemTrayIcon>
 
 class QAction;
 class QMenu;
-class QSystemTrayIcon;
 class QWidget;
 
 namespace tavrino {
 
 class MessageService;
-
-// Names of the tray icon's mouse messages; "" for a release of the left
-// button, which raises no event.
-QString trayMessageName(int number);
 
 // Which of Maximize, Restore, Minimize the menu offers for a window state
 // (0 normal, 1 minimised, 2 maximised), its visibility, and whether it can
@@ -33,17 +29,14 @@ TrayMenuStates trayMenuStates(bool visible, int windowState, bool canGrow = true
 class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    static constexpr int TipLength = 64;
-
     explicit TrayIcon(MessageService& messages, QObject* parent = nullptr);
     ~TrayIcon() override;
 
     void setWindow(QWidget* window);
     QWidget* window() const { return m_window; }
 
-    // 64 characters: the text (cut at 63), a NUL, blank padding.
     void setTooltip(const QString& text);
-    QString tooltip() const { return m_tip; }
+    QString tooltip() const;
 
     // A picture, "DEFAULT" (any case), or the path of a picture file. A value
     // that gives no picture leaves the icon as it was.
@@ -58,12 +51,11 @@ public:
     void followWindowState(QWidget* window);
     int restoreState() const { return m_restoreState; }
 
-    // 0 add, 1 modify, 2 delete.
-    void notify(int action);
     bool iconShown() const;
 
-    // A mouse message on the icon, by its number (512 to 521 and others).
-    void iconMessage(int number);
+    // A click on the icon: a single one raises a shown window, a double one
+    // brings the window back; the context menu is the tray's own.
+    void activate(QSystemTrayIcon::ActivationReason reason);
 
     // About, Maximize, Restore, Minimize, Exit.
     QMenu* menu() const { return m_menu; }
@@ -72,7 +64,6 @@ public:
     static bool available();
 
 signals:
-    void mouseMessage(const QString& name);
     void iconChanged(TrayIcon* tray);
 
 protected:
@@ -96,7 +87,6 @@ private:
 
     QSystemTrayIcon* m_tray;
     QWidget* m_window = nullptr;
-    QString m_tip;
     QPixmap m_icon;
     int m_interval = 0;
     int m_restoreState = 0;
