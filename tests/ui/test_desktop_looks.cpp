@@ -60,14 +60,27 @@ void expectReadableCaptions(QWidget& window, const QStringList& names) {
     EXPECT_EQ(measured, names.size());
 }
 
+// TAVRINO_SHOT_DIR=folder: the looks are also saved there as pictures (the
+// README's, taken with QT_SCALE_FACTOR=1 and 2).
+void saveShot(QWidget& window, const char* name) {
+    const QString folder = qEnvironmentVariable("TAVRINO_SHOT_DIR");
+    if (folder.isEmpty()) return;
+    const qreal scale = window.devicePixelRatioF();
+    window.grab().save(folder + QStringLiteral("/%1%2.png")
+                                    .arg(QLatin1String(name))
+                                    .arg(scale > 1 ? QStringLiteral("@2x") : QString()));
+}
+
 TEST(DarkTheme, CaptionsOnTheCardStayDarkOnLight) {
     DarkDesktop dark;
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.start(QStringLiteral("Work"));
+    saveShot(w, "vault-dark-login");
     expectReadableCaptions(w, {QStringLiteral("User ID"), QStringLiteral("Password"),
                                QStringLiteral("PIN Number")});
     f.loginWork();
     f.openRecord(1);
+    saveShot(*f.window, "vault-dark-record");
     expectReadableCaptions(*f.window, {QStringLiteral("Description"),
                                        QStringLiteral("User/Account Code"), QStringLiteral("Notes"),
                                        QStringLiteral("Any Expiry Date")});
