@@ -11,6 +11,8 @@ source "$root/tools/x_session.sh"
 fail() {
   echo "second_start: $*" >&2
   cat "$work"/*.log >&2 2>/dev/null || true
+  xdotool search --name . getwindowname %@ >&2 2>/dev/null || true
+  ps -ef | grep -c "[b]in/tavrino" >&2 || true
   exit 1
 }
 visible() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
