@@ -1,6 +1,7 @@
 #include "vault_fixture.h"
 
 #include "ui/common/secret_clipboard.h"
+#include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
 
 #include <QApplication>
@@ -30,11 +31,11 @@ ImageButton* closeImage(const RecordPopup* popup) {
 QLineEdit* popupBox(const RecordPopup* popup, const char* name) {
     return named<QLineEdit>(popup, QString::fromLatin1(name));
 }
-QLabel* webLink(const RecordPopup* popup) {
-    return popup->findChild<QLabel*>(QStringLiteral("webLink"));
+LinkLabel* webLink(const RecordPopup* popup) {
+    return popup->findChild<LinkLabel*>(QStringLiteral("webLink"));
 }
-QLabel* emailLink(const RecordPopup* popup) {
-    return popup->findChild<QLabel*>(QStringLiteral("emailLink"));
+LinkLabel* emailLink(const RecordPopup* popup) {
+    return popup->findChild<LinkLabel*>(QStringLiteral("emailLink"));
 }
 
 // A mouse move straight to one control, wherever the platform puts windows.
@@ -112,7 +113,7 @@ TEST(RecordPopup, APressOnALinkIsAClickNeverADrag) {
     RecordPopup popup(addresses);
     popup.showRecord(fields("4||x|u|p|||www.example.com|a@b.c"));
     const QPoint before = popup.pos();
-    QLabel* link = webLink(&popup);
+    LinkLabel* link = webLink(&popup);
     QTest::mousePress(link, Qt::LeftButton, {}, QPoint(3, 3));
     QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), link->mapToGlobal(QPointF(60, 40)),
                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);

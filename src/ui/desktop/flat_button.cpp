@@ -11,7 +11,7 @@
 
 namespace tavrino {
 
-FlatButton::FlatButton(QWidget* parent) : QWidget(parent) {
+FlatButton::FlatButton(QWidget* parent) : QAbstractButton(parent) {
     useAssets();
     // Before anything asks for its accessible interface, which is then kept.
     makePressable(this);
@@ -22,6 +22,7 @@ FlatButton::FlatButton(QWidget* parent) : QWidget(parent) {
     setCursor(buttonCursor());
     setAttribute(Qt::WA_Hover, false);
     setAccessibleName(m_caption);
+    setText(m_caption);
     resize(sizeHint());
 }
 
@@ -49,6 +50,7 @@ void FlatButton::setBorderColor(const QColor& color) {
 
 void FlatButton::setCaption(const QString& caption) {
     m_caption = caption;
+    setText(caption);
     setAccessibleName(caption);
     update();
 }
@@ -66,7 +68,11 @@ void FlatButton::resetHighlight() {
 
 void FlatButton::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    emit clicked();
+    emit clicked(false);
+}
+
+void FlatButton::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
 }
 
 void FlatButton::mouseMoveEvent(QMouseEvent* event) {
@@ -84,17 +90,17 @@ void FlatButton::keyPressEvent(QKeyEvent* event) {
         click();
         return;
     }
-    QWidget::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
 }
 
 void FlatButton::focusInEvent(QFocusEvent* event) {
     update();
-    QWidget::focusInEvent(event);
+    QAbstractButton::focusInEvent(event);
 }
 
 void FlatButton::focusOutEvent(QFocusEvent* event) {
     update();
-    QWidget::focusOutEvent(event);
+    QAbstractButton::focusOutEvent(event);
 }
 
 void FlatButton::paintEvent(QPaintEvent*) {

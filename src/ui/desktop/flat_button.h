@@ -1,15 +1,16 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QColor>
-#include <QWidget>
 
 namespace tavrino {
 
 // The program's flat button: a rounded plate with a bold caption that lights
-// up in its Flash colour under the mouse and raises Click as soon as any
-// mouse button goes down on it. It never notices the mouse leaving: the host
-// calls resetHighlight to put it back to its normal colour.
-class FlatButton : public QWidget {
+// up in its Flash colour under the mouse and is clicked as soon as any mouse
+// button goes down on it. It never notices the mouse leaving: the host calls
+// resetHighlight to put it back to its normal colour. A QAbstractButton, so
+// that click(), clicked(), text() and focus are Qt's own.
+class FlatButton : public QAbstractButton {
     Q_OBJECT
 public:
     explicit FlatButton(QWidget* parent = nullptr);
@@ -30,13 +31,6 @@ public:
     // The flat buttons' own pointer (32 x 32, hot spot 10, 8).
     static QCursor buttonCursor();
 
-public slots:
-    // What a press of the mouse, Space or Enter does.
-    void click() { emit clicked(); }
-
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -45,6 +39,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     QSize sizeHint() const override { return {57, 25}; }
+    // Clicked on the press itself; no press state to release.
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QColor m_normal;

@@ -3,48 +3,49 @@
 #include "ui/desktop/accessibility.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 
 namespace tavrino {
 
-PressableLabel::PressableLabel(QAccessible::Role role, QWidget* parent) : QLabel(parent) {
+DrawnButton::DrawnButton(QAccessible::Role role, QWidget* parent) : QAbstractButton(parent) {
     // Before anything asks for its accessible interface, which is then kept.
     makePressable(this, role);
     setCursor(Qt::PointingHandCursor);
 }
 
-void PressableLabel::click() {
-    if (isEnabled()) emit clicked();
+void DrawnButton::setPixmap(const QPixmap& picture) {
+    m_picture = picture;
+    update();
 }
 
-void PressableLabel::mousePressEvent(QMouseEvent* event) {
-    // Taken here, so the window beneath does not start a drag.
-    event->accept();
+QSize DrawnButton::sizeHint() const {
+    if (!m_picture.isNull()) return m_picture.deviceIndependentSize().toSize();
+    return fontMetrics().size(Qt::TextSingleLine, text());
 }
 
-void PressableLabel::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        click();
-}
-
-void PressableLabel::keyPressEvent(QKeyEvent* event) {
-    if (isPressKey(event->key())) {
+void DrawnButton::keyPressEvent(QKeyEvent* event) {
+    // Enter too, as Space: the drawn buttons stand for push buttons.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
         click();
         return;
     }
-    QLabel::keyPressEvent(event);
+    QAbstractButton::keyPressEvent(event);
 }
 
-void PressableLabel::paintEvent(QPaintEvent* event) {
-    QLabel::paintEvent(event);
+void DrawnButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    if (!m_picture.isNull()) {
+        p.drawPixmap(0, 0, m_picture);
+    } else {
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+    }
     drawFocusFrame(p, this);
 }
 
 ImageButton::ImageButton(const QPixmap& picture, const QString& tip, QWidget* parent)
-    : PressableLabel(QAccessible::Button, parent) {
+    : DrawnButton(QAccessible::Button, parent) {
     setPixmap(picture);
     setToolTip(tip);
     setAccessibleName(tip);
@@ -52,7 +53,7 @@ ImageButton::ImageButton(const QPixmap& picture, const QString& tip, QWidget* pa
 }
 
 LinkLabel::LinkLabel(const QString& text, QWidget* parent)
-    : PressableLabel(QAccessible::Link, parent) {
+    : DrawnButton(QAccessible::Link, parent) {
     setText(text);
 }
 

@@ -159,8 +159,8 @@ void RecordPopup::closeEvent(QCloseEvent* event) {
     m_clipboard->clear();
     for (QLineEdit* box : {m_userCode, m_password, m_expiryDate})
         box->clear();
-    m_webLink->clear();
-    m_emailLink->clear();
+    m_webLink->setText(QString());
+    m_emailLink->setText(QString());
     QWidget::closeEvent(event);
 }
 
@@ -181,13 +181,13 @@ bool RecordPopup::showsCopiedCursor() const {
     return cursor().shape() == Qt::BitmapCursor;
 }
 
-void RecordPopup::setLinkColor(QLabel* label, const QColor& color) {
+void RecordPopup::setLinkColor(QWidget* label, const QColor& color) {
     QPalette pal = label->palette();
     pal.setColor(QPalette::WindowText, color);
     label->setPalette(pal);
 }
 
-QColor RecordPopup::linkColor(QLabel* label) const {
+QColor RecordPopup::linkColor(QWidget* label) const {
     return label->palette().color(QPalette::WindowText);
 }
 

@@ -44,7 +44,7 @@ public:
 
     static const QColor LinkNormal;
     static const QColor LinkHover;
-    QColor linkColor(QLabel* label) const;
+    QColor linkColor(QWidget* label) const;
     bool copyHighlighted(ImageButton* button) const;
     bool closeHighlighted() const;
     bool showsCopiedCursor() const;
@@ -61,7 +61,7 @@ protected:
 
 private:
     void copy(QLineEdit* source);
-    void setLinkColor(QLabel* label, const QColor& color);
+    void setLinkColor(QWidget* label, const QColor& color);
     void resetFaces();
 
     QLineEdit* m_userCode;
