@@ -221,25 +221,27 @@ CipherEngine chosenCipherEngine() {
 }
 
 namespace rijndael_hw {
-
-void encrypt(CipherEngine engine, const std::uint8_t* keys, const std::uint8_t* in,
-             std::uint8_t* out, std::size_t blocks) {
+namespace {
+template <bool Forward>
+void crypt(CipherEngine engine, const std::uint8_t* keys, const std::uint8_t* in,
+           std::uint8_t* out, std::size_t blocks) {
 #ifdef TAVRINO_X86
-    run<true>(engine, keys, in, out, blocks);
+    run<Forward>(engine, keys, in, out, blocks);
 #else
     (void)engine, (void)keys, (void)in, (void)out, (void)blocks;
     std::abort(); // never chosen: no engine but the portable one is available
 #endif
 }
+} // namespace
+
+void encrypt(CipherEngine engine, const std::uint8_t* keys, const std::uint8_t* in,
+             std::uint8_t* out, std::size_t blocks) {
+    crypt<true>(engine, keys, in, out, blocks);
+}
 
 void decrypt(CipherEngine engine, const std::uint8_t* keys, const std::uint8_t* in,
              std::uint8_t* out, std::size_t blocks) {
-#ifdef TAVRINO_X86
-    run<false>(engine, keys, in, out, blocks);
-#else
-    (void)engine, (void)keys, (void)in, (void)out, (void)blocks;
-    std::abort();
-#endif
+    crypt<false>(engine, keys, in, out, blocks);
 }
 
 } // namespace rijndael_hw

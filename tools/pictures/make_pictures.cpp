@@ -404,22 +404,21 @@ int main(int argc, char** argv) {
     for (int scale : {1, 2}) {
         g_scale = scale;
         save(vaultBackground(), folder, QStringLiteral("vault.png"));
-        save(headerIcon(drawLock), folder, QStringLiteral("lock.png"));
-        save(headerIcon(drawHide), folder, QStringLiteral("hide.png"));
-        save(headerIcon(drawClose), folder, QStringLiteral("close.png"));
         save(popupBackground(), folder, QStringLiteral("popup.png"));
-        save(headerIcon(drawCopy), folder, QStringLiteral("copy.png"));
-        save(headerIcon(drawCopyHover), folder, QStringLiteral("copy-hover.png"));
-        save(headerIcon(drawCloseHover), folder, QStringLiteral("close-hover.png"));
-        save(toolIcon(toolNew), folder, QStringLiteral("tool-new.png"));
-        save(toolIcon(toolDelete), folder, QStringLiteral("tool-delete.png"));
-        save(toolIcon(toolSave), folder, QStringLiteral("tool-save.png"));
-        save(toolIcon(toolCancel), folder, QStringLiteral("tool-cancel.png"));
-        save(toolIcon(toolOptions), folder, QStringLiteral("tool-options.png"));
-        save(toolIcon(toolCategory), folder, QStringLiteral("tool-category.png"));
-        save(toolIcon(toolAbout), folder, QStringLiteral("tool-about.png"));
-        save(toolIcon(toolProfile), folder, QStringLiteral("tool-profile.png"));
-        save(toolIcon(toolExit), folder, QStringLiteral("tool-exit.png"));
+        const std::pair<const char*, void (*)(QPainter&)> headerIcons[] = {
+            {"lock.png", drawLock},   {"hide.png", drawHide},
+            {"close.png", drawClose}, {"copy.png", drawCopy},
+            {"copy-hover.png", drawCopyHover}, {"close-hover.png", drawCloseHover}};
+        for (const auto& [name, draw] : headerIcons)
+            save(headerIcon(draw), folder, QLatin1String(name));
+        const std::pair<const char*, void (*)(QPainter&)> toolIcons[] = {
+            {"tool-new.png", toolNew},         {"tool-delete.png", toolDelete},
+            {"tool-save.png", toolSave},       {"tool-cancel.png", toolCancel},
+            {"tool-options.png", toolOptions}, {"tool-category.png", toolCategory},
+            {"tool-about.png", toolAbout},     {"tool-profile.png", toolProfile},
+            {"tool-exit.png", toolExit}};
+        for (const auto& [name, draw] : toolIcons)
+            save(toolIcon(draw), folder, QLatin1String(name));
         save(readerBadge(), folder, QStringLiteral("get-reader.png"));
     }
     g_scale = 1;
