@@ -29,7 +29,12 @@ weston --backend=x11-backend.so --socket=wl-tavrino --width=780 --height=560 --i
   >"$work/weston.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/wl-tavrino" ] && break; sleep 0.1; done
-[ -S "$XDG_RUNTIME_DIR/wl-tavrino" ] || fail "Weston did not start"
+if [ ! -S "$XDG_RUNTIME_DIR/wl-tavrino" ]; then
+  # Not the program's fault: this machine's Weston can not run (no GL, say).
+  echo "wayland_session: Weston did not start here; skipped" >&2
+  tail -5 "$work/weston.log" >&2
+  exit 77
+fi
 export WAYLAND_DISPLAY=wl-tavrino
 compositor=""
 for _ in $(seq 100); do
