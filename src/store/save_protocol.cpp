@@ -310,7 +310,12 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
             endLock();
         return error;
     }
-    if (ownsLock()) m_backupLeft = FileOps::remove(path + Bak);
+    // Its look alone: opening the ".bak" just before removing it made a
+    // network file system keep it as a hidden file (the close is told to
+    // the server after the removal). Its ends were checked right after the
+    // landing.
+    if (FileOps::look(path + Bak).sameLook(m_lockedLook))
+        m_backupLeft = FileOps::remove(path + Bak);
     endLock();
     FileOps::syncFolder(m_folder);
     return 0;
