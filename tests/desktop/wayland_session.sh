@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Tavrino on a Wayland desktop: Weston nested in Xvfb (its X11 back end; a
-# headless Weston has no keyboard), the program on Qt's Wayland platform. It
-# starts, is logged into and used by keyboard alone; no pixel of the key
-# colour shows around its shaped windows; a copied password is pasteable
-# (wl-paste) and gone 10 s later; nothing is printed on standard error.
+# Tavrino on a Wayland desktop: Weston nested in Xvfb (its X11 back end, as a
+# headless Weston has no keyboard; its pixman renderer, which needs no GL),
+# the program on Qt's Wayland platform. It starts, is logged into and used by
+# keyboard alone; no pixel of the key colour shows around its shaped
+# windows; a copied password is pasteable (wl-paste) and gone 10 s later;
+# nothing is printed on standard error.
 # Skips (77) where Weston, wl-clipboard or Qt's Wayland platform is missing.
 # Usage: tests/desktop/wayland_session.sh [BIN_DIR] [OUT_DIR]
 set -euo pipefail
@@ -25,7 +26,7 @@ fail() {
   cat "$work/tavrino.log" "$work/weston.log" >&2 2>/dev/null || true
   exit 1
 }
-weston --backend=x11-backend.so --socket=wl-tavrino --width=780 --height=560 --idle-time=0 \
+weston --backend=x11-backend.so --use-pixman --socket=wl-tavrino --width=780 --height=560 --idle-time=0 \
   >"$work/weston.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/wl-tavrino" ] && break; sleep 0.1; done
