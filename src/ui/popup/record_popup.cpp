@@ -222,8 +222,9 @@ bool RecordPopup::eventFilter(QObject* watched, QEvent* event) {
             other->setPixmap(asset("copy.png"));
             other->setProperty("hover", false);
         } else if (watched == m_webLink || watched == m_emailLink) {
-            setLinkColor(watched == m_webLink ? m_emailLink : m_webLink, LinkNormal);
-            setLinkColor(static_cast<QLabel*>(watched), LinkHover);
+            LinkLabel* hovered = watched == m_webLink ? m_webLink : m_emailLink;
+            setLinkColor(hovered == m_webLink ? m_emailLink : m_webLink, LinkNormal);
+            setLinkColor(hovered, LinkHover);
         }
         // Not the background's move, which would undo the faces just set.
         if (watched == m_closeButton || watched == m_copyUserCodeButton || watched == m_copyPasswordButton ||
