@@ -51,7 +51,7 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Password Manager"));
     setAccessibleName(windowTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/assets/tavrino.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/assets/tavrino-64.png")));
     setPalette(vaultlayout::cardPalette());
     // The picture's outside is magenta, the colour the shape cuts away.
     m_picture = m_shape.shapeToPicture(this, QStringLiteral(":/assets/vault.png"), qRgb(255, 0, 255));
