@@ -22,18 +22,6 @@ QByteArray TextCipher::utf16Bytes(const QString& text) {
     return bytes;
 }
 
-QString TextCipher::toHex(const QByteArray& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    QString hex(bytes.size() * 2, Qt::Uninitialized);
-    QChar* out = hex.data();
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = QLatin1Char(digits[b >> 4]);
-        *out++ = QLatin1Char(digits[b & 0x0F]);
-    }
-    return hex;
-}
-
 namespace {
 // One lookup a digit: decoding the hex text of every line is a large part
 // of opening a profile, more than the cipher itself with range tests.
@@ -66,18 +54,12 @@ template <typename Unit> bool hexInto(const Unit* in, qsizetype length, char* ou
     return true;
 }
 
-template <typename Unit> QByteArray hexToBytes(const Unit* in, qsizetype length) {
-    QByteArray bytes(length / 2, Qt::Uninitialized);
-    if (!hexInto(in, length, bytes.data())) return {};
-    return bytes;
-}
-
-QByteArray TextCipher::fromHex(const QString& hex) {
-    return hexToBytes(reinterpret_cast<const char16_t*>(hex.constData()), hex.size());
-}
-
-QByteArray TextCipher::fromHex(QByteArrayView hex) {
-    return hexToBytes(reinterpret_cast<const unsigned char*>(hex.data()), hex.size());
+const QByteArray& TextCipher::keyBytes(const QString& key) {
+    if (key != m_lastKey) {
+        m_lastKey = key;
+        m_lastKeyBytes = utf16Bytes(key);
+    }
+    return m_lastKeyBytes;
 }
 
 QString TextCipher::Encrypt(const QString& text, const QString& key) {
@@ -92,10 +74,6 @@ bool TextCipher::appendEncrypted(QByteArray& out, const QString& text, const QSt
             m_log->LogError(QStringLiteral("Encrypt"), 5,
                             QStringLiteral("Nothing to encrypt: empty text or key"));
         return false;
-    }
-    if (key != m_lastKey) {
-        m_lastKey = key;
-        m_lastKeyBytes = utf16Bytes(key);
     }
     // Framed in the scratch buffer: length, UTF-16LE text, zeros to a whole
     // block; encrypted there and wiped once its hex is out.
@@ -115,7 +93,7 @@ bool TextCipher::appendEncrypted(QByteArray& out, const QString& text, const QSt
         *q++ = static_cast<std::uint8_t>(c.unicode() >> 8);
     }
     std::memset(q, 0, static_cast<std::size_t>(p + size - q));
-    m_aes.encryptInPlace(p, size, m_lastKeyBytes);
+    m_aes.encryptInPlace(p, size, keyBytes(key));
     static const char digits[] = "0123456789ABCDEF";
     const qsizetype at = out.size();
     out.resize(at + 2 * size);
@@ -140,12 +118,8 @@ TextCipher::Result TextCipher::decryptHex(const Unit* hex, qsizetype length, con
     }
     char* bytes = m_scratch.data();
     if (!hexInto(hex, length, bytes)) return {Status::BadHex, {}};
-    if (key != m_lastKey) {
-        m_lastKey = key;
-        m_lastKeyBytes = utf16Bytes(key);
-    }
     const qsizetype plain =
-        m_aes.decryptInPlace(reinterpret_cast<std::uint8_t*>(bytes), size, m_lastKeyBytes);
+        m_aes.decryptInPlace(reinterpret_cast<std::uint8_t*>(bytes), size, keyBytes(key));
     Result result{Status::InvalidData, {}};
     // An odd trailing byte cannot be a UTF-16 unit and is dropped.
     if (plain >= 2) {
@@ -173,11 +147,7 @@ TextCipher::Status TextCipher::peekStart(QByteArrayView hex, const QString& key,
     if (!hexInto(reinterpret_cast<const unsigned char*>(hex.data()), 2 * AES::DataBlockBytes,
                  reinterpret_cast<char*>(block)))
         return Status::BadHex;
-    if (key != m_lastKey) {
-        m_lastKey = key;
-        m_lastKeyBytes = utf16Bytes(key);
-    }
-    const std::int32_t length = m_aes.decryptFirstBlock(block, m_lastKeyBytes);
+    const std::int32_t length = m_aes.decryptFirstBlock(block, keyBytes(key));
     Status status = Status::InvalidData;
     if (length >= 2 && length <= size - 4) {
         status = Status::Ok;

@@ -55,11 +55,6 @@ public:
     // default ends the process at once, without saving anything.
     void setEndingHandler(std::function<void()> handler) { m_ending = std::move(handler); }
 
-    static QString toHex(const QByteArray& bytes);
-    // Null when a pair of characters is not hexadecimal; an odd last
-    // character is ignored.
-    static QByteArray fromHex(const QString& hex);
-    static QByteArray fromHex(QByteArrayView hex);
     static QByteArray utf16Bytes(const QString& text);
 
     // How many hex characters Encrypt gives for a text of n UTF-16 units.
@@ -75,7 +70,9 @@ private:
     std::function<void()> m_ending;
     template <typename Unit> Result decryptHex(const Unit* hex, qsizetype length, const QString& key);
     QByteArray m_scratch;
-    QString m_lastKey; // the key bytes of the last key text, reused while it stays
+    // The key bytes of the last key text, reused while it stays.
+    const QByteArray& keyBytes(const QString& key);
+    QString m_lastKey;
     QByteArray m_lastKeyBytes;
 };
 

@@ -225,15 +225,10 @@ qint64 changedNs(const QString& path) {
 }
 
 QByteArray lookOf(const QString& path) {
-    struct statx sx {};
-    if (::statx(AT_FDCWD, native(path).constData(), AT_STATX_FORCE_SYNC,
-                STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_INO, &sx) != 0)
-        return {};
-    return QByteArray::number(qulonglong(sx.stx_size)) + ':' +
-           QByteArray::number(qlonglong(sx.stx_mtime.tv_sec)) + '.' +
-           QByteArray::number(sx.stx_mtime.tv_nsec) + ':' +
-           QByteArray::number(qlonglong(sx.stx_ctime.tv_sec)) + '.' +
-           QByteArray::number(sx.stx_ctime.tv_nsec);
+    const FileLook l = look(path);
+    if (l.size < 0) return {};
+    return QByteArray::number(l.size) + ':' + QByteArray::number(l.modifiedNs) + ':' +
+           QByteArray::number(l.changedNs);
 }
 
 FileLook look(const QString& path) {
