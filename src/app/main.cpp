@@ -18,9 +18,12 @@
 #include "ui/vault/vault_window.h"
 
 #include <QApplication>
+#include <QFontDatabase>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdlib>
+#include <future>
 #include <memory>
 
 using namespace tavrino;
@@ -49,6 +52,12 @@ int main(int argc, char** argv) {
     // The program ends with the vault window, not with whichever window
     // closes last (the popup may close while the vault sits in the tray).
     QApplication::setQuitOnLastWindowClosed(false);
+    // Decoded on another core while the rest starts.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        VaultWindow::readPicturesAhead(screen->devicePixelRatio());
+    // The desktop's font list is read on another core meanwhile (the first
+    // text widget would read it); done before the application ends.
+    auto fontList = std::async(std::launch::async, [] { QFontDatabase::families(); });
 
     MessageBoxService messages;
     SingleInstance instance;
@@ -75,6 +84,7 @@ int main(int argc, char** argv) {
     Profile profile;
     ProfileStore store(profile, log, cipher, clock);
     ProfileManager profiles(store, settings, messages);
+    profiles.readAheadFirstProfile();
     StoreRunner runner(store, profiles, messages);
     SessionState session;
     VaultServices services{profile, store,    profiles, runner,    settings,

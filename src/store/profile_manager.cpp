@@ -100,6 +100,13 @@ QStringList ProfileManager::ListProfiles() {
     return names;
 }
 
+void ProfileManager::readAheadFirstProfile() {
+    const QStringList names = scan(m_settings.GetDatabaseFolder());
+    if (names.isEmpty()) return;
+    m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
+    m_store.readAhead(fileNameOf(names.first()));
+}
+
 StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, bool& opened) {
     opened = false;
     if (name.isEmpty()) return StoreStep::Finished;

@@ -20,6 +20,9 @@ public:
     // save was abandoned). When there are none, offers the application
     // folder instead.
     QStringList ListProfiles();
+    // Starts reading the profile the login opens first (the first listed)
+    // while the window is being built; nothing is asked or repaired here.
+    void readAheadFirstProfile();
     // One attempt to open the named profile; opened tells whether a
     // finished one read it completely. TryAgain while a save is in progress.
     StoreStep tryOpenProfile(const QString& name, bool lastAttempt, bool& opened);

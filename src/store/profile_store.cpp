@@ -143,7 +143,13 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     QByteArray content;
     // Taken before the read: a save that lands meanwhile changes it again.
     m_knownLook = FileOps::lookOf(path);
-    int error = m_protocol.open(path, content);
+    // Only the first read may take what was read ahead: it was decoded into
+    // a new profile, as this one still is then.
+    std::optional<ProfileReadAhead::Found> found = m_readAhead.take(path);
+    if (std::exchange(m_readBefore, true)) found.reset();
+    SaveProtocol::EarlyRead early;
+    if (found) early = {found->content, found->look};
+    int error = m_protocol.open(path, content, found ? &early : nullptr);
     if (error == EBUSY) {
         if (!lastAttempt) return StoreStep::TryAgain;
         error = EWOULDBLOCK; // still somebody's save: the profile is in use
@@ -158,7 +164,14 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     }
     // The login needs the settings, not the records: they stay encrypted
     // until it succeeds (start and lock need not decrypt thousands of them).
-    const ProfileCodec::Decoded decoded = m_compatible.decodeForLogin(content, m_profile);
+    ProfileCodec::Decoded decoded;
+    if (found && found->decoded && content.constData() == found->content.constData()) {
+        decoded.outcome = found->outcome;
+        decoded.recordsDeferred = true;
+        m_profile.setContent(found->decoded->content());
+    } else {
+        decoded = m_compatible.decodeForLogin(content, m_profile);
+    }
     m_reportedChecksums = decoded.outcome.checksumFailures;
     if (takeDecoded(decoded, showErrors) && !m_readFailed) m_unopened = content;
     return StoreStep::Finished;

@@ -5,6 +5,7 @@
 #include "store/profile.h"
 #include "store/profile_codec.h"
 #include "store/profile_merge.h"
+#include "store/profile_read_ahead.h"
 #include "store/save_protocol.h"
 #include "store/stamp_memory.h"
 
@@ -71,6 +72,10 @@ public:
     // forLogin: a compatible profile's records stay encrypted until logIn or
     // logInByAnswers succeeds (isOpened() tells); a sealed one's always do.
     StoreStep read(bool showErrors, bool lastAttempt, bool forLogin = false);
+    // Starts reading the file the first read will be of, on a thread of its
+    // own (the window is built meanwhile); that read takes what it found when
+    // the file has not changed since.
+    void readAhead(const QString& fileName) { m_readAhead.start(pathOf(fileName)); }
     // The last finished read failed in a way that ends the use of the profile.
     bool readFailed() const { return m_readFailed; }
     // ... and the notices said why and what to do (another workstation was
@@ -195,6 +200,8 @@ private:
     ProfileContent m_base;
     StampMemory m_stamps;
     QByteArray m_knownLook;
+    ProfileReadAhead m_readAhead;
+    bool m_readBefore = false;
     // A compatible file as read at the open, until the login decrypts its
     // records; null otherwise.
     QByteArray m_unopened;

@@ -47,8 +47,14 @@ public:
 
     // Reads the file at path. EBUSY while a save is in progress there, or
     // another workstation holds it with reading denied (try again later);
-    // another errno when it can't be read.
-    int open(const QString& path, QByteArray& content);
+    // another errno when it can't be read. early: the file's bytes as read
+    // before while it looked so, taken instead of reading it again when it
+    // still looks exactly so once any cut-off save beside it is settled.
+    struct EarlyRead {
+        QByteArray content;
+        FileOps::FileLook look;
+    };
+    int open(const QString& path, QByteArray& content, const EarlyRead* early = nullptr);
     // Reads a file that is no profile's current name (no save is waited for).
     int openAside(const QString& path, QByteArray& content);
 

@@ -175,6 +175,61 @@ TEST(ReadFromFile, ForALoginTheRecordsAreDecryptedOnlyOnceItSucceeds) {
     EXPECT_EQ(f.waiting.save(), SaveOutcome::Saved);
 }
 
+// The file read ahead on a thread of its own (while the window is built)
+// opens exactly as one read at the open: the same content, the same notices
+// for a damaged line, the same records after the login.
+TEST(ReadFromFile, AFileReadAheadOpensAsIfReadAtTheOpen) {
+    StoreFixture made;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    p.Records.add(QStringLiteral("4|Web|Forum|bob|pw||||"));
+    p.Security.Questions.add(QStringLiteral("5|Pet?|cat|extra"));
+    const QByteArray damaged = ProfileFormat::write(p, 3, QStringLiteral("1.11"), true, made.cipher);
+    const QByteArray work = readFile(fixturePath(QStringLiteral("Work.dat")));
+    struct Case {
+        const char* what;
+        QByteArray file;
+        QString password;
+    };
+    for (const Case& c : {Case{"whole", work, QStringLiteral("S3cret pass")},
+                          Case{"a damaged question line", damaged, QStringLiteral("QUILT")}}) {
+        SCOPED_TRACE(c.what);
+        StoreFixture ahead, atOpen;
+        for (StoreFixture* f : {&ahead, &atOpen}) {
+            writeFile(f->path(QStringLiteral("Team.dat")), c.file);
+            f->profile.ProfileFileName = QStringLiteral("Team.dat");
+        }
+        ahead.store.readAhead(QStringLiteral("Team.dat"));
+        for (StoreFixture* f : {&ahead, &atOpen})
+            ASSERT_EQ(f->store.read(true, true, true), StoreStep::Finished);
+        EXPECT_EQ(ahead.profile.ProfileLoaded, atOpen.profile.ProfileLoaded);
+        EXPECT_EQ(ahead.store.takeNotices().size(), atOpen.store.takeNotices().size());
+        EXPECT_EQ(ahead.store.knownLook(), FileOps::lookOf(ahead.path(QStringLiteral("Team.dat"))));
+        for (StoreFixture* f : {&ahead, &atOpen}) {
+            const int mode = f->profile.Security.LoginMode;
+            ASSERT_TRUE(f->store.logIn(mode >= 2 ? QStringLiteral("alice") : QString(), c.password,
+                                       mode >= 3 ? QStringLiteral("4711") : QString()));
+        }
+        const Profile &a = ahead.profile, &b = atOpen.profile;
+        EXPECT_EQ(a.ChangeStamp, b.ChangeStamp);
+        EXPECT_TRUE(a.Security.sameLogin(b.Security));
+        EXPECT_EQ(a.Security.AnswersRequired, b.Security.AnswersRequired);
+        EXPECT_EQ(a.Security.Questions.lines(), b.Security.Questions.lines());
+        EXPECT_EQ(a.Categories.lines(), b.Categories.lines());
+        EXPECT_EQ(a.Records.lines(), b.Records.lines());
+        EXPECT_EQ(ahead.store.takeNotices().size(), atOpen.store.takeNotices().size());
+    }
+    // And where it is one of ours, exactly the fixture's content.
+    StoreFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    f.profile.ProfileFileName = QStringLiteral("Work.dat");
+    f.store.readAhead(QStringLiteral("Work.dat"));
+    f.store.read(true, true, true);
+    ASSERT_TRUE(f.store.logIn(QStringLiteral("alice"), QStringLiteral("S3cret pass"),
+                              QStringLiteral("4711")));
+    expectContent(f.profile, ExpectedProfile(QStringLiteral("Work.json")).json);
+}
+
 TEST(ReadFromFile, CategoriesDifferingOnlyInCaseDoNotLoad) {
     StoreFixture f;
     Profile p;

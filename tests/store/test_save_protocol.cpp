@@ -187,6 +187,33 @@ TEST(SaveProtocol, OpenMeetingASaveBegunMeanwhileTriesAgain) {
     EXPECT_EQ(us.protocol.open(dat, seen), EBUSY);
 }
 
+// Bytes read earlier (while the window was being built) stand for the file
+// only while it looks exactly as it did then: a save meanwhile, or a cut-off
+// save settled by the open, makes the open read the file again.
+TEST(SaveProtocol, AnEarlierReadIsTakenOnlyWhileTheFileIsUnchanged) {
+    SharedFolder shared;
+    const SaveProtocol::EarlyRead early{QByteArray("original"), FileOps::look(shared.dat)};
+    QByteArray seen;
+    ASSERT_EQ(shared.us.protocol.open(shared.dat, seen, &early), 0);
+    EXPECT_EQ(seen.constData(), early.content.constData()) << "not read again";
+
+    // Another workstation's save: same size, new file and times.
+    writeFile(shared.dat + QStringLiteral(".new"), "replaced");
+    ASSERT_EQ(FileOps::replace(shared.dat + QStringLiteral(".new"), shared.dat), 0);
+    ASSERT_EQ(shared.us.protocol.open(shared.dat, seen, &early), 0);
+    EXPECT_EQ(seen, "replaced");
+
+    // Their save cut off and abandoned: the open puts the ".bak" back first.
+    const SaveProtocol::EarlyRead now{QByteArray("replaced"), FileOps::look(shared.dat)};
+    ASSERT_EQ(FileOps::replace(shared.dat, shared.dat + QStringLiteral(".bak")), 0);
+    writeFile(shared.dat + QStringLiteral(".bak"), "kept");
+    shared.us.waitTillAbandoned();
+    EXPECT_EQ(shared.us.protocol.open(shared.dat, seen, &now), EBUSY) << "first sighting";
+    shared.us.waitTillAbandoned();
+    ASSERT_EQ(shared.us.protocol.open(shared.dat, seen, &now), 0);
+    EXPECT_EQ(seen, "kept");
+}
+
 // A profile whose file is gone between two looks (the end of a save on
 // another workstation) is looked for again; one really gone says so.
 TEST(SaveProtocol, MissingProfileSaysSo) {

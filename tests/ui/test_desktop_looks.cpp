@@ -2,6 +2,7 @@
 // screen, a compositor that draws only what the window paints.
 #include "vault_fixture.h"
 
+#include "ui/desktop/picture_read_ahead.h"
 #include "ui/desktop/window_shape.h"
 #include "ui/popup/record_popup.h"
 
@@ -103,6 +104,43 @@ TEST(ShapedWindows, TheOutsideIsSeeThroughAndTheMaskFollowsThePicture) {
     EXPECT_EQ(keyColoured, 0);
     EXPECT_FALSE(w.mask().contains(QPoint(0, 0)));
     EXPECT_TRUE(w.mask().contains(QPoint(w.width() / 2, w.height() / 2)));
+}
+
+// Pictures decoded on a thread of their own while the program starts are
+// exactly those decoded when asked for, each handed over once, only for the
+// density and key colour asked; the window takes them.
+TEST(ShapedWindows, PicturesReadAheadAreThePicturesAskedFor) {
+    const QString card = QStringLiteral(":/assets/vault.png");
+    const QString lock = QStringLiteral(":/assets/lock.png");
+    const QRgb magenta = qRgb(255, 0, 255);
+    for (qreal density : {1.0, 2.0}) {
+        PictureReadAhead::start(density, {{card, magenta}}, {lock});
+        EXPECT_FALSE(PictureReadAhead::takeShaped(card, density, qRgb(0, 0, 255)));
+        PictureReadAhead::start(density, {{card, magenta}}, {lock});
+        EXPECT_FALSE(PictureReadAhead::takePlain(lock, density * 1.5));
+        EXPECT_FALSE(PictureReadAhead::takeShaped(card, density * 1.5, magenta));
+        PictureReadAhead::start(density, {{card, magenta}}, {lock});
+        const std::optional<ShapedPicture> early = PictureReadAhead::takeShaped(card, density, magenta);
+        ASSERT_TRUE(early);
+        const ShapedPicture now = WindowShape::shapedPicture(card, density, magenta);
+        EXPECT_EQ(early->seeThrough, now.seeThrough);
+        EXPECT_EQ(early->seeThrough.devicePixelRatio(), density);
+        EXPECT_EQ(early->mask, now.mask);
+        EXPECT_EQ(early->size, now.size);
+        EXPECT_EQ(PictureReadAhead::takePlain(lock, density), WindowShape::decodePicture(lock, density));
+        EXPECT_FALSE(PictureReadAhead::takeShaped(card, density, magenta)) << "handed over once";
+        EXPECT_FALSE(PictureReadAhead::takePlain(lock, density));
+    }
+
+    QRegion masks[2];
+    for (int ahead = 0; ahead < 2; ++ahead) {
+        VaultFixture f({QStringLiteral("Work")});
+        const qreal density = QGuiApplication::primaryScreen()->devicePixelRatio();
+        if (ahead) VaultWindow::readPicturesAhead(density);
+        masks[ahead] = f.start(QStringLiteral("Work")).mask();
+        EXPECT_FALSE(PictureReadAhead::takeShaped(card, density, magenta)) << "the window took it";
+    }
+    EXPECT_EQ(masks[0], masks[1]);
 }
 
 TEST(DenseScreens, PicturesComeAtTwiceTheDensityWhereTheScreenIs) {

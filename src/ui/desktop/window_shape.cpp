@@ -1,5 +1,7 @@
 #include "window_shape.h"
 
+#include "ui/desktop/picture_read_ahead.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
@@ -83,6 +85,11 @@ void WindowShape::shapeTo(QWidget* target, QRgb transparent) {
 }
 
 QImage WindowShape::pictureFor(const QString& path, qreal density) {
+    if (std::optional<QImage> early = PictureReadAhead::takePlain(path, density)) return *early;
+    return decodePicture(path, density);
+}
+
+QImage WindowShape::decodePicture(const QString& path, qreal density) {
     if (density > 1.0) {
         QString dense = path;
         dense.insert(dense.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
@@ -95,29 +102,38 @@ QImage WindowShape::pictureFor(const QString& path, qreal density) {
     return QImage(path);
 }
 
-QPixmap WindowShape::shapeToPicture(QWidget* window, const QString& path, QRgb key) {
-    const QImage art = pictureFor(path, window->devicePixelRatioF());
-    const QSize size = art.deviceIndependentSize().toSize();
+ShapedPicture WindowShape::shapedPicture(const QString& path, qreal density, QRgb key) {
+    const QImage art = decodePicture(path, density);
+    ShapedPicture shaped;
+    shaped.size = art.deviceIndependentSize().toSize();
     // The mask at the window's own pixels; a dense picture's key colour
     // survives the nearest-pixel reduction.
     const QImage plain = art.devicePixelRatio() > 1.0
-                             ? art.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                             ? art.scaled(shaped.size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                              : art;
-    m_region = regionWithoutRuns(QRect(QPoint(0, 0), size), scanTransparentRuns(plain, key));
-    window->setFixedSize(size);
+    shaped.mask = regionWithoutRuns(QRect(QPoint(0, 0), shaped.size), scanTransparentRuns(plain, key));
+
+    shaped.seeThrough = art.convertToFormat(QImage::Format_ARGB32);
+    const QRgb wanted = key & 0xFFFFFF;
+    for (int y = 0; y < shaped.seeThrough.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(shaped.seeThrough.scanLine(y));
+        for (int x = 0; x < shaped.seeThrough.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == wanted) line[x] = 0;
+    }
+    shaped.seeThrough.setDevicePixelRatio(art.devicePixelRatio());
+    return shaped;
+}
+
+QPixmap WindowShape::shapeToPicture(QWidget* window, const QString& path, QRgb key) {
+    const qreal density = window->devicePixelRatioF();
+    std::optional<ShapedPicture> early = PictureReadAhead::takeShaped(path, density, key);
+    ShapedPicture shaped = early ? std::move(*early) : shapedPicture(path, density, key);
+    m_region = shaped.mask;
+    window->setFixedSize(shaped.size);
     window->setMask(m_region);
     window->setAttribute(Qt::WA_OpaquePaintEvent, false);
     window->setAttribute(Qt::WA_TranslucentBackground);
-
-    QImage seeThrough = art.convertToFormat(QImage::Format_ARGB32);
-    const QRgb wanted = key & 0xFFFFFF;
-    for (int y = 0; y < seeThrough.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(seeThrough.scanLine(y));
-        for (int x = 0; x < seeThrough.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == wanted) line[x] = 0;
-    }
-    seeThrough.setDevicePixelRatio(art.devicePixelRatio());
-    return QPixmap::fromImage(std::move(seeThrough));
+    return QPixmap::fromImage(std::move(shaped.seeThrough));
 }
 
 bool WindowShape::startSystemDrag(QWidget* window, Qt::MouseButton button) {

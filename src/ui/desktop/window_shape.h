@@ -26,6 +26,14 @@ QList<ShapeRun> scanTransparentRuns(const QImage& picture, QRgb transparent);
 // The base rectangle with every run cut out.
 QRegion regionWithoutRuns(const QRect& base, const QList<ShapeRun>& runs);
 
+// A window's picture with its key colour made see-through, and the mask
+// that keeps clicks off that outside (in the window's own pixels).
+struct ShapedPicture {
+    QImage seeThrough;
+    QRegion mask;
+    QSize size;
+};
+
 // Raised by shapeTo for an object it can't shape.
 struct ShapeError : std::runtime_error {
     static constexpr long Number = -2147218992;
@@ -51,6 +59,11 @@ public:
     // The picture at path for a screen of this density: NAME@2x.png beside
     // it when the density is above 1 and there is one.
     static QImage pictureFor(const QString& path, qreal density);
+    // The same, always decoded now: safe on any thread.
+    static QImage decodePicture(const QString& path, qreal density);
+    // What shapeToPicture makes of the picture, without any window: safe on
+    // any thread.
+    static ShapedPicture shapedPicture(const QString& path, qreal density, QRgb key);
     // Moves the window as if its caption were grabbed: left button only.
     // False when nothing started (another button, or no window manager to
     // move it: the caller then moves it by hand).

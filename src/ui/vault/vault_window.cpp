@@ -13,6 +13,7 @@
 #include "ui/desktop/accessibility.h"
 #include "ui/desktop/flat_button.h"
 #include "ui/desktop/image_button.h"
+#include "ui/desktop/picture_read_ahead.h"
 #include "ui/popup/record_popup.h"
 #include "ui/setup/setup_window.h"
 #include "ui/vault/lock_controller.h"
@@ -51,16 +52,17 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     useAssets();
     setWindowTitle(QStringLiteral("Tavrino Password Manager"));
     setAccessibleName(windowTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/assets/tavrino-64.png")));
     setPalette(vaultlayout::cardPalette());
-    // The picture's outside is magenta, the colour the shape cuts away.
-    m_picture = m_shape.shapeToPicture(this, QStringLiteral(":/assets/vault.png"), qRgb(255, 0, 255));
     setMouseTracking(true);
 
     m_tree = new TreePanel(m_s, this);
     m_login = new LoginPanel(m_s, this);
     m_record = new RecordPanel(m_s, this);
     m_bars = new CommandBars(this);
+    // The pictures after the panels: meanwhile they were decoded elsewhere.
+    setWindowIcon(
+        QPixmap::fromImage(WindowShape::pictureFor(QLatin1String(IconPicture), devicePixelRatioF())));
+    m_picture = m_shape.shapeToPicture(this, QLatin1String(CardPicture), CardKey);
     m_lock = new LockController(m_s, this);
     m_watch = new ProfileWatch(m_s.store, this);
     connect(m_watch, &ProfileWatch::changed, this, &VaultWindow::onNewerSave);
@@ -121,6 +123,14 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     showView(VaultView::Login);
 }
 
+void VaultWindow::readPicturesAhead(qreal density) {
+    useAssets();
+    QStringList plain{QLatin1String(IconPicture)};
+    for (const char* path : FramePictures)
+        plain << QLatin1String(path);
+    PictureReadAhead::start(density, {{QLatin1String(CardPicture), CardKey}}, plain);
+}
+
 VaultWindow::~VaultWindow() {
     delete m_recordsWindow;
     delete m_popup;
@@ -155,15 +165,14 @@ void VaultWindow::buildFrameControls() {
     m_loggedInNote->setStyleSheet(QStringLiteral("color: #e3eaf7; font-size: 11px;"));
     m_loggedInNote->setObjectName(QStringLiteral("loggedInNote"));
 
-    auto picture = [this](const char* name) {
-        return QPixmap::fromImage(WindowShape::pictureFor(
-            QStringLiteral(":/assets/") + QLatin1String(name), devicePixelRatioF()));
+    auto picture = [this](const char* path) {
+        return QPixmap::fromImage(WindowShape::pictureFor(QLatin1String(path), devicePixelRatioF()));
     };
-    m_lockButton = new ImageButton(picture("lock.png"), QStringLiteral("Lock Tavrino"), this);
+    m_lockButton = new ImageButton(picture(FramePictures[0]), QStringLiteral("Lock Tavrino"), this);
     m_lockButton->move(38, 13);
-    m_hideButton = new ImageButton(picture("hide.png"), QStringLiteral("Hide Tavrino"), this);
+    m_hideButton = new ImageButton(picture(FramePictures[1]), QStringLiteral("Hide Tavrino"), this);
     m_hideButton->move(272, 13);
-    m_closeButton = new ImageButton(picture("close.png"), QStringLiteral("Close Tavrino"), this);
+    m_closeButton = new ImageButton(picture(FramePictures[2]), QStringLiteral("Close Tavrino"), this);
     m_closeButton->move(298, 13);
     connect(m_lockButton, &ImageButton::clicked, this, &VaultWindow::onLockClicked);
     connect(m_hideButton, &ImageButton::clicked, this, &VaultWindow::onHideClicked);

@@ -38,6 +38,9 @@ class VaultWindow : public QWidget {
 public:
     explicit VaultWindow(VaultServices& services, QWidget* parent = nullptr);
     ~VaultWindow() override;
+    // Starts decoding the window's pictures for a screen of this density on
+    // a thread of their own; the window takes them when it is built.
+    static void readPicturesAhead(qreal density);
 
     // Shapes the window, dresses the buttons, shows the getting-started
     // window, lists the profiles (opening the first) and reads the auto-lock.
@@ -108,6 +111,12 @@ public:
     void openRecordsWindow();
 
 private:
+    // The card's outside is magenta, the colour the shape cuts away.
+    static constexpr const char* CardPicture = ":/assets/vault.png";
+    static constexpr QRgb CardKey = 0xffff00ff;
+    static constexpr const char* IconPicture = ":/assets/tavrino-64.png";
+    static constexpr const char* FramePictures[] = {":/assets/lock.png", ":/assets/hide.png",
+                                                    ":/assets/close.png"};
     void showNote(const QString& text);
     void onGeneratorOptions();
     void showStrength(std::optional<double> bits);

@@ -1,0 +1,48 @@
+#include "profile_read_ahead.h"
+
+#include "crypto/text_cipher.h"
+#include "store/sealed_format.h"
+
+namespace tavrino {
+
+ProfileReadAhead::~ProfileReadAhead() {
+    finish();
+}
+
+void ProfileReadAhead::start(const QString& path) {
+    finish();
+    m_found.reset();
+    m_path = path;
+    m_thread = std::thread([this] { run(); });
+}
+
+void ProfileReadAhead::finish() {
+    if (m_thread.joinable()) m_thread.join();
+}
+
+void ProfileReadAhead::run() {
+    Found found;
+    found.look = FileOps::look(m_path);
+    if (found.look.ino == 0 ||
+        FileOps::readAll(m_path, found.content, ProfileFormat::MaxFileBytes) != 0 ||
+        !(FileOps::look(m_path) == found.look))
+        return;
+    if (!found.content.isEmpty() && !SealedFormat::isSealedName(m_path)) {
+        // A cipher of its own, which never shows or logs anything: a file
+        // with anything to report is decoded again by the taker, who does.
+        TextCipher cipher;
+        Profile profile;
+        found.outcome = ProfileFormat::readForLogin(found.content, profile, cipher);
+        if (found.outcome.clean()) found.decoded = std::move(profile);
+    }
+    m_found = std::move(found);
+}
+
+std::optional<ProfileReadAhead::Found> ProfileReadAhead::take(const QString& path) {
+    finish();
+    if (path != m_path) m_found.reset();
+    m_path.clear();
+    return std::exchange(m_found, std::nullopt);
+}
+
+} // namespace tavrino
