@@ -2,7 +2,8 @@
 // same run (medians of repeated runs, wall time):
 //   tavrino-cli dump of Big      against the floor: hex decoding and
 //                                 libmcrypt's cipher in a plain C++ program
-//   the window with Big selected against an empty Qt window
+//   the window with Big selected against an empty Qt window, also in pairs
+//                                 (BM_WindowWithBigOverEmptyPaired's "ratio")
 // Run from the build tree: build/bin/bench_processes
 #include "ratio_report.h"
 
@@ -16,6 +17,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -96,6 +99,26 @@ void BM_WindowWithBig(benchmark::State& state) {
     timed(state, {path(binDir + QStringLiteral("/tavrino"))}, windowEnv());
 }
 
+// The two in turn, the ratio taken pair by pair (the machine's speed drifts
+// over a run; a pair sees the same machine): "ratio" is the median.
+void BM_WindowWithBigOverEmptyPaired(benchmark::State& state) {
+    const std::vector<std::string> window{path(binDir + QStringLiteral("/tavrino"))};
+    const std::vector<std::string> empty{path(binDir + QStringLiteral("/empty_window"))};
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool windowRan = run(window, windowEnv());
+        const auto middle = std::chrono::steady_clock::now();
+        const bool emptyRan = run(empty, windowEnv());
+        const auto end = std::chrono::steady_clock::now();
+        if (!windowRan || !emptyRan) state.SkipWithError("a program failed");
+        ratios.push_back(std::chrono::duration<double>(middle - start).count() /
+                         std::chrono::duration<double>(end - middle).count());
+    }
+    std::sort(ratios.begin(), ratios.end());
+    state.counters["ratio"] = ratios.empty() ? 0.0 : ratios[ratios.size() / 2];
+}
+
 void setUp(const char* argv0) {
     binDir = QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
     work = new QTemporaryDir;
@@ -124,6 +147,10 @@ int main(int argc, char** argv) {
                     benchmark::RegisterBenchmark("BM_EmptyWindow", BM_EmptyWindow),
                     benchmark::RegisterBenchmark("BM_WindowWithBig", BM_WindowWithBig)})
         b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(7)->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("BM_WindowWithBigOverEmptyPaired", BM_WindowWithBigOverEmptyPaired)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(41);
     const int result = tavrino::bench::runWithRatios(
         argc, argv,
         {{"dump Big / floor (goal <= 1.2)", "BM_DumpBig", "BM_Floor"},
