@@ -21,6 +21,15 @@ void ProfileReadAhead::finish() {
 }
 
 void ProfileReadAhead::run() {
+    // Whatever goes wrong here only means the file is read again at the open.
+    try {
+        readAndDecode();
+    } catch (...) {
+        m_found.reset();
+    }
+}
+
+void ProfileReadAhead::readAndDecode() {
     Found found;
     found.look = FileOps::look(m_path);
     if (found.look.ino == 0 ||

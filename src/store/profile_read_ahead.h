@@ -41,6 +41,7 @@ public:
 
 private:
     void run();
+    void readAndDecode();
     void finish();
 
     std::thread m_thread;

@@ -29,11 +29,17 @@ void start(qreal density, const QList<ShapedRequest>& shaped, const QStringList&
     decoded = Decoded{};
     decoded.density = density;
     work = std::async(std::launch::async, [density, shaped, plain] {
-        for (const ShapedRequest& r : shaped)
-            decoded.shaped.insert(r.path,
-                                  {r.key, WindowShape::shapedPicture(r.path, density, r.key)});
-        for (const QString& path : plain)
-            decoded.plain.insert(path, WindowShape::decodePicture(path, density));
+        // Whatever goes wrong here only means the pictures are decoded when asked for.
+        try {
+            for (const ShapedRequest& r : shaped)
+                decoded.shaped.insert(r.path,
+                                      {r.key, WindowShape::shapedPicture(r.path, density, r.key)});
+            for (const QString& path : plain)
+                decoded.plain.insert(path, WindowShape::decodePicture(path, density));
+        } catch (...) {
+            decoded.shaped.clear();
+            decoded.plain.clear();
+        }
     });
 }
 
