@@ -6,9 +6,9 @@
 // library's for every library it loads. (Not the command-line tool: it ends
 // within a second, and the zeroing costs it about 6 % of a dump.)
 //
-// Not under AddressSanitizer, which brings its own allocator.
+// Not under AddressSanitizer or ThreadSanitizer, which bring their own allocator.
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 #include <cstdlib>
 #include <cstring>

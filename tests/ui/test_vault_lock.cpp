@@ -113,7 +113,7 @@ TEST(Lock, DropsUnsavedChangesAndSelectsTheFirstProfile) {
 
 TEST(Lock, LockImageDoesNothingBeforeLogin) {
     VaultFixture f({QStringLiteral("Work")});
-    VaultWindow& w = f.start();
+    f.start();
     f.type(f.box("User ID"), QStringLiteral("alice"));
     QTest::mouseClick(f.image("Lock Tavrino"), Qt::LeftButton);
     EXPECT_EQ(f.box("User ID")->text(), QStringLiteral("alice"));

@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Login, EnterInACredentialOrAnswerBoxLogsIn) {
     VaultFixture f({QStringLiteral("Home")});
-    VaultWindow& w = f.start();
+    f.start();
     QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
     f.type(f.answer(0), QStringLiteral("QUILT"));
     QTest::keyClick(f.answer(0), Qt::Key_Return);
@@ -98,7 +98,7 @@ TEST(Login, EnterInACredentialOrAnswerBoxLogsIn) {
     EXPECT_TRUE(f.loginPanel()->isHidden());
 
     VaultFixture g({QStringLiteral("Work")});
-    VaultWindow& v = g.start();
+    g.start();
     g.type(g.box("User ID"), QStringLiteral("alice"));
     g.type(g.box("Password"), QStringLiteral("S3cret pass"));
     g.type(g.box("PIN Number"), QStringLiteral("4711"));
@@ -118,7 +118,7 @@ class SecretQuestions : public ::testing::TestWithParam<Answers> {};
 TEST_P(SecretQuestions, EnoughRightAnswersLogIn) {
     const Answers& c = GetParam();
     VaultFixture f({QString::fromLatin1(c.profile)});
-    VaultWindow& w = f.start();
+    f.start();
     QTest::mousePress(f.button(CommandBars::Lost), Qt::LeftButton);
     for (int k = 0; k < c.answers.size(); ++k)
         f.type(f.answer(k), c.answers[k]);
@@ -177,9 +177,10 @@ TEST(SecretQuestions, CaptionsShowTheQuestionsInTheCredentialsPlaces) {
         ASSERT_TRUE(answer->isVisible());
         EXPECT_TRUE(panel->rect().contains(answer->geometry())) << k;
         EXPECT_LE(f.captionOf(answer)->geometry().bottom(), answer->geometry().top()) << k;
-        if (k > 0)
+        if (k > 0) {
             EXPECT_LE(f.answer(k - 1)->geometry().bottom(), f.captionOf(answer)->geometry().top())
                 << k;
+        }
     }
     // Choosing the profile again brings the credentials back.
     f.profileBox()->activated(0);
@@ -190,7 +191,7 @@ TEST(SecretQuestions, CaptionsShowTheQuestionsInTheCredentialsPlaces) {
 TEST(Login, UnreadableProfileCanNotBeLoggedInto) {
     VaultFixture f({});
     writeFile(f.dbPath(QStringLiteral("Broken.dat")), "not a profile\r\n");
-    VaultWindow& w = f.start();
+    f.start();
     EXPECT_EQ(f.messages.texts().last(), QStringLiteral("Problem with Profile!"));
     EXPECT_EQ(f.messages.shown.last().icon, MsgIcon::Critical);
     f.messages.shown.clear();

@@ -232,7 +232,7 @@ TEST(RecordPanel, UndoShowsTheStoredRecordAgain) {
 
 TEST(RecordPanel, DeleteOnANewRecordRemovesNothing) {
     VaultFixture f({QStringLiteral("Work")});
-    VaultWindow& w = f.loginWork();
+    f.loginWork();
     f.openRecord(1);
     QTest::mousePress(f.button(CommandBars::New), Qt::LeftButton);
     f.messages.answers = {MsgAnswer::Yes};
@@ -406,7 +406,7 @@ class Generate : public ::testing::TestWithParam<GenerateCase> {};
 TEST_P(Generate, AsksBeforeReplacingAPassword) {
     const GenerateCase& c = GetParam();
     VaultFixture f({QStringLiteral("Work")});
-    VaultWindow& w = f.loginWork();
+    f.loginWork();
     QTest::mousePress(f.button(CommandBars::New), Qt::LeftButton);
     f.type(f.box("Password/PIN"), QString::fromLatin1(c.password));
     f.notes()->setPlainText(QString::fromLatin1(c.notes));

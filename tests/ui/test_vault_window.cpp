@@ -80,7 +80,7 @@ TEST(VaultWindow, AutoLockMinutesFromTheTimerSetting) {
 TEST(VaultWindow, TreeAfterLoginAndBothViews) {
     VaultFixture f({QStringLiteral("Work")});
     f.clock.time = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
-    VaultWindow& w = f.start();
+    f.start();
     f.type(f.box("User ID"), QStringLiteral("alice"));
     f.type(f.box("Password"), QStringLiteral("S3cret pass"));
     f.type(f.box("PIN Number"), QStringLiteral("4711"));
@@ -166,7 +166,7 @@ TEST(VaultWindow, ClosingWithUnsavedChangesIsRefused) {
 
 TEST(VaultWindow, HelpOpensTheManualBesideTheProgram) {
     VaultFixture f({QStringLiteral("Home")});
-    VaultWindow& w = f.start();
+    f.start();
     QTest::mousePress(f.button(CommandBars::Help), Qt::LeftButton);
     ASSERT_EQ(f.messages.shown.size(), 1);
     EXPECT_TRUE(f.messages.shown[0].text.startsWith(
