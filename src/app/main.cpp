@@ -52,12 +52,6 @@ int main(int argc, char** argv) {
     // The program ends with the vault window, not with whichever window
     // closes last (the popup may close while the vault sits in the tray).
     QApplication::setQuitOnLastWindowClosed(false);
-    // Decoded on another core while the rest starts.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        VaultWindow::readPicturesAhead(screen->devicePixelRatio());
-    // The desktop's font list is read on another core meanwhile (the first
-    // text widget would read it); done before the application ends.
-    auto fontList = std::async(std::launch::async, [] { QFontDatabase::families(); });
 
     MessageBoxService messages;
     SingleInstance instance;
@@ -71,6 +65,12 @@ int main(int argc, char** argv) {
     }
     InstanceDoorbell doorbell;
     doorbell.listen();
+    // While the window is built, other cores decode its pictures and read the
+    // desktop's font list (the first text widget would read it); both are
+    // done before the application ends.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        VaultWindow::readPicturesAhead(screen->devicePixelRatio());
+    auto fontList = std::async(std::launch::async, [] { QFontDatabase::families(); });
 
     Clock clock;
     DesktopAddressService addresses;

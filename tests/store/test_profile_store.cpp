@@ -467,8 +467,9 @@ TEST_P(StaleBackup, IsWaitedForThenRecovered) {
     QStringList files = QDir(f.dir.path()).entryList(QDir::Files);
     files.removeAll(QStringLiteral("TavrinoErrors.log"));
     EXPECT_EQ(files, l.filesAfter);
-    if (QByteArray(l.dat) == "damaged")
+    if (QByteArray(l.dat) == "damaged") {
         EXPECT_EQ(readFile(f.path(QStringLiteral("Work.dat.damaged"))), dat) << "kept aside";
+    }
     EXPECT_TRUE(f.logText().contains(QStringLiteral("interrupted save")));
 }
 

@@ -119,9 +119,10 @@ TEST_P(LockLostInTheLastMoment, TheirSaveLands) {
         ASSERT_EQ(them.protocol.lock(dat), 0);
     });
     EXPECT_NE(us.protocol.commit("ours, late", NewFileAccess{}), 0);
-    if (GetParam().recoveredByUs)
+    if (GetParam().recoveredByUs) {
         EXPECT_EQ(leftAfterRecovery, QStringList{QStringLiteral("Work.dat")})
             << "our temporary went with the recovery";
+    }
     EXPECT_FALSE(FileOps::exists(dat)) << "nothing landed under their lock";
     ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
 

@@ -41,7 +41,9 @@ Refusal openLogin(const QByteArray& file, const QByteArray& secret, QByteArray* 
     Keys keys;
     const Refusal r = openWithLogin(file, secret, out, keys);
     if (plain) *plain = out;
-    if (r != Refusal::None) EXPECT_TRUE(out.isEmpty()) << "nothing half-read";
+    if (r != Refusal::None) {
+        EXPECT_TRUE(out.isEmpty()) << "nothing half-read";
+    }
     return r;
 }
 
@@ -49,7 +51,9 @@ Refusal openAnswers(const QByteArray& file, const QStringList& answers) {
     QByteArray out;
     Keys keys;
     const Refusal r = openWithAnswers(file, answers, out, keys);
-    if (r == Refusal::None) EXPECT_EQ(out, Plain);
+    if (r == Refusal::None) {
+        EXPECT_EQ(out, Plain);
+    }
     return r;
 }
 
@@ -101,7 +105,9 @@ TEST(SealedProfile, OpensWithTheLoginItsModeAsksForAndNothingElse) {
         const Refusal r = openLogin(file, typed(c.mode, c.user, c.pass, c.pin), &plain);
         EXPECT_EQ(r, c.opens ? Refusal::None : Refusal::WrongLogin)
             << c.mode << " " << c.user << "/" << c.pass << "/" << c.pin;
-        if (c.opens) EXPECT_EQ(plain, Plain);
+        if (c.opens) {
+            EXPECT_EQ(plain, Plain);
+        }
     }
 }
 

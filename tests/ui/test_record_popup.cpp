@@ -165,7 +165,7 @@ TEST(RecordPopup, TreeRightClickOpensItForARecordNodeOnly) {
 
 TEST(RecordPopup, EnterOnARecordNodeOpensTheRecord) {
     VaultFixture f({QStringLiteral("Work")});
-    VaultWindow& w = f.loginWork();
+    f.loginWork();
     f.tree()->setCurrentIndex(f.treeModel()->indexOfKey(QStringLiteral("C4")));
     QTest::keyClick(f.tree(), Qt::Key_Return);
     EXPECT_TRUE(f.recordPanel()->isVisible());

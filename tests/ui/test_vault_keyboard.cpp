@@ -183,8 +183,11 @@ TEST(Keyboard, TabReachesEveryShownCommandAndSpacePressesIt) {
         reached.insert(QApplication::focusWidget());
         press(Qt::Key_Tab);
     }
-    for (FlatButton* b : w.commandBars().buttons())
-        if (b->isVisible()) EXPECT_TRUE(reached.contains(b)) << b->caption().toStdString();
+    for (FlatButton* b : w.commandBars().buttons()) {
+        if (b->isVisible()) {
+            EXPECT_TRUE(reached.contains(b)) << b->caption().toStdString();
+        }
+    }
     for (const char* image : {"Lock Tavrino", "Hide Tavrino", "Close Tavrino"})
         EXPECT_TRUE(reached.contains(f.image(image))) << image;
     EXPECT_FALSE(reached.contains(f.tree())) << "hidden panels are out of the Tab order";

@@ -1,5 +1,6 @@
 #include "picture_read_ahead.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 #include <future>
@@ -26,6 +27,10 @@ void waitForWork() {
 
 void start(qreal density, const QList<ShapedRequest>& shaped, const QStringList& plain) {
     waitForWork();
+    // Never still at work while the application ends, whether or not the
+    // pictures were taken.
+    static const bool waitsAtTheEnd = (qAddPostRoutine(waitForWork), true);
+    (void)waitsAtTheEnd;
     decoded = Decoded{};
     decoded.density = density;
     work = std::async(std::launch::async, [density, shaped, plain] {

@@ -55,9 +55,7 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     setPalette(vaultlayout::cardPalette());
     setMouseTracking(true);
 
-    m_tree = new TreePanel(m_s, this);
     m_login = new LoginPanel(m_s, this);
-    m_record = new RecordPanel(m_s, this);
     m_bars = new CommandBars(this);
     // The pictures after the panels: meanwhile they were decoded elsewhere.
     setWindowIcon(
@@ -67,7 +65,7 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     m_watch = new ProfileWatch(m_s.store, this);
     connect(m_watch, &ProfileWatch::changed, this, &VaultWindow::onNewerSave);
     buildFrameControls();
-    watchActivity();
+    watchActivity(this);
 
     m_s.runner.setWaitParent(this);
     // A lock that fell due while a save ran (or while its outcome was being
@@ -79,14 +77,6 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     connect(m_login, &LoginPanel::loginRequested, this, &VaultWindow::onLoginRequested);
     connect(m_login, &LoginPanel::profileOpened, this, &VaultWindow::refreshBars);
     connect(m_login, &LoginPanel::profileUnusable, this, &VaultWindow::profileUnusable);
-    connect(m_tree, &TreePanel::recordActivated, this, &VaultWindow::onRecordActivated);
-    connect(m_tree, &TreePanel::popupRequested, this, [this](const QString& key) {
-        m_record->showRecord(key);
-        onPopupClicked();
-    });
-    connect(m_record, &RecordPanel::dirtyChanged, this, &VaultWindow::refreshBars);
-    connect(m_record, &RecordPanel::saveRequested, this,
-            [this] { m_bars->press(CommandBars::Save); });
     for (int c = 0; c < CommandBars::CommandCount; ++c) {
         const auto command = static_cast<CommandBars::Command>(c);
         for (const QKeySequence& keys : CommandBars::keysOf(command))
@@ -98,16 +88,13 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
         if (!m_s.session.loginOk) return;
         if (m_view == VaultView::Record) {
-            if (!m_record->confirmLeave()) return;
-            showTree(m_record->currentKey());
+            if (!record()->confirmLeave()) return;
+            showTree(record()->currentKey());
         }
-        m_tree->focusSearch();
+        tree()->focusSearch();
     });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this),
             &QShortcut::activated, this, &VaultWindow::openRecordsWindow);
-    connect(m_tree, &TreePanel::filled, this, [this] {
-        if (m_recordsWindow && m_recordsWindow->isVisible()) m_recordsWindow->refresh();
-    });
     // The generator's options: Ctrl+G, or the context menu of @PWD*.
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &VaultWindow::onGeneratorOptions);
@@ -153,7 +140,7 @@ void VaultWindow::buildFrameControls() {
     };
     m_groupingButton = edgeButton(QStringLiteral("A-Z"), {282, 420, 38, 19},
                                   QStringLiteral("Display Category or Alphabet"), QStringLiteral("A-Z"));
-    connect(m_groupingButton, &QPushButton::clicked, m_tree, &TreePanel::switchGrouping);
+    connect(m_groupingButton, &QPushButton::clicked, this, [this] { tree()->switchGrouping(); });
     // Many records at once: a window of its own, as large as one likes.
     m_listButton = edgeButton(QStringLiteral("List"), {238, 420, 40, 19},
                               QStringLiteral("All records in a window of their own (Ctrl+Shift+F)"),
@@ -182,18 +169,57 @@ void VaultWindow::buildFrameControls() {
     connect(m_closeButton, &ImageButton::clicked, this, [this] { close(); });
 }
 
-void VaultWindow::watchActivity() {
+void VaultWindow::watchActivity(QWidget* within) {
     // Moving over a panel puts the flat buttons back to their normal colour;
     // typing counts as activity wherever the keys go.
-    for (QFrame* frame : findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
-        frame->installEventFilter(this);
-    m_tree->view()->viewport()->installEventFilter(this);
-    for (QWidget* w : findChildren<QWidget*>()) {
+    if (within == this) {
+        for (QFrame* frame : findChildren<QFrame*>(Qt::FindDirectChildrenOnly))
+            frame->installEventFilter(this);
+    } else if (qobject_cast<QFrame*>(within)) {
+        within->installEventFilter(this);
+    }
+    for (QWidget* w : within->findChildren<QWidget*>()) {
         if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
             qobject_cast<QComboBox*>(w) || qobject_cast<QTreeView*>(w))
             w->installEventFilter(this);
         if (auto* notes = qobject_cast<QPlainTextEdit*>(w)) notes->viewport()->installEventFilter(this);
     }
+}
+
+void VaultWindow::buildRecordPanels() {
+    m_tree = new TreePanel(m_s, this);
+    m_record = new RecordPanel(m_s, this);
+    // Stacked as if built with the others: the list under the login panel,
+    // the record panel right above it (under the bars and the frame's buttons).
+    m_tree->stackUnder(m_login);
+    m_record->stackUnder(m_login);
+    m_login->stackUnder(m_record);
+    m_tree->setVisible(m_view == VaultView::Tree);
+    m_record->setVisible(m_view == VaultView::Record);
+    watchActivity(m_tree);
+    watchActivity(m_record);
+    m_tree->view()->viewport()->installEventFilter(this);
+    connect(m_tree, &TreePanel::recordActivated, this, &VaultWindow::onRecordActivated);
+    connect(m_tree, &TreePanel::popupRequested, this, [this](const QString& key) {
+        m_record->showRecord(key);
+        onPopupClicked();
+    });
+    connect(m_tree, &TreePanel::filled, this, [this] {
+        if (m_recordsWindow && m_recordsWindow->isVisible()) m_recordsWindow->refresh();
+    });
+    connect(m_record, &RecordPanel::dirtyChanged, this, &VaultWindow::refreshBars);
+    connect(m_record, &RecordPanel::saveRequested, this,
+            [this] { m_bars->press(CommandBars::Save); });
+}
+
+TreePanel* VaultWindow::tree() {
+    if (!m_tree) buildRecordPanels();
+    return m_tree;
+}
+
+RecordPanel* VaultWindow::record() {
+    if (!m_record) buildRecordPanels();
+    return m_record;
 }
 
 void VaultWindow::load() {
@@ -219,18 +245,19 @@ void VaultWindow::focusFirstLoginBox() {
 }
 
 bool VaultWindow::isDirty() const {
-    return m_record->isDirty();
+    return m_record && m_record->isDirty();
 }
 
 QString VaultWindow::currentRecordKey() const {
-    return m_record->currentKey();
+    return m_record ? m_record->currentKey() : QString();
 }
 
 void VaultWindow::showView(VaultView view) {
     m_view = view;
     m_login->setVisible(view == VaultView::Login);
-    m_tree->setVisible(view == VaultView::Tree);
-    m_record->setVisible(view == VaultView::Record);
+    if (view != VaultView::Login) tree();
+    if (m_tree) tree()->setVisible(view == VaultView::Tree);
+    if (m_record) record()->setVisible(view == VaultView::Record);
     m_groupingButton->setVisible(view == VaultView::Tree);
     m_listButton->setVisible(view == VaultView::Tree);
     m_loggedInNote->setVisible(view != VaultView::Login);
@@ -239,15 +266,15 @@ void VaultWindow::showView(VaultView view) {
 }
 
 void VaultWindow::refreshBars() {
-    m_bars->showFor(m_view, m_record->isDirty(), m_login->offersQuestions());
+    m_bars->showFor(m_view, isDirty(), m_login->offersQuestions());
 }
 
 void VaultWindow::showTree(const QString& selectionKey) {
     showView(VaultView::Tree);
-    m_record->fillCategories();
-    m_tree->focusTree();
+    record()->fillCategories();
+    tree()->focusTree();
     // The expiry box once per login; after that the list's marks say it.
-    m_tree->fill(selectionKey, !m_expiryWarned);
+    tree()->fill(selectionKey, !m_expiryWarned);
     m_expiryWarned = true;
 }
 
@@ -269,7 +296,7 @@ void VaultWindow::onCommand(CommandBars::Command command) {
     case CommandBars::Save: onSaveClicked(); break;
     case CommandBars::Undo: onUndoClicked(); break;
     case CommandBars::Back: onBackClicked(); break;
-    case CommandBars::Generate: showStrength(m_record->generatePassword()); break;
+    case CommandBars::Generate: showStrength(record()->generatePassword()); break;
     case CommandBars::Popup: onPopupClicked(); break;
     case CommandBars::Delete: onDeleteClicked(); break;
     }
@@ -296,12 +323,12 @@ void VaultWindow::showLoggedInNote() {
 void VaultWindow::onNewerSave(const QByteArray& look, const QByteArray& content) {
     // Nothing typed is overwritten: with a change unsaved, or a save or a
     // window of ours under way, the next look tries again.
-    if (!m_s.session.loginOk || m_view == VaultView::Login || m_record->isDirty() ||
+    if (!m_s.session.loginOk || m_view == VaultView::Login || isDirty() ||
         m_s.runner.isBusy() || (m_setup && m_setup->isVisible()) ||
         QApplication::activeModalWidget())
         return;
-    const TreePanel::ViewState treeState = m_tree->viewState();
-    const QStringList shownRecord = m_record->storedFields();
+    const TreePanel::ViewState treeState = tree()->viewState();
+    const QStringList shownRecord = record()->storedFields();
     switch (m_s.store.takeNewer(look, content)) {
     case ProfileStore::Refresh::Unchanged:
         return;
@@ -313,14 +340,14 @@ void VaultWindow::onNewerSave(const QByteArray& look, const QByteArray& content)
     case ProfileStore::Refresh::Updated:
         break;
     }
-    m_record->fillCategories();
+    record()->fillCategories();
     if (m_view == VaultView::Tree) {
-        m_tree->refill(treeState);
-    } else if (!m_record->isNewRecord()) {
+        tree()->refill(treeState);
+    } else if (!record()->isNewRecord()) {
         const qsizetype at =
             m_s.profile.Records.lines().indexOf(shownRecord.join(QLatin1Char('|')));
         if (at >= 0)
-            m_record->showRecord(recordKey(at + 1));
+            record()->showRecord(recordKey(at + 1));
         else
             showTree(QString()); // deleted or changed there: the list shows what there is
     }
@@ -333,7 +360,7 @@ RecordsWindow* VaultWindow::recordsWindow() {
         m_recordsWindow = new RecordsWindow(m_s.profile);
         // The record shown in the vault gives way, unless the user keeps its changes.
         auto leaveRecord = [this] {
-            if (m_view == VaultView::Record && !m_record->confirmLeave()) return false;
+            if (m_view == VaultView::Record && !record()->confirmLeave()) return false;
             showView(VaultView::Tree);
             return true;
         };
@@ -345,7 +372,7 @@ RecordsWindow* VaultWindow::recordsWindow() {
         });
         connect(m_recordsWindow, &RecordsWindow::popupRequested, this, [this, leaveRecord](const QString& key) {
             if (!leaveRecord()) return;
-            m_record->showRecord(key);
+            record()->showRecord(key);
             onPopupClicked();
         });
     }
@@ -373,7 +400,7 @@ void VaultWindow::showNote(const QString& text) {
 void VaultWindow::onGeneratorOptions() {
     if (m_view != VaultView::Record) return;
     StoreRunner::Busy busy(m_s.runner);
-    showStrength(m_record->generateWithOptions());
+    showStrength(record()->generateWithOptions());
 }
 
 void VaultWindow::showStrength(std::optional<double> bits) {
@@ -382,27 +409,27 @@ void VaultWindow::showStrength(std::optional<double> bits) {
 }
 
 void VaultWindow::onRecordActivated(const QString& key) {
-    m_record->showRecord(key);
+    record()->showRecord(key);
     showView(VaultView::Record);
-    m_record->focusFirstBox();
+    record()->focusFirstBox();
 }
 
 void VaultWindow::onNewClicked() {
-    m_record->startNewRecord();
+    record()->startNewRecord();
     showView(VaultView::Record);
-    m_record->focusFirstBox();
+    record()->focusFirstBox();
 }
 
 void VaultWindow::onSaveClicked() {
     BusyPointer();
-    const std::optional<SaveOutcome> outcome = m_record->save();
+    const std::optional<SaveOutcome> outcome = record()->save();
     if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged) {
-        if (m_record->currentKey().isEmpty()) {
+        if (record()->currentKey().isEmpty()) {
             // The other user's version was kept in place of this one.
             showTree(QString());
         } else {
             showView(VaultView::Record);
-            m_record->focusFirstBox();
+            record()->focusFirstBox();
         }
     } else if (outcome == SaveOutcome::ConflictLogin) {
         afterConflict(*outcome);
@@ -411,17 +438,17 @@ void VaultWindow::onSaveClicked() {
 }
 
 void VaultWindow::onUndoClicked() {
-    m_record->undo();
+    record()->undo();
     showView(VaultView::Record);
-    m_record->focusFirstBox();
+    record()->focusFirstBox();
 }
 
 void VaultWindow::onBackClicked() {
-    if (m_record->confirmLeave()) showTree(m_record->currentKey());
+    if (record()->confirmLeave()) showTree(record()->currentKey());
 }
 
 void VaultWindow::onDeleteClicked() {
-    const std::optional<SaveOutcome> outcome = m_record->deleteRecord();
+    const std::optional<SaveOutcome> outcome = record()->deleteRecord();
     if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged)
         showTree(QString());
     else if (outcome == SaveOutcome::ConflictLogin)
@@ -429,7 +456,7 @@ void VaultWindow::onDeleteClicked() {
 }
 
 void VaultWindow::onPopupClicked() {
-    const QStringList fields = m_record->storedFields();
+    const QStringList fields = record()->storedFields();
     if (fields.isEmpty()) return;
     popup()->showRecord(fields);
     if (!popupStaysOnTop()) noteOnceThatThePopupMayGoBehind();
@@ -456,7 +483,7 @@ void VaultWindow::noteOnceThatThePopupMayGoBehind() {
 
 void VaultWindow::afterConflict(SaveOutcome outcome) {
     // The profile was read again: positions changed under the panel.
-    m_record->forget();
+    if (m_record) record()->forget();
     if (outcome == SaveOutcome::ConflictLogin || m_s.store.readFailed()) {
         if (m_s.store.readFailed()) m_login->forgetProfile();
         // Part of taking in this save's outcome: not put off like a timer's lock.
@@ -489,9 +516,9 @@ void VaultWindow::lockNow() {
     m_loggedInNote->setText(QString());
     // A record half made before the lock is gone with the lock, and nothing
     // of the profile stays in memory: the list, the boxes, the keys.
-    m_record->forget();
+    if (m_record) record()->forget();
     m_login->clearBoxes();
-    m_tree->clear();
+    if (m_tree) tree()->clear();
     if (m_recordsWindow) m_recordsWindow->forget();
     m_s.store.forgetOpened();
     showView(VaultView::Login);
@@ -541,8 +568,8 @@ void VaultWindow::openSetupWindow() {
     } else if (conflict) {
         afterConflict(*conflict);
     } else if (recordsChanged && m_view == VaultView::Tree) {
-        m_record->fillCategories();
-        m_tree->refill(m_tree->viewState());
+        record()->fillCategories();
+        tree()->refill(tree()->viewState());
     }
 }
 
@@ -625,14 +652,14 @@ void VaultWindow::keyPressEvent(QKeyEvent* event) {
 
 bool VaultWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove &&
-        (watched == m_tree->view()->viewport() || qobject_cast<QFrame*>(watched)))
+        ((m_tree && watched == tree()->view()->viewport()) || qobject_cast<QFrame*>(watched)))
         m_bars->resetHighlights();
     if (event->type() == QEvent::KeyPress) m_lock->noteActivity();
     return QWidget::eventFilter(watched, event);
 }
 
 void VaultWindow::closeEvent(QCloseEvent* event) {
-    if (m_record->isDirty()) {
+    if (isDirty()) {
         m_s.messages.show(QStringLiteral("You have unsaved changes!"), QStringLiteral("Tavrino"),
                           MsgIcon::Warning);
         event->ignore();

@@ -64,9 +64,11 @@ public:
     void lockIfLoggedIn();
 
     LoginPanel& loginPanel() const { return *m_login; }
-    TreePanel& treePanel() const { return *m_tree; }
+    // The record list and the record panel are built when first needed (a
+    // login), not while the window starts.
+    TreePanel& treePanel() { return *tree(); }
     ProfileWatch& profileWatch() const { return *m_watch; }
-    RecordPanel& recordPanel() const { return *m_record; }
+    RecordPanel& recordPanel() { return *record(); }
     CommandBars& commandBars() const { return *m_bars; }
     LockController& lockController() const { return *m_lock; }
 
@@ -125,7 +127,10 @@ private:
     void onNewerSave(const QByteArray& look, const QByteArray& content);
     void showLoggedInNote();
     void buildFrameControls();
-    void watchActivity();
+    void watchActivity(QWidget* within);
+    void buildRecordPanels();
+    TreePanel* tree();
+    RecordPanel* record();
     void showView(VaultView view);
     void refreshBars();
     void showTree(const QString& selectionKey);
@@ -151,8 +156,8 @@ private:
     bool m_expiryWarned = false; // the expiry box shown since the login
 
     LoginPanel* m_login;
-    TreePanel* m_tree;
-    RecordPanel* m_record;
+    TreePanel* m_tree = nullptr;
+    RecordPanel* m_record = nullptr;
     CommandBars* m_bars;
     LockController* m_lock;
     ProfileWatch* m_watch;
