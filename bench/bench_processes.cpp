@@ -3,7 +3,9 @@
 //   tavrino-cli dump of Big      against the floor: hex decoding and
 //                                 libmcrypt's cipher in a plain C++ program
 //   the window with Big selected against an empty Qt window, also in pairs
-//                                 (BM_WindowWithBigOverEmptyPaired's "ratio")
+//                                 (BM_WindowWithBigOverEmptyPaired's "ratio",
+//                                 the figure held against the goal of 1.4: the
+//                                 machine's speed drifts between runs apart)
 // Run from the build tree: build/bin/bench_processes
 #include "ratio_report.h"
 
@@ -154,7 +156,7 @@ int main(int argc, char** argv) {
     const int result = tavrino::bench::runWithRatios(
         argc, argv,
         {{"dump Big / floor (goal <= 1.2)", "BM_DumpBig", "BM_Floor"},
-         {"window with Big / empty window (goal <= 1.4)", "BM_WindowWithBig", "BM_EmptyWindow"}});
+         {"window with Big / empty window, runs apart", "BM_WindowWithBig", "BM_EmptyWindow"}});
     delete work;
     return result;
 }
