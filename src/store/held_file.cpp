@@ -246,6 +246,13 @@ FileLook look(const QString& path) {
     return l;
 }
 
+int readSteady(const QString& path, QByteArray& out, qint64 maxBytes, FileLook& l) {
+    l = look(path);
+    const int error = readAll(path, out, maxBytes);
+    if (l.ino == 0 || !(look(path) == l)) l = {};
+    return error;
+}
+
 namespace {
 constexpr qint64 EndBytes = 64 * 1024;
 

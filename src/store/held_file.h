@@ -96,6 +96,9 @@ struct FileLook {
     }
 };
 FileLook look(const QString& path);
+// readAll, and how the file looked through the whole read: look has ino 0
+// when the file changed meanwhile or could not be looked at.
+int readSteady(const QString& path, QByteArray& out, qint64 maxBytes, FileLook& look);
 // A digest of the first and last 64 KiB of the file, or of content as such
 // a file would hold it: where every save of a profile differs (the key line,
 // the summary), read without reading the whole file. Empty when unreadable.

@@ -101,10 +101,9 @@ QStringList ProfileManager::ListProfiles() {
 }
 
 void ProfileManager::readAheadFirstProfile() {
-    const QStringList names = scan(m_settings.GetDatabaseFolder());
-    if (names.isEmpty()) return;
     m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
-    m_store.readAhead(fileNameOf(names.first()));
+    const QStringList names = scan(m_store.databaseFolder());
+    if (!names.isEmpty()) m_store.readAhead(fileNameOf(names.first()));
 }
 
 StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, bool& opened) {

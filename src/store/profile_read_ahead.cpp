@@ -31,17 +31,16 @@ void ProfileReadAhead::run() {
 
 void ProfileReadAhead::readAndDecode() {
     Found found;
-    found.look = FileOps::look(m_path);
-    if (found.look.ino == 0 ||
-        FileOps::readAll(m_path, found.content, ProfileFormat::MaxFileBytes) != 0 ||
-        !(FileOps::look(m_path) == found.look))
+    QByteArray& content = found.read.content;
+    if (FileOps::readSteady(m_path, content, ProfileFormat::MaxFileBytes, found.read.look) != 0 ||
+        found.read.look.ino == 0)
         return;
-    if (!found.content.isEmpty() && !SealedFormat::isSealedName(m_path)) {
+    if (!content.isEmpty() && !SealedFormat::isSealedName(m_path)) {
         // A cipher of its own, which never shows or logs anything: a file
         // with anything to report is decoded again by the taker, who does.
         TextCipher cipher;
         Profile profile;
-        found.outcome = ProfileFormat::readForLogin(found.content, profile, cipher);
+        found.outcome = ProfileFormat::readForLogin(content, profile, cipher);
         if (found.outcome.clean()) found.decoded = std::move(profile);
     }
     m_found = std::move(found);

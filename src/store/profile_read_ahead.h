@@ -1,8 +1,8 @@
 #pragma once
 
-#include "store/held_file.h"
 #include "store/profile.h"
 #include "store/profile_format.h"
+#include "store/save_protocol.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,9 +27,8 @@ public:
     void start(const QString& path);
 
     struct Found {
-        QByteArray content;
-        // How the file looked before and after the read (the same).
-        FileOps::FileLook look;
+        // The bytes, and how the file looked through the whole read.
+        SaveProtocol::EarlyRead read;
         // A compatible file decoded for its login into a new Profile: set
         // only when the decoding met nothing at all to report.
         std::optional<Profile> decoded;

@@ -147,9 +147,7 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     // a new profile, as this one still is then.
     std::optional<ProfileReadAhead::Found> found = m_readAhead.take(path);
     if (std::exchange(m_readBefore, true)) found.reset();
-    SaveProtocol::EarlyRead early;
-    if (found) early = {found->content, found->look};
-    int error = m_protocol.open(path, content, found ? &early : nullptr);
+    int error = m_protocol.open(path, content, found ? &found->read : nullptr);
     if (error == EBUSY) {
         if (!lastAttempt) return StoreStep::TryAgain;
         error = EWOULDBLOCK; // still somebody's save: the profile is in use
@@ -165,7 +163,8 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     // The login needs the settings, not the records: they stay encrypted
     // until it succeeds (start and lock need not decrypt thousands of them).
     ProfileCodec::Decoded decoded;
-    if (found && found->decoded && content.constData() == found->content.constData()) {
+    // Decoded ahead, when the open took the bytes read ahead (the same data).
+    if (found && found->decoded && content.constData() == found->read.content.constData()) {
         decoded.outcome = found->outcome;
         decoded.recordsDeferred = true;
         m_profile.setContent(found->decoded->content());

@@ -185,15 +185,15 @@ int SaveProtocol::lock(const QString& path) {
         // Not held across the move: a network file system would keep the
         // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
         QByteArray expected;
-        FileOps::FileLook before = FileOps::look(path);
-        int error = FileOps::readAll(path, expected, MaxFileBytes);
+        FileOps::FileLook before;
+        int error = FileOps::readSteady(path, expected, MaxFileBytes, before);
         if (error == ENOENT) {
             error = settle(path) ? FileOps::readAll(path, expected, MaxFileBytes) : EWOULDBLOCK;
             before = {}; // read after a settling: no look to trust
         }
         // Not changed while it was read: then the same file after the move
         // holds the same bytes, which need not be read again.
-        const bool steady = before.ino != 0 && before == FileOps::look(path);
+        const bool steady = before.ino != 0;
         if (isHeldElsewhere(error)) error = EWOULDBLOCK;
         // A time of our own on the ".bak", so that no later lock of the same
         // content looks like this one, to us or to those who watch for
