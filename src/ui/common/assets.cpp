@@ -1,6 +1,8 @@
 #include "assets.h"
 
-#include <QtGlobal>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
 
 static void registerAssets() {
     Q_INIT_RESOURCE(assets);
@@ -10,5 +12,13 @@ namespace tavrino {
 void useAssets() {
     static const bool done = (registerAssets(), true);
     (void)done;
+}
+
+QImage readAsset(const QString& path) {
+    useAssets();
+    const QString suffix = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1);
+    QImageReader reader(path, suffix.toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 } // namespace tavrino

@@ -27,7 +27,8 @@ FlatButton::FlatButton(QWidget* parent) : QAbstractButton(parent) {
 }
 
 QCursor FlatButton::buttonCursor() {
-    static const QCursor cursor(QPixmap(QStringLiteral(":/assets/button-cursor.png")), 10, 8);
+    static const QCursor cursor(
+        QPixmap::fromImage(readAsset(QStringLiteral(":/assets/button-cursor.png"))), 10, 8);
     return cursor;
 }
 

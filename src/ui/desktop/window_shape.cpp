@@ -1,5 +1,6 @@
 #include "window_shape.h"
 
+#include "ui/common/assets.h"
 #include "ui/desktop/picture_read_ahead.h"
 
 #include <QAbstractButton>
@@ -93,13 +94,13 @@ QImage WindowShape::decodePicture(const QString& path, qreal density) {
     if (density > 1.0) {
         QString dense = path;
         dense.insert(dense.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
-        QImage picture(dense);
+        QImage picture = readAsset(dense);
         if (!picture.isNull()) {
             picture.setDevicePixelRatio(2.0);
             return picture;
         }
     }
-    return QImage(path);
+    return readAsset(path);
 }
 
 ShapedPicture WindowShape::shapedPicture(const QString& path, qreal density, QRgb key) {
