@@ -1,6 +1,7 @@
 #include "profile_read_ahead.h"
 
 #include "crypto/text_cipher.h"
+#include "shell/background_work.h"
 #include "store/sealed_format.h"
 
 namespace tavrino {
@@ -21,6 +22,7 @@ void ProfileReadAhead::finish() {
 }
 
 void ProfileReadAhead::run() {
+    runThisThreadInTheBackground();
     // Whatever goes wrong here only means the file is read again at the open.
     try {
         readAndDecode();

@@ -1,5 +1,7 @@
 #include "picture_read_ahead.h"
 
+#include "shell/background_work.h"
+
 #include <QCoreApplication>
 #include <QHash>
 
@@ -34,6 +36,7 @@ void start(qreal density, const QList<ShapedRequest>& shaped, const QStringList&
     decoded = Decoded{};
     decoded.density = density;
     work = std::async(std::launch::async, [density, shaped, plain] {
+        runThisThreadInTheBackground();
         // Whatever goes wrong here only means the pictures are decoded when asked for.
         try {
             for (const ShapedRequest& r : shaped)

@@ -104,24 +104,30 @@ QImage WindowShape::decodePicture(const QString& path, qreal density) {
 }
 
 ShapedPicture WindowShape::shapedPicture(const QString& path, qreal density, QRgb key) {
-    const QImage art = decodePicture(path, density);
+    QImage art = decodePicture(path, density);
     ShapedPicture shaped;
     shaped.size = art.deviceIndependentSize().toSize();
     // The mask at the window's own pixels; a dense picture's key colour
     // survives the nearest-pixel reduction.
-    const QImage plain = art.devicePixelRatio() > 1.0
-                             ? art.scaled(shaped.size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                             : art;
-    shaped.mask = regionWithoutRuns(QRect(QPoint(0, 0), shaped.size), scanTransparentRuns(plain, key));
-
-    shaped.seeThrough = art.convertToFormat(QImage::Format_ARGB32);
+    shaped.mask = regionWithoutRuns(
+        QRect(QPoint(0, 0), shaped.size),
+        scanTransparentRuns(art.devicePixelRatio() > 1.0
+                                ? art.scaled(shaped.size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                : art,
+                            key));
+    // An opaque picture's pixels already read as premultiplied ones: it is
+    // made see-through in place instead of in another copy of it.
+    if (art.format() == QImage::Format_RGB32)
+        art.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    else
+        art.convertTo(QImage::Format_ARGB32);
     const QRgb wanted = key & 0xFFFFFF;
-    for (int y = 0; y < shaped.seeThrough.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(shaped.seeThrough.scanLine(y));
-        for (int x = 0; x < shaped.seeThrough.width(); ++x)
+    for (int y = 0; y < art.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(art.scanLine(y));
+        for (int x = 0; x < art.width(); ++x)
             if ((line[x] & 0xFFFFFF) == wanted) line[x] = 0;
     }
-    shaped.seeThrough.setDevicePixelRatio(art.devicePixelRatio());
+    shaped.seeThrough = std::move(art);
     return shaped;
 }
 
