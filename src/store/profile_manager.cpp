@@ -10,7 +10,6 @@
 #include <exception>
 #include <QDir>
 #include <QDirIterator>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -20,19 +19,33 @@ ProfileManager::ProfileManager(ProfileStore& store, SettingsStore& settings,
                                MessageService& messages)
     : m_store(store), m_settings(settings), m_messages(messages) {}
 
+namespace {
+// The endings of a profile's files, matched exactly: "Upper.DAT" could never
+// be opened as "Upper.dat". Plain comparisons: the folder is listed at every
+// start, where compiling name patterns would cost more than the listing.
+bool endsWithOneOf(QStringView fileName, std::initializer_list<QStringView> endings) {
+    return std::any_of(endings.begin(), endings.end(),
+                       [&](QStringView ending) { return fileName.endsWith(ending); });
+}
+
+QStringView withoutProfileEnding(QStringView fileName) {
+    for (QStringView ending : {u".dat", u".sealed"})
+        if (fileName.endsWith(ending)) return fileName.chopped(ending.size());
+    return {};
+}
+} // namespace
+
 QStringList ProfileManager::scan(const QString& folder) {
     // A profile whose save was cut off may be there only as its ".bak"; it
-    // is listed, so it can be opened (and so recovered). The endings are
-    // matched exactly: "Upper.DAT" could never be opened as "Upper.dat".
+    // is listed, so it can be opened (and so recovered).
     QStringList names;
     // Sealed profiles (NAME.sealed) are listed beside the compatible ones.
-    QDirIterator it(folder,
-                    {QStringLiteral("*.dat"), QStringLiteral("*.dat.bak"), QStringLiteral("*.sealed"),
-                     QStringLiteral("*.sealed.bak")},
-                    QDir::Files | QDir::CaseSensitive);
+    QDirIterator it(folder, QDir::Files);
     while (it.hasNext()) {
         const QString fileName = it.nextFileInfo().fileName();
-        if (!conflictCopyOf(fileName).isEmpty()) continue;
+        if (!endsWithOneOf(fileName, {u".dat", u".dat.bak", u".sealed", u".sealed.bak"}) ||
+            !conflictCopyOf(fileName).isEmpty())
+            continue;
         const QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
         if (!names.contains(name)) names.append(name);
     }
@@ -46,10 +59,22 @@ QStringList ProfileManager::scan(const QString& folder) {
 }
 
 QString ProfileManager::conflictCopyOf(const QString& fileName) {
-    static const QRegularExpression pattern(QStringLiteral(
-        R"(^([^.]+)(?:\.sync-conflict-[^.]*| \([^()]*conflicted copy[^()]*\))\.(?:dat|sealed)$)"));
-    const QRegularExpressionMatch match = pattern.match(fileName);
-    return match.hasMatch() ? match.captured(1) : QString();
+    // NAME has no dot; what a sync tool adds comes between it and the ending.
+    const QStringView stem = withoutProfileEnding(fileName);
+    const auto profileName = [](QStringView name) {
+        return !name.isEmpty() && !name.contains(u'.') ? name.toString() : QString();
+    };
+    // Syncthing: NAME.sync-conflict-DATE-TIME-DEVICE
+    const qsizetype dot = stem.indexOf(u'.');
+    if (dot > 0 && stem.sliced(dot).startsWith(u".sync-conflict-") &&
+        !stem.sliced(dot + 1).contains(u'.'))
+        return profileName(stem.first(dot));
+    // Dropbox: NAME (WHO's conflicted copy DATE), the brackets the last ones.
+    const qsizetype open = stem.lastIndexOf(u'(');
+    if (open < 1 || stem[open - 1] != u' ' || !stem.endsWith(u')')) return {};
+    const QStringView inside = stem.sliced(open + 1).chopped(1);
+    if (inside.contains(u')') || !inside.contains(u"conflicted copy")) return {};
+    return profileName(stem.first(open - 1));
 }
 
 bool ProfileManager::isAmbiguous(const QString& folder, const QString& name) {
@@ -60,9 +85,7 @@ bool ProfileManager::isAmbiguous(const QString& folder, const QString& name) {
 
 QStringList ProfileManager::conflictCopies(const QString& folder, const QString& name) {
     QStringList copies;
-    const QStringList files =
-        QDir(folder).entryList({QStringLiteral("*.dat"), QStringLiteral("*.sealed")},
-                               QDir::Files | QDir::CaseSensitive, QDir::Name);
+    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
     for (const QString& fileName : files) {
         const QString of = conflictCopyOf(fileName);
         if (!of.isEmpty() && (name.isEmpty() || of == name)) copies << fileName;

@@ -75,10 +75,12 @@ bool SaveProtocol::isHeldElsewhere(int error) {
 
 void SaveProtocol::removeTemporaries(const QString& path, bool all) {
     const QFileInfo info(path);
-    const QStringList leftovers =
-        QDir(info.absolutePath())
-            .entryList({info.fileName() + QStringLiteral(".tmp-*")}, QDir::Files | QDir::Hidden);
-    for (const QString& name : leftovers) {
+    // A plain prefix, not a name pattern: a profile's name may hold a
+    // pattern's characters, and this runs at every open.
+    const QString prefix = info.fileName() + QStringLiteral(".tmp-");
+    const QStringList names = QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        if (!name.startsWith(prefix)) continue;
         const QString temp = info.absolutePath() + QLatin1Char('/') + name;
         // A temporary still being written is somebody's save in progress,
         // unless the lock it was written under is being recovered: then its

@@ -44,6 +44,45 @@ TEST(ListProfiles, SortedWhateverTheDirectoryOrderAndLetterCase) {
                            QStringLiteral("Work"), QStringLiteral("Zeta")}));
 }
 
+TEST(ListProfiles, ConflictCopiesOfSyncToolsAreNoProfilesOfTheirOwn) {
+    const struct {
+        const char* fileName;
+        const char* copyOf; // empty: not a conflict copy
+    } cases[] = {
+        {"Home.sync-conflict-20261210-101010-ABCDEFG.dat", "Home"},
+        {"Home.sync-conflict-20261210-101010-ABCDEFG.sealed", "Home"},
+        {"Work (Bob's conflicted copy 2026-12-10).dat", "Work"},
+        {"Work (Bob's conflicted copy 2026.12.10).sealed", "Work"},
+        {"A (x) (conflicted copy).dat", "A (x)"},
+        {"Home.dat", ""},
+        {"Home.sync-conflict-1.dat.bak", ""},
+        {"Home.sync-conflict-1.2.dat", ""},
+        {"my.home.sync-conflict-1.dat", ""},
+        {".sync-conflict-1.dat", ""},
+        {"Home.sync-conflict-1.DAT", ""},
+        {"Work (conflicted copy) x.dat", ""},
+        {"Work(conflicted copy).dat", ""},
+        {" (conflicted copy).dat", ""},
+        {"my.work (conflicted copy).dat", ""},
+        {"Work (a) conflicted copy).dat", ""},
+        {"Work (copy).dat", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ProfileManager::conflictCopyOf(QString::fromUtf8(c.fileName)),
+                  QString::fromUtf8(c.copyOf))
+            << c.fileName;
+
+    ManagerFixture f;
+    for (const char* name : {"Home.dat", "Home.sync-conflict-1-2-X.dat", "Work (Al's conflicted copy).dat",
+                             "Work.dat.tmp-1", "Extra.sealed.bak"})
+        writeFile(f.path(QString::fromUtf8(name)), "x");
+    EXPECT_EQ(ProfileManager::scan(f.dir.path()),
+              QStringList({QStringLiteral("Extra"), QStringLiteral("Home")}));
+    EXPECT_EQ(ProfileManager::conflictCopies(f.dir.path()),
+              QStringList({QStringLiteral("Home.sync-conflict-1-2-X.dat"),
+                           QStringLiteral("Work (Al's conflicted copy).dat")}));
+}
+
 TEST(ListProfiles, EmptyFolderOffersTheApplicationFolder) {
     ManagerFixture f;
     writeFile(f.appDir.filePath(QStringLiteral("Shipped.dat")), "x");
