@@ -13,6 +13,7 @@
 #include "ui/common/session_state.h"
 #include "ui/common/store_runner.h"
 #include "ui/desktop/getting_started.h"
+#include "ui/desktop/prepared_pictures.h"
 #include "ui/desktop/session_lock_watch.h"
 #include "ui/desktop/sys_tray.h"
 #include "ui/vault/vault_window.h"
@@ -46,6 +47,7 @@ void chooseDisplayPlatform() {
 int main(int argc, char** argv) {
     keepSecretsOutOfCoreDumps();
     chooseDisplayPlatform();
+    PreparedPictures::addBuiltIn();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrino"));
     QApplication::setApplicationVersion(QStringLiteral("3.0"));

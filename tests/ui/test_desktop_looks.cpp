@@ -3,6 +3,7 @@
 #include "vault_fixture.h"
 
 #include "ui/desktop/picture_read_ahead.h"
+#include "ui/desktop/prepared_pictures.h"
 #include "ui/desktop/window_shape.h"
 #include "ui/popup/record_popup.h"
 
@@ -141,6 +142,30 @@ TEST(ShapedWindows, PicturesReadAheadAreThePicturesAskedFor) {
         EXPECT_FALSE(PictureReadAhead::takeShaped(card, density, magenta)) << "the window took it";
     }
     EXPECT_EQ(masks[0], masks[1]);
+}
+
+// The card's shape worked out while the program was built is exactly the
+// one decoded from its picture now, and only for that picture, key colour
+// and density; the window shows it.
+TEST(ShapedWindows, PreparedPicturesAreThePicturesDecoded) {
+    const QString card = QLatin1String(VaultWindow::CardPicture);
+    const QRgb key = VaultWindow::CardKey;
+    PreparedPictures::addBuiltIn();
+    const std::optional<ShapedPicture> prepared = PreparedPictures::find(card, 1.0, key);
+    ASSERT_TRUE(prepared);
+    const ShapedPicture decoded = WindowShape::decodeShapedPicture(card, 1.0, key);
+    EXPECT_EQ(prepared->seeThrough,
+              decoded.seeThrough.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    EXPECT_EQ(prepared->mask, decoded.mask);
+    EXPECT_EQ(prepared->size, decoded.size);
+    EXPECT_FALSE(PreparedPictures::find(card, 2.0, key));
+    EXPECT_FALSE(PreparedPictures::find(card, 1.0, qRgb(0, 0, 255)));
+    EXPECT_FALSE(PreparedPictures::find(QStringLiteral(":/assets/popup.png"), 1.0, key));
+
+    VaultFixture f({QStringLiteral("Work")});
+    if (QGuiApplication::primaryScreen()->devicePixelRatio() <= 1.0) {
+        EXPECT_EQ(f.start(QStringLiteral("Work")).mask(), decoded.mask);
+    }
 }
 
 TEST(DenseScreens, PicturesComeAtTwiceTheDensityWhereTheScreenIs) {

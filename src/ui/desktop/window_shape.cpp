@@ -2,6 +2,7 @@
 
 #include "ui/common/assets.h"
 #include "ui/desktop/picture_read_ahead.h"
+#include "ui/desktop/prepared_pictures.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -104,6 +105,12 @@ QImage WindowShape::decodePicture(const QString& path, qreal density) {
 }
 
 ShapedPicture WindowShape::shapedPicture(const QString& path, qreal density, QRgb key) {
+    if (std::optional<ShapedPicture> prepared = PreparedPictures::find(path, density, key))
+        return *prepared;
+    return decodeShapedPicture(path, density, key);
+}
+
+ShapedPicture WindowShape::decodeShapedPicture(const QString& path, qreal density, QRgb key) {
     QImage art = decodePicture(path, density);
     ShapedPicture shaped;
     shaped.size = art.deviceIndependentSize().toSize();

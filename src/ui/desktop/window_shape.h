@@ -62,8 +62,10 @@ public:
     // The same, always decoded now: safe on any thread.
     static QImage decodePicture(const QString& path, qreal density);
     // What shapeToPicture makes of the picture, without any window: safe on
-    // any thread.
+    // any thread. Prepared when the program was built where it was.
     static ShapedPicture shapedPicture(const QString& path, qreal density, QRgb key);
+    // The same, always decoded and made see-through now.
+    static ShapedPicture decodeShapedPicture(const QString& path, qreal density, QRgb key);
     // Moves the window as if its caption were grabbed: left button only.
     // False when nothing started (another button, or no window manager to
     // move it: the caller then moves it by hand).

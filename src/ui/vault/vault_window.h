@@ -112,10 +112,11 @@ public:
     RecordsWindow* recordsWindow();
     void openRecordsWindow();
 
-private:
     // The card's outside is magenta, the colour the shape cuts away.
     static constexpr const char* CardPicture = ":/assets/vault.png";
     static constexpr QRgb CardKey = 0xffff00ff;
+
+private:
     static constexpr const char* IconPicture = ":/assets/tavrino-64.png";
     static constexpr const char* FramePictures[] = {":/assets/lock.png", ":/assets/hide.png",
                                                     ":/assets/close.png"};
