@@ -92,6 +92,10 @@ int main(int argc, char** argv) {
     VaultServices services{profile, store,    profiles, runner,    settings,
                            log,     messages, clock,    addresses, session};
 
+    // The vault locks with the desktop session and before the machine sleeps.
+    // Listening takes the message buses' connections: made while the
+    // desktop's font list is still being read for the window's first text.
+    SessionLockWatch sessionWatch;
     VaultWindow vault(services);
     vault.showGettingStarted = [&] {
         GettingStartedWindow tip(settings, addresses);
@@ -115,8 +119,6 @@ int main(int argc, char** argv) {
     };
     // Hidden only where the notification area can bring the window back.
     vault.canHideToTray = [&] { return tray && tray->iconShown() && TrayIcon::available(); };
-    // The vault locks with the desktop session and before the machine sleeps.
-    SessionLockWatch sessionWatch;
     QObject::connect(&sessionWatch, &SessionLockWatch::sessionLocked, &vault,
                      &VaultWindow::lockIfLoggedIn);
     QObject::connect(&doorbell, &InstanceDoorbell::rung, &vault, &VaultWindow::comeForward);
