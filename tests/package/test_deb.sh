@@ -25,6 +25,10 @@ appstreamcli validate --no-net "$out/root/usr/share/metainfo/org.tavrino.Tavrino
   fail "the AppStream metainfo does not validate"
 desktop-file-validate "$out/root/usr/share/applications/org.tavrino.Tavrino.desktop" ||
   fail "the desktop entry does not validate"
+# Printing is a module the program loads when asked, from ../lib/tavrino
+# beside its own folder.
+[ -s "$out/root/usr/lib/tavrino/libtavrino-printing.so" ] ||
+  fail "the printing module is not in the package where the program looks for it"
 for size in 16 32 48 64 128 256; do
   [ -s "$out/root/usr/share/icons/hicolor/${size}x$size/apps/tavrino.png" ] || fail "no ${size}px icon"
 done

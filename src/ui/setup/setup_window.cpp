@@ -9,7 +9,7 @@
 #include "ui/common/session_state.h"
 #include "ui/setup/glyph_coverage.h"
 #include "ui/setup/print_list.h"
-#include "ui/setup/printer_surface.h"
+#include "ui/setup/printing_module.h"
 #include "ui/setup/about_page.h"
 #include "ui/setup/categories_page.h"
 #include "ui/setup/profiles_page.h"
@@ -25,8 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -213,8 +211,15 @@ void SetupWindow::trigger(const QString& key) {
 }
 
 void SetupWindow::printPasswordList() {
+    QString whyNot;
+    const PrintingModule* printing = PrintingModule::load(&whyNot);
+    if (!printing) {
+        m_s.messages.show(QStringLiteral("Printing is not available: ") + whyNot,
+                          QStringLiteral("Print List"), MsgIcon::Warning);
+        return;
+    }
     // Without a printer Qt would quietly print nowhere: say so instead.
-    if (!preparePrinter && QPrinterInfo::defaultPrinter().isNull()) {
+    if (!preparePrinter && !printing->hasDefaultPrinter()) {
         m_s.messages.show(QStringLiteral("No printer is set up."), QStringLiteral("Print List"),
                           MsgIcon::Warning);
         return;
@@ -236,21 +241,17 @@ void SetupWindow::printPasswordList() {
                           QStringLiteral("Print List"), MsgIcon::Information);
     }
     BusyPointer();
-    QPrinter printer(QPrinter::HighResolution);
-    if (preparePrinter) preparePrinter(printer);
-    PrinterSurface surface(printer);
-    // Asked before printing: the finished document is no longer active.
-    const bool started = surface.isActive();
-    if (started) {
-        PasswordListPrinter list(surface, m_s.session.pageNumber);
+    const std::unique_ptr<PrinterJob> job(printing->openJob(preparePrinter));
+    if (job->started()) {
+        PasswordListPrinter list(job->surface(), m_s.session.pageNumber);
         const QDateTime now = m_s.clock.now();
         list.PrintHeading(now);
         list.PrintList(m_s.profile.Records.lines(), now);
     }
     NormalPointer();
-    if (!started)
+    if (!job->started())
         m_s.messages.show(QStringLiteral("The password list could not be printed on %1.")
-                              .arg(printer.printerName()),
+                              .arg(job->printerName()),
                           QStringLiteral("Print List"), MsgIcon::Warning);
 }
 
