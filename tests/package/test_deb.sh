@@ -8,7 +8,7 @@ build=$1
 out=$(mktemp -d)
 installed=no
 cleanup() {
-  if [ "$installed" = yes ]; then apt-get remove -y tavrino >/dev/null 2>&1 || true; fi
+  if [ "$installed" = yes ]; then apt-get purge -y tavrino >/dev/null 2>&1 || true; fi
   rm -rf "$out"
 }
 trap cleanup EXIT
@@ -37,7 +37,8 @@ if [ "$(id -u)" != 0 ]; then
   echo "deb: not root, so not installed (the checks above passed)"
   exit 77
 fi
-if dpkg -s tavrino >/dev/null 2>&1; then
+# Only an installed one counts: a removed package may leave its state behind.
+if dpkg-query -W -f='${Status}' tavrino 2>/dev/null | grep -q "install ok installed"; then
   echo "deb: a tavrino package is installed already; left alone"
   exit 77
 fi
@@ -58,7 +59,7 @@ HOME=$home XDG_CONFIG_HOME=$home/config tavrino-cli init --database "$home/db" >
   fail "the installed tavrino-cli could not make a database folder"
 [ "$(HOME=$home XDG_CONFIG_HOME=$home/config tavrino-cli list --database "$home/db")" = Default ] ||
   fail "the installed tavrino-cli does not list the new profile"
-DEBIAN_FRONTEND=noninteractive apt-get remove -y tavrino >"$out/apt.log" 2>&1 || fail "apt-get remove failed"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y tavrino >"$out/apt.log" 2>&1 || fail "apt-get purge failed"
 installed=no
 [ ! -e /usr/bin/tavrino-cli ] || fail "removing left /usr/bin/tavrino-cli"
 echo "deb: installed, used and removed"
