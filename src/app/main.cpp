@@ -92,10 +92,10 @@ int main(int argc, char** argv) {
     VaultServices services{profile, store,    profiles, runner,    settings,
                            log,     messages, clock,    addresses, session};
 
-    // The vault locks with the desktop session and before the machine sleeps.
-    // Listening takes the message buses' connections: made while the
-    // desktop's font list is still being read for the window's first text.
-    SessionLockWatch sessionWatch;
+    // The vault locks with the desktop session and before the machine sleeps:
+    // watched from the first login on, as there is nothing to lock before it
+    // (connecting to the message buses was a twentieth of the start).
+    std::unique_ptr<SessionLockWatch> sessionWatch;
     VaultWindow vault(services);
     vault.showGettingStarted = [&] {
         GettingStartedWindow tip(settings, addresses);
@@ -119,8 +119,12 @@ int main(int argc, char** argv) {
     };
     // Hidden only where the notification area can bring the window back.
     vault.canHideToTray = [&] { return tray && tray->iconShown() && TrayIcon::available(); };
-    QObject::connect(&sessionWatch, &SessionLockWatch::sessionLocked, &vault,
-                     &VaultWindow::lockIfLoggedIn);
+    QObject::connect(&vault, &VaultWindow::loggedIn, &vault, [&] {
+        if (sessionWatch) return;
+        sessionWatch = std::make_unique<SessionLockWatch>();
+        QObject::connect(sessionWatch.get(), &SessionLockWatch::sessionLocked, &vault,
+                         &VaultWindow::lockIfLoggedIn);
+    });
     QObject::connect(&doorbell, &InstanceDoorbell::rung, &vault, &VaultWindow::comeForward);
     QObject::connect(&vault, &VaultWindow::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);

@@ -1,6 +1,8 @@
 #include "vault_fixture.h"
 #include "support/held_elsewhere.h"
 
+#include <QSignalSpy>
+
 using namespace tavrino;
 using namespace tavrino::test;
 
@@ -57,8 +59,11 @@ TEST_P(Login, ChecksTrimmedValuesWithCase) {
     f.type(f.box("User ID"), QString::fromUtf8(c.user));
     f.type(f.box("Password"), QString::fromUtf8(c.pass));
     f.type(f.box("PIN Number"), QString::fromUtf8(c.pin));
+    // What is watched only while logged in (the desktop session's lock) starts with it.
+    QSignalSpy loggedIn(&w, &VaultWindow::loggedIn);
     QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
     EXPECT_EQ(f.session.loginOk, c.ok);
+    EXPECT_EQ(loggedIn.count(), c.ok ? 1 : 0);
     if (c.ok) {
         EXPECT_TRUE(f.loginPanel()->isHidden());
         EXPECT_TRUE((&w.treePanel())->isVisible());

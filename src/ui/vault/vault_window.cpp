@@ -313,6 +313,7 @@ void VaultWindow::onLoginRequested() {
     if (m_s.store.hasPendingChange()) m_s.runner.savePendingChange();
     m_s.runner.offerConflictCopies();
     showTree(QString());
+    emit loggedIn();
 }
 
 void VaultWindow::showLoggedInNote() {

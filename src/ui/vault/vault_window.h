@@ -97,6 +97,8 @@ signals:
     void profileUnusable();
     // The window closed for good: the program ends.
     void unloaded();
+    // A login succeeded (the first, or one after a lock).
+    void loggedIn();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
