@@ -4,11 +4,9 @@
 // decoding and shaping them. The same code shapes them as at run time.
 //
 // Usage: tavrino-prepare-pictures OUTPUT.cpp
-#include "ui/desktop/prepared_pictures.h"
 #include "ui/desktop/window_shape.h"
 #include "ui/vault/vault_window.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QSaveFile>
 
@@ -64,11 +62,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tavrino-prepare-pictures: can not read %s\n", w.path);
             return 1;
         }
-        QByteArray rows;
-        for (int y = 0; y < pixels.height(); ++y)
-            rows.append(reinterpret_cast<const char*>(pixels.constScanLine(y)), pixels.width() * 4);
-        writeBytes(out, QByteArray(w.name).append("Pixels").constData(),
-                   reinterpret_cast<const uchar*>(rows.constData()), rows.size());
+        // Rows of 32-bit pixels follow each other without padding.
+        writeBytes(out, QByteArray(w.name).append("Pixels").constData(), pixels.constBits(),
+                   pixels.sizeInBytes());
         out += QByteArray("const int ") + w.name + "Rects[] = {\n";
         int rectCount = 0;
         for (const QRect& r : shaped.mask) {

@@ -42,7 +42,7 @@ TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
     connect(m_exitAction, &QAction::triggered, this, [this] { exit(); });
 
     // Loading: the start-up icon, the tip, the About caption, then the icon is added.
-    m_icon = QPixmap(QStringLiteral(":/assets/tavrino-64.png"));
+    m_icon = QPixmap::fromImage(readAsset(QStringLiteral(":/assets/tavrino-64.png")));
     m_tray->setIcon(QIcon(m_icon));
     emit iconChanged(this);
     setTooltip(QStringLiteral("Tavrino Password Manager"));
@@ -87,7 +87,7 @@ void TrayIcon::setTrayIcon(const QPixmap& picture) {
 
 void TrayIcon::setTrayIcon(const QString& textOrPath) {
     if (textOrPath.compare(QLatin1String("DEFAULT"), Qt::CaseInsensitive) == 0)
-        setTrayIcon(QPixmap(QStringLiteral(":/assets/tavrino-64.png")));
+        setTrayIcon(QPixmap::fromImage(readAsset(QStringLiteral(":/assets/tavrino-64.png"))));
     else
         setTrayIcon(QPixmap(textOrPath));
 }

@@ -11,8 +11,8 @@ const PrintingModule* PrintingModule::load(QString* error) {
     const QString file = QStringLiteral("libtavrino-printing.so");
     const QString programFolder = QCoreApplication::applicationDirPath();
     QString reason;
-    // The build puts it beside the program; an installation in the
-    // program's own folder of the library folder.
+    // The build puts it beside the program, an installation in tavrino/ of
+    // the library folder beside the program's folder.
     for (const QString& folder :
          {programFolder, programFolder + QStringLiteral("/" TAVRINO_PRINTING_FROM_BINDIR)}) {
         QLibrary library(folder + QLatin1Char('/') + file);
