@@ -28,6 +28,15 @@ QString fileName(const QString& path) {
     return QFileInfo(path).fileName();
 }
 
+// The modification time a lock gives its ".bak": drawn at random from the
+// 194 days before now, in whole seconds (what every file system keeps), so
+// that no other lock of the same bytes looks like this one, even where the
+// file system tells no change time of its own (sshfs: whole seconds, the
+// change time the modification time).
+qint64 lockTime(qint64 nowSecs) {
+    return nowSecs - 1 - QRandomGenerator::system()->bounded(1 << 24);
+}
+
 // A folder whose file system can't sync a folder has nothing to sync.
 bool folderSynced(int error) {
     return error == 0 || error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EBADF;
@@ -96,7 +105,8 @@ void SaveProtocol::removeTemporaries(const QString& path, bool all) {
 bool SaveProtocol::settle(const QString& path) {
     removeTemporaries(path, false);
     QByteArray backup;
-    switch (m_watch.judge(path + Bak, &backup)) {
+    FileSignature judged;
+    switch (m_watch.judge(path + Bak, &backup, &judged)) {
     case SaveWatch::Verdict::Gone:
         return true;
     case SaveWatch::Verdict::InProgress:
@@ -106,17 +116,19 @@ bool SaveProtocol::settle(const QString& path) {
     }
     // Its saver is gone or stalled: what it wrote aside goes in the same step.
     removeTemporaries(path, true);
-    return recover(path, backup) && !FileOps::exists(path + Bak);
+    return recover(path, backup, judged) && !FileOps::exists(path + Bak);
 }
 
 // Every step leaves the profile's name on a whole copy, or leaves both files
 // as they were; nothing is deleted that is the only copy of anything.
-bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent) {
+bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent,
+                           const FileSignature& judged) {
     const QString backupPath = path + Bak;
     const QString name = fileName(path);
     if (m_beforeRepair) m_beforeRepair();
-    // Still the very file judged abandoned: not a new save's lock.
-    auto backupUnchanged = [&] { return FileOps::holds(backupPath, backupContent); };
+    // Still the very file judged abandoned, bytes and time: not a new save's
+    // lock (which has a time of its own even when it holds the same bytes).
+    auto backupUnchanged = [&] { return FileSignature::of(backupPath) == judged; };
 
     QByteArray current;
     const int error = FileOps::readAll(path, current);
@@ -134,6 +146,9 @@ bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent)
     if (error == ENOENT) {
         const int moved = FileOps::renameNoReplace(backupPath, path);
         if (moved != 0) return moved == EEXIST || moved == ENOENT; // recovered by another
+        // A time of its own again: a workstation that locks it next without
+        // setting one must not look like the abandoned lock.
+        FileOps::setModified(path, m_clock.now().toSecsSinceEpoch());
         FileOps::syncFolder(m_folder);
         m_watch.forget(backupPath);
         logRepair(QStringLiteral("Restored %1 from the backup of an interrupted save").arg(name));
@@ -197,10 +212,11 @@ int SaveProtocol::lock(const QString& path) {
         // holds the same bytes, which need not be read again.
         const bool steady = before.ino != 0;
         if (isHeldElsewhere(error)) error = EWOULDBLOCK;
-        // A time of our own on the ".bak", so that no later lock of the same
+        // A time of our own on the ".bak", so that no other lock of the same
         // content looks like this one, to us or to those who watch for
         // abandoned saves.
-        const qint64 stampSecs = m_clock.now().toSecsSinceEpoch();
+        const qint64 stampSecs = lockTime(m_clock.now().toSecsSinceEpoch());
+        if (!error && m_beforeLockMove) m_beforeLockMove();
         if (!error) {
             m_watch.saveBegins(backupPath, expected, stampSecs);
             error = FileOps::renameNoReplace(path, backupPath);
@@ -223,7 +239,7 @@ int SaveProtocol::lock(const QString& path) {
             m_lockedContent = std::move(expected);
         else if (FileOps::readAll(backupPath, m_lockedContent, MaxFileBytes) != 0)
             m_lockedContent.clear();
-        m_lockedLook = FileOps::look(backupPath);
+        m_lockedLook = m_lookOf(backupPath);
         m_lockedEnds = FileOps::endsDigest(m_lockedContent);
         if (m_lockedLook.size < 0 || m_lockedLook.size != m_lockedContent.size()) {
             endLock();
@@ -234,13 +250,13 @@ int SaveProtocol::lock(const QString& path) {
 }
 
 bool SaveProtocol::ownsLock() const {
-    // The same bytes and times may come back under the name (moved back and
-    // locked again by a workstation that sets no time of its own): where
-    // the file system tells, the entry's change time tells them apart; the
-    // ends of the file tell another save's content from ours.
-    const QString backupPath = m_lockedPath + Bak;
-    return m_locked && FileOps::look(backupPath).sameLook(m_lockedLook) &&
-           FileOps::endsDigest(backupPath) == m_lockedEnds;
+    // Its time was drawn at random for this lock; the ends of the file tell
+    // another save's content from ours even where the time could not be set.
+    return lookIsOurs() && FileOps::endsDigest(m_lockedPath + Bak) == m_lockedEnds;
+}
+
+bool SaveProtocol::lookIsOurs() const {
+    return m_locked && m_lookOf(m_lockedPath + Bak).sameLook(m_lockedLook);
 }
 
 void SaveProtocol::endLock() {
@@ -298,11 +314,15 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         if (!ownsLock()) error = ENOLCK;
         if (!error && m_beforeLanding) m_beforeLanding();
         if (!error) error = FileOps::renameNoReplace(tempPath, destination);
-        if (!error && !ownsLock()) {
-            // Landed in the moment the lock changed hands: taken back, so the
-            // save that holds the lock now is the one that lands.
-            if (FileOps::holds(destination, content))
-                FileOps::renameNoReplace(destination, tempPath);
+        if (!error && m_afterLanding) m_afterLanding();
+        // Landed in the moment the lock changed hands. While another save's
+        // ".bak" holds the profile and our file still stands, ours is taken
+        // back so that theirs lands. Otherwise a recovery found our file
+        // whole and took it as the profile (it may be the only copy), and
+        // any later save was made on top of it: it stays.
+        if (!error && !ownsLock() && FileOps::exists(path + Bak) &&
+            FileOps::holds(destination, content)) {
+            FileOps::renameNoReplace(destination, tempPath);
             error = ENOLCK;
         }
         if (!error) error = syncOrTakeBack(destination, tempPath);
@@ -315,12 +335,11 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
             endLock();
         return error;
     }
-    // Its look alone: opening the ".bak" just before removing it made a
-    // network file system keep it as a hidden file (the close is told to
-    // the server after the removal). Its ends were checked right after the
-    // landing.
-    if (FileOps::look(path + Bak).sameLook(m_lockedLook))
-        m_backupLeft = FileOps::remove(path + Bak);
+    // Only our own ".bak": another's is its save in progress. Its look alone
+    // (its time is this lock's own): opening the ".bak" just before removing
+    // it made a network file system keep it as a hidden file (the close is
+    // told to the server after the removal).
+    if (lookIsOurs()) m_backupLeft = FileOps::remove(path + Bak);
     endLock();
     FileOps::syncFolder(m_folder);
     return 0;
@@ -341,7 +360,9 @@ int SaveProtocol::create(const QString& path, const QByteArray& content,
 int SaveProtocol::syncOrTakeBack(const QString& destination, const QString& tempPath) {
     const int synced = FileOps::syncFolder(m_folder);
     if (folderSynced(synced)) return 0;
-    // Not known to be on the disk: the new file goes back aside.
+    // Not known to be on the disk: the new file goes back aside while our
+    // lock still holds the old one; without it the new file is the profile.
+    if (m_locked && !lookIsOurs()) return 0;
     FileOps::renameNoReplace(destination, tempPath);
     return synced;
 }

@@ -66,6 +66,14 @@ public:
     void setBeforeRepair(std::function<void()> step) { m_beforeRepair = std::move(step); }
     // Runs between a commit's last look at its lock and its move into place.
     void setBeforeLanding(std::function<void()> step) { m_beforeLanding = std::move(step); }
+    // Runs between a commit's move into place and its look at the lock after it.
+    void setAfterLanding(std::function<void()> step) { m_afterLanding = std::move(step); }
+    // Runs between the lock's read of the profile and its move to ".bak".
+    void setBeforeLockMove(std::function<void()> step) { m_beforeLockMove = std::move(step); }
+    // How a file looks, as the file system tells: tests stand in one that
+    // tells no more than sshfs does (whole seconds, no change time of its own).
+    using LookOf = std::function<FileOps::FileLook(const QString& path)>;
+    void setLookOf(LookOf lookOf) { m_lookOf = std::move(lookOf); }
 
     // Takes the lock: path becomes path.bak. EWOULDBLOCK while another save
     // has the profile (or a workstation holds it with reading denied).
@@ -90,8 +98,10 @@ public:
 private:
     static bool isHeldElsewhere(int error);
     bool ownsLock() const;
+    bool lookIsOurs() const;
     void endLock();
-    bool recover(const QString& path, const QByteArray& backupContent);
+    bool recover(const QString& path, const QByteArray& backupContent,
+                 const FileSignature& judged);
     void removeTemporaries(const QString& path, bool all);
     int writeAside(const QString& path, const QByteArray& content, const NewFileAccess& access,
                    QString& tempPath);
@@ -106,14 +116,18 @@ private:
     MovedCheck m_movedOn;
     std::function<void()> m_beforeRepair;
     std::function<void()> m_beforeLanding;
+    std::function<void()> m_afterLanding;
+    std::function<void()> m_beforeLockMove;
+    LookOf m_lookOf = [](const QString& path) { return FileOps::look(path); };
     SaveWatch m_watch;
     QString m_folder;
     // The save in progress: the file we locked, and how the ".bak" looked
-    // once we had made it, which is how we know it is still ours.
+    // once we had made it (with a modification time drawn at random), which
+    // is how we know it is still ours.
     bool m_locked = false;
     QString m_lockedPath;
     QByteArray m_lockedContent;
-    FileOps::FileLook m_lockedLook; // its change time moves with any rename
+    FileOps::FileLook m_lockedLook;
     QByteArray m_lockedEnds;
     int m_backupLeft = 0;
 };

@@ -156,8 +156,10 @@ bool SaveWatch::takenByDeadSaver(const QString& path, const FileSignature& seen,
            now >= taken && now - taken < m_abandonedAfterMs;
 }
 
-SaveWatch::Verdict SaveWatch::judge(const QString& path, QByteArray* content) {
+SaveWatch::Verdict SaveWatch::judge(const QString& path, QByteArray* content,
+                                    FileSignature* seen) {
     const FileSignature now_ = FileSignature::of(path, content);
+    if (seen) *seen = now_;
     if (!now_.isValid()) {
         forget(path);
         return Verdict::Gone;

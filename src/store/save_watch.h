@@ -48,8 +48,9 @@ public:
     void setAbandonedAfterMs(qint64 ms) { m_abandonedAfterMs = ms; }
     qint64 abandonedAfterMs() const { return m_abandonedAfterMs; }
 
-    // Looks at path now; content gets what it holds.
-    Verdict judge(const QString& path, QByteArray* content = nullptr);
+    // Looks at path now; content gets what it holds, seen how it looked.
+    Verdict judge(const QString& path, QByteArray* content = nullptr,
+                  FileSignature* seen = nullptr);
     void forget(const QString& path);
 
     // This process is about to move its profile, holding content, to path

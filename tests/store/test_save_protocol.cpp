@@ -135,6 +135,141 @@ INSTANTIATE_TEST_SUITE_P(Ways, LockLostInTheLastMoment,
                                            LastMoment{"moved_back_by_hand", false}),
                          [](const auto& info) { return std::string(info.param.what); });
 
+// What sshfs tells of a file: whole seconds, a change time that is the
+// modification time, inode numbers that change from one call to the next;
+// timesKept false: a file system that keeps no time we set (every file
+// looks a second old).
+FileOps::FileLook coarseLook(const QString& path, bool timesKept) {
+    FileOps::FileLook l = FileOps::look(path);
+    if (l.size < 0) return l;
+    l.ino = 0;
+    l.modifiedNs = timesKept ? l.modifiedNs / 1000000000 * 1000000000 : 1000000000;
+    l.changedNs = l.modifiedNs;
+    return l;
+}
+
+// We land and stall before we look at our lock again (a laptop suspended
+// mid-save); a workstation that merely opens the profile finds our ".bak"
+// abandoned and our file whole, and removes the ".bak". Our file is then the
+// profile: when we wake it stays, and so does a save made on top of it.
+struct AfterLanding {
+    const char* what;
+    int theirSteps; // 0 only opened; 1 locked too; 2 saved on top of ours
+};
+
+class StalledAfterLanding : public ::testing::TestWithParam<AfterLanding> {};
+
+TEST_P(StalledAfterLanding, NeverDeletesTheProfile) {
+    SharedFolder shared;
+    auto& [folder, dat, us, them] = shared;
+    ASSERT_EQ(us.protocol.lock(dat), 0);
+    QByteArray seen;
+    EXPECT_EQ(them.protocol.open(dat, seen), EBUSY) << "first sighting: a save in progress";
+    them.waitTillAbandoned();
+    us.protocol.setAfterLanding([&] {
+        ASSERT_EQ(them.protocol.open(dat, seen), 0);
+        EXPECT_EQ(seen, "ours");
+        EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
+        if (GetParam().theirSteps >= 1) {
+            ASSERT_EQ(them.protocol.lock(dat), 0);
+        }
+        if (GetParam().theirSteps >= 2) {
+            ASSERT_EQ(them.protocol.commit("theirs, on ours", NewFileAccess{}), 0);
+        }
+    });
+    EXPECT_EQ(us.protocol.commit("ours", NewFileAccess{}), 0) << "our file is the profile";
+    if (GetParam().theirSteps == 1) {
+        EXPECT_EQ(readFile(dat + QStringLiteral(".bak")), "ours") << "their lock untouched";
+        ASSERT_EQ(them.protocol.commit("theirs, on ours", NewFileAccess{}), 0);
+    }
+    EXPECT_EQ(readFile(dat), GetParam().theirSteps ? "theirs, on ours" : "ours");
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, StalledAfterLanding,
+                         ::testing::Values(AfterLanding{"they_only_read", 0},
+                                           AfterLanding{"they_lock_ours", 1},
+                                           AfterLanding{"they_save_on_ours", 2}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// Two locks in the same second on a file system that tells no more than
+// sshfs (both workstations' clocks alike): the stalled saver's lock was
+// recovered and the other workstation locked the profile again. The stalled
+// saver neither lands under that lock nor removes it at the end.
+struct CoarseCase {
+    const char* what;
+    bool timesKept;
+    const char* theirBytes; // what their lock holds; as long as "original"
+};
+
+class SameSecondLocks : public ::testing::TestWithParam<CoarseCase> {};
+
+TEST_P(SameSecondLocks, AreToldApart) {
+    SharedFolder shared;
+    auto& [folder, dat, us, them] = shared;
+    const bool timesKept = GetParam().timesKept;
+    for (Workstation* w : {&us, &them})
+        w->protocol.setLookOf([timesKept](const QString& p) { return coarseLook(p, timesKept); });
+    ASSERT_EQ(us.protocol.lock(dat), 0);
+    QByteArray seen;
+    EXPECT_EQ(them.protocol.open(dat, seen), EBUSY);
+    them.waitTillAbandoned();
+    ASSERT_EQ(them.protocol.open(dat, seen), 0) << "recovered";
+    writeFile(dat, GetParam().theirBytes);
+    them.clock.time = us.clock.time; // a clock as far behind as the abandoned age
+    ASSERT_EQ(them.protocol.lock(dat), 0);
+
+    EXPECT_EQ(us.protocol.commit("ours, late", NewFileAccess{}), ENOLCK);
+    EXPECT_FALSE(FileOps::exists(dat)) << "nothing landed under their lock";
+    EXPECT_EQ(readFile(dat + QStringLiteral(".bak")), GetParam().theirBytes);
+    ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
+    EXPECT_EQ(readFile(dat), "theirs");
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, SameSecondLocks,
+                         ::testing::Values(CoarseCase{"same_bytes_whole_seconds", true, "original"},
+                                           CoarseCase{"other_bytes_no_times", false, "origin@l"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// The same, but we stall after landing, while their lock (of our landed
+// file) is taken: the end of our save leaves their ".bak" alone.
+TEST(SameSecondLocks, TheEndOfAStalledSaveLeavesTheirLockAlone) {
+    SharedFolder shared;
+    auto& [folder, dat, us, them] = shared;
+    for (Workstation* w : {&us, &them})
+        w->protocol.setLookOf([](const QString& p) { return coarseLook(p, true); });
+    ASSERT_EQ(us.protocol.lock(dat), 0);
+    QByteArray seen;
+    EXPECT_EQ(them.protocol.open(dat, seen), EBUSY);
+    them.waitTillAbandoned();
+    us.protocol.setAfterLanding([&] {
+        ASSERT_EQ(them.protocol.open(dat, seen), 0);
+        them.clock.time = us.clock.time;
+        ASSERT_EQ(them.protocol.lock(dat), 0);
+    });
+    // As long as "original": the same size, the same second.
+    EXPECT_EQ(us.protocol.commit("ours-new", NewFileAccess{}), 0);
+    EXPECT_EQ(readFile(dat + QStringLiteral(".bak")), "ours-new") << "their lock untouched";
+    ASSERT_EQ(them.protocol.commit("theirs", NewFileAccess{}), 0);
+    EXPECT_EQ(readFile(dat), "theirs");
+    EXPECT_EQ(filesIn(folder.path()), QStringList{QStringLiteral("Work.dat")});
+}
+
+// Another workstation's save lands between the lock's read of the profile
+// and its move: the lock holds what it moved, not what it read before.
+TEST(SaveProtocol, ALockHoldsTheFileItMovedNotTheOneItRead) {
+    SharedFolder shared;
+    shared.us.protocol.setBeforeLockMove([&] {
+        writeFile(shared.dat + QStringLiteral(".new"), "their save");
+        ASSERT_EQ(FileOps::replace(shared.dat + QStringLiteral(".new"), shared.dat), 0);
+    });
+    ASSERT_EQ(shared.us.protocol.lock(shared.dat), 0);
+    EXPECT_EQ(shared.us.protocol.lockedContent(), "their save");
+    shared.us.protocol.unlock();
+    EXPECT_EQ(readFile(shared.dat), "their save");
+}
+
 // A saver on this machine that is alive is waited for, however it looks.
 TEST(SaveWatch, LiveLocalSaverIsNeverAbandonedEarly) {
     QTemporaryDir folder;
