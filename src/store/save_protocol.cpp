@@ -312,6 +312,9 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         // A saver held up past the abandoned age has lost its lock to a
         // recovery, and perhaps to a later save: it must not land.
         if (!ownsLock()) error = ENOLCK;
+        // A conversion's new file has another name: the lock's move must be
+        // on the disk before it, or a power cut could leave both formats.
+        if (!error && destination != path) FileOps::syncFolder(m_folder);
         if (!error && m_beforeLanding) m_beforeLanding();
         if (!error) error = FileOps::renameNoReplace(tempPath, destination);
         if (!error && m_afterLanding) m_afterLanding();
