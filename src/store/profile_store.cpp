@@ -336,7 +336,12 @@ bool ProfileStore::checkStamp() {
     const std::int32_t version =
         codecFor(m_profile.ProfileFileName).stampOf(m_protocol.lockedContent(), outcome);
     reportChecksumFailures(outcome);
-    if (outcome.kind == ProfileFormat::ReadOutcome::InvalidData) m_cipher.invalidData();
+    if (outcome.kind == ProfileFormat::ReadOutcome::InvalidData) {
+        // The profile goes back under its name first: the message waits for
+        // OK and the program then ends, and nobody may find only the ".bak".
+        m_protocol.unlock();
+        m_cipher.invalidData();
+    }
     if (version == -1) {
         if (outcome.kind == ProfileFormat::ReadOutcome::ReadError) {
             notify(errorIntro() + outcome.errorDescription, QStringLiteral("ReadFromFile"));

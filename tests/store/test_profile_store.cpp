@@ -299,6 +299,28 @@ TEST(WriteToFile, SavesInPlaceHoldsTheNewFileAndCountsStamps) {
     EXPECT_EQ(g.profile.Records.lines(), f.profile.Records.lines());
 }
 
+// Invalid data met while a save checks the change stamp ends the program:
+// by then the profile is back under its name, not left as its ".bak" for
+// every other workstation to wait out.
+TEST(WriteToFile, InvalidDataAtTheStampCheckPutsTheProfileBackFirst) {
+    StoreFixture f;
+    copyFixture(f.dir, QStringLiteral("Work.dat"));
+    ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
+    QList<QByteArray> lines = crlfLines(readFile(f.path(QStringLiteral("Work.dat"))));
+    lines[0] = crlfLines(readFile(fixturePath(QStringLiteral("Home.dat"))))[0];
+    writeFile(f.path(QStringLiteral("Work.dat")), joinCrlf(lines));
+    QStringList filesAtTheEnd;
+    f.cipher.setEndingHandler([&] {
+        filesAtTheEnd = QDir(f.dir.path()).entryList(QDir::Files);
+        filesAtTheEnd.removeAll(QStringLiteral("TavrinoErrors.log"));
+    });
+    f.profile.Records.add(QStringLiteral("4|Web|New one|me|pw|||https://new.example|"));
+    f.waiting.save();
+    EXPECT_FALSE(f.profile.ProfileSaved);
+    EXPECT_EQ(filesAtTheEnd, QStringList{QStringLiteral("Work.dat")});
+    EXPECT_EQ(f.messages.texts().value(0), QStringLiteral("Invalid data."));
+}
+
 TEST(WriteToFile, ASaveInProgressElsewhereFailsAfterFiveAttempts) {
     StoreFixture f;
     copyFixture(f.dir, QStringLiteral("Work.dat"));
