@@ -1,6 +1,10 @@
 #include "profile_merge.h"
 
+#include "store/record_pairing.h"
+
 #include <QHash>
+
+#include <optional>
 
 namespace tavrino {
 namespace {
@@ -34,52 +38,8 @@ bool take(Counts& counts, const QString& line) {
     return true;
 }
 
-// How alike two record lines are: the filled fields they share, with the
-// description counting most (it is what a user recognises a record by).
-int likeness(const QString& a, const QString& b) {
-    const PasswordRecord x = PasswordRecord::fromLine(a);
-    const PasswordRecord y = PasswordRecord::fromLine(b);
-    int score = 0;
-    for (int i = 0; i < PasswordRecord::FieldCount; ++i)
-        if (!x.fields[i].isEmpty() && x.fields[i] == y.fields[i])
-            score += i + 1 == PasswordRecord::Description ? 3 : 1;
-    return score;
-}
-
-// One side's changes: each deleted line with the added line it became
-// (empty when it was deleted outright), and the additions left over.
-struct SideChanges {
-    QList<std::pair<QString, QString>> deleted; // base line, what it became
-    QStringList added;
-};
-
-SideChanges changesOf(const QStringList& base, const QStringList& side) {
-    SideChanges c;
-    const QStringList gone = minus(base, side);
-    QStringList added = minus(side, base);
-    for (const QString& line : gone) {
-        int best = 0;
-        qsizetype bestAt = -1;
-        for (qsizetype i = 0; i < added.size(); ++i) {
-            const int score = likeness(line, added[i]);
-            if (score > best) {
-                best = score;
-                bestAt = i;
-            }
-        }
-        c.deleted.append({line, bestAt < 0 ? QString() : added.takeAt(bestAt)});
-    }
-    c.added = added;
-    return c;
-}
-
 bool sameLines(const RecordList& a, const RecordList& b) {
     return a.lines() == b.lines();
-}
-
-void removeOne(QStringList& lines, const QString& line) {
-    const qsizetype at = lines.indexOf(line);
-    if (at >= 0) lines.removeAt(at);
 }
 
 RecordList listOf(const QStringList& lines) {
@@ -90,40 +50,106 @@ RecordList listOf(const QStringList& lines) {
     return list;
 }
 
+QString descriptionOf(const QString& line) {
+    return PasswordRecord::fromLine(line)[PasswordRecord::Description];
+}
+
+// One record both sides changed, field by field: a field only one side
+// changed takes that change. mine and theirs differ only in the fields
+// both changed differently (conflicts); a line stays as stored wherever
+// its fields are what that side has.
+struct FieldMerge {
+    QString mine;
+    QString theirs;
+    QList<int> conflicts;
+};
+
+FieldMerge mergeFields(const QString& base, const QString& mine, const QString& theirs) {
+    const PasswordRecord b = PasswordRecord::fromLine(base);
+    const PasswordRecord m = PasswordRecord::fromLine(mine);
+    const PasswordRecord t = PasswordRecord::fromLine(theirs);
+    PasswordRecord mineMerged = m;
+    PasswordRecord theirsMerged = t;
+    QList<int> conflicts;
+    for (int f = 0; f < PasswordRecord::FieldCount; ++f) {
+        if (m.fields[f] == t.fields[f]) continue;
+        if (m.fields[f] == b.fields[f])
+            mineMerged.fields[f] = t.fields[f];
+        else if (t.fields[f] == b.fields[f])
+            theirsMerged.fields[f] = m.fields[f];
+        else
+            conflicts.append(f + 1);
+    }
+    auto lineOf = [&](const PasswordRecord& r) {
+        auto same = [&](const PasswordRecord& o) {
+            return std::equal(std::begin(r.fields), std::end(r.fields), std::begin(o.fields));
+        };
+        return same(t) ? theirs : same(m) ? mine : r.toLine();
+    };
+    return {lineOf(mineMerged), lineOf(theirsMerged), conflicts};
+}
+
 void mergeRecords(const RecordList& baseList, const RecordList& mineList,
                   const RecordList& theirsList, MergeResult& result) {
-    const SideChanges mine = changesOf(baseList.lines(), mineList.lines());
-    if (mine.deleted.isEmpty() && mine.added.isEmpty()) return;
-    const SideChanges theirs = changesOf(baseList.lines(), theirsList.lines());
-    QHash<QString, QStringList> theirsBecame; // base line -> what theirs made of it
-    for (const auto& [line, became] : theirs.deleted)
-        theirsBecame[line].append(became);
-    Counts theirsAdded = countsOf(theirs.added);
+    const QStringList& base = baseList.lines();
+    const QStringList& mine = mineList.lines();
+    const QStringList& theirs = theirsList.lines();
+    if (base == mine) return;
+    const RecordPairing minePairs(base, mine);
+    const RecordPairing theirPairs(base, theirs);
+    Counts theirsAdded;
+    for (qsizetype i = 0; i < theirs.size(); ++i)
+        if (theirPairs.isAdded(i)) ++theirsAdded[theirs.at(i)];
 
-    QStringList lines = theirsList.lines();
-    for (const auto& [line, became] : mine.deleted) {
-        auto it = theirsBecame.find(line);
-        if (it != theirsBecame.end() && !it.value().isEmpty()) {
-            // Theirs changed or deleted this record as well.
-            const QString theirsVersion = it.value().takeFirst();
-            if (theirsVersion != became)
-                result.conflicts.append({line, became, theirsVersion});
+    QList<std::optional<QString>> out(theirs.begin(), theirs.end()); // empty: removed
+    for (qsizetype k = 0; k < base.size(); ++k) {
+        const QString& was = base.at(k);
+        const int m = minePairs.sideOf(k);
+        const int t = theirPairs.sideOf(k);
+        if (m >= 0 && mine.at(m) == was) continue; // mine left it: theirs stands
+        if (t < 0) {
+            // Deleted there; a change of mine to it is a question, a
+            // deletion of mine none.
+            if (m >= 0) result.conflicts.append({was, mine.at(m), QString(), {}});
             continue;
         }
-        removeOne(lines, line);
-        if (became.isEmpty()) {
-            ++result.deleted;
-        } else {
-            if (!take(theirsAdded, became)) lines.append(became);
-            ++result.changed;
+        if (theirs.at(t) == was) {
+            if (m < 0) {
+                out[t].reset();
+                ++result.deleted;
+            } else {
+                // The very line theirs added as well is not kept twice.
+                if (take(theirsAdded, mine.at(m)))
+                    out[t].reset();
+                else
+                    out[t] = mine.at(m);
+                ++result.changed;
+            }
+            continue;
         }
+        if (m < 0) {
+            result.conflicts.append({was, QString(), theirs.at(t), {}});
+            continue;
+        }
+        if (mine.at(m) == theirs.at(t)) continue; // the same change on both sides
+        const FieldMerge fields = mergeFields(was, mine.at(m), theirs.at(t));
+        out[t] = fields.theirs;
+        if (fields.conflicts.isEmpty())
+            ++result.fieldMerged;
+        else
+            result.conflicts.append({was, fields.mine, fields.theirs, fields.conflicts});
     }
-    for (const QString& line : mine.added) {
-        if (take(theirsAdded, line)) continue; // the same record added there
-        lines.append(line);
+    for (qsizetype i = 0; i < mine.size(); ++i) {
+        if (!minePairs.isAdded(i)) continue;
+        if (take(theirsAdded, mine.at(i))) continue; // the same record added there
+        out.append(mine.at(i));
         ++result.added;
     }
-    result.merged.Records = listOf(lines);
+    RecordList merged;
+    merged.reserve(out.size());
+    for (const std::optional<QString>& line : out)
+        if (line) merged.add(*line);
+    result.merged.Records = merged;
 }
 
 void mergeCategories(const CategoryList& base, const CategoryList& mine, const CategoryList& theirs,
@@ -174,20 +200,37 @@ MergeResult ProfileMerge::merge(const ProfileContent& base, const ProfileContent
     return result;
 }
 
+QString ProfileMerge::markedAsMine(const QString& line) {
+    PasswordRecord r = PasswordRecord::fromLine(line);
+    r[PasswordRecord::Description] += QStringLiteral(" (my version)");
+    return r.toLine();
+}
+
 void ProfileMerge::resolve(RecordList& records, const MergeConflict& conflict,
                            ConflictChoice choice) {
     if (choice == ConflictChoice::KeepTheirs) return;
     QStringList lines = records.lines();
-    if (choice == ConflictChoice::KeepMine && !conflict.theirs.isEmpty())
-        removeOne(lines, conflict.theirs);
-    if (!conflict.mine.isEmpty()) lines.append(conflict.mine);
+    const qsizetype at = conflict.theirs.isEmpty() ? -1 : lines.indexOf(conflict.theirs);
+    if (choice == ConflictChoice::KeepMine) {
+        if (conflict.mine.isEmpty()) {
+            if (at >= 0) lines.removeAt(at);
+        } else if (at >= 0) {
+            lines[at] = conflict.mine; // in its place
+        } else {
+            lines.append(conflict.mine);
+        }
+    } else if (!conflict.mine.isEmpty()) {
+        lines.append(at >= 0 ? markedAsMine(conflict.mine) : conflict.mine);
+    }
     records = listOf(lines);
 }
 
 MergeResult ProfileMerge::mergeCopy(const ProfileContent& current, const ProfileContent& copy) {
     // What both hold is the version they share, as far as anyone can tell.
+    const QStringList onlyCurrent = minus(current.Records.lines(), copy.Records.lines());
+    const QStringList onlyCopy = minus(copy.Records.lines(), current.Records.lines());
     ProfileContent base = current;
-    base.Records = listOf(minus(current.Records.lines(), minus(current.Records.lines(), copy.Records.lines())));
+    base.Records = listOf(minus(current.Records.lines(), onlyCurrent));
     base.Categories = CategoryList();
     for (qsizetype i = 1; i <= current.Categories.count(); ++i)
         if (copy.Categories.contains(current.Categories.keyAt(i)))
@@ -196,14 +239,13 @@ MergeResult ProfileMerge::mergeCopy(const ProfileContent& current, const Profile
     mine.Records = copy.Records;
     mine.Categories = copy.Categories;
     MergeResult result = merge(base, mine, current);
-    const QStringList onlyCurrent = minus(current.Records.lines(), copy.Records.lines());
-    for (const QString& line : minus(copy.Records.lines(), current.Records.lines())) {
-        for (const QString& other : onlyCurrent) {
-            if (likeness(line, other) >= 3) {
-                result.conflicts.append({QString(), line, other});
-                break;
-            }
-        }
+    // A record the copy has in another version than current: both stay,
+    // and the caller is told which.
+    const RecordPairing versions(onlyCurrent, onlyCopy);
+    for (qsizetype i = 0; i < onlyCopy.size(); ++i) {
+        result.addedDescriptions.append(descriptionOf(onlyCopy.at(i)));
+        if (!versions.isAdded(i))
+            result.conflicts.append({QString(), onlyCopy.at(i), onlyCurrent.at(versions.baseOf(i)), {}});
     }
     return result;
 }

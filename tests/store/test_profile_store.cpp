@@ -448,7 +448,8 @@ TEST(Conflict, ARecordChangedOnBothSidesIsKeptTwiceWhenNobodyCanBeAsked) {
     EXPECT_EQ(f.waiting.keptBoth(), 1);
     EXPECT_EQ(f.profile.Records.count(), 13);
     EXPECT_TRUE(f.profile.Records.lines().contains(changed(QStringLiteral("theirs"))));
-    EXPECT_TRUE(f.profile.Records.lines().contains(changed(QStringLiteral("mine"))));
+    EXPECT_TRUE(f.profile.Records.lines().contains(
+        ProfileMerge::markedAsMine(changed(QStringLiteral("mine")))));
     EXPECT_FALSE(f.profile.Records.lines().contains(first));
 }
 
