@@ -58,8 +58,10 @@ TEST_P(CharacterOptions, MakeWhatTheyAskAndSayTheirStrength) {
     auto has = [](const QString& s, auto test) {
         return std::any_of(s.cbegin(), s.cend(), [&](QChar ch) { return test(ch.unicode()); });
     };
+    QSet<QChar> drawn;
     for (int i = 0; i < 300; ++i) {
         const QString p = generator.generate(o);
+        for (QChar ch : p) drawn.insert(ch);
         ASSERT_EQ(p.size(), c.length) << c.what;
         ASSERT_FALSE(p.contains(QLatin1Char('|'))) << c.what;
         for (QChar ch : p)
@@ -74,6 +76,8 @@ TEST_P(CharacterOptions, MakeWhatTheyAskAndSayTheirStrength) {
                 ASSERT_FALSE(p.contains(ch)) << p.toStdString();
         }
     }
+    // Thousands of draws: every character of the alphabet, the last one too.
+    EXPECT_EQ(drawn.size(), generatorAlphabet(o).size()) << c.what;
     EXPECT_NEAR(generator.strengthBits(o), c.bits, 0.1) << c.what;
 }
 

@@ -100,6 +100,27 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// "|" separates a stored line's fields: in any field of a row it would add
+// a field, and the next open would call the line invalid. No record that is
+// kept holds one, and the row is named.
+TEST(RecordImport, APipeInAnyFieldNeverReachesAStoredLine) {
+    const QStringList header = {"Category", "Description", "UserCode", "Password",
+                                "Notes", "ExpiryDate", "WebSite", "Email"};
+    for (qsizetype field = 0; field < header.size(); ++field) {
+        QStringList row = {"Web", "Shop", "me", "pw", "note", "31/12/2027", "https://shop.example", "me@example.com"};
+        row[field] = QStringLiteral("a|b");
+        const RecordImport import =
+            RecordImport::read((header.join(';') + '\n' + row.join(';') + '\n').toUtf8(), Today);
+        ASSERT_TRUE(import.error.isEmpty()) << header[field].toStdString();
+        for (const PasswordRecord& r : import.records)
+            for (const QString& value : r.fields)
+                EXPECT_FALSE(value.contains(QLatin1Char('|'))) << header[field].toStdString();
+        ASSERT_FALSE(import.notes.isEmpty()) << header[field].toStdString();
+        EXPECT_TRUE(import.notes.first().startsWith(QStringLiteral("row 1 (")))
+            << import.notes.first().toStdString();
+    }
+}
+
 TEST(RecordImport, RefusesWhatItCanNotRead) {
     EXPECT_TRUE(RecordImport::read("", Today).error.contains(QStringLiteral("no header")));
     EXPECT_TRUE(RecordImport::read("a,b\n1,2\n", Today).error.contains(QStringLiteral("KeePassXC")));

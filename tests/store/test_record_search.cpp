@@ -86,6 +86,35 @@ TEST(RecordSearch, NarrowingAndWideningAgreeWithAFreshSearch) {
     }
 }
 
+// Every capital from A to Z folds (the last letter too), and a query typed
+// on after the records were replaced under it (a live update) is searched
+// afresh, not narrowed from the old list's positions.
+TEST(RecordSearch, EveryCapitalFoldsAndARefillForgetsTheLastHits) {
+    RecordSearch search;
+    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    search.index({line("Zoo", "ZOO", "", "", "", "", ""), line("X", alphabet.toUtf8().constData(), "", "", "", "", "")});
+    EXPECT_EQ(search.find(QStringLiteral("zoo"), 10).size(), 1);
+    for (const QChar c : alphabet)
+        EXPECT_EQ(search.find(QString(c.toLower()), 10).size(), c == QLatin1Char('Z') || c == QLatin1Char('O') ? 2 : 1)
+            << c.toLatin1();
+
+    RecordSearch typed;
+    typed.index(Records);
+    ASSERT_EQ(typed.find(QStringLiteral("e"), 100).size(), 5);
+    QStringList refilled = Records;
+    refilled.removeFirst();
+    refilled.prepend(line("New", "Zebra", "", "", "", "", ""));
+    typed.index(refilled);
+    RecordSearch fresh;
+    fresh.index(refilled);
+    for (const char* q : {"ex", "exa", "z"}) {
+        QList<qsizetype> a, b;
+        for (const SearchHit& h : typed.find(QString::fromLatin1(q), 100)) a << h.position;
+        for (const SearchHit& h : fresh.find(QString::fromLatin1(q), 100)) b << h.position;
+        EXPECT_EQ(a, b) << q;
+    }
+}
+
 TEST(RecordSearch, TextsSayWhereAndLimitCounts) {
     RecordSearch search;
     search.index(Records);
