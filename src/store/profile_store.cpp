@@ -115,7 +115,6 @@ void ProfileStore::reportReadError(bool showErrors, int number, const QString& d
 
 StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     m_profile.ProfileLoaded = false;
-    if (m_pending && m_pending->fileName != m_profile.ProfileFileName) m_pending.reset();
     m_readFailed = false;
     m_readExplained = false;
     m_unopened = QByteArray();
@@ -399,12 +398,12 @@ void ProfileStore::conflict() {
     const ProfileContent mine = m_profile.content();
     m_profile.ProfileLoaded = false;
     if (!readContent(m_protocol.lockedContent(), true) || !base.Security.sameLogin(m_profile.Security)) {
-        if (m_profile.ProfileLoaded && ProfileMerge::hasChanges(base, mine))
-            m_pending = PendingChange{m_profile.ProfileFileName, base, mine};
+        const bool kept = m_profile.ProfileLoaded && ProfileMerge::hasChanges(base, mine);
+        if (kept) m_kept.keep(m_profile.ProfileFileName, {base, mine});
         m_lastSave = SaveOutcome::ConflictLogin;
         notify(QStringLiteral(
                    "The profile has been modified by another user.\r\nYou will have to login again.") +
-               (m_pending ? QStringLiteral("\r\nYour change is kept and will be saved once you "
+               (kept ? QStringLiteral("\r\nYour change is kept and will be saved once you "
                                            "have logged in.")
                           : QString()));
         // Back under its own name: the re-read content is what is open.
@@ -503,14 +502,13 @@ void ProfileStore::restore(const Snapshot& snapshot) {
 }
 
 bool ProfileStore::hasPendingChange() const {
-    return m_pending && m_pending->fileName == m_profile.ProfileFileName;
+    return m_kept.has(m_profile.ProfileFileName);
 }
 
 bool ProfileStore::takePendingChange() {
-    if (!hasPendingChange()) return false;
-    const PendingChange pending = *m_pending;
-    m_pending.reset();
-    const MergeResult result = ProfileMerge::merge(pending.base, pending.mine, m_profile.content());
+    const KeptChanges::Change* pending = m_kept.find(m_profile.ProfileFileName);
+    if (!pending) return false;
+    const MergeResult result = ProfileMerge::merge(pending->base, pending->mine, m_profile.content());
     m_profile.setContent(result.merged);
     m_conflicts = result.conflicts;
     return true;
@@ -541,6 +539,8 @@ void ProfileStore::writeNewFile() {
     }
     m_profile.ChangeStamp = stamp;
     m_profile.ProfileSaved = true;
+    // Whatever change was kept for this profile went in with this save.
+    if (!creating && m_convertTo.isEmpty()) m_kept.discard(m_profile.ProfileFileName);
     m_lastSave = SaveOutcome::Saved;
     m_leftBehind.clear();
     if (const int left = creating ? 0 : m_protocol.backupLeftBehind()) reportLeftBehind(left);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/message_service.h"
+#include "store/kept_changes.h"
 #include "store/key_custody.h"
 #include "store/profile.h"
 #include "store/profile_codec.h"
@@ -106,9 +107,12 @@ public:
 
     // A change that met another workstation's new login waits for the next
     // login to this profile; then takePendingChange merges it into what
-    // that login read, to be saved. False when there is none.
+    // that login read, to be saved. False when there is none. It stays kept
+    // until a save of it lands (writeNewFile forgets it then).
     bool hasPendingChange() const;
     bool takePendingChange();
+    // Every profile's kept change: what closing the program would lose.
+    KeptChanges& keptChanges() { return m_kept; }
 
     // What the user should be told about the last steps, oldest first.
     QList<Message> takeNotices();
@@ -207,12 +211,7 @@ private:
     QByteArray m_unopened;
     QList<int> m_reportedChecksums; // lines the open already reported
     QList<MergeConflict> m_conflicts;
-    struct PendingChange {
-        QString fileName;
-        ProfileContent base;
-        ProfileContent mine;
-    };
-    std::optional<PendingChange> m_pending;
+    KeptChanges m_kept;
     QString m_convertTo; // the file a conversion writes, while it does
     QString m_leftBehind;
 };

@@ -412,11 +412,20 @@ TEST(Conflict, ANewLoginElsewhereKeepsOurChangeForAfterTheLogin) {
     EXPECT_TRUE(f.profile.Records.lines().last().contains(QStringLiteral("theirs")));
     EXPECT_EQ(s.descriptionsOnDisk().last(), QStringLiteral("theirs"));
 
-    // Opened again (as a lock does) and logged in: the change goes in.
+    // Another profile opened first: the change stays kept for its own.
+    copyFixture(f.dir, QStringLiteral("Home.dat"));
+    ASSERT_TRUE(f.open(QStringLiteral("Home.dat")));
+    EXPECT_FALSE(f.store.hasPendingChange());
+    EXPECT_EQ(f.store.keptChanges().profiles(), QStringList{QStringLiteral("Work.dat")});
+
+    // Opened again (as a lock does) and logged in: the change goes in, and
+    // is kept until its save has landed.
     ASSERT_TRUE(f.open(QStringLiteral("Work.dat")));
     ASSERT_TRUE(f.store.hasPendingChange());
     ASSERT_TRUE(f.store.takePendingChange());
+    EXPECT_TRUE(f.store.hasPendingChange());
     EXPECT_EQ(f.waiting.save(), SaveOutcome::Saved);
+    EXPECT_TRUE(f.store.keptChanges().isEmpty());
     EXPECT_EQ(s.descriptionsOnDisk().mid(12),
               QStringList({QStringLiteral("theirs"), QStringLiteral("mine")}));
     EXPECT_FALSE(f.store.hasPendingChange());

@@ -340,6 +340,68 @@ TEST(SaveConflict, ANewLoginElsewhereLocksAndTheChangeIsSavedAfterTheLogin) {
     EXPECT_EQ(f.profile.Records.count(), 12);
 }
 
+// A change kept for the next login stays through a login to another profile
+// and is never dropped by closing the window without a question.
+TEST(SaveConflict, AKeptChangeSurvivesAnotherProfileAndClosingAsks) {
+    VaultFixture f({QStringLiteral("Work"), QStringLiteral("Home")});
+    VaultWindow& w = f.loginWork();
+    f.openRecord(3);
+    f.type(f.box("Description"), QStringLiteral("Mine"));
+    saveElsewhere(f, [](Profile& p) { p.Security.Pin = QStringLiteral("9999"); });
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
+    ASSERT_FALSE(f.session.loginOk);
+    ASSERT_EQ(f.store.keptChanges().profiles(), QStringList{QStringLiteral("Work.dat")});
+
+    f.messages.shown.clear();
+    f.messages.answers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(w.close());
+    ASSERT_EQ(f.messages.shown.size(), 1);
+    EXPECT_EQ(f.messages.shown[0].text,
+              QStringLiteral("Your change to the profile Work is not saved yet: another user "
+                             "changed its login, so it is kept to be saved once you have logged "
+                             "in to it.\r\nClosing Tavrino now would lose it."));
+    EXPECT_EQ(f.messages.shown[0].buttonTexts,
+              QStringList({QStringLiteral("Save after login"), QStringLiteral("Discard"),
+                           QStringLiteral("Cancel")}));
+
+    // Into Home and out again: Work's change stays kept.
+    w.loginPanel().chooseProfile(QStringLiteral("Home"));
+    f.type(f.box("Password"), QStringLiteral("QUILT"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
+    EXPECT_EQ(f.store.keptChanges().profiles(), QStringList{QStringLiteral("Work.dat")});
+
+    // Save after login: the window stays, locked, at Work's login.
+    f.messages.answers = {MsgAnswer::Yes};
+    EXPECT_FALSE(w.close());
+    EXPECT_FALSE(f.session.loginOk);
+    EXPECT_EQ(w.loginPanel().profileName(), QStringLiteral("Work"));
+    f.type(f.box("User ID"), QStringLiteral("alice"));
+    f.type(f.box("Password"), QStringLiteral("S3cret pass"));
+    f.type(f.box("PIN Number"), QStringLiteral("9999"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
+    EXPECT_TRUE(descriptionsOnDisk(f).contains(QStringLiteral("Mine")));
+    EXPECT_TRUE(f.store.keptChanges().isEmpty());
+
+    f.messages.shown.clear();
+    EXPECT_TRUE(w.close()) << "nothing kept: no question";
+    EXPECT_TRUE(f.messages.shown.isEmpty());
+}
+
+TEST(SaveConflict, DiscardingAKeptChangeLetsTheWindowClose) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    f.openRecord(3);
+    f.type(f.box("Description"), QStringLiteral("Mine"));
+    saveElsewhere(f, [](Profile& p) { p.Security.Pin = QStringLiteral("9999"); });
+    QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
+    f.messages.answers = {MsgAnswer::No};
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(f.store.keptChanges().isEmpty());
+    EXPECT_FALSE(descriptionsOnDisk(f).contains(QStringLiteral("Mine")));
+}
+
 // Both changed record 3: the user is asked, and each answer does what it says.
 struct ChoiceCase {
     const char* what;

@@ -16,6 +16,7 @@
 #include "ui/desktop/picture_read_ahead.h"
 #include "ui/popup/record_popup.h"
 #include "ui/setup/setup_window.h"
+#include "ui/vault/kept_change_question.h"
 #include "ui/vault/lock_controller.h"
 #include "ui/vault/login_panel.h"
 #include "ui/vault/vault_layout.h"
@@ -664,6 +665,17 @@ void VaultWindow::closeEvent(QCloseEvent* event) {
         m_s.messages.show(QStringLiteral("You have unsaved changes!"), QStringLiteral("Tavrino"),
                           MsgIcon::Warning);
         event->ignore();
+        return;
+    }
+    const KeptChangeQuestion::Answer kept =
+        KeptChangeQuestion::ask(m_s.store.keptChanges(), m_s.messages);
+    if (!kept.close) {
+        event->ignore();
+        if (kept.logInTo.isEmpty()) return;
+        comeForward();
+        if (m_s.session.loginOk) lockVault();
+        m_login->chooseProfile(kept.logInTo);
+        m_login->focusFirstBox();
         return;
     }
     if (removeTray) removeTray();
