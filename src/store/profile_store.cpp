@@ -422,11 +422,11 @@ void ProfileStore::conflict() {
     writeNewFile();
     if (m_lastSave != SaveOutcome::Saved) return;
     m_lastSave = SaveOutcome::Merged;
-    notify(result.loginDropped
-               ? QStringLiteral("Another user saved this profile meanwhile and changed its login: "
-                                "your change was added to their version, with their login.")
-               : QStringLiteral("Another user saved this profile meanwhile: your change was "
-                                "added to their version and saved."));
+    // Nothing else of ours was dropped: the caller says it was merged.
+    if (result.loginDropped)
+        notify(QStringLiteral("Another user saved this profile meanwhile and changed its login: "
+                              "your change was added to their version, with their login; your "
+                              "change of the login was dropped."));
 }
 
 QString ProfileStore::readCopy(const QString& path, ProfileContent& copy) {

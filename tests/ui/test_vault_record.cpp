@@ -1,4 +1,6 @@
 #include "vault_fixture.h"
+
+#include "ui/common/conflict_report.h"
 #include "ui/vault/generator_dialog.h"
 #include "ui/vault/record_panel.h"
 
@@ -302,9 +304,11 @@ TEST(SaveConflict, AnotherUsersSaveOfOtherRecordsIsMergedWithoutAsking) {
     saveElsewhere(f, [](Profile& p) { p.Records.remove(1); });
 
     QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
-    EXPECT_EQ(f.messages.texts(),
-              QStringList{QStringLiteral("Another user saved this profile meanwhile: your change "
-                                         "was added to their version and saved.")});
+    EXPECT_TRUE(f.messages.texts().isEmpty()) << "no box: nothing was dropped";
+    EXPECT_EQ(f.loggedInNote()->text(), QStringLiteral("Saved with others' changes"));
+    EXPECT_LE(f.loggedInNote()->fontMetrics().horizontalAdvance(f.loggedInNote()->text()),
+              f.loggedInNote()->width())
+        << "the line is not cut";
     const QStringList disk = descriptionsOnDisk(f);
     EXPECT_EQ(disk.size(), 11);
     EXPECT_FALSE(disk.contains(first)) << "their delete stands";
@@ -405,9 +409,10 @@ TEST(SaveConflict, DiscardingAKeptChangeLetsTheWindowClose) {
 // Both changed record 3: the user is asked, and each answer does what it says.
 struct ChoiceCase {
     const char* what;
-    MsgAnswer answer;
+    ConflictChoice answer;
     bool mineKept;
     bool theirsKept;
+    const char* outcome;
 };
 
 class SameRecordChanged : public ::testing::TestWithParam<ChoiceCase> {};
@@ -427,17 +432,17 @@ TEST_P(SameRecordChanged, TheUserChooses) {
         p.Records.add(r.toLine());
     });
 
-    f.messages.answers = {c.answer};
+    f.conflictAnswers = {c.answer};
     QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
-    ASSERT_GE(f.messages.shown.size(), 1);
-    const Message& asked = f.messages.shown.first();
-    SCOPED_TRACE(asked.text.toStdString());
-    EXPECT_EQ(asked.text, QStringLiteral("Another user changed the record \"bob\" too.\r\nKeep "
-                                         "mine, keep theirs, or keep both?"))
+    ASSERT_EQ(f.conflictsAsked.size(), 1) << "one question for the one record";
+    EXPECT_EQ(ConflictReport::headline(f.conflictsAsked[0]),
+              QStringLiteral("Another user changed the record \"bob\" too."))
         << "a record without a description is named by its user code";
-    EXPECT_EQ(asked.buttonTexts, QStringList({QStringLiteral("Keep mine"),
-                                              QStringLiteral("Keep theirs"),
-                                              QStringLiteral("Keep both")}));
+    EXPECT_EQ(f.conflictsAsked[0].fields, QList<int>{PasswordRecord::Description});
+    // Then one box that says what was kept and what was dropped.
+    ASSERT_EQ(f.messages.texts(),
+              QStringList{QStringLiteral("Saved together with another user's changes.\r\n") +
+                          QString::fromUtf8(c.outcome)});
     const QStringList disk = descriptionsOnDisk(f);
     // Kept beside theirs, mine is marked so that the two can be told apart.
     const QString mine = c.theirsKept ? QStringLiteral("Mine (my version)") : QStringLiteral("Mine");
@@ -449,11 +454,16 @@ TEST_P(SameRecordChanged, TheUserChooses) {
     EXPECT_FALSE(w.isDirty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, SameRecordChanged,
-                         ::testing::Values(ChoiceCase{"KeepMine", MsgAnswer::Yes, true, false},
-                                           ChoiceCase{"KeepTheirs", MsgAnswer::No, false, true},
-                                           ChoiceCase{"KeepBoth", MsgAnswer::Cancel, true, true}),
-                         [](const auto& info) { return std::string(info.param.what); });
+INSTANTIATE_TEST_SUITE_P(
+    Answers, SameRecordChanged,
+    ::testing::Values(
+        ChoiceCase{"KeepMine", ConflictChoice::KeepMine, true, false,
+                   "\"bob\": your version was kept; the other user's was dropped."},
+        ChoiceCase{"KeepTheirs", ConflictChoice::KeepTheirs, false, true,
+                   "\"bob\": the other user's version was kept; yours was dropped."},
+        ChoiceCase{"KeepBoth", ConflictChoice::KeepBoth, true, true,
+                   "\"bob\": both versions were kept; yours as \"Mine (my version)\"."}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 struct GenerateCase {
     const char* what;

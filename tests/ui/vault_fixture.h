@@ -73,6 +73,10 @@ struct VaultFixture {
                            log,     messages, clock,    addresses, session};
     std::unique_ptr<VaultWindow> window;
     int gettingStarted = 0;
+    // The conflict dialog's answers, first one first (none left: Keep both,
+    // as closing it does), and every conflict it was asked about.
+    QList<ConflictChoice> conflictAnswers;
+    QList<MergeConflict> conflictsAsked;
 
     // fixtures: the shared profiles to put in the database folder, first one first.
     explicit VaultFixture(const QStringList& fixtures, const QString& timer = QStringLiteral("0")) {
@@ -87,6 +91,10 @@ struct VaultFixture {
         }
         cipher.setEndingHandler([] {});
         runner.setRetryPauseMs(1);
+        runner.setConflictQuestion([this](const MergeConflict& conflict) {
+            conflictsAsked.append(conflict);
+            return conflictAnswers.isEmpty() ? ConflictChoice::KeepBoth : conflictAnswers.takeFirst();
+        });
         store.stampMemory().setPath(dir.filePath(QStringLiteral("stamps.ini")));
     }
 

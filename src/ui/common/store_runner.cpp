@@ -4,6 +4,8 @@
 #include "store/format_conversion.h"
 #include "store/held_file.h"
 #include "store/profile_manager.h"
+#include "ui/common/conflict_dialog.h"
+#include "ui/common/conflict_report.h"
 #include "ui/common/store_wait_dialog.h"
 
 #include <QTimer>
@@ -12,7 +14,8 @@ namespace tavrino {
 
 StoreRunner::StoreRunner(ProfileStore& store, ProfileManager& profiles, MessageService& messages,
                          QObject* parent)
-    : QObject(parent), m_store(store), m_profiles(profiles), m_messages(messages) {}
+    : QObject(parent), m_store(store), m_profiles(profiles), m_messages(messages),
+      m_askConflict([this](const MergeConflict& c) { return ConflictDialog::ask(c, m_waitParent); }) {}
 
 StoreRunner::Busy::Busy(StoreRunner& runner) : m_runner(runner) {
     ++m_runner.m_busy;
@@ -65,11 +68,15 @@ SaveOutcome StoreRunner::savePendingChange() {
 SaveOutcome StoreRunner::saveUntilDecided(bool merged) {
     const ProfileStore::Snapshot before = m_store.snapshot();
     QList<MergeConflict> conflicts = m_store.takeConflicts();
+    QList<ConflictReport::Answered> answers;
     SaveOutcome outcome = SaveOutcome::Saved;
     for (;;) {
         // Asked with no lock held: nobody waits while the user thinks.
-        for (const MergeConflict& conflict : conflicts)
-            m_store.resolve(conflict, askChoice(conflict));
+        for (const MergeConflict& conflict : conflicts) {
+            const ConflictChoice choice = m_askConflict(conflict);
+            m_store.resolve(conflict, choice);
+            answers.append({conflict, choice});
+        }
         if (!runAttempts([this](bool last) { return m_store.save(last); })) m_store.cancelSave();
         showNotices();
         outcome = m_store.lastSaveOutcome();
@@ -78,10 +85,15 @@ SaveOutcome StoreRunner::saveUntilDecided(bool merged) {
         conflicts = m_store.takeConflicts();
     }
     if (changeKept(outcome)) m_store.restore(before);
-    if (merged && outcome == SaveOutcome::Saved) {
-        m_messages.show(QStringLiteral("Your change was saved together with another user's."));
-        outcome = SaveOutcome::Merged;
-    }
+    if (outcome == SaveOutcome::Saved && merged) outcome = SaveOutcome::Merged;
+    if (outcome != SaveOutcome::Merged) return outcome;
+    // What an answer dropped is said in a box; a merge that dropped
+    // nothing only in the window's bottom line.
+    if (!answers.isEmpty())
+        m_messages.show(ConflictReport::outcome(answers), QStringLiteral("Tavrino"),
+                        MsgIcon::Information);
+    else
+        emit note(QStringLiteral("Saved with others' changes"));
     return outcome;
 }
 
@@ -119,35 +131,6 @@ void StoreRunner::offerConflictCopies() {
                 .arg(result.added)
                 .arg(result.conflicts.size()),
             QStringLiteral("Conflict copy"), MsgIcon::Information);
-    }
-}
-
-ConflictChoice StoreRunner::askChoice(const MergeConflict& conflict) {
-    auto nameOf = [](const QString& line) {
-        const PasswordRecord r = PasswordRecord::fromLine(line);
-        const QString name = r[PasswordRecord::Description].isEmpty()
-                                 ? r[PasswordRecord::UserCode]
-                                 : r[PasswordRecord::Description];
-        return QLatin1Char('"') + name + QLatin1Char('"');
-    };
-    QString text;
-    if (conflict.theirs.isEmpty())
-        text = QStringLiteral("Another user deleted the record %1 that you changed.")
-                   .arg(nameOf(conflict.base));
-    else if (conflict.mine.isEmpty())
-        text = QStringLiteral("Another user changed the record %1 that you deleted.")
-                   .arg(nameOf(conflict.base));
-    else
-        text = QStringLiteral("Another user changed the record %1 too.").arg(nameOf(conflict.base));
-    text += QStringLiteral("\r\nKeep mine, keep theirs, or keep both?");
-    Message message{text, QStringLiteral("Record changed by another user"), MsgIcon::Question,
-                    MsgButtons::YesNoCancel, 1};
-    message.buttonTexts = {QStringLiteral("Keep mine"), QStringLiteral("Keep theirs"),
-                           QStringLiteral("Keep both")};
-    switch (m_messages.show(message)) {
-    case MsgAnswer::Yes: return ConflictChoice::KeepMine;
-    case MsgAnswer::No: return ConflictChoice::KeepTheirs;
-    default: return ConflictChoice::KeepBoth; // closed without a choice: nothing is lost
     }
 }
 

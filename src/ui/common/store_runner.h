@@ -34,6 +34,10 @@ public:
     int retryPauseMs() const { return m_retryPauseMs; }
     // The window the wait window belongs to.
     void setWaitParent(QWidget* parent) { m_waitParent = parent; }
+    // Asks what stays of a record both sides changed: the conflict dialog,
+    // or a test's script.
+    using ConflictQuestion = std::function<ConflictChoice(const MergeConflict&)>;
+    void setConflictQuestion(ConflictQuestion question) { m_askConflict = std::move(question); }
 
     // Saves the profile; where another workstation changed the same record
     // meanwhile, the user chooses what stays, and it is saved again. When
@@ -70,12 +74,14 @@ signals:
     void waiting(int attempt);
     // No save is running, nor being taken in by a window any more.
     void idle();
+    // A short line for the bottom of the window: a save merged with another
+    // user's without any question.
+    void note(const QString& text);
 
 private:
     // False when the user stopped waiting.
     bool runAttempts(const std::function<StoreStep(bool lastAttempt)>& attempt);
     SaveOutcome saveUntilDecided(bool merged);
-    ConflictChoice askChoice(const MergeConflict& conflict);
 
     ProfileStore& m_store;
     ProfileManager& m_profiles;
@@ -83,6 +89,7 @@ private:
     QPointer<QWidget> m_waitParent;
     int m_retryPauseMs = ProfileStore::RetryPauseMs;
     int m_busy = 0;
+    ConflictQuestion m_askConflict;
 };
 
 } // namespace tavrino

@@ -74,6 +74,7 @@ VaultWindow::VaultWindow(VaultServices& services, QWidget* parent)
     connect(&m_s.runner, &StoreRunner::idle, this, [this] {
         if (m_lockPending) lockVault();
     }, Qt::QueuedConnection);
+    connect(&m_s.runner, &StoreRunner::note, this, [this](const QString& text) { showNote(text); });
     connect(m_bars, &CommandBars::triggered, this, &VaultWindow::onCommand);
     connect(m_login, &LoginPanel::loginRequested, this, &VaultWindow::onLoginRequested);
     connect(m_login, &LoginPanel::profileOpened, this, &VaultWindow::refreshBars);
