@@ -115,7 +115,9 @@ int renameNoReplace(const QString& from, const QString& to) {
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // File systems without the flag: a hard link refuses an existing target.
     if (::link(f.constData(), t.constData()) != 0) return errno;
-    if (::unlink(f.constData()) != 0) return errno;
+    // The move is done once the link stands; the old name may already have
+    // been removed by another workstation (a recovery of a stalled save).
+    if (::unlink(f.constData()) != 0 && errno != ENOENT) return errno;
     return 0;
 }
 
