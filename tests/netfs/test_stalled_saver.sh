@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# A saver held up past the abandoned age in the very last moment of its save
-# (after its last look at its lock, before its move into place: strace stalls
-# that rename), while the other workstation recovers the profile and saves.
-# Nothing reported saved may be lost: the stalled save fails, the other lands.
+# A saver held up past the abandoned age, while the other workstation finds
+# its lock abandoned. TAVRINO_STALL says when A stalls:
+# - before-landing (default): after its last look at its lock, before its
+#   move into place (strace stalls that rename); B recovers and saves. The
+#   stalled save fails, B's lands.
+# - after-landing: right after its move into place (strace stalls the link
+#   that lands it); B only reads the profile (its recovery removes A's .bak,
+#   the landed file being whole), then, in every other round, saves on top.
+#   A's save stands, and so does B's: the profile is never gone.
+# Nothing reported saved may be lost.
 #   usage: test_stalled_saver.sh BIN_DIR   TAVRINO_RIG_ROUNDS (3) rounds
 set -uo pipefail
 bin=$1
@@ -44,26 +50,46 @@ descriptions() { printf 'QUILT\n' | on b "$bin/tavrino-cli" dump Work | grep '"D
 
 on a "$bin/tavrino-cli" create Work >/dev/null || fail "create"
 landed=0 refused=0 lost=0
+stall=${TAVRINO_STALL:-before-landing}
 for r in $(seq 1 "$rounds"); do
-  # The second renameat2 of A's save is its move into place (the first took
-  # the lock); it waits twice the abandoned age before it starts.
-  printf 'QUILT\n' | on a strace -f -o /dev/null \
-    -e inject=renameat2:delay_enter=$((abandoned_ms * 2000)):when=2 \
+  if [ "$stall" = after-landing ]; then
+    # Over sshfs a move that must not replace is a link and an unlink: the
+    # first link takes the lock, the second lands the new file; it returns
+    # twice the abandoned age late.
+    inject=link:delay_exit=$((abandoned_ms * 2000)):when=2
+  else
+    # The second renameat2 of A's save is its move into place (the first
+    # took the lock); it waits twice the abandoned age before it starts.
+    inject=renameat2:delay_enter=$((abandoned_ms * 2000)):when=2
+  fi
+  printf 'QUILT\n' | on a strace -f -o /dev/null -e inject=$inject \
     "$bin/tavrino-cli" import Work "$(csv "a$r")" >"$work/a.out" 2>&1 &
   pa=$!
   sleep 1
   # B sees A's lock (a save in progress) and gives up for now ...
   printf 'QUILT\n' | on b "$bin/tavrino-cli" import Work "$(csv "early$r")" >"$work/b-early.out" 2>&1 &&
     fail "round $r: B saved while A held the lock"
-  # ... and once the lock has stood for the abandoned age, recovers and saves.
+  # ... and once the lock has stood for the abandoned age, recovers and
+  # saves (or only reads).
   sleep $((abandoned_ms / 1000 + 1))
-  printf 'QUILT\n' | on b "$bin/tavrino-cli" import Work "$(csv "b$r")" >"$work/b.out" 2>&1 ||
-    fail "round $r: B could not save after the abandoned age"
-  landed=$((landed + 1))
+  b_saves=yes
+  [ "$stall" = after-landing ] && [ $((r % 2)) -eq 1 ] && b_saves=no
+  if [ $b_saves = yes ]; then
+    printf 'QUILT\n' | on b "$bin/tavrino-cli" import Work "$(csv "b$r")" >"$work/b.out" 2>&1 ||
+      fail "round $r: B could not save after the abandoned age"
+    landed=$((landed + 1))
+  else
+    read_now=$(descriptions) || fail "round $r: B could not read the profile after the abandoned age"
+    grep -qx "a$r" <<<"$read_now" || fail "round $r: B did not find A's landed save"
+  fi
   wait $pa
   ra=$?
   now=$(descriptions) || fail "round $r: the profile can not be read"
-  grep -qx "b$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: B's save is gone" >&2; }
+  if [ $b_saves = yes ]; then
+    grep -qx "b$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: B's save is gone" >&2; }
+  fi
+  [ "$stall" = after-landing ] && [ $ra -ne 0 ] &&
+    fail "round $r: A's landed save was reported failed: $(tail -1 "$work/a.out")"
   if [ $ra -eq 0 ]; then
     landed=$((landed + 1))
     grep -qx "a$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: A's save, reported done, is gone" >&2; }
@@ -74,5 +100,5 @@ for r in $(seq 1 "$rounds"); do
   [ "$(files)" = "Work.dat " ] || fail "round $r: the folder holds: $(files)"
   [ $ra -eq 0 ] || echo "round $r: A refused: $(tail -1 "$work/a.out")"
 done
-echo "stalled savers: $rounds rounds, $landed landed, $refused refused, $lost lost"
+echo "stalled savers ($stall): $rounds rounds, $landed landed, $refused refused, $lost lost"
 [ $lost -eq 0 ] || fail "saves were lost"
