@@ -1,5 +1,7 @@
 #include "held_file.h"
 
+#include "store/no_replace_move.h"
+
 #include "shell/folder_access.h"
 
 #include <QFile>
@@ -108,17 +110,7 @@ QString HeldFile::describe(int error) {
 namespace FileOps {
 
 int renameNoReplace(const QString& from, const QString& to) {
-    const QByteArray f = native(from);
-    const QByteArray t = native(to);
-    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // File systems without the flag: a hard link refuses an existing target.
-    if (::link(f.constData(), t.constData()) != 0) return errno;
-    // The move is done once the link stands; the old name may already have
-    // been removed by another workstation (a recovery of a stalled save).
-    if (::unlink(f.constData()) != 0 && errno != ENOENT) return errno;
-    return 0;
+    return NoReplaceMove::move(from, to);
 }
 
 int replace(const QString& from, const QString& to) {
