@@ -228,6 +228,11 @@ struct Context {
         : in(i), out(o), err(e), settings(SettingsStore::defaultPath(), appFolder, &messages) {
         // A damaged file ends the read, never the tool.
         cipher.setEndingHandler([] {});
+        // Nobody reads a log that could not be written: said at once.
+        log.setFailureHandler([this](const QString& path, const QString& why) {
+            err << QStringLiteral("tavrino-cli: could not write to the error log %1: %2\n").arg(path, why)
+                << Qt::flush;
+        });
         // For scripts and tests that can't wait two minutes for a save
         // that was cut off to count as abandoned.
         bool ok = false;

@@ -39,6 +39,21 @@ left=$(cd "$work" && ls -A | grep '^Home' | tr '\n' ' ')
 [ "$left" = "Home.dat " ] || fail "left beside the profile: $left"
 echo "folder sync fails: $(cat "$work/err")"
 
+# The error log on a mount that refuses to open a file for appending
+# (rclone without write caching): the line still lands, the log rewritten
+# aside; where nothing can be written, the tool says so on stderr.
+log=$work/TavrinoErrors.log
+lines=$(wc -l <"$log")
+echo QUILT | strace -f -o /dev/null -P "$log" -e trace=openat -e inject=openat:error=EPERM:when=1 \
+  "$bin/tavrino-cli" dump Nope --database "$work" >/dev/null 2>"$work/err"
+[ "$(wc -l <"$log")" -eq $((lines + 1)) ] || fail "the log line was lost: $(tail -2 "$log")"
+grep -q "could not write" "$work/err" && fail "said: $(cat "$work/err")"
+echo QUILT | strace -f -o /dev/null -P "$log" -e trace=openat -e inject=openat:error=EPERM \
+  "$bin/tavrino-cli" dump Nope --database "$work" >/dev/null 2>"$work/err"
+grep -q "could not write to the error log $log: Operation not permitted" "$work/err" ||
+  fail "a lost log line was not said: $(cat "$work/err")"
+echo "error log refusing appends: rewritten; refusing all: said on stderr"
+
 # 100 MB of address space: the tool runs, the 64 MiB key derivation does not.
 limited() { (ulimit -v 100000; "$@"); }
 echo QUILT | limited "$bin/tavrino-cli" seal Home --database "$work" >/dev/null 2>"$work/err"
