@@ -315,7 +315,8 @@ StoreStep ProfileStore::save(bool lastAttempt) {
         return StoreStep::Finished;
     }
     if (const int error = m_protocol.lock(m_profile.ProfilePath)) {
-        if (!lastAttempt) return StoreStep::TryAgain;
+        // A folder that can't do the lock's step is told at once.
+        if (!lastAttempt && !SaveProtocol::isUnsupported(error)) return StoreStep::TryAgain;
         saveFailed(error, HeldFile::describe(error));
         return StoreStep::Finished;
     }
@@ -571,6 +572,19 @@ void ProfileStore::saveFailed(int number, const QString& description) {
     m_protocol.unlock();
     m_lastSave = SaveOutcome::Failed;
     m_log.LogError(QStringLiteral("Writetofile"), number, description);
+    if (SaveProtocol::isUnsupported(number) && !m_protocol.failedStep().isEmpty()) {
+        // Not a passing state nor a fault of the program: the folder's file
+        // system lacks a step every save needs.
+        notify(QStringLiteral("%1 was not saved: the file system of the folder %2 refused to %3 "
+                              "(%4, %5). Every save needs that step to keep other workstations' "
+                              "saves apart; nothing in the folder was changed. Share the folder "
+                              "through a file system that offers it (a local disk, NFS, sshfs).")
+                   .arg(m_profile.ProfileFileName, databaseFolder(), m_protocol.failedStep(),
+                        HeldFile::describe(number))
+                   .arg(number),
+               QStringLiteral("WriteToFile"));
+        return;
+    }
     notify(errorIntro() + description + QStringLiteral("(%1)").arg(number) + retryAdvice(number),
            QStringLiteral("WriteToFile"));
 }

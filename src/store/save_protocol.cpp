@@ -78,6 +78,16 @@ int SaveProtocol::openAside(const QString& path, QByteArray& content) {
     return isHeldElsewhere(error) ? EBUSY : error;
 }
 
+bool SaveProtocol::isUnsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM ||
+           error == EROFS || error == EIO;
+}
+
+QString SaveProtocol::landingStep(const QString& destination) {
+    return QStringLiteral("rename a new file to %1 without replacing a file of that name")
+        .arg(fileName(destination));
+}
+
 bool SaveProtocol::isHeldElsewhere(int error) {
     return error == EBUSY || error == ETXTBSY || error == EAGAIN;
 }
@@ -198,6 +208,7 @@ bool SaveProtocol::recover(const QString& path, const QByteArray& backupContent,
 
 int SaveProtocol::lock(const QString& path) {
     const QString backupPath = path + Bak;
+    m_failedStep.clear();
     for (int tries = 0;; ++tries) {
         // Not held across the move: a network file system would keep the
         // old name as a hidden file (".fuse_hidden…", ".nfs…") while it is open.
@@ -220,6 +231,9 @@ int SaveProtocol::lock(const QString& path) {
         if (!error) {
             m_watch.saveBegins(backupPath, expected, stampSecs);
             error = FileOps::renameNoReplace(path, backupPath);
+            if (isUnsupported(error))
+                m_failedStep = QStringLiteral("rename %1 to %2 without replacing a file of that name")
+                                   .arg(fileName(path), fileName(backupPath));
             if (error) m_watch.saveNotBegun(backupPath);
         }
         if (error == EEXIST) {
@@ -299,6 +313,7 @@ int SaveProtocol::writeAside(const QString& path, const QByteArray& content,
 int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
                          const QString& target) {
     m_backupLeft = 0;
+    m_failedStep.clear();
     if (!m_locked) return ENOLCK;
     const QString path = m_lockedPath;
     const QString destination = target.isEmpty() ? path : target;
@@ -317,6 +332,7 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         if (!error && destination != path) FileOps::syncFolder(m_folder);
         if (!error && m_beforeLanding) m_beforeLanding();
         if (!error) error = FileOps::renameNoReplace(tempPath, destination);
+        if (isUnsupported(error)) m_failedStep = landingStep(destination);
         if (!error && m_afterLanding) m_afterLanding();
         // Landed in the moment the lock changed hands. While another save's
         // ".bak" holds the profile and our file still stands, ours is taken
@@ -354,7 +370,9 @@ int SaveProtocol::create(const QString& path, const QByteArray& content,
     int error = writeAside(path, content, access, tempPath);
     if (error) return error;
     // A new profile must not replace another's.
+    m_failedStep.clear();
     error = FileOps::renameNoReplace(tempPath, path);
+    if (isUnsupported(error)) m_failedStep = landingStep(path);
     if (!error) error = syncOrTakeBack(path, tempPath);
     dropTemporary(tempPath);
     return error;

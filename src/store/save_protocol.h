@@ -95,8 +95,17 @@ public:
     // A file that does not exist yet (a new profile): no lock.
     int create(const QString& path, const QByteArray& content, const NewFileAccess& access);
 
+    // Whether an error of a step tells that the folder's file system can't
+    // do it at all (no rename without replacing, no links, read-only,
+    // failing): trying again would not help.
+    static bool isUnsupported(int error);
+    // The step the last lock, commit or create failed at for that reason,
+    // in words; empty otherwise.
+    const QString& failedStep() const { return m_failedStep; }
+
 private:
     static bool isHeldElsewhere(int error);
+    static QString landingStep(const QString& destination);
     bool ownsLock() const;
     bool lookIsOurs() const;
     void endLock();
@@ -130,6 +139,7 @@ private:
     FileOps::FileLook m_lockedLook;
     QByteArray m_lockedEnds;
     int m_backupLeft = 0;
+    QString m_failedStep;
 };
 
 } // namespace tavrino

@@ -39,6 +39,23 @@ left=$(cd "$work" && ls -A | grep '^Home' | tr '\n' ' ')
 [ "$left" = "Home.dat " ] || fail "left beside the profile: $left"
 echo "folder sync fails: $(cat "$work/err")"
 
+# A folder whose file system moves no file without replacing and makes no
+# links (an SMB share mounted by rclone): nothing else keeps two
+# workstations apart there, so the save is refused at once, once, naming the
+# folder and the step it lacks; nothing changes.
+before=$(sha256sum <"$work/Home.dat")
+echo QUILT | strace -f -o "$work/trace" -P "$work/Home.dat" -e trace=renameat2,link \
+  -e inject=renameat2:error=EINVAL -e inject=link:error=EIO \
+  "$bin/tavrino-cli" import Home "$work/new.csv" --database "$work" >/dev/null 2>"$work/err"
+[ $? -ne 0 ] || fail "a save without its lock step was reported done"
+tries=$(grep -c '^[0-9]* *link(' "$work/trace")
+[ "$tries" -eq 1 ] || fail "the lock step was tried $tries times"
+grep -q "the file system of the folder $work refused to rename Home.dat to Home.dat.bak" "$work/err" ||
+  fail "said: $(cat "$work/err")"
+grep -q "close application" "$work/err" && fail "asks for a restart: $(cat "$work/err")"
+[ "$(sha256sum <"$work/Home.dat")" = "$before" ] || fail "the profile changed"
+echo "no rename without replacing, no links: $(cat "$work/err")"
+
 # The error log on a mount that refuses to open a file for appending
 # (rclone without write caching): the line still lands, the log rewritten
 # aside; where nothing can be written, the tool says so on stderr.
