@@ -68,8 +68,12 @@ int SaveProtocol::open(const QString& path, QByteArray& content, const EarlyRead
         // Windows version writes in place): read it once that is done.
         const bool saving = FileOps::exists(path + Bak);
         if (!error && !saving) return 0;
-        if (saving && (!error || error == ENOENT)) return EBUSY;
-        if (error != ENOENT || look == 3) return error;
+        // A file a save moved away under the read: gone, or, where the file
+        // system loses an open file that moves (an SMB share through
+        // rclone), an input/output error.
+        const bool movedAway = error == ENOENT || error == EIO;
+        if (saving && (!error || movedAway)) return EBUSY;
+        if (!movedAway || look == 3) return error;
     }
 }
 
