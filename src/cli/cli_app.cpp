@@ -33,6 +33,7 @@
 #include <cstring>
 #include <optional>
 
+#include <dirent.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -372,10 +373,24 @@ int convert(Context& c, const QString& name, bool sealed) {
     return 0;
 }
 
+// A folder that can't be listed is said so: an empty list (or nothing
+// changed) would look like success.
+void requireListableFolder(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    if (DIR* dir = ::opendir(name.constData())) {
+        ::closedir(dir);
+        return;
+    }
+    throw Failure(QStringLiteral("cannot read the database folder %1: %2")
+                      .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 int list(Context& c) {
     if (!QFileInfo::exists(c.settings.path()) && !c.settings.hasFolderOverride())
         throw Failure(QStringLiteral("no settings yet (%1): run tavrino-cli init, or give --database DIR")
                           .arg(c.settings.path()));
+    c.useFolder();
+    requireListableFolder(c.store.databaseFolder());
     const QStringList names = c.manager.ListProfiles();
     for (const QString& n : names) {
         c.out << n;
@@ -425,6 +440,7 @@ int mergeCopy(Context& c, const QString& name, const QString& file) {
 int fixAccess(Context& c) {
     c.useFolder();
     const QString folder = c.store.databaseFolder();
+    requireListableFolder(folder);
     const NewFileAccess access = NewFileAccess::forFolder(folder);
     const QString rule = access.shareWithGroup ? QStringLiteral("owner and the folder's group")
                                                : QStringLiteral("owner only");

@@ -404,4 +404,19 @@ TEST_F(Cli, GenerateVersionAndListWithoutSettings) {
     EXPECT_TRUE(list.err.contains(QStringLiteral("run tavrino-cli init"))) << list.err.toStdString();
 }
 
+// A mistyped or missing folder is no empty team folder: list and fix-access
+// fail with one line naming it and why.
+TEST_F(Cli, AFolderThatCanNotBeReadIsSaidSo) {
+    const QString missing = dir.filePath(QStringLiteral("nowhere"));
+    for (const char* command : {"list", "fix-access"}) {
+        const CliRun run = cli({QString::fromLatin1(command), QStringLiteral("--database"), missing});
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_TRUE(run.out.isEmpty()) << command;
+        EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << command << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("cannot read the database folder ") + missing +
+                                     QStringLiteral(": No such file or directory")))
+            << command << run.err.toStdString();
+    }
+}
+
 } // namespace
