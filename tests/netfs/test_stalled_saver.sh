@@ -8,6 +8,11 @@
 #   that lands it); B only reads the profile (its recovery removes A's .bak,
 #   the landed file being whole), then, in every other round, saves on top.
 #   A's save stands, and so does B's: the profile is never gone.
+# - same-second: before its landing (strace stalls the flush of its new
+#   file), with a short abandoned age: B recovers A's lock and locks the
+#   same bytes again within about a second. A must see that the lock is no
+#   longer its own (on sshfs times are whole seconds and the change time is
+#   the modification time) and fail; B's save lands.
 # Nothing reported saved may be lost.
 #   usage: test_stalled_saver.sh BIN_DIR   TAVRINO_RIG_ROUNDS (3) rounds
 set -uo pipefail
@@ -24,8 +29,10 @@ chmod 700 "$work/run-a" "$work/run-b"
 trap 'rig_down; rm -rf "$work"' EXIT
 rig_up "$shared" || exit $?
 
+stall=${TAVRINO_STALL:-before-landing}
 export TAVRINO_PAUSE_MS=100
 abandoned_ms=4000
+[ "$stall" = same-second ] && abandoned_ms=300 TAVRINO_PAUSE_MS=20
 export TAVRINO_ABANDONED_MS=$abandoned_ms
 on() {
   local ws=$1
@@ -50,28 +57,32 @@ descriptions() { printf 'QUILT\n' | on b "$bin/tavrino-cli" dump Work | grep '"D
 
 on a "$bin/tavrino-cli" create Work >/dev/null || fail "create"
 landed=0 refused=0 lost=0
-stall=${TAVRINO_STALL:-before-landing}
 for r in $(seq 1 "$rounds"); do
-  if [ "$stall" = after-landing ]; then
+  first=1 then=$((abandoned_ms / 1000 + 1))
+  case $stall in
+  after-landing)
     # Over sshfs a move that must not replace is a link and an unlink: the
     # first link takes the lock, the second lands the new file; it returns
     # twice the abandoned age late.
-    inject=link:delay_exit=$((abandoned_ms * 2000)):when=2
-  else
+    inject=link:delay_exit=$((abandoned_ms * 2000)):when=2 ;;
+  same-second)
+    # The first flush is of A's new file, written under its lock.
+    inject=fsync:delay_enter=3000000:when=1 first=0.2 then=0.35 ;;
+  *)
     # The second renameat2 of A's save is its move into place (the first
     # took the lock); it waits twice the abandoned age before it starts.
-    inject=renameat2:delay_enter=$((abandoned_ms * 2000)):when=2
-  fi
+    inject=renameat2:delay_enter=$((abandoned_ms * 2000)):when=2 ;;
+  esac
   printf 'QUILT\n' | on a strace -f -o /dev/null -e inject=$inject \
     "$bin/tavrino-cli" import Work "$(csv "a$r")" >"$work/a.out" 2>&1 &
   pa=$!
-  sleep 1
+  sleep $first
   # B sees A's lock (a save in progress) and gives up for now ...
   printf 'QUILT\n' | on b "$bin/tavrino-cli" import Work "$(csv "early$r")" >"$work/b-early.out" 2>&1 &&
     fail "round $r: B saved while A held the lock"
   # ... and once the lock has stood for the abandoned age, recovers and
   # saves (or only reads).
-  sleep $((abandoned_ms / 1000 + 1))
+  sleep $then
   b_saves=yes
   [ "$stall" = after-landing ] && [ $((r % 2)) -eq 1 ] && b_saves=no
   if [ $b_saves = yes ]; then
@@ -88,6 +99,7 @@ for r in $(seq 1 "$rounds"); do
   if [ $b_saves = yes ]; then
     grep -qx "b$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: B's save is gone" >&2; }
   fi
+  [ "$stall" = same-second ] && [ $ra -eq 0 ] && fail "round $r: A landed under B's lock"
   [ "$stall" = after-landing ] && [ $ra -ne 0 ] &&
     fail "round $r: A's landed save was reported failed: $(tail -1 "$work/a.out")"
   if [ $ra -eq 0 ]; then
