@@ -2,7 +2,7 @@
 # A saver held up past the abandoned age, while the other workstation finds
 # its lock abandoned. TAVRINO_STALL says when A stalls:
 # - before-landing (default): after its last look at its lock, before its
-#   move into place (strace stalls that rename); B recovers and saves. The
+#   move into place (strace stalls that link); B recovers and saves. The
 #   stalled save fails, B's lands.
 # - after-landing: right after its move into place (strace stalls the link
 #   that lands it); B only reads the profile (its recovery removes A's .bak,
@@ -69,9 +69,9 @@ for r in $(seq 1 "$rounds"); do
     # The first flush is of A's new file, written under its lock.
     inject=fsync:delay_enter=3000000:when=1 first=0.2 then=0.35 ;;
   *)
-    # The second renameat2 of A's save is its move into place (the first
-    # took the lock); it waits twice the abandoned age before it starts.
-    inject=renameat2:delay_enter=$((abandoned_ms * 2000)):when=2 ;;
+    # The second link of A's save is its move into place (the first took
+    # the lock); it waits twice the abandoned age before it starts.
+    inject=link:delay_enter=$((abandoned_ms * 2000)):when=2 ;;
   esac
   printf 'QUILT\n' | on a strace -f -o /dev/null -e inject=$inject \
     "$bin/tavrino-cli" import Work "$(csv "a$r")" >"$work/a.out" 2>&1 &
