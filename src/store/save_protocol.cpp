@@ -337,6 +337,8 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         if (!error && m_beforeLanding) m_beforeLanding();
         if (!error) error = FileOps::renameNoReplace(tempPath, destination);
         if (isUnsupported(error)) m_failedStep = landingStep(destination);
+        // Our temporary gone before it landed: a recovery of our lock took it.
+        if (error == ENOENT && !FileOps::exists(tempPath)) error = ENOLCK;
         if (!error && m_afterLanding) m_afterLanding();
         // Landed in the moment the lock changed hands. While another save's
         // ".bak" holds the profile and our file still stands, ours is taken
