@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The README's team folder, set up as it says by one member, then used by a
+# The README's team folder, set up as it says (an administrator makes the
+# folder, one member the rest), then used by a
 # second member of the group and tried by an outsider, each a user of their
 # own (setpriv): both members work in every profile, the first included;
 # the outsider reads nothing.
@@ -32,9 +33,10 @@ csv() {
   echo "$root/$1.csv"
 }
 
-# The recipe: three commands of one member.
+# The recipe: the folder made by an administrator, then two commands of one
+# member.
+install -d -g $team -m 2770 "$folder" || fail "install -d"
 as alice $alice $team "$cli" init --database "$folder" >/dev/null || fail "init"
-as alice $alice $team sh -c "chgrp $team '$folder' && chmod 2770 '$folder'" || fail "chgrp/chmod"
 as alice $alice $team "$cli" fix-access --database "$folder" >"$root/fix.out" || fail "fix-access: $(cat "$root/fix.out")"
 grep -qx "Default.dat: owner and the folder's group" "$root/fix.out" || fail "fix-access said: $(cat "$root/fix.out")"
 
