@@ -165,7 +165,13 @@ bool ProfileManager::isUsableName(const QString& name) {
     return true;
 }
 
-bool ProfileManager::refuseName(const QString& name) {
+// A character that would not show as itself in a list or a terminal.
+static bool isControl(QChar c) {
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029;
+}
+
+bool ProfileManager::refuseName(const QString& name, bool forNewProfile) {
     if (name.isEmpty()) {
         m_messages.show(QStringLiteral("Specify a profile name!"));
         return true;
@@ -175,11 +181,27 @@ bool ProfileManager::refuseName(const QString& name) {
                         QStringLiteral("Tavrino"), MsgIcon::Warning);
         return true;
     }
+    if (!forNewProfile) return false;
+    if (std::any_of(name.cbegin(), name.cend(), isControl)) {
+        m_messages.show(QStringLiteral("A profile name can not contain control characters (a line "
+                                       "break, a tab or a terminal escape)!"),
+                        QStringLiteral("Tavrino"), MsgIcon::Warning);
+        return true;
+    }
+    // Listed as a copy of another profile, it would never list as itself.
+    if (!conflictCopyOf(name + QStringLiteral(".dat")).isEmpty()) {
+        m_messages.show(QStringLiteral("\"%1\" is named as a sync tool names its conflict copies: "
+                                       "Tavrino would take it for a copy of \"%2\". Choose another "
+                                       "name!")
+                            .arg(name, conflictCopyOf(name + QStringLiteral(".dat"))),
+                        QStringLiteral("Tavrino"), MsgIcon::Warning);
+        return true;
+    }
     return false;
 }
 
 bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
-    if (refuseName(name)) return false;
+    if (refuseName(name, true)) return false;
     const QString path =
         m_store.pathOf(name + (sealed ? QLatin1String(SealedFormat::FileEnding) : QLatin1String(".dat")));
     if (isTaken(m_store.databaseFolder(), name)) {
@@ -227,7 +249,7 @@ bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
 }
 
 bool ProfileManager::DeleteProfile(const QString& name) {
-    if (refuseName(name)) return false;
+    if (refuseName(name, false)) return false;
     if (fileNameOf(name) == m_store.profile().ProfileFileName) {
         m_messages.show(QStringLiteral("You can not delete your currently opened Profile!"),
                         QStringLiteral("Tavrino"), MsgIcon::Warning);

@@ -51,7 +51,9 @@ public:
     static bool isUsableName(const QString& name);
 
 private:
-    bool refuseName(const QString& name);
+    // Says why a name is refused; a new profile's also when it holds control
+    // characters or is named like a sync tool's conflict copy.
+    bool refuseName(const QString& name, bool forNewProfile);
 
     ProfileStore& m_store;
     SettingsStore& m_settings;

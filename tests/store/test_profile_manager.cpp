@@ -146,6 +146,18 @@ TEST(CreateProfile, Refusals) {
          QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
         {QStringLiteral("my.home"),
          QStringLiteral("A profile name can not contain \".\", \"/\" or \"\\\"!")},
+        // Listed as a second "Home", or as a terminal's command.
+        {QStringLiteral("x\nHome"), QStringLiteral("A profile name can not contain control "
+                                                  "characters (a line break, a tab or a terminal "
+                                                  "escape)!")},
+        {QStringLiteral("a\x1b[2Jb"), QStringLiteral("A profile name can not contain control "
+                                                   "characters (a line break, a tab or a terminal "
+                                                   "escape)!")},
+        // A sync tool's copy of Team: it would never list as a profile.
+        {QStringLiteral("Team (old conflicted copy)"),
+         QStringLiteral("\"Team (old conflicted copy)\" is named as a sync tool names its "
+                        "conflict copies: Tavrino would take it for a copy of \"Team\". Choose "
+                        "another name!")},
     };
     for (const auto& [name, message] : cases) {
         f.messages.shown.clear();
