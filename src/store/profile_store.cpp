@@ -450,6 +450,21 @@ QString ProfileStore::readCopy(const QString& path, ProfileContent& copy) {
     }
     if (decoded.damaged || decoded.outcome.kind != ProfileFormat::ReadOutcome::Complete)
         return QStringLiteral("%1 is damaged").arg(read.ProfileFileName);
+    // Anyone who may write the folder can make a file that reads: a copy of
+    // a sealed profile opens with its key, a copy of a compatible one has
+    // its login (as it is now, or as it was when read).
+    if (isSealed() && !SealedFormat::isSealedName(read.ProfileFileName)) {
+        read.wipeContent();
+        return QStringLiteral("%1 is not sealed: a sealed profile takes in only its own sealed "
+                              "copies")
+            .arg(read.ProfileFileName);
+    }
+    if (!SealedFormat::isSealedName(read.ProfileFileName) &&
+        !read.Security.sameLogin(m_profile.Security) && !read.Security.sameLogin(m_base.Security)) {
+        read.wipeContent();
+        return QStringLiteral("%1 has another login than this profile: it is not a copy of it")
+            .arg(read.ProfileFileName);
+    }
     copy = read.content();
     return {};
 }

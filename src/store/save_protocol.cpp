@@ -5,10 +5,13 @@
 #include "shell/folder_access.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tavrino {
 namespace {
@@ -78,7 +81,13 @@ int SaveProtocol::open(const QString& path, QByteArray& content, const EarlyRead
 }
 
 int SaveProtocol::openAside(const QString& path, QByteArray& content) {
-    const int error = FileOps::readAll(path, content, MaxFileBytes);
+    // Never through a link: anyone who may write the folder could point one
+    // at a file of the user's elsewhere.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return isHeldElsewhere(errno) ? EBUSY : errno;
+    const int error = FileOps::readOpen(fd, content, nullptr, MaxFileBytes);
+    ::close(fd);
     return isHeldElsewhere(error) ? EBUSY : error;
 }
 

@@ -278,6 +278,22 @@ TEST_F(Cli, MergeAConflictCopy) {
     // Merging it again adds nothing.
     EXPECT_TRUE(cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n")
                     .out.contains(QStringLiteral("0 records added, 2 already there")));
+
+    // Planted: a "copy" made with another login, and a link to a private
+    // profile elsewhere. Neither is read into Home.
+    copyFixture(other, QStringLiteral("Work.dat"));
+    const QString planted = QStringLiteral("Home.sync-conflict-20261210-101010-EVIL.dat");
+    QFile::copy(other.filePath(QStringLiteral("Work.dat")), dir.filePath(planted));
+    const QString link = QStringLiteral("Home.sync-conflict-20261210-101010-LINK.dat");
+    ASSERT_TRUE(QFile::link(other.filePath(QStringLiteral("Home.dat")), dir.filePath(link)));
+    const std::pair<QString, QString> refused[] = {
+        {planted, planted + QStringLiteral(" has another login than this profile: it is not a copy of it")},
+        {link, QStringLiteral("Too many levels of symbolic links")}};
+    for (const auto& [file, why] : refused) {
+        const CliRun run = cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), file} + db(), "QUILT\n");
+        EXPECT_EQ(run.status, 1) << file.toStdString();
+        EXPECT_TRUE(run.err.contains(why)) << run.err.toStdString();
+    }
 }
 
 } // namespace
