@@ -11,6 +11,7 @@
 #include "shell/folder_access.h"
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
+#include "shell/visible_text.h"
 #include "store/login_check.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
@@ -393,17 +394,19 @@ int list(Context& c) {
     requireListableFolder(c.store.databaseFolder());
     const QStringList names = c.manager.ListProfiles();
     for (const QString& n : names) {
-        c.out << n;
+        c.out << visibleText(n);
         if (ProfileManager::isAmbiguous(c.store.databaseFolder(), n))
             c.out << QStringLiteral(" (both %1.dat and %1.sealed are there: neither opens until "
                                     "one of them is moved out of the folder)")
-                         .arg(n);
+                         .arg(visibleText(n));
         c.out << "\n";
     }
-    // Marked, with what to do about them.
-    for (const QString& copy : ProfileManager::conflictCopies(c.store.databaseFolder()))
-        c.out << QStringLiteral("%1 (a sync tool's conflict copy of %2: tavrino-cli merge %2 \"%1\")\n")
-                     .arg(copy, ProfileManager::conflictCopyOf(copy));
+    // Marked, with what to do about them; the command as it can be pasted.
+    for (const QString& copy : ProfileManager::conflictCopies(c.store.databaseFolder())) {
+        const QString of = ProfileManager::conflictCopyOf(copy);
+        c.out << QStringLiteral("%1 (a sync tool's conflict copy of %2: tavrino-cli merge %3 %4)\n")
+                     .arg(visibleText(copy), visibleText(of), shellQuoted(of), shellQuoted(copy));
+    }
     return 0;
 }
 

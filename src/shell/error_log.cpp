@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "folder_access.h"
+#include "visible_text.h"
 
 #include <QFile>
 
@@ -13,26 +14,6 @@
 
 namespace tavrino {
 namespace {
-
-// A line of the log must stay one line, whatever a file name holds.
-QString escapeControls(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == '\r')
-            out += QStringLiteral("\\r");
-        else if (u == '\n')
-            out += QStringLiteral("\\n");
-        else if (u == '\t')
-            out += QStringLiteral("\\t");
-        else if (u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029)
-            out += QStringLiteral("\\x%1").arg(u, u > 0xff ? 4 : 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
-}
 
 // The log only ever is a regular file in the folder: a link or a pipe put in
 // its place by another user of a shared folder is neither followed nor waited on.
@@ -60,9 +41,9 @@ QString ErrorLog::filePath() const {
 QByteArray ErrorLog::formatLine(const QDateTime& when, const QString& procedureName,
                                 const QString& errorNumber, const QString& description) {
     const QString line = QLatin1Char('#') + when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) +
-                         QStringLiteral("#,\"") + escapeControls(procedureName) +
-                         QStringLiteral("\",\"") + escapeControls(errorNumber) +
-                         QStringLiteral("\",\"") + escapeControls(description) +
+                         QStringLiteral("#,\"") + visibleText(procedureName) +
+                         QStringLiteral("\",\"") + visibleText(errorNumber) +
+                         QStringLiteral("\",\"") + visibleText(description) +
                          QStringLiteral("\"\r\n");
     return line.toUtf8();
 }

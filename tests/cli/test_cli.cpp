@@ -262,7 +262,7 @@ TEST_F(Cli, MergeAConflictCopy) {
 
     EXPECT_EQ(cli(QStringList{QStringLiteral("list")} + db()).out,
               QStringLiteral("Home\n%1 (a sync tool's conflict copy of Home: tavrino-cli merge "
-                             "Home \"%1\")\n").arg(copy));
+                             "'Home' '%1')\n").arg(copy));
     const CliRun merged = cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n");
     ASSERT_EQ(merged.status, 0) << merged.err.toStdString();
     EXPECT_EQ(merged.out, QStringLiteral("merged %1 into Home: 2 records added, 0 already there, 1 "
@@ -294,6 +294,16 @@ TEST_F(Cli, MergeAConflictCopy) {
         EXPECT_EQ(run.status, 1) << file.toStdString();
         EXPECT_TRUE(run.err.contains(why)) << run.err.toStdString();
     }
+
+    // A planted name that would run a command when pasted, or show as two
+    // lines: quoted for the shell, escaped on screen.
+    const QString evil = QStringLiteral("Home.sync-conflict-$(touch PWNED)-'x-\nHome.dat");
+    writeFile(dir.filePath(evil), "x");
+    const QString listed = cli(QStringList{QStringLiteral("list")} + db()).out;
+    EXPECT_TRUE(listed.contains(QStringLiteral(
+        "tavrino-cli merge 'Home' 'Home.sync-conflict-$(touch PWNED)-'\\''x-'$'\\n''Home.dat')")))
+        << listed.toStdString();
+    EXPECT_FALSE(listed.contains(QStringLiteral("\nHome.dat"))) << "a line of its own";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "store_runner.h"
 
 #include "shell/message_service.h"
+#include "shell/visible_text.h"
 #include "store/format_conversion.h"
 #include "store/held_file.h"
 #include "store/profile_manager.h"
@@ -102,7 +103,7 @@ void StoreRunner::offerConflictCopies() {
     for (const QString& copy : ProfileManager::conflictCopies(m_store.databaseFolder(), name)) {
         if (m_messages.show(QStringLiteral("A sync tool left a conflicting copy of this profile: "
                                            "%1\r\nMerge it into this profile now?")
-                                .arg(copy),
+                                .arg(visibleText(copy)),
                             QStringLiteral("Conflict copy"), MsgIcon::Question,
                             MsgButtons::YesNo) != MsgAnswer::Yes)
             continue;
@@ -110,7 +111,7 @@ void StoreRunner::offerConflictCopies() {
         ProfileContent content;
         const QString why = m_store.readCopy(path, content);
         if (!why.isEmpty()) {
-            m_messages.show(QStringLiteral("%1 could not be merged: %2").arg(copy, why),
+            m_messages.show(QStringLiteral("%1 could not be merged: %2").arg(visibleText(copy), why),
                             QStringLiteral("Conflict copy"), MsgIcon::Warning);
             continue;
         }
@@ -127,7 +128,7 @@ void StoreRunner::offerConflictCopies() {
         FileOps::renameNoReplace(path, path + QStringLiteral(".merged"));
         m_messages.show(
             QStringLiteral("%1 merged: %2 records added, %3 kept in both versions.")
-                .arg(copy)
+                .arg(visibleText(copy))
                 .arg(result.added)
                 .arg(result.conflicts.size()),
             QStringLiteral("Conflict copy"), MsgIcon::Information);
