@@ -7,10 +7,12 @@
 
 #include <QFile>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -22,13 +24,28 @@ SingleInstance::SingleInstance(QString lockPath) : m_path(std::move(lockPath)) {
 
 SingleInstance::~SingleInstance() = default;
 
+bool SingleInstance::isPrivateFolder(const QString& folder) {
+    struct stat st {};
+    return !folder.isEmpty() && ::lstat(QFile::encodeName(folder).constData(), &st) == 0 &&
+           S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 0077) == 0;
+}
+
+QString SingleInstance::privateRuntimeFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (isPrivateFolder(runtime)) return runtime;
+    // Qt makes /tmp/runtime-USER (0700) where the variable is unset, and
+    // refuses one of another user's; checked again all the same.
+    const QString made = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return made != runtime && isPrivateFolder(made) ? made : QString();
+}
+
 QString SingleInstance::defaultLockPath() {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::tempPath();
-    return folder + QStringLiteral("/tavrino-%1.lock").arg(getuid());
+    const QString folder = privateRuntimeFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/tavrino-%1.lock").arg(getuid());
 }
 
 bool SingleInstance::IsPrevInstance() {
+    if (m_path.isEmpty()) return false; // no private folder: nothing to share
     if (m_lock && m_lock->isLocked()) return false;
     m_lock = std::make_unique<QLockFile>(m_path);
     // Only a dead owner makes a lock stale; a long-running copy must keep it.
@@ -58,12 +75,14 @@ InstanceDoorbell::~InstanceDoorbell() {
 
 QString InstanceDoorbell::defaultSocketPath() {
     QString lock = SingleInstance::defaultLockPath();
+    if (lock.isEmpty()) return {};
     lock.chop(int(qstrlen(".lock")));
     return lock + QStringLiteral(".bell");
 }
 
 bool InstanceDoorbell::listen() {
     sockaddr_un address;
+    if (m_path.isEmpty()) return false;
     if (!addressOf(m_path, address)) return false;
     // Only the lock's holder listens, so a socket left by a crashed copy is
     // stale and goes.
@@ -103,16 +122,22 @@ void InstanceDoorbell::answer() {
 
 bool InstanceDoorbell::ring(const QString& socketPath) {
     sockaddr_un address;
-    if (!addressOf(socketPath, address)) return false;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socketPath.isEmpty() || !addressOf(socketPath, address)) return false;
+    // Non-blocking, so that a socket that never accepts (its queue full)
+    // can't hold the start up: a running copy that does not answer within
+    // a second counts as none.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return false;
-    // A running copy that does not answer within a second counts as none.
-    timeval wait{1, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     bool answered = false;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        // Only a copy of this user's counts as the running one.
+        ucred peer{};
+        socklen_t length = sizeof peer;
+        pollfd ready{fd, POLLIN, 0};
         char reply[3] = {};
-        answered = ::read(fd, reply, sizeof reply) == 3 && std::memcmp(reply, "ok\n", 3) == 0;
+        answered = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+                   peer.uid == ::getuid() && ::poll(&ready, 1, 1000) == 1 &&
+                   ::read(fd, reply, sizeof reply) == 3 && std::memcmp(reply, "ok\n", 3) == 0;
     }
     ::close(fd);
     return answered;

@@ -10,8 +10,10 @@ class QSocketNotifier;
 
 namespace tavrino {
 
-// One running copy per user: a lock file in the user's runtime folder. A lock
-// left by a crashed copy (its process is gone) is taken over.
+// One running copy per user: a lock file in the user's private runtime
+// folder. A lock left by a crashed copy (its process is gone) is taken over.
+// Without such a folder (another user took its place in /tmp) there is no
+// lock to take: nobody can keep the program from starting.
 class SingleInstance {
 public:
     explicit SingleInstance(QString lockPath = defaultLockPath());
@@ -21,6 +23,11 @@ public:
     bool IsPrevInstance();
 
     static QString defaultLockPath();
+    // $XDG_RUNTIME_DIR, else what Qt makes in its place (/tmp/runtime-USER),
+    // only while it is a folder of this user's that nobody else may enter;
+    // empty otherwise.
+    static QString privateRuntimeFolder();
+    static bool isPrivateFolder(const QString& folder);
 
 private:
     QString m_path;
@@ -39,7 +46,8 @@ public:
 
     // The running copy: false when the socket can not be made.
     bool listen();
-    // A second start: true when a running copy answered.
+    // A second start: true when a running copy of this user's answered
+    // within a second.
     static bool ring(const QString& socketPath = defaultSocketPath());
 
     static QString defaultSocketPath();
