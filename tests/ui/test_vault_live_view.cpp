@@ -2,6 +2,8 @@
 // without losing its place, and never over something unsaved.
 #include "vault_fixture.h"
 
+#include <QDir>
+
 #include "support/child_process.h"
 #include "ui/common/profile_watch.h"
 
@@ -111,6 +113,32 @@ TEST(ConflictCopy, IsOfferedAfterTheLoginAndMerged) {
     EXPECT_EQ(descriptionsOnDisk(f).last(), QStringLiteral("Added elsewhere"));
     EXPECT_FALSE(QFile::exists(f.dbPath(copy)));
     EXPECT_TRUE(QFile::exists(f.dbPath(copy + QStringLiteral(".merged"))));
+}
+
+// Many copies (planted, or piled up): three questions at most, the rest in
+// one summary, nothing taken in unasked.
+TEST(ConflictCopy, ManyCopiesAreAskedAboutAHandfulAtMost) {
+    VaultFixture f({QStringLiteral("Work")});
+    for (int i = 1; i <= 12; ++i)
+        QFile::copy(f.dbPath(QStringLiteral("Work.dat")),
+                    f.dbPath(QStringLiteral("Work.sync-conflict-20261210-1010%1-X.dat").arg(i, 2, 10, QLatin1Char('0'))));
+    f.start(QStringLiteral("Work"));
+    f.messages.answers = {MsgAnswer::Ok, MsgAnswer::No, MsgAnswer::No, MsgAnswer::No, MsgAnswer::Ok};
+    f.type(f.box("User ID"), QStringLiteral("alice"));
+    f.type(f.box("Password"), QStringLiteral("S3cret pass"));
+    f.type(f.box("PIN Number"), QStringLiteral("4711"));
+    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    ASSERT_TRUE(f.session.loginOk);
+    QStringList texts;
+    for (const Message& m : f.messages.shown)
+        if (m.title == QStringLiteral("Conflict copy")) texts << m.text;
+    ASSERT_EQ(texts.size(), 4) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("9 more conflict copies of this profile are in the folder")))
+        << texts[0].toStdString();
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("and 4 more"))) << texts[0].toStdString();
+    for (int i = 1; i < 4; ++i)
+        EXPECT_TRUE(texts[i].startsWith(QStringLiteral("A sync tool left a conflicting copy"))) << i;
+    EXPECT_EQ(QDir(f.dbPath(QString())).entryList({QStringLiteral("Work.sync-conflict-*")}).size(), 12);
 }
 
 } // namespace

@@ -100,7 +100,25 @@ SaveOutcome StoreRunner::saveUntilDecided(bool merged) {
 
 void StoreRunner::offerConflictCopies() {
     const QString name = m_store.profile().name();
-    for (const QString& copy : ProfileManager::conflictCopies(m_store.databaseFolder(), name)) {
+    QStringList copies = ProfileManager::conflictCopies(m_store.databaseFolder(), name);
+    // A handful are asked about one by one; a folder with more (planted, or
+    // piled up) gets one summary instead of a question each.
+    constexpr qsizetype Asked = 3;
+    if (copies.size() > Asked) {
+        QStringList named;
+        for (qsizetype i = Asked; i < copies.size() && named.size() < 5; ++i)
+            named << visibleText(copies.at(i));
+        if (copies.size() - Asked > named.size())
+            named << QStringLiteral("and %1 more").arg(copies.size() - Asked - named.size());
+        m_messages.show(QStringLiteral("%1 more conflict copies of this profile are in the "
+                                       "folder and were left as they are: %2.\r\n"
+                                       "tavrino-cli merge takes them in one by one.")
+                            .arg(copies.size() - Asked)
+                            .arg(named.join(QStringLiteral(", "))),
+                        QStringLiteral("Conflict copy"), MsgIcon::Information);
+        copies = copies.first(Asked);
+    }
+    for (const QString& copy : std::as_const(copies)) {
         if (m_messages.show(QStringLiteral("A sync tool left a conflicting copy of this profile: "
                                            "%1\r\nMerge it into this profile now?")
                                 .arg(visibleText(copy)),
