@@ -46,6 +46,16 @@ ProfileCodec::Decoded CompatibleCodec::decodeForLogin(const QByteArray& file, Pr
 
 QByteArray CompatibleCodec::encode(const Profile& profile, std::int32_t stamp, bool newProfile,
                                    QString& error) {
+    // A line the reader would refuse is never written: the profile would not
+    // open again anywhere.
+    for (const QString& line : profile.Records.lines()) {
+        if (ProfileFormat::fitsInALine(line)) continue;
+        const PasswordRecord r = PasswordRecord::fromLine(line);
+        error = QStringLiteral("The record \"%1\" is longer than a line of a profile can hold; "
+                               "shorten its notes")
+                    .arg(r[PasswordRecord::Description].left(40));
+        return {};
+    }
     QByteArray content = ProfileFormat::write(
         profile, stamp, ProfileFormat::fileKeySeed(m_clock.now().time()), !newProfile, m_cipher);
     if (content.isNull()) error = QStringLiteral("A line of the profile could not be encrypted");

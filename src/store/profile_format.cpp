@@ -203,6 +203,11 @@ QString AppendChecksum(const QString& s) {
     return s + QLatin1Char('|') + QString::number(checksum(s));
 }
 
+bool fitsInALine(const QString& text) {
+    const qsizetype withChecksum = text.size() + 1 + QString::number(checksum(text)).size();
+    return TextCipher::encryptedLength(withChecksum) <= MaxLineBytes;
+}
+
 namespace {
 
 ReadOutcome readLines(const QByteArray& file, Profile& profile, TextCipher& cipher,

@@ -23,6 +23,11 @@ namespace ProfileFormat {
 constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
 constexpr qint64 MaxLineBytes = 4LL * 1024 * 1024;
 
+// Whether a stored text (a record's line) fits in one line of the file: the
+// limit the reader refuses beyond (MaxLineBytes), as the writer and the
+// import check it.
+bool fitsInALine(const QString& text);
+
 // Windows-1252 code of a character; anything outside that code page is "?" (63).
 int ansiCode(QChar c);
 qint64 checksum(QStringView s);

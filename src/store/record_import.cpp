@@ -1,5 +1,7 @@
 #include "record_import.h"
 
+#include "store/profile_format.h"
+
 #include "store/csv.h"
 #include "store/date_text.h"
 
@@ -165,6 +167,12 @@ RecordImport RecordImport::read(const QByteArray& file, const QDate& today) {
         if (!barred.isEmpty()) {
             import.notes << QStringLiteral("%1: skipped, \"|\" in %2 can not be stored in a profile")
                                 .arg(name, barred.join(QStringLiteral(", ")));
+            ++import.skipped;
+            continue;
+        }
+        if (!ProfileFormat::fitsInALine(r.toLine())) {
+            import.notes << QStringLiteral("%1: skipped, longer than a line of a profile can hold")
+                                .arg(name.left(60));
             ++import.skipped;
             continue;
         }

@@ -1,5 +1,6 @@
 #include "store_fixture.h"
 
+#include "store/profile_codec.h"
 #include "store/profile_format.h"
 
 using namespace tavrino;
@@ -102,4 +103,48 @@ TEST(ProfileFormatLines, AnyLineEndReadsTheSame) {
         ASSERT_TRUE(ProfileFormat::read(other, p, cipher).clean());
         expectContent(p, ExpectedProfile(QStringLiteral("Work.json")).json);
     }
+}
+
+namespace {
+// A record whose notes are n characters long.
+QString recordWithNotes(qsizetype n) {
+    PasswordRecord r;
+    r[PasswordRecord::Category] = QStringLiteral("Web");
+    r[PasswordRecord::Description] = QStringLiteral("Long");
+    r[PasswordRecord::UserCode] = QStringLiteral("me");
+    r[PasswordRecord::Password] = QStringLiteral("pw");
+    r[PasswordRecord::Notes] = QString(n, QLatin1Char('n'));
+    return r.toLine();
+}
+} // namespace
+
+// The longest line the writer writes is one the reader reads, and one more
+// character is refused by the writer (the import skips such a row), never
+// written to lock everyone out of the profile.
+TEST(ProfileFormatWrite, TheLongestLineWrittenIsOneTheReaderReads) {
+    qsizetype fits = 0;
+    qsizetype over = 8 * 1024 * 1024;
+    while (over - fits > 1) {
+        const qsizetype mid = (fits + over) / 2;
+        (PF::fitsInALine(recordWithNotes(mid)) ? fits : over) = mid;
+    }
+    TextCipher cipher;
+    Profile p;
+    p.resetToNewProfileDefaults();
+    p.Records.add(recordWithNotes(fits));
+    FixedClock clock;
+    CompatibleCodec codec(cipher, clock);
+    QString why;
+    const QByteArray file = codec.encode(p, 2, false, why);
+    ASSERT_FALSE(file.isNull()) << why.toStdString();
+    Profile back;
+    const PF::ReadOutcome outcome = PF::read(file, back, cipher);
+    EXPECT_TRUE(outcome.clean()) << outcome.errorDescription.toStdString();
+    EXPECT_EQ(back.Records.lines(), p.Records.lines());
+
+    p.Records.clear();
+    p.Records.add(recordWithNotes(over));
+    EXPECT_TRUE(codec.encode(p, 2, false, why).isNull());
+    EXPECT_EQ(why, QStringLiteral("The record \"Long\" is longer than a line of a profile can hold; "
+                                  "shorten its notes"));
 }

@@ -121,6 +121,19 @@ TEST(RecordImport, APipeInAnyFieldNeverReachesAStoredLine) {
     }
 }
 
+// A row whose record would not fit in a line of the profile (a huge field)
+// is skipped and named; it would have locked everyone out of the profile.
+TEST(RecordImport, ARowLongerThanALineIsSkippedAndNamed) {
+    const QByteArray header = "Category;Description;UserCode;Password;Notes;ExpiryDate;WebSite;Email\n";
+    const QByteArray huge = header + "Web;Huge;me;pw;" + QByteArray(1500 * 1024, 'x') + ";;;\n" +
+                            "Web;Small;me;pw;;;;\n";
+    const RecordImport import = RecordImport::read(huge, Today);
+    ASSERT_EQ(import.records.size(), 1);
+    EXPECT_EQ(import.records[0][PasswordRecord::Description], QStringLiteral("Small"));
+    EXPECT_EQ(import.skipped, 1);
+    EXPECT_EQ(import.notes, QStringList{QStringLiteral("row 1 (Huge): skipped, longer than a line of a profile can hold")});
+}
+
 TEST(RecordImport, RefusesWhatItCanNotRead) {
     EXPECT_TRUE(RecordImport::read("", Today).error.contains(QStringLiteral("no header")));
     EXPECT_TRUE(RecordImport::read("a,b\n1,2\n", Today).error.contains(QStringLiteral("KeePassXC")));
