@@ -6,6 +6,7 @@
 #include "store/date_text.h"
 
 #include <QHash>
+#include <QStringDecoder>
 #include <QSet>
 #include <QUrl>
 
@@ -97,10 +98,41 @@ QString identity(const PasswordRecord& r) {
 
 } // namespace
 
+// Windows-1252's characters at 0x80..0x9F (0 where it has none); the other
+// bytes are the Unicode characters of the same number.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+
+// The file's text as its encoding says: UTF-8 (with or without its byte
+// order mark), UTF-16 with one; bytes that are no UTF-8 are read as
+// Windows-1252 (what spreadsheets on Windows write), and the note says so.
+// Nothing is replaced without a word.
+static QString decodedText(const QByteArray& file, QStringList& notes) {
+    if (file.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(file.sliced(3));
+    if (file.startsWith("\xFF\xFE") || file.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(file.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                          : QStringDecoder::Utf16BE);
+        return utf16.decode(file.sliced(2));
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(file);
+    if (!utf8.hasError()) return text;
+    QString windows;
+    windows.reserve(file.size());
+    for (const char byte : file) {
+        const auto b = static_cast<unsigned char>(byte);
+        const char16_t high = b >= 0x80 && b < 0xA0 ? Cp1252High[b - 0x80] : 0;
+        windows += QChar(high ? high : char16_t(b));
+    }
+    notes << QStringLiteral("the file is not UTF-8: it was read as Windows-1252");
+    return windows;
+}
+
 RecordImport RecordImport::read(const QByteArray& file, const QDate& today) {
     RecordImport import;
-    QString text = QString::fromUtf8(file);
-    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    const QString text = decodedText(file, import.notes);
     const QString firstLine = text.section(QLatin1Char('\n'), 0, 0);
     const QChar separator =
         firstLine.count(QLatin1Char(';')) > firstLine.count(QLatin1Char(',')) ? QLatin1Char(';')

@@ -134,6 +134,39 @@ TEST(RecordImport, ARowLongerThanALineIsSkippedAndNamed) {
     EXPECT_EQ(import.notes, QStringList{QStringLiteral("row 1 (Huge): skipped, longer than a line of a profile can hold")});
 }
 
+// Each encoding a password manager or a spreadsheet writes reads as the same
+// text; bytes that are no UTF-8 are read as Windows-1252 and it is said.
+TEST(RecordImport, TheFilesEncodingIsRecognisedNeverReplacedSilently) {
+    const QString csv = QStringLiteral("Category,Description,UserCode,Password\nWeb,Pässé €,me,pw\n");
+    QByteArray utf16le("\xFF\xFE"), utf16be("\xFE\xFF");
+    for (QChar c : csv) {
+        utf16le += char(c.unicode() & 0xFF), utf16le += char(c.unicode() >> 8);
+        utf16be += char(c.unicode() >> 8), utf16be += char(c.unicode() & 0xFF);
+    }
+    QByteArray windows = csv.toLatin1();
+    windows.replace('?', '\x80'); // the euro sign, which Latin-1 has not
+    const struct {
+        const char* what;
+        QByteArray file;
+        QStringList notes;
+    } cases[] = {
+        {"utf-8", csv.toUtf8(), {}},
+        {"utf-8 with its mark", "\xEF\xBB\xBF" + csv.toUtf8(), {}},
+        {"utf-16 le", utf16le, {}},
+        {"utf-16 be", utf16be, {}},
+        {"windows-1252", windows, {QStringLiteral("the file is not UTF-8: it was read as Windows-1252")}},
+    };
+    for (const auto& c : cases) {
+        const RecordImport import = RecordImport::read(c.file, Today);
+        ASSERT_TRUE(import.error.isEmpty()) << c.what << ": " << import.error.toStdString();
+        ASSERT_EQ(import.records.size(), 1) << c.what;
+        EXPECT_EQ(import.records[0][PasswordRecord::Description], QStringLiteral("Pässé €")) << c.what;
+        EXPECT_EQ(import.notes.mid(0, c.notes.size()), c.notes) << c.what;
+        EXPECT_EQ(import.notes.contains(QStringLiteral("the file is not UTF-8: it was read as Windows-1252")),
+                  !c.notes.isEmpty()) << c.what;
+    }
+}
+
 TEST(RecordImport, RefusesWhatItCanNotRead) {
     EXPECT_TRUE(RecordImport::read("", Today).error.contains(QStringLiteral("no header")));
     EXPECT_TRUE(RecordImport::read("a,b\n1,2\n", Today).error.contains(QStringLiteral("KeePassXC")));
