@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 namespace tavrino {
 
 class ProfileStore;
@@ -14,7 +16,9 @@ class ProfileStore;
 // elsewhere (another workstation, another window, the command-line tool).
 // A look at a network folder can hang as long as the network does, so it
 // runs off the window's thread; only a changed file is read, and none while
-// a save is in progress there.
+// a save is in progress there. A change the window could not take in yet
+// (something unsaved on screen) is not read again at every look: it is
+// offered again from what was read, until the file changes once more.
 class ProfileWatch : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +33,9 @@ public:
     void setIntervalMs(int ms) { m_timer.setInterval(ms); }
     // A look now, as the timer takes one.
     void lookNow();
+    // How a changed file is read (tests count the reads).
+    using Reader = std::function<int(const QString& path, QByteArray& content)>;
+    void setReader(Reader reader) { m_read = std::move(reader); }
 
 signals:
     // The file no longer looks as the store last knew it: what it holds now.
@@ -38,12 +45,16 @@ private:
     struct Look {
         QByteArray look;
         QByteArray content;
+        bool seenBefore = false; // the file as read at an earlier look
     };
-    static Look lookAt(const QString& path, const QByteArray& known);
+    static Look lookAt(const QString& path, const QByteArray& known, const QByteArray& seen,
+                       const Reader& read);
 
     ProfileStore& m_store;
     QTimer m_timer;
     QFutureWatcher<Look> m_looking;
+    Reader m_read;
+    Look m_seen; // the last change read, offered again while not taken in
 };
 
 } // namespace tavrino
