@@ -92,8 +92,11 @@ const CommandHelp CommandHelps[] = {
                "sealed profile NAME as NAME.dat again\n(readable by the Windows version, and by "
                "whoever holds the file).\n"},
     {"export",
-     "Usage: tavrino-cli export NAME --csv [--database DIR]\nAfter the profile's login, prints the "
-     "records as CSV (RFC 4180) with a\nheader row of the eight field names.\n"},
+     "Usage: tavrino-cli export NAME --csv [--spreadsheet] [--database DIR]\nAfter the profile's "
+     "login, prints the records as CSV (RFC 4180) with a\nheader row of the eight field names, "
+     "exactly as password managers read them\nback. --spreadsheet: a cell that begins with =, +, "
+     "-, @, a tab or a carriage\nreturn gets a ' in front, so that a spreadsheet shows it instead "
+     "of running it.\n"},
     {"import",
      "Usage: tavrino-cli import NAME FILE.csv [--database DIR]\nAfter the profile's login, appends "
      "the records of FILE.csv (header row of\nthe eight field names) and saves the profile once. "
@@ -331,10 +334,15 @@ int dump(Context& c, const QString& name) {
     return 0;
 }
 
-int exportCsv(Context& c, const QString& name) {
+int exportCsv(Context& c, const QString& name, bool forSpreadsheet) {
     c.open(name);
     c.login();
-    c.out << QString::fromUtf8(tavrino::exportCsv(c.profile));
+    c.out << QString::fromUtf8(tavrino::exportCsv(c.profile, forSpreadsheet));
+    if (const int cells = forSpreadsheet ? 0 : formulaCells(c.profile))
+        c.err << QStringLiteral("note: %1 cells begin with =, +, -, @ or a control character: a "
+                                "spreadsheet would run them as formulas (export with --spreadsheet "
+                                "for one)\n")
+                     .arg(cells);
     return 0;
 }
 
@@ -684,9 +692,9 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
                                     QStringLiteral("url"),      QStringLiteral("email"),
                                     QStringLiteral("notes"),    QStringLiteral("expiry"),
                                     QStringLiteral("user")};
-    static const QStringList flags{QStringLiteral("help"), QStringLiteral("csv"),
-                                   QStringLiteral("sealed"), QStringLiteral("version"),
-                                   QStringLiteral("password")};
+    static const QStringList flags{QStringLiteral("help"),     QStringLiteral("csv"),
+                                   QStringLiteral("sealed"),   QStringLiteral("version"),
+                                   QStringLiteral("password"), QStringLiteral("spreadsheet")};
     QCommandLineParser parser;
     for (const QString& name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
@@ -733,7 +741,7 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
                     [&](const CommandHelp& h) { return command == QLatin1String(h.name); });
     // Which command takes which option beyond --database.
     static const QHash<QString, QStringList> takes{
-        {QStringLiteral("export"), {QStringLiteral("csv")}},
+        {QStringLiteral("export"), {QStringLiteral("csv"), QStringLiteral("spreadsheet")}},
         {QStringLiteral("create"), {QStringLiteral("sealed")}},
         {QStringLiteral("generate"), {QStringLiteral("length"), QStringLiteral("words")}},
         {QStringLiteral("show"), {QStringLiteral("password")}},
@@ -770,7 +778,8 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         if (command == u"create") return create(c, args[1], sealed);
         if (command == u"dump") return dump(c, args[1]);
         if (command == u"seal" || command == u"unseal") return convert(c, args[1], command == u"seal");
-        if (command == u"export") return exportCsv(c, args[1]);
+        if (command == u"export")
+            return exportCsv(c, args[1], set.contains(QStringLiteral("spreadsheet")));
         if (command == u"import") return importCsv(c, args[1], args[2]);
         if (command == u"merge") return mergeCopy(c, args[1], args[2]);
         if (command == u"fix-access") return fixAccess(c);

@@ -10,6 +10,8 @@
 #include <QSet>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tavrino {
 
 namespace {
@@ -262,13 +264,30 @@ QString importReport(const RecordImport& import, const ImportOutcome& outcome) {
     return report;
 }
 
-QByteArray exportCsv(const Profile& profile) {
+static bool runsAsFormula(const QString& cell) {
+    return !cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.front());
+}
+
+QByteArray exportCsv(const Profile& profile, bool forSpreadsheet) {
     QString out = Csv::formatRow(PasswordRecord::fieldNames());
     for (const QString& line : profile.Records.lines()) {
         const PasswordRecord r = PasswordRecord::fromLine(line);
-        out += Csv::formatRow(QStringList(std::begin(r.fields), std::end(r.fields)));
+        QStringList cells(std::begin(r.fields), std::end(r.fields));
+        if (forSpreadsheet)
+            for (QString& cell : cells)
+                if (runsAsFormula(cell)) cell.prepend(QLatin1Char('\''));
+        out += Csv::formatRow(cells);
     }
     return out.toUtf8();
+}
+
+int formulaCells(const Profile& profile) {
+    int count = 0;
+    for (const QString& line : profile.Records.lines()) {
+        const PasswordRecord r = PasswordRecord::fromLine(line);
+        count += int(std::count_if(std::begin(r.fields), std::end(r.fields), runsAsFormula));
+    }
+    return count;
 }
 
 } // namespace tavrino

@@ -38,7 +38,13 @@ ImportOutcome addImported(Profile& profile, const QList<PasswordRecord>& records
 // The report of an import for the user: what came from where, then each note.
 QString importReport(const RecordImport& import, const ImportOutcome& outcome);
 
-// The profile's records as Tavrino's CSV, which read() takes back as they are.
-QByteArray exportCsv(const Profile& profile);
+// The profile's records as Tavrino's CSV, which read() (and every password
+// manager) takes back as they are. forSpreadsheet: a cell a spreadsheet
+// would run as a formula (it begins with =, +, -, @, a tab or a carriage
+// return) gets a "'" in front, so that opening the file runs nothing a
+// record's author planted; such a file no longer reads back exactly.
+QByteArray exportCsv(const Profile& profile, bool forSpreadsheet = false);
+// How many cells of the export a spreadsheet would run as formulas.
+int formulaCells(const Profile& profile);
 
 } // namespace tavrino

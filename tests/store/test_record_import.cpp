@@ -198,3 +198,28 @@ TEST(RecordImport, NeverTwiceAndExportReadsBack) {
 }
 
 } // namespace
+
+// By default the export is what peers read back, cell for cell; for a
+// spreadsheet a cell it would run as a formula is shown instead of run.
+TEST(RecordImport, ExportForASpreadsheetShowsFormulasInsteadOfRunningThem) {
+    Profile p;
+    PasswordRecord r;
+    r[PasswordRecord::Description] = QStringLiteral("=HYPERLINK(\"https://evil.example\")");
+    r[PasswordRecord::UserCode] = QStringLiteral("@me");
+    r[PasswordRecord::Password] = QStringLiteral("-pw+");
+    r[PasswordRecord::Notes] = QStringLiteral("plain");
+    p.Records.add(r.toLine());
+    EXPECT_EQ(formulaCells(p), 3);
+
+    const RecordImport raw = RecordImport::read(exportCsv(p), Today);
+    ASSERT_EQ(raw.records.size(), 1);
+    EXPECT_EQ(raw.records[0].toLine(), r.toLine()) << "what peers read back";
+
+    const RecordImport shown = RecordImport::read(exportCsv(p, true), Today);
+    ASSERT_EQ(shown.records.size(), 1);
+    EXPECT_EQ(shown.records[0][PasswordRecord::Description],
+              QStringLiteral("'=HYPERLINK(\"https://evil.example\")"));
+    EXPECT_EQ(shown.records[0][PasswordRecord::UserCode], QStringLiteral("'@me"));
+    EXPECT_EQ(shown.records[0][PasswordRecord::Password], QStringLiteral("'-pw+"));
+    EXPECT_EQ(shown.records[0][PasswordRecord::Notes], QStringLiteral("plain"));
+}

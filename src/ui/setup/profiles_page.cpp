@@ -139,11 +139,20 @@ void ProfilesPage::exportRecords() {
                           QStringLiteral("Export"), MsgIcon::Warning);
         return;
     }
+    // Kept as password managers read it back; a spreadsheet would run what
+    // looks like a formula, which whoever can edit a shared record may plant.
+    const int formulas = formulaCells(m_s.profile);
     m_s.messages.show(QStringLiteral("%1 records exported to %2.\r\nThe file holds every password in "
                                      "plain text: keep it safe, and delete it once it has served.")
-                          .arg(m_s.profile.Records.count())
-                          .arg(path),
-                      QStringLiteral("Export"), MsgIcon::Information);
+                              .arg(m_s.profile.Records.count())
+                              .arg(path) +
+                          (formulas ? QStringLiteral("\r\n%1 cells begin with =, +, -, @ or a "
+                                                     "control character: do not open the file in "
+                                                     "a spreadsheet, which would run them as "
+                                                     "formulas.")
+                                          .arg(formulas)
+                                    : QString()),
+                      QStringLiteral("Export"), formulas ? MsgIcon::Warning : MsgIcon::Information);
 }
 
 void ProfilesPage::showSealing() {
