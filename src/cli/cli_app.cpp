@@ -12,6 +12,7 @@
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
 #include "shell/visible_text.h"
+#include "store/held_file.h"
 #include "store/login_check.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
@@ -107,10 +108,12 @@ const CommandHelp CommandHelps[] = {
      "With --database, DIR becomes the database folder (the setting is changed\nwhen it named "
      "another one, and init says so).\n"},
     {"merge",
-     "Usage: tavrino-cli merge NAME FILE [--database DIR]\nAfter the profile's login, adds what "
-     "FILE, another copy of the profile (a\nbackup, a copy from another folder, a sync tool's "
-     "conflict copy), has and\nNAME lacks: records and categories. Nothing is removed. A record "
-     "the two\ncopies hold in different versions is kept in both, and named in the report.\n"},
+     "Usage: tavrino-cli merge NAME FILE [--keep] [--database DIR]\nAfter the profile's login, "
+     "adds what FILE, another copy of the profile (a\nbackup, a copy from another folder, a sync "
+     "tool's conflict copy), has and\nNAME lacks: records and categories, each added one named. "
+     "Nothing is\nremoved from NAME. A record the two copies hold in different versions is kept\n"
+     "in both, and named in the report. A sync tool's conflict copy of NAME in the\ndatabase "
+     "folder is removed once taken in (--keep keeps it); other files stay.\n"},
     {"fix-access",
      "Usage: tavrino-cli fix-access [--database DIR]\nGives every profile (and the error log) in "
      "the database folder the rights a\nnew one gets there: read and write for the owner, and "
@@ -424,7 +427,7 @@ QString recordName(const QString& line) {
                                                      : r[PasswordRecord::Description];
 }
 
-int mergeCopy(Context& c, const QString& name, const QString& file) {
+int mergeCopy(Context& c, const QString& name, const QString& file, bool keep) {
     c.open(name);
     c.login();
     ProfileContent copy;
@@ -441,10 +444,23 @@ int mergeCopy(Context& c, const QString& name, const QString& file) {
                  .arg(result.added)
                  .arg(copy.Records.count() - result.added)
                  .arg(result.conflicts.size());
+    for (const QString& added : result.addedDescriptions)
+        c.out << QStringLiteral("added: \"%1\"\n").arg(visibleText(added));
     for (const MergeConflict& conflict : result.conflicts)
         c.out << QStringLiteral("could not decide: \"%1\" differs in the two copies; both versions "
                                 "are kept\n")
                      .arg(recordName(conflict.mine));
+    // A sync tool's copy in the folder is taken in now: it goes, or every
+    // member would merge it again. Any other file (a backup) stays.
+    const QFileInfo copyFile(path);
+    if (!keep && copyFile.absolutePath() == QFileInfo(c.store.databaseFolder()).absoluteFilePath() &&
+        ProfileManager::conflictCopyOf(copyFile.fileName()) == name) {
+        if (FileOps::remove(path) == 0)
+            c.out << QStringLiteral("removed %1\n").arg(visibleText(copyFile.fileName()));
+        else
+            c.err << QStringLiteral("note: %1 could not be removed: %2\n")
+                         .arg(visibleText(copyFile.fileName()), QString::fromLocal8Bit(std::strerror(errno)));
+    }
     return 0;
 }
 
@@ -694,7 +710,8 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
                                     QStringLiteral("user")};
     static const QStringList flags{QStringLiteral("help"),     QStringLiteral("csv"),
                                    QStringLiteral("sealed"),   QStringLiteral("version"),
-                                   QStringLiteral("password"), QStringLiteral("spreadsheet")};
+                                   QStringLiteral("password"), QStringLiteral("spreadsheet"),
+                                   QStringLiteral("keep")};
     QCommandLineParser parser;
     for (const QString& name : valued)
         parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("value")));
@@ -743,6 +760,7 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
     static const QHash<QString, QStringList> takes{
         {QStringLiteral("export"), {QStringLiteral("csv"), QStringLiteral("spreadsheet")}},
         {QStringLiteral("create"), {QStringLiteral("sealed")}},
+        {QStringLiteral("merge"), {QStringLiteral("keep")}},
         {QStringLiteral("generate"), {QStringLiteral("length"), QStringLiteral("words")}},
         {QStringLiteral("show"), {QStringLiteral("password")}},
         {QStringLiteral("add"),
@@ -781,7 +799,8 @@ int runCli(const QStringList& arguments, QTextStream& in, QTextStream& out, QTex
         if (command == u"export")
             return exportCsv(c, args[1], set.contains(QStringLiteral("spreadsheet")));
         if (command == u"import") return importCsv(c, args[1], args[2]);
-        if (command == u"merge") return mergeCopy(c, args[1], args[2]);
+        if (command == u"merge")
+            return mergeCopy(c, args[1], args[2], set.contains(QStringLiteral("keep")));
         if (command == u"fix-access") return fixAccess(c);
         if (command == u"search") return searchRecords(c, args[1], args.mid(2).join(QLatin1Char(' ')));
         if (command == u"show") return showRecord(c, args[1], args[2], set.contains(QStringLiteral("password")));

@@ -263,11 +263,13 @@ TEST_F(Cli, MergeAConflictCopy) {
     EXPECT_EQ(cli(QStringList{QStringLiteral("list")} + db()).out,
               QStringLiteral("Home\n%1 (a sync tool's conflict copy of Home: tavrino-cli merge "
                              "'Home' '%1')\n").arg(copy));
-    const CliRun merged = cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n");
+    const CliRun merged = cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy,
+                                          QStringLiteral("--keep")} + db(), "QUILT\n");
     ASSERT_EQ(merged.status, 0) << merged.err.toStdString();
     EXPECT_EQ(merged.out, QStringLiteral("merged %1 into Home: 2 records added, 0 already there, 1 "
-                                         "kept in both versions\ncould not decide: \"Mail\" "
-                                         "differs in the two copies; both versions are kept\n").arg(copy));
+                                         "kept in both versions\nadded: \"Theirs\"\nadded: \"Mail\"\n"
+                                         "could not decide: \"Mail\" differs in the two copies; both "
+                                         "versions are kept\n").arg(copy));
     const CliRun dump = cli(QStringList{QStringLiteral("dump"), QStringLiteral("Home")} + db(), "QUILT\n");
     QStringList passwords;
     for (const QJsonValue r : QJsonDocument::fromJson(dump.out.toUtf8()).object()[QStringLiteral("records")].toArray())
@@ -275,9 +277,11 @@ TEST_F(Cli, MergeAConflictCopy) {
     passwords.sort();
     EXPECT_EQ(passwords, QStringList({QStringLiteral("Mail=pwA"), QStringLiteral("Mail=pwB"),
                                       QStringLiteral("Mine=pw"), QStringLiteral("Theirs=pw")}));
-    // Merging it again adds nothing.
-    EXPECT_TRUE(cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n")
-                    .out.contains(QStringLiteral("0 records added, 2 already there")));
+    // Merging it again adds nothing; without --keep the copy then goes.
+    const CliRun again = cli(QStringList{QStringLiteral("merge"), QStringLiteral("Home"), copy} + db(), "QUILT\n");
+    EXPECT_TRUE(again.out.contains(QStringLiteral("0 records added, 2 already there"))) << again.out.toStdString();
+    EXPECT_TRUE(again.out.endsWith(QStringLiteral("removed %1\n").arg(copy))) << again.out.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(copy)));
 
     // Planted: a "copy" made with another login, and a link to a private
     // profile elsewhere. Neither is read into Home.
