@@ -96,8 +96,11 @@ void ProfileStore::contentLost(bool showErrors, int number, const QString& descr
 // A profile in use elsewhere is a condition that passes: no advice to
 // restart for it.
 QString ProfileStore::retryAdvice(int number) {
-    return number == EWOULDBLOCK ? QStringLiteral("\r\nPlease try again in a moment.")
-                                 : QStringLiteral("\r\nPlease close application and re-open.");
+    if (number == EWOULDBLOCK) return QStringLiteral("\r\nPlease try again in a moment.");
+    // A save that lost its lock to a later one: nothing is wrong with the
+    // program, and the change was not lost (the window keeps it).
+    if (number == ENOLCK) return QStringLiteral("\r\nPlease save again.");
+    return QStringLiteral("\r\nPlease close application and re-open.");
 }
 
 QString ProfileStore::damagedText() const {

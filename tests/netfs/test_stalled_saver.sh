@@ -100,6 +100,10 @@ for r in $(seq 1 "$rounds"); do
     grep -qx "b$r" <<<"$now" || { lost=$((lost + 1)); echo "round $r: B's save is gone" >&2; }
   fi
   [ "$stall" = same-second ] && [ $ra -eq 0 ] && fail "round $r: A landed under B's lock"
+  if [ $ra -ne 0 ] && [ "$stall" != after-landing ]; then
+    grep -q "held up so long that another workstation's save came first" "$work/a.out" &&
+      grep -q "Please save again" "$work/a.out" || fail "round $r: A's refusal said: $(cat "$work/a.out")"
+  fi
   [ "$stall" = after-landing ] && [ $ra -ne 0 ] &&
     fail "round $r: A's landed save was reported failed: $(tail -1 "$work/a.out")"
   if [ $ra -eq 0 ]; then
