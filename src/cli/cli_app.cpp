@@ -406,14 +406,14 @@ int list(Context& c) {
     const QStringList names = c.manager.ListProfiles();
     for (const QString& n : names) {
         c.out << visibleText(n);
-        if (ProfileManager::isAmbiguous(c.store.databaseFolder(), n))
+        if (ProfileManager::isAmbiguous(c.manager.listing(), n))
             c.out << QStringLiteral(" (both %1.dat and %1.sealed are there: neither opens until "
                                     "one of them is moved out of the folder)")
                          .arg(visibleText(n));
         c.out << "\n";
     }
     // Marked, with what to do about them; the command as it can be pasted.
-    for (const QString& copy : ProfileManager::conflictCopies(c.store.databaseFolder())) {
+    for (const QString& copy : ProfileManager::conflictCopies(c.manager.listing())) {
         const QString of = ProfileManager::conflictCopyOf(copy);
         c.out << QStringLiteral("%1 (a sync tool's conflict copy of %2: tavrino-cli merge %3 %4)\n")
                      .arg(visibleText(copy), visibleText(of), shellQuoted(of), shellQuoted(copy));

@@ -9,7 +9,6 @@
 
 #include <exception>
 #include <QDir>
-#include <QDirIterator>
 
 #include <algorithm>
 
@@ -36,13 +35,15 @@ QStringView withoutProfileEnding(QStringView fileName) {
 } // namespace
 
 QStringList ProfileManager::scan(const QString& folder) {
+    return profileNames(FolderListing::of(folder));
+}
+
+QStringList ProfileManager::profileNames(const FolderListing& listing) {
     // A profile whose save was cut off may be there only as its ".bak"; it
     // is listed, so it can be opened (and so recovered).
     QStringList names;
     // Sealed profiles (NAME.sealed) are listed beside the compatible ones.
-    QDirIterator it(folder, QDir::Files);
-    while (it.hasNext()) {
-        const QString fileName = it.nextFileInfo().fileName();
+    for (const QString& fileName : listing.names()) {
         if (!endsWithOneOf(fileName, {u".dat", u".dat.bak", u".sealed", u".sealed.bak"}) ||
             !conflictCopyOf(fileName).isEmpty())
             continue;
@@ -83,10 +84,18 @@ bool ProfileManager::isAmbiguous(const QString& folder, const QString& name) {
            FileOps::exists(base + QLatin1String(SealedFormat::FileEnding));
 }
 
+bool ProfileManager::isAmbiguous(const FolderListing& listing, const QString& name) {
+    return listing.has(name + QStringLiteral(".dat")) &&
+           listing.has(name + QLatin1String(SealedFormat::FileEnding));
+}
+
 QStringList ProfileManager::conflictCopies(const QString& folder, const QString& name) {
+    return conflictCopies(FolderListing::of(folder), name);
+}
+
+QStringList ProfileManager::conflictCopies(const FolderListing& listing, const QString& name) {
     QStringList copies;
-    const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
-    for (const QString& fileName : files) {
+    for (const QString& fileName : listing.names()) {
         const QString of = conflictCopyOf(fileName);
         if (!of.isEmpty() && (name.isEmpty() || of == name)) copies << fileName;
     }
@@ -106,7 +115,8 @@ bool ProfileManager::isTaken(const QString& folder, const QString& name) {
 
 QStringList ProfileManager::ListProfiles() {
     m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
-    QStringList names = scan(m_store.databaseFolder());
+    m_listing = FolderListing::of(m_store.databaseFolder());
+    QStringList names = profileNames(m_listing);
     if (names.isEmpty() &&
         m_messages.show(
             QStringLiteral(
@@ -114,11 +124,14 @@ QStringList ProfileManager::ListProfiles() {
             QStringLiteral("Profiles Missing"), MsgIcon::Critical,
             MsgButtons::YesNo) == MsgAnswer::Yes) {
         m_store.setDatabaseFolder(m_settings.applicationFolder());
-        names = scan(m_store.databaseFolder());
+        m_listing = FolderListing::of(m_store.databaseFolder());
+        names = profileNames(m_listing);
     }
+    // Told from the listing: only a profile there as its ".bak" alone is
+    // looked at further (a cut-off save to recover).
     for (const QString& name : names) {
-        const QString datPath = m_store.pathOf(fileNameOf(name));
-        if (!FileOps::exists(datPath)) m_store.settle(datPath);
+        const QString fileName = fileNameOf(m_listing, name);
+        if (!m_listing.has(fileName)) m_store.settle(m_store.pathOf(fileName));
     }
     return names;
 }
@@ -145,6 +158,14 @@ StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, 
     const StoreStep step = m_store.read(true, lastAttempt, true);
     opened = profile.ProfileLoaded;
     return step;
+}
+
+QString ProfileManager::fileNameOf(const FolderListing& listing, const QString& name) {
+    const QString sealed = name + QLatin1String(SealedFormat::FileEnding);
+    const QString dat = name + QStringLiteral(".dat");
+    const bool hasDat = listing.has(dat) || listing.has(dat + QStringLiteral(".bak"));
+    const bool hasSealed = listing.has(sealed) || listing.has(sealed + QStringLiteral(".bak"));
+    return hasSealed && !hasDat ? sealed : dat;
 }
 
 QString ProfileManager::fileNameOf(const QString& name) const {

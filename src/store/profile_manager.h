@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/folder_listing.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,16 +35,23 @@ public:
     // True when the file is gone.
     bool DeleteProfile(const QString& name);
 
-    // Profile names in folder, in directory order; sync tools' conflict
-    // copies are no profiles of their own (conflictCopies lists them).
+    // Profile names in folder, sorted; sync tools' conflict copies are no
+    // profiles of their own (conflictCopies lists them).
     static QStringList scan(const QString& folder);
+    static QStringList profileNames(const FolderListing& listing);
+    // The listing the last ListProfiles read: what the list shows comes
+    // from it, not from a look at each file.
+    const FolderListing& listing() const { return m_listing; }
+    static QString fileNameOf(const FolderListing& listing, const QString& name);
     // Copies of a profile that a sync tool left beside it when two
     // workstations changed it apart: "NAME.sync-conflict-….dat" (Syncthing),
     // "NAME (… conflicted copy …).dat" (Dropbox and others). File names, of
     // the profile name (every profile's when empty).
     static QStringList conflictCopies(const QString& folder, const QString& name = {});
+    static QStringList conflictCopies(const FolderListing& listing, const QString& name = {});
     // NAME.dat and NAME.sealed both there: neither is opened.
     static bool isAmbiguous(const QString& folder, const QString& name);
+    static bool isAmbiguous(const FolderListing& listing, const QString& name);
     // The profile a file name is a conflict copy of; empty for any other.
     static QString conflictCopyOf(const QString& fileName);
     // True when a profile of that name, in any letter case, has a file there.
@@ -58,6 +67,7 @@ private:
     ProfileStore& m_store;
     SettingsStore& m_settings;
     MessageService& m_messages;
+    FolderListing m_listing;
 };
 
 } // namespace tavrino
