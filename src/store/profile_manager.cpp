@@ -147,15 +147,24 @@ StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, 
     if (name.isEmpty()) return StoreStep::Finished;
     Profile& profile = m_store.profile();
     m_store.forgetKeys();
+    // One listing of the folder tells the rest (a network folder answers
+    // each look with a round trip).
+    FolderListing listing = FolderListing::of(m_store.databaseFolder());
     // What a cut-off save or conversion left is settled first, so that the
     // format the profile is in now is the one opened.
+    bool settled = false;
     for (const QString& ending : {QStringLiteral(".dat"), QString::fromLatin1(SealedFormat::FileEnding)}) {
-        const QString path = m_store.pathOf(name + ending);
-        if (!FileOps::exists(path) && FileOps::exists(path + QStringLiteral(".bak")))
-            m_store.settle(path);
+        const QString file = name + ending;
+        if (!listing.has(file) && listing.has(file + QStringLiteral(".bak"))) {
+            m_store.settle(m_store.pathOf(file));
+            settled = true;
+        }
     }
-    profile.ProfileFileName = fileNameOf(name);
+    if (settled) listing = FolderListing::of(m_store.databaseFolder());
+    profile.ProfileFileName = fileNameOf(listing, name);
+    m_store.useListing(listing.error() ? nullptr : &listing);
     const StoreStep step = m_store.read(true, lastAttempt, true);
+    m_store.useListing(nullptr);
     opened = profile.ProfileLoaded;
     return step;
 }

@@ -1,5 +1,7 @@
 #include "profile_store.h"
 
+#include "store/folder_listing.h"
+
 #include "crypto/text_cipher.h"
 #include "shell/clock.h"
 #include "shell/error_log.h"
@@ -129,7 +131,10 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     const QString other = SealedFormat::isSealedName(m_profile.ProfileFileName)
                               ? m_profile.name() + QStringLiteral(".dat")
                               : m_profile.name() + QLatin1String(SealedFormat::FileEnding);
-    if (FileOps::exists(path) && FileOps::exists(pathOf(other))) {
+    const FolderListing* listing = std::exchange(m_listing, nullptr);
+    const bool ambiguous = listing ? listing->has(m_profile.ProfileFileName) && listing->has(other)
+                                   : FileOps::exists(path) && FileOps::exists(pathOf(other));
+    if (ambiguous) {
         contentLost(false, 0, QString());
         notify(QStringLiteral("Both %1 and %2 are in the database folder, so Tavrino can not tell "
                               "which one is the profile %3. Move the one that is not out of the "
@@ -149,6 +154,7 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
     // a new profile, as this one still is then.
     std::optional<ProfileReadAhead::Found> found = m_readAhead.take(path);
     if (std::exchange(m_readBefore, true)) found.reset();
+    m_protocol.useListing(listing);
     int error = m_protocol.open(path, content, found ? &found->read : nullptr);
     if (error == EBUSY) {
         if (!lastAttempt) return StoreStep::TryAgain;

@@ -73,6 +73,9 @@ public:
     // forLogin: a compatible profile's records stay encrypted until logIn or
     // logInByAnswers succeeds (isOpened() tells); a sealed one's always do.
     StoreStep read(bool showErrors, bool lastAttempt, bool forLogin = false);
+    // The folder as listed just before the next read: that read's first
+    // looks go by the names (one round trip on a network folder, not many).
+    void useListing(const FolderListing* listing) { m_listing = listing; }
     // Starts reading the file the first read will be of, on a thread of its
     // own (the window is built meanwhile); that read takes what it found when
     // the file has not changed since.
@@ -213,6 +216,7 @@ private:
     QList<MergeConflict> m_conflicts;
     KeptChanges m_kept;
     QString m_convertTo; // the file a conversion writes, while it does
+    const FolderListing* m_listing = nullptr;
     QString m_leftBehind;
 };
 

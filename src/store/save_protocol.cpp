@@ -3,6 +3,7 @@
 #include "shell/clock.h"
 #include "shell/error_log.h"
 #include "shell/folder_access.h"
+#include "store/folder_listing.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,7 +61,11 @@ int SaveProtocol::open(const QString& path, QByteArray& content, const EarlyRead
     // Looked at again when the file was missing without a save's lock beside
     // it: a save that has just ended puts its new file there a moment later.
     for (int look = 1;; ++look) {
-        if (!settle(path)) return EBUSY;
+        // Only the first look may go by the listing: a later one looks anew.
+        if (look > 1) m_hint = nullptr;
+        const bool settled = settle(path);
+        m_hint = nullptr;
+        if (!settled) return EBUSY;
         const bool unchanged = look == 1 && early && early->look.ino != 0 &&
                                FileOps::look(path) == early->look;
         if (unchanged) content = early->content;
@@ -110,7 +115,10 @@ void SaveProtocol::removeTemporaries(const QString& path, bool all) {
     // A plain prefix, not a name pattern: a profile's name may hold a
     // pattern's characters, and this runs at every open.
     const QString prefix = info.fileName() + QStringLiteral(".tmp-");
-    const QStringList names = QDir(info.absolutePath()).entryList(QDir::Files | QDir::Hidden);
+    // The folder as the open listed it a moment ago, where it did: on a
+    // network folder a listing is round trips.
+    const QStringList names = m_hint ? m_hint->names()
+                                     : FolderListing::of(info.absolutePath()).names();
     for (const QString& name : names) {
         if (!name.startsWith(prefix)) continue;
         const QString temp = info.absolutePath() + QLatin1Char('/') + name;
@@ -129,6 +137,10 @@ bool SaveProtocol::settle(const QString& path) {
     removeTemporaries(path, false);
     QByteArray backup;
     FileSignature judged;
+    if (m_hint && !m_hint->has(fileName(path) + Bak)) {
+        m_watch.forget(path + Bak); // no lock there: nothing to judge
+        return true;
+    }
     switch (m_watch.judge(path + Bak, &backup, &judged)) {
     case SaveWatch::Verdict::Gone:
         return true;

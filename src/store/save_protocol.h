@@ -12,6 +12,7 @@ namespace tavrino {
 
 class Clock;
 class ErrorLog;
+class FolderListing;
 
 // The shared-folder protocol of a profile file: it moves bytes and knows
 // nothing of what they mean.
@@ -55,6 +56,10 @@ public:
         FileOps::FileLook look;
     };
     int open(const QString& path, QByteArray& content, const EarlyRead* early = nullptr);
+    // The folder as listed just before the next open: its first look at
+    // temporaries and a ".bak" goes by the names instead of asking again.
+    // Forgotten by that open.
+    void useListing(const FolderListing* listing) { m_hint = listing; }
     // Reads a file that is no profile's current name (no save is waited for).
     int openAside(const QString& path, QByteArray& content);
 
@@ -140,6 +145,7 @@ private:
     QByteArray m_lockedEnds;
     int m_backupLeft = 0;
     QString m_failedStep;
+    const FolderListing* m_hint = nullptr;
 };
 
 } // namespace tavrino
