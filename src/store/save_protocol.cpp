@@ -256,9 +256,19 @@ int SaveProtocol::lock(const QString& path) {
         if (!error) {
             m_watch.saveBegins(backupPath, expected, stampSecs);
             error = FileOps::renameNoReplace(path, backupPath);
-            if (isUnsupported(error))
-                m_failedStep = QStringLiteral("rename %1 to %2 without replacing a file of that name")
-                                   .arg(fileName(path), fileName(backupPath));
+            if (isUnsupported(error)) {
+                // Refused because another save moved in that very moment
+                // (sshfs answers a link to a name just taken with EPERM):
+                // then the profile is busy, not the folder unable.
+                if (FileOps::exists(backupPath))
+                    error = EEXIST;
+                else if (!FileOps::exists(path))
+                    error = EWOULDBLOCK;
+                else
+                    m_failedStep =
+                        QStringLiteral("rename %1 to %2 without replacing a file of that name")
+                            .arg(fileName(path), fileName(backupPath));
+            }
             if (error) m_watch.saveNotBegun(backupPath);
         }
         if (error == EEXIST) {
