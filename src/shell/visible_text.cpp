@@ -2,10 +2,6 @@
 
 namespace tavrino {
 namespace {
-bool isControl(char16_t u) {
-    return u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029;
-}
-
 // Beyond 0xff: "\\u" before four digits where a shell's $'' reads it.
 QString escapeOf(char16_t u, bool forShell) {
     if (u == '\r') return QStringLiteral("\\r");
@@ -17,11 +13,16 @@ QString escapeOf(char16_t u, bool forShell) {
 }
 } // namespace
 
+bool isControlCharacter(QChar c) {
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029;
+}
+
 QString visibleText(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (QChar c : text)
-        out += isControl(c.unicode()) ? escapeOf(c.unicode(), false) : QString(c);
+        out += isControlCharacter(c) ? escapeOf(c.unicode(), false) : QString(c);
     return out;
 }
 
@@ -30,7 +31,7 @@ QString shellQuoted(const QString& word) {
     for (QChar c : word) {
         if (c == QLatin1Char('\''))
             out += QStringLiteral("'\\''");
-        else if (isControl(c.unicode()))
+        else if (isControlCharacter(c))
             out += QStringLiteral("'$'") + escapeOf(c.unicode(), true) + QStringLiteral("''");
         else
             out += c;

@@ -4,6 +4,7 @@
 
 #include "shell/message_service.h"
 #include "shell/settings_store.h"
+#include "shell/visible_text.h"
 #include "store/held_file.h"
 #include "store/profile_store.h"
 
@@ -195,12 +196,6 @@ bool ProfileManager::isUsableName(const QString& name) {
     return true;
 }
 
-// A character that would not show as itself in a list or a terminal.
-static bool isControl(QChar c) {
-    const char16_t u = c.unicode();
-    return u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029;
-}
-
 bool ProfileManager::refuseName(const QString& name, bool forNewProfile) {
     if (name.isEmpty()) {
         m_messages.show(QStringLiteral("Specify a profile name!"));
@@ -212,7 +207,7 @@ bool ProfileManager::refuseName(const QString& name, bool forNewProfile) {
         return true;
     }
     if (!forNewProfile) return false;
-    if (std::any_of(name.cbegin(), name.cend(), isControl)) {
+    if (std::any_of(name.cbegin(), name.cend(), isControlCharacter)) {
         m_messages.show(QStringLiteral("A profile name can not contain control characters (a line "
                                        "break, a tab or a terminal escape)!"),
                         QStringLiteral("Tavrino"), MsgIcon::Warning);
