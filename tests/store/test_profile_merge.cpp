@@ -1,6 +1,8 @@
 #include "store/profile_merge.h"
 #include "store/record_pairing.h"
 
+#include "support/record_line.h"
+
 #include <gtest/gtest.h>
 
 #include <QSet>
@@ -9,6 +11,7 @@
 #include <random>
 
 using namespace tavrino;
+using tavrino::test::recordLine;
 
 namespace {
 QString rec(const char* description, const char* password = "pw", const char* user = "me") {
@@ -126,19 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.what); });
 
 namespace {
-// A record line from its fields, in the file's order after the "4".
-QString line(const char* category, const char* description, const char* user,
-             const char* password, const char* notes = "", const char* site = "") {
-    PasswordRecord r;
-    r[PasswordRecord::Category] = QString::fromUtf8(category);
-    r[PasswordRecord::Description] = QString::fromUtf8(description);
-    r[PasswordRecord::UserCode] = QString::fromUtf8(user);
-    r[PasswordRecord::Password] = QString::fromUtf8(password);
-    r[PasswordRecord::Notes] = QString::fromUtf8(notes);
-    r[PasswordRecord::WebSite] = QString::fromUtf8(site);
-    return r.toLine();
-}
-
 struct TeamCase {
     const char* what;
     QStringList base, mine, theirs;
@@ -147,14 +137,14 @@ struct TeamCase {
     QStringList keepMine, keepTheirs, keepBoth;
 };
 
-const QString Forum = line("Web", "Forum", "bob", "pw");
-const QString Mail = line("Web", "Mail", "bob", "mpw");
-const QString Zoom = line("Web", "Zoom", "ann", "zpw");
-const QString OldShop = line("Shop", "Old shop", "me", "op");
-const QString NewMail = line("Shop", "New mail", "me2", "np");
-const QString Bank1 = line("Money", "Bank", "u1", "b1");
-const QString Bank2 = line("Money", "Bank", "u2", "b2");
-const QString Jira = line("Work", "Jira", "jo", "jp", "", "https://jira.example");
+const QString Forum = recordLine("Web", "Forum", "bob", "pw");
+const QString Mail = recordLine("Web", "Mail", "bob", "mpw");
+const QString Zoom = recordLine("Web", "Zoom", "ann", "zpw");
+const QString OldShop = recordLine("Shop", "Old shop", "me", "op");
+const QString NewMail = recordLine("Shop", "New mail", "me2", "np");
+const QString Bank1 = recordLine("Money", "Bank", "u1", "b1");
+const QString Bank2 = recordLine("Money", "Bank", "u2", "b2");
+const QString Jira = recordLine("Work", "Jira", "jo", "jp", "", "https://jira.example");
 } // namespace
 
 // What a team met, each answer's file: a record only one side added is never
@@ -188,49 +178,49 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // They deleted Forum and added Zoom in the same category; I changed
         // Forum's password.
-        TeamCase{"ForumDeletedZoomAdded", {Forum, Mail}, {line("Web", "Forum", "bob", "new"), Mail},
+        TeamCase{"ForumDeletedZoomAdded", {Forum, Mail}, {recordLine("Web", "Forum", "bob", "new"), Mail},
                  {Mail, Zoom}, {Mail, Zoom}, {{}},
-                 {Mail, Zoom, line("Web", "Forum", "bob", "new")}, {Mail, Zoom},
-                 {Mail, Zoom, line("Web", "Forum", "bob", "new")}},
+                 {Mail, Zoom, recordLine("Web", "Forum", "bob", "new")}, {Mail, Zoom},
+                 {Mail, Zoom, recordLine("Web", "Forum", "bob", "new")}},
         TeamCase{"ForumDeletedByBoth", {Forum, Mail}, {Mail}, {Mail, Zoom}, {Mail, Zoom}, {}, {}, {}, {}},
         // I deleted Old shop and added New mail; they changed Old shop.
         TeamCase{"OldShopNewMail", {OldShop, Mail}, {Mail, NewMail},
-                 {line("Shop", "Old shop", "me", "changed"), Mail},
-                 {line("Shop", "Old shop", "me", "changed"), Mail, NewMail}, {{}}, {Mail, NewMail},
-                 {line("Shop", "Old shop", "me", "changed"), Mail, NewMail},
-                 {line("Shop", "Old shop", "me", "changed"), Mail, NewMail}},
+                 {recordLine("Shop", "Old shop", "me", "changed"), Mail},
+                 {recordLine("Shop", "Old shop", "me", "changed"), Mail, NewMail}, {{}}, {Mail, NewMail},
+                 {recordLine("Shop", "Old shop", "me", "changed"), Mail, NewMail},
+                 {recordLine("Shop", "Old shop", "me", "changed"), Mail, NewMail}},
         // Two Banks: I renamed u1's and changed u2's password; they changed
         // u2's password.
         TeamCase{"TwoBanks", {Bank1, Bank2},
-                 {line("Money", "Bank old", "u1", "b1"), line("Money", "Bank", "u2", "mine")},
-                 {Bank1, line("Money", "Bank", "u2", "theirs")},
-                 {line("Money", "Bank old", "u1", "b1"), line("Money", "Bank", "u2", "theirs")},
+                 {recordLine("Money", "Bank old", "u1", "b1"), recordLine("Money", "Bank", "u2", "mine")},
+                 {Bank1, recordLine("Money", "Bank", "u2", "theirs")},
+                 {recordLine("Money", "Bank old", "u1", "b1"), recordLine("Money", "Bank", "u2", "theirs")},
                  {{PasswordRecord::Password}},
-                 {line("Money", "Bank old", "u1", "b1"), line("Money", "Bank", "u2", "mine")},
-                 {line("Money", "Bank old", "u1", "b1"), line("Money", "Bank", "u2", "theirs")},
-                 {line("Money", "Bank old", "u1", "b1"), line("Money", "Bank", "u2", "theirs"),
-                  line("Money", "Bank (my version)", "u2", "mine")}},
-        TeamCase{"PasswordAndNotes", {Jira}, {line("Work", "Jira", "jo", "new", "", "https://jira.example")},
-                 {line("Work", "Jira", "jo", "jp", "ask Ann", "https://jira.example")},
-                 {line("Work", "Jira", "jo", "new", "ask Ann", "https://jira.example")}, {}, {}, {}, {}},
+                 {recordLine("Money", "Bank old", "u1", "b1"), recordLine("Money", "Bank", "u2", "mine")},
+                 {recordLine("Money", "Bank old", "u1", "b1"), recordLine("Money", "Bank", "u2", "theirs")},
+                 {recordLine("Money", "Bank old", "u1", "b1"), recordLine("Money", "Bank", "u2", "theirs"),
+                  recordLine("Money", "Bank (my version)", "u2", "mine")}},
+        TeamCase{"PasswordAndNotes", {Jira}, {recordLine("Work", "Jira", "jo", "new", "", "https://jira.example")},
+                 {recordLine("Work", "Jira", "jo", "jp", "ask Ann", "https://jira.example")},
+                 {recordLine("Work", "Jira", "jo", "new", "ask Ann", "https://jira.example")}, {}, {}, {}, {}},
         // They renamed and moved Jira; I changed its password.
         TeamCase{"RenameMoveAndPassword", {Jira},
-                 {line("Work", "Jira", "jo", "new", "", "https://jira.example")},
-                 {line("Tools", "Jira Cloud", "jo", "jp", "", "https://jira.example")},
-                 {line("Tools", "Jira Cloud", "jo", "new", "", "https://jira.example")}, {}, {}, {}, {}},
+                 {recordLine("Work", "Jira", "jo", "new", "", "https://jira.example")},
+                 {recordLine("Tools", "Jira Cloud", "jo", "jp", "", "https://jira.example")},
+                 {recordLine("Tools", "Jira Cloud", "jo", "new", "", "https://jira.example")}, {}, {}, {}, {}},
         TeamCase{"SamePasswordTwoWays", {Jira},
-                 {line("Work", "Jira", "jo", "mine", "", "https://jira.example")},
-                 {line("Tools", "Jira", "jo", "theirs", "", "https://jira.example")},
-                 {line("Tools", "Jira", "jo", "theirs", "", "https://jira.example")},
+                 {recordLine("Work", "Jira", "jo", "mine", "", "https://jira.example")},
+                 {recordLine("Tools", "Jira", "jo", "theirs", "", "https://jira.example")},
+                 {recordLine("Tools", "Jira", "jo", "theirs", "", "https://jira.example")},
                  {{PasswordRecord::Password}},
-                 {line("Tools", "Jira", "jo", "mine", "", "https://jira.example")},
-                 {line("Tools", "Jira", "jo", "theirs", "", "https://jira.example")},
-                 {line("Tools", "Jira", "jo", "theirs", "", "https://jira.example"),
-                  line("Tools", "Jira (my version)", "jo", "mine", "", "https://jira.example")}},
+                 {recordLine("Tools", "Jira", "jo", "mine", "", "https://jira.example")},
+                 {recordLine("Tools", "Jira", "jo", "theirs", "", "https://jira.example")},
+                 {recordLine("Tools", "Jira", "jo", "theirs", "", "https://jira.example"),
+                  recordLine("Tools", "Jira (my version)", "jo", "mine", "", "https://jira.example")}},
         // I changed Mail into exactly what they added: one record, not two.
-        TeamCase{"MyChangeIsTheirAddition", {Forum, Mail}, {Forum, line("Web", "Mail", "bob", "new")},
-                 {Forum, Mail, line("Web", "Mail", "bob", "new")},
-                 {Forum, line("Web", "Mail", "bob", "new")}, {}, {}, {}, {}}),
+        TeamCase{"MyChangeIsTheirAddition", {Forum, Mail}, {Forum, recordLine("Web", "Mail", "bob", "new")},
+                 {Forum, Mail, recordLine("Web", "Mail", "bob", "new")},
+                 {Forum, recordLine("Web", "Mail", "bob", "new")}, {}, {}, {}, {}}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // A deleted line and an added line are one record only on strong evidence,
@@ -242,19 +232,19 @@ TEST(RecordPairing, PairsOnlyOnStrongEvidenceAndNeverOnATie) {
         QList<int> sideOf; // per base line
     } cases[] = {
         {"same category only", {Forum}, {Zoom}, {-1}},
-        {"same description", {Forum}, {line("Web", "Forum", "x", "y")}, {0}},
+        {"same description", {Forum}, {recordLine("Web", "Forum", "x", "y")}, {0}},
         {"same user at the same site",
-         {line("A", "One", "u", "p", "", "https://s")},
-         {line("B", "Two", "u", "q", "", "https://s")},
+         {recordLine("A", "One", "u", "p", "", "https://s")},
+         {recordLine("B", "Two", "u", "q", "", "https://s")},
          {0}},
-        {"same user, no site", {line("A", "One", "u", "p")}, {line("A", "Two", "u", "p")}, {-1}},
+        {"same user, no site", {recordLine("A", "One", "u", "p")}, {recordLine("A", "Two", "u", "p")}, {-1}},
         {"two alike candidates",
          {Forum},
-         {line("Web", "Forum", "bob", "a"), line("Web", "Forum", "bob", "b")},
+         {recordLine("Web", "Forum", "bob", "a"), recordLine("Web", "Forum", "bob", "b")},
          {-1}},
         {"the better candidate wins, not the first",
          {Bank1, Bank2},
-         {line("Money", "Bank", "u2", "new"), line("Money", "Bank", "u1", "new")},
+         {recordLine("Money", "Bank", "u2", "new"), recordLine("Money", "Bank", "u1", "new")},
          {1, 0}},
     };
     for (const Case& c : cases) {
@@ -330,7 +320,7 @@ Side edit(const QStringList& base, std::mt19937& random, const char* prefix) {
         const QString id = QStringLiteral("%1 new %2").arg(QLatin1String(prefix)).arg(++n);
         side.added.append(id);
         side.lines.insert(int(random() % (side.lines.size() + 1)),
-                          line("New", id.toUtf8().constData(), prefix, "p"));
+                          recordLine("New", id.toUtf8().constData(), prefix, "p"));
     }
     std::shuffle(side.lines.begin(), side.lines.end(), random);
     return side;
@@ -350,7 +340,7 @@ TEST(ProfileMerge, PropertiesHoldForRandomEditsOnBothSides) {
     for (int round = 0; round < 400; ++round) {
         QStringList base;
         for (int i = int(random() % 7); i > 0; --i)
-            base.append(line("Cat", QStringLiteral("R%1").arg(i).toUtf8().constData(),
+            base.append(recordLine("Cat", QStringLiteral("R%1").arg(i).toUtf8().constData(),
                              QStringLiteral("u%1").arg(i).toUtf8().constData(), "pw", "",
                              QStringLiteral("https://s%1").arg(i).toUtf8().constData()));
         const Side mine = edit(base, random, "m");

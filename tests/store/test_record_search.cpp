@@ -1,31 +1,21 @@
 #include "store/profile.h"
 #include "store/record_search.h"
 
+#include "support/record_line.h"
+
 #include <gtest/gtest.h>
 
 using namespace tavrino;
+using tavrino::test::recordLine;
 
 namespace {
 
-QString line(const char* category, const char* description, const char* user,
-             const char* password, const char* notes, const char* web, const char* email) {
-    PasswordRecord r;
-    r[PasswordRecord::Category] = QString::fromUtf8(category);
-    r[PasswordRecord::Description] = QString::fromUtf8(description);
-    r[PasswordRecord::UserCode] = QString::fromUtf8(user);
-    r[PasswordRecord::Password] = QString::fromUtf8(password);
-    r[PasswordRecord::Notes] = QString::fromUtf8(notes);
-    r[PasswordRecord::WebSite] = QString::fromUtf8(web);
-    r[PasswordRecord::Email] = QString::fromUtf8(email);
-    return r.toLine();
-}
-
 const QStringList Records{
-    line("Bank", "Main checking", "alice.k", "Xy7!pq", "Branch 0042", "https://bank.example.com", ""),
-    line("Web", "Café Crème", "françois", "Pässwörd€", "Zürich office", "https://cafe.example.fr", ""),
-    line("Mail", "Webmail", "alice@example.com", "Tr0ub4dor&3", "", "", "alice@example.com"),
-    line("Web", "", "bob", "hunter2", "blank description", "https://forum.example.net", ""),
-    line("Straße", "STRASSE shop", "x", "secretpw", "", "", ""),
+    recordLine("Bank", "Main checking", "alice.k", "Xy7!pq", "Branch 0042", "https://bank.example.com", ""),
+    recordLine("Web", "Café Crème", "françois", "Pässwörd€", "Zürich office", "https://cafe.example.fr", ""),
+    recordLine("Mail", "Webmail", "alice@example.com", "Tr0ub4dor&3", "", "", "alice@example.com"),
+    recordLine("Web", "", "bob", "hunter2", "blank description", "https://forum.example.net", ""),
+    recordLine("Straße", "STRASSE shop", "x", "secretpw", "", "", ""),
 };
 
 struct Case {
@@ -92,7 +82,7 @@ TEST(RecordSearch, NarrowingAndWideningAgreeWithAFreshSearch) {
 TEST(RecordSearch, EveryCapitalFoldsAndARefillForgetsTheLastHits) {
     RecordSearch search;
     const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    search.index({line("Zoo", "ZOO", "", "", "", "", ""), line("X", alphabet.toUtf8().constData(), "", "", "", "", "")});
+    search.index({recordLine("Zoo", "ZOO", "", "", "", "", ""), recordLine("X", alphabet.toUtf8().constData(), "", "", "", "", "")});
     EXPECT_EQ(search.find(QStringLiteral("zoo"), 10).size(), 1);
     for (const QChar c : alphabet)
         EXPECT_EQ(search.find(QString(c.toLower()), 10).size(), c == QLatin1Char('Z') || c == QLatin1Char('O') ? 2 : 1)
@@ -103,7 +93,7 @@ TEST(RecordSearch, EveryCapitalFoldsAndARefillForgetsTheLastHits) {
     ASSERT_EQ(typed.find(QStringLiteral("e"), 100).size(), 5);
     QStringList refilled = Records;
     refilled.removeFirst();
-    refilled.prepend(line("New", "Zebra", "", "", "", "", ""));
+    refilled.prepend(recordLine("New", "Zebra", "", "", "", "", ""));
     typed.index(refilled);
     RecordSearch fresh;
     fresh.index(refilled);
