@@ -8,6 +8,7 @@
 #include "store/profile.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "store/version_shelf.h"
 #include "ui/common/address_service.h"
 #include "ui/common/message_box_service.h"
 #include "ui/common/session_state.h"
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
     cipher.setEndingHandler([] { std::_Exit(EXIT_FAILURE); });
     Profile profile;
     ProfileStore store(profile, log, cipher, clock);
+    const VersionShelf shelf;
+    store.setVersionShelf(&shelf);
     ProfileManager profiles(store, settings, messages);
     profiles.readAheadFirstProfile();
     StoreRunner runner(store, profiles, messages);

@@ -16,6 +16,9 @@
 #include "store/login_check.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "store/copy_intake.h"
+#include "store/folder_listing.h"
+#include "store/version_shelf.h"
 #include "store/waiting.h"
 
 #include <QCommandLineParser>
@@ -109,11 +112,13 @@ const CommandHelp CommandHelps[] = {
      "another one, and init says so).\n"},
     {"merge",
      "Usage: tavrino-cli merge NAME FILE [--keep] [--database DIR]\nAfter the profile's login, "
-     "adds what FILE, another copy of the profile (a\nbackup, a copy from another folder, a sync "
-     "tool's conflict copy), has and\nNAME lacks: records and categories, each added one named. "
-     "Nothing is\nremoved from NAME. A record the two copies hold in different versions is kept\n"
-     "in both, and named in the report. A sync tool's conflict copy of NAME in the\ndatabase "
-     "folder is removed once taken in (--keep keeps it); other files stay.\n"},
+     "merges FILE, another copy of the profile (a backup,\na copy from another folder, a sync "
+     "tool's conflict copy), into NAME and saves\nit. Against the newest version of NAME this "
+     "workstation kept that is older\nthan both, the merge is three-way: what either side "
+     "added, changed or deleted\nstays so; a record both changed differently is kept in both "
+     "versions. With no\nsuch version, only what FILE has and NAME lacks is added, each record "
+     "named.\nA sync tool's conflict copy of NAME in the database folder is removed once\ntaken "
+     "in (--keep keeps it); other files stay. Every save takes in such copies\nby itself.\n"},
     {"fix-access",
      "Usage: tavrino-cli fix-access [--database DIR]\nGives every profile (and the error log) in "
      "the database folder the rights a\nnew one gets there: read and write for the owner, and "
@@ -217,6 +222,10 @@ private:
     struct sigaction m_previous[3]{};
 };
 
+ConflictChoice keepBoth(const MergeConflict&) {
+    return ConflictChoice::KeepBoth;
+}
+
 struct Context {
     QTextStream& in;
     QTextStream& out;
@@ -229,6 +238,7 @@ struct Context {
     SettingsStore settings;
     Profile profile;
     ProfileStore store{profile, log, cipher, clock};
+    VersionShelf shelf;
     ProfileManager manager{store, settings, messages};
     WaitingStore waiting{store, pause, messages};
 
@@ -236,6 +246,7 @@ struct Context {
         : in(i), out(o), err(e), settings(SettingsStore::defaultPath(), appFolder, &messages) {
         // A damaged file ends the read, never the tool.
         cipher.setEndingHandler([] {});
+        store.setVersionShelf(&shelf);
         // Nobody reads a log that could not be written: said at once.
         log.setFailureHandler([this](const QString& path, const QString& why) {
             err << QStringLiteral("tavrino-cli: could not write to the error log %1: %2\n").arg(path, why)
@@ -255,13 +266,24 @@ struct Context {
             messages.texts.isEmpty() ? what : what + QStringLiteral(": ") + messages.texts.first());
     }
 
-    // Saves the open profile; another workstation's save meanwhile is merged
-    // with it, and said on stderr.
-    void save(const QString& name) {
+    // Saves the open profile with every conflict copy a sync tool left of
+    // it; another workstation's save meanwhile is merged with it. Both are
+    // said on stderr. Nobody is asked: a record changed on both sides is
+    // kept in both versions.
+    void save(const QString& name, bool withCopies = true) {
+        CopyIntake intake(store, keepBoth);
+        const IntakeOutcome copies =
+            withCopies ? intake.takeIn(FolderListing::of(store.databaseFolder())) : IntakeOutcome();
         messages.texts.clear();
         const SaveOutcome outcome = waiting.save();
         if (outcome != SaveOutcome::Saved && outcome != SaveOutcome::Merged)
             failWithMessages(QStringLiteral("profile '%1' was not saved").arg(name));
+        if (!copies.isEmpty()) {
+            err << name << QStringLiteral(": ") << copies.summary() << "\n";
+            for (const QString& stuck : intake.removeTaken())
+                err << QStringLiteral("note: could not remove %1\n").arg(stuck);
+            err << Qt::flush;
+        }
         if (outcome == SaveOutcome::Merged) {
             err << QStringLiteral("%1: saved together with another workstation's save made "
                                   "meanwhile")
@@ -421,45 +443,41 @@ int list(Context& c) {
     return 0;
 }
 
-QString recordName(const QString& line) {
-    const PasswordRecord r = PasswordRecord::fromLine(line);
-    return r[PasswordRecord::Description].isEmpty() ? r[PasswordRecord::UserCode]
-                                                     : r[PasswordRecord::Description];
-}
-
 int mergeCopy(Context& c, const QString& name, const QString& file, bool keep) {
     c.open(name);
     c.login();
-    ProfileContent copy;
     // As given, else as the list names it: a file in the database folder.
     const QString path = QFileInfo::exists(file) ? QFileInfo(file).absoluteFilePath()
                                                  : c.store.pathOf(file);
-    const QString why = c.store.readCopy(path, copy);
-    if (!why.isEmpty()) throw Failure(QStringLiteral("cannot merge %1: %2").arg(file, why));
-    const MergeResult result = c.store.takeCopy(copy);
-    if (result.added > 0 || result.settingsTaken) c.save(name);
-    c.out << QStringLiteral("merged %1 into %2: %3 records added, %4 already there, %5 kept in "
-                            "both versions\n")
-                 .arg(file, name)
-                 .arg(result.added)
-                 .arg(copy.Records.count() - result.added)
-                 .arg(result.conflicts.size());
-    for (const QString& added : result.addedDescriptions)
+    CopyIntake intake(c.store, keepBoth);
+    IntakeOutcome taken;
+    if (const QString why = intake.takeFile(path, taken); !why.isEmpty())
+        throw Failure(QStringLiteral("cannot merge %1: %2").arg(file, why));
+    // Only this copy: the others of the folder are for the next save.
+    if (taken.profileChanged) c.save(name, false);
+    c.out << QStringLiteral("merged %1 into %2 (%3): %4 records added, %5 changed, %6 removed, %7 "
+                            "kept in both versions\n")
+                 .arg(file, name,
+                      taken.withoutBase ? QStringLiteral("no earlier version is kept here: only "
+                                                         "added to")
+                                        : QStringLiteral("three-way, against the version kept "
+                                                         "here"))
+                 .arg(taken.added)
+                 .arg(taken.changed)
+                 .arg(taken.removed)
+                 .arg(taken.conflicts);
+    for (const QString& added : std::as_const(taken.broughtBack))
         c.out << QStringLiteral("added: \"%1\"\n").arg(visibleText(added));
-    for (const MergeConflict& conflict : result.conflicts)
-        c.out << QStringLiteral("could not decide: \"%1\" differs in the two copies; both versions "
-                                "are kept\n")
-                     .arg(recordName(conflict.mine));
     // A sync tool's copy in the folder is taken in now: it goes, or every
     // member would merge it again. Any other file (a backup) stays.
     const QFileInfo copyFile(path);
     if (!keep && copyFile.absolutePath() == QFileInfo(c.store.databaseFolder()).absoluteFilePath() &&
         ProfileManager::conflictCopyOf(copyFile.fileName()) == name) {
-        if (FileOps::remove(path) == 0)
+        const QStringList stuck = intake.removeTaken();
+        if (stuck.isEmpty())
             c.out << QStringLiteral("removed %1\n").arg(visibleText(copyFile.fileName()));
         else
-            c.err << QStringLiteral("note: %1 could not be removed: %2\n")
-                         .arg(visibleText(copyFile.fileName()), QString::fromLocal8Bit(std::strerror(errno)));
+            c.err << QStringLiteral("note: could not remove %1\n").arg(stuck.join(QStringLiteral("; ")));
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "profile_store.h"
 
+#include "store/version_shelf.h"
+
 #include "store/folder_listing.h"
 
 #include "crypto/text_cipher.h"
@@ -165,7 +167,10 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
         return StoreStep::Finished;
     }
     if (!forLogin || isSealed()) {
-        if (readContent(content, showErrors)) noteSealedStamp();
+        if (readContent(content, showErrors)) {
+            noteSealedStamp();
+            if (!m_readFailed) shelve(path, m_profile.ChangeStamp, content);
+        }
         return StoreStep::Finished;
     }
     // The login needs the settings, not the records: they stay encrypted
@@ -180,7 +185,10 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
         decoded = m_compatible.decodeForLogin(content, m_profile);
     }
     m_reportedChecksums = decoded.outcome.checksumFailures;
-    if (takeDecoded(decoded, showErrors) && !m_readFailed) m_unopened = content;
+    if (takeDecoded(decoded, showErrors) && !m_readFailed) {
+        m_unopened = content;
+        shelve(path, m_profile.ChangeStamp, content);
+    }
     return StoreStep::Finished;
 }
 
@@ -508,6 +516,7 @@ ProfileStore::Refresh ProfileStore::takeNewer(const QByteArray& look, const QByt
     if (!theirs.Security.sameLogin(m_profile.Security)) return Refresh::LoginChanged;
     m_profile.setContent(theirs.content());
     setBase();
+    shelve(m_profile.ProfilePath, m_profile.ChangeStamp, content);
     return Refresh::Updated;
 }
 
@@ -539,6 +548,10 @@ bool ProfileStore::takePendingChange() {
     return true;
 }
 
+void ProfileStore::shelve(const QString& path, std::int32_t stamp, const QByteArray& bytes) {
+    if (m_shelf) m_shelf->keep(path, stamp, bytes);
+}
+
 void ProfileStore::writeNewFile() {
     const bool creating = m_profile.CreatingProfile;
     const std::int32_t stamp = ChangeStamp::next(m_profile.ChangeStamp);
@@ -564,6 +577,7 @@ void ProfileStore::writeNewFile() {
     }
     m_profile.ChangeStamp = stamp;
     m_profile.ProfileSaved = true;
+    shelve(target, stamp, content);
     // Whatever change was kept for this profile went in with this save.
     if (!creating && m_convertTo.isEmpty()) m_kept.discard(m_profile.ProfileFileName);
     m_lastSave = SaveOutcome::Saved;

@@ -21,6 +21,7 @@ namespace tavrino {
 class Clock;
 class ErrorLog;
 class TextCipher;
+class VersionShelf;
 
 // How the last save ended.
 enum class SaveOutcome {
@@ -166,6 +167,11 @@ public:
     // False while somebody's save is still in progress there.
     bool settle(const QString& datPath) { return m_protocol.settle(datPath); }
 
+    // Where each version read or saved is put aside (a sync tool's copy is
+    // merged against them); none when not set.
+    void setVersionShelf(const VersionShelf* shelf) { m_shelf = shelf; }
+    const VersionShelf* versionShelf() const { return m_shelf; }
+
 private:
     ProfileCodec& codecFor(const QString& fileName);
     bool readContent(const QByteArray& content, bool showErrors);
@@ -184,6 +190,7 @@ private:
     void reportLeftBehind(int number);
     void conflict();
     void setBase();
+    void shelve(const QString& path, std::int32_t stamp, const QByteArray& bytes);
     void noteSealedStamp();
     void writeNewFile();
     void saveFailed(int number, const QString& description);
@@ -218,6 +225,7 @@ private:
     QString m_convertTo; // the file a conversion writes, while it does
     const FolderListing* m_listing = nullptr;
     QString m_leftBehind;
+    const VersionShelf* m_shelf = nullptr;
 };
 
 } // namespace tavrino

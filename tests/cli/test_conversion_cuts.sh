@@ -16,7 +16,7 @@ command -v strace >/dev/null || { echo "SKIP: strace is missing" >&2; exit 77; }
 work=$(mktemp -d /tmp/tavrino-cuts.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 db=$work/db
-export TAVRINO_SETTINGS=$work/settings.ini TAVRINO_PAUSE_MS=1 XDG_STATE_HOME=$work/state
+export TAVRINO_SETTINGS=$work/settings.ini TAVRINO_PAUSE_MS=1 XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/state
 export TAVRINO_ABANDONED_MS=200
 fail() { echo "FAIL: $*" >&2; exit 1; }
 cli() { echo QUILT | XDG_RUNTIME_DIR=$work/run "$bin/tavrino-cli" "$@" --database "$db"; }

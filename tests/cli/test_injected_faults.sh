@@ -16,7 +16,7 @@ command -v strace >/dev/null || { echo "SKIP: strace is missing" >&2; exit 77; }
 work=$(mktemp -d /tmp/tavrino-held.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp "$fixtures/Home.dat" "$work/"
-export TAVRINO_SETTINGS=$work/settings.ini TAVRINO_PAUSE_MS=1 XDG_RUNTIME_DIR=$work XDG_STATE_HOME=$work
+export TAVRINO_SETTINGS=$work/settings.ini TAVRINO_PAUSE_MS=1 XDG_RUNTIME_DIR=$work XDG_STATE_HOME=$work XDG_CACHE_HOME=$work
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 echo QUILT | strace -f -o /dev/null -P "$work/Home.dat" -e trace=openat -e inject=openat:error=EBUSY \

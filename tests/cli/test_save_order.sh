@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 db=$work/db
 mkdir -p "$db" && mkdir -m 700 "$work/run"
 cp "$fixtures/Home.dat" "$db/"
-export TAVRINO_SETTINGS=$work/settings.ini XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/state
+export TAVRINO_SETTINGS=$work/settings.ini XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/state XDG_CACHE_HOME=$work/state
 fail() { echo "FAIL: $*" >&2; cat "$work/trace" >&2; exit 1; }
 traced() {
   echo QUILT | strace -f -y -o "$work/trace" -e trace=renameat2,rename,link,unlink,fsync,fdatasync \

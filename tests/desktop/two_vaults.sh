@@ -50,7 +50,7 @@ start_session() { # name database
   DISPLAY=$display openbox >/dev/null 2>&1 &
   pids+=($!)
   sleep 0.3
-  DISPLAY=$display TAVRINO_SETTINGS=$work/$s.ini XDG_RUNTIME_DIR=$work/run-$s XDG_STATE_HOME=$work/run-$s QT_QPA_PLATFORM=xcb \
+  DISPLAY=$display TAVRINO_SETTINGS=$work/$s.ini XDG_RUNTIME_DIR=$work/run-$s XDG_STATE_HOME=$work/run-$s XDG_CACHE_HOME=$work/run-$s QT_QPA_PLATFORM=xcb \
     "$bin/tavrino" >"$work/tavrino-$s.log" 2>&1 &
   pids+=($!)
 }

@@ -20,7 +20,7 @@ on() { # workstation, then the command's arguments
   local ws=$1 mount=$MOUNT_A
   shift
   [ "$ws" = b ] && mount=$MOUNT_B
-  XDG_STATE_HOME=$work/run-$ws XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini \
+  XDG_STATE_HOME=$work/run-$ws XDG_CACHE_HOME=$work/run-$ws XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini \
     "$bin/tavrino-cli" "$@" --database "$mount"
 }
 fail() { echo "FAIL: $*" >&2; ls -la "$shared" >&2; cat "$work"/*.out >&2 2>/dev/null; exit 1; }

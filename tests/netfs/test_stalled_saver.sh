@@ -39,7 +39,7 @@ on() {
   shift
   local mount=$MOUNT_A
   [ "$ws" = b ] && mount=$MOUNT_B
-  XDG_STATE_HOME=$work/run-$ws XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini "$@" --database "$mount"
+  XDG_STATE_HOME=$work/run-$ws XDG_CACHE_HOME=$work/run-$ws XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini "$@" --database "$mount"
 }
 fail() {
   echo "FAIL: $*" >&2

@@ -41,7 +41,7 @@ on() {
   shift
   local var=MOUNT_${ws^^}
   local mount=${!var:-$shared}
-  XDG_STATE_HOME=$work/run-$ws XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini \
+  XDG_STATE_HOME=$work/run-$ws XDG_CACHE_HOME=$work/run-$ws XDG_RUNTIME_DIR=$work/run-$ws TAVRINO_SETTINGS=$work/$ws.ini \
     "$bin/tavrino-cli" "$@" --database "$mount"
 }
 fail() {
@@ -132,7 +132,7 @@ for k in $(seq 1 "$kills"); do
   before=$(descriptions Big "$big_login" | wc -l)
   # A simple command, so that $! is the saver itself and not a subshell.
   f=$(csv "k$k")
-  XDG_STATE_HOME=$work/run-a XDG_RUNTIME_DIR=$work/run-a TAVRINO_SETTINGS=$work/a.ini \
+  XDG_STATE_HOME=$work/run-a XDG_CACHE_HOME=$work/run-a XDG_RUNTIME_DIR=$work/run-a TAVRINO_SETTINGS=$work/a.ini \
     "$bin/tavrino-cli" import Big "$f" --database "$MOUNT_A" <"$work/big.login" >/dev/null 2>&1 &
   pid=$!
   sleep "$(printf '0.%03d' $((RANDOM % 300 + 20)))"

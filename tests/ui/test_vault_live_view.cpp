@@ -100,9 +100,9 @@ TEST(LiveView, ANewLoginElsewhereLocks) {
 
 namespace {
 
-// A sync tool's conflict copy of the profile: offered after the login,
-// merged on Yes, and put aside so that it is not offered again.
-TEST(ConflictCopy, IsOfferedAfterTheLoginAndMerged) {
+// A sync tool's conflict copy of the profile is taken in at the login by
+// itself: saved once, the copy gone, one line said, no question.
+TEST(ConflictCopy, IsTakenInAtTheLoginWithoutAQuestion) {
     VaultFixture f({QStringLiteral("Work")});
     const QString copy = QStringLiteral("Work (Bob's conflicted copy 2026-12-10).dat");
     QFile::copy(f.dbPath(QStringLiteral("Work.dat")), f.dbPath(copy));
@@ -118,38 +118,35 @@ TEST(ConflictCopy, IsOfferedAfterTheLoginAndMerged) {
     }
     EXPECT_EQ(f.profiles.ListProfiles(), QStringList{QStringLiteral("Work")})
         << "no profile of its own";
-    f.messages.answers = {MsgAnswer::Yes};
     f.loginWork();
     EXPECT_TRUE(hasAdded(f));
     EXPECT_EQ(descriptionsOnDisk(f).last(), QStringLiteral("Added elsewhere"));
     EXPECT_FALSE(QFile::exists(f.dbPath(copy)));
-    EXPECT_TRUE(QFile::exists(f.dbPath(copy + QStringLiteral(".merged"))));
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(f.loggedInNote()->text().startsWith(
+        QStringLiteral("Took in 1 copy left by a sync tool: 1 record added, no conflicts")))
+        << f.loggedInNote()->text().toStdString();
 }
 
-// Many copies (planted, or piled up): three questions at most, the rest in
-// one summary, nothing taken in unasked.
-TEST(ConflictCopy, ManyCopiesAreAskedAboutAHandfulAtMost) {
-    VaultFixture f({QStringLiteral("Work")});
+// Copies piled up (or planted) never mean a question each: those that are
+// this profile go in one save, one that is not stays and is named.
+TEST(ConflictCopy, ManyCopiesGoInOneLineAndAStrangerStays) {
+    VaultFixture f({QStringLiteral("Work"), QStringLiteral("Home")});
     for (int i = 1; i <= 12; ++i)
         QFile::copy(f.dbPath(QStringLiteral("Work.dat")),
                     f.dbPath(QStringLiteral("Work.sync-conflict-20261210-1010%1-X.dat").arg(i, 2, 10, QLatin1Char('0'))));
-    f.start(QStringLiteral("Work"));
-    f.messages.answers = {MsgAnswer::Ok, MsgAnswer::No, MsgAnswer::No, MsgAnswer::No, MsgAnswer::Ok};
-    f.type(f.box("User ID"), QStringLiteral("alice"));
-    f.type(f.box("Password"), QStringLiteral("S3cret pass"));
-    f.type(f.box("PIN Number"), QStringLiteral("4711"));
-    QTest::mousePress(f.button(CommandBars::Login), Qt::LeftButton);
+    const QString stranger = QStringLiteral("Work.sync-conflict-20261210-101099-EVIL.dat");
+    QFile::rename(f.dbPath(QStringLiteral("Home.dat")), f.dbPath(stranger));
+    f.loginWork();
     ASSERT_TRUE(f.session.loginOk);
-    QStringList texts;
-    for (const Message& m : f.messages.shown)
-        if (m.title == QStringLiteral("Conflict copy")) texts << m.text;
-    ASSERT_EQ(texts.size(), 4) << texts.join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("9 more conflict copies of this profile are in the folder")))
-        << texts[0].toStdString();
-    EXPECT_TRUE(texts[0].contains(QStringLiteral("and 4 more"))) << texts[0].toStdString();
-    for (int i = 1; i < 4; ++i)
-        EXPECT_TRUE(texts[i].startsWith(QStringLiteral("A sync tool left a conflicting copy"))) << i;
-    EXPECT_EQ(QDir(f.dbPath(QString())).entryList({QStringLiteral("Work.sync-conflict-*")}).size(), 12);
+    EXPECT_TRUE(f.messages.shown.isEmpty()) << f.messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(QDir(f.dbPath(QString())).entryList({QStringLiteral("Work.sync-conflict-*")}),
+              QStringList{stranger});
+    const QString note = f.loggedInNote()->text();
+    EXPECT_TRUE(note.startsWith(QStringLiteral("Took in 12 copies left by a sync tool: nothing new, "
+                                               "no conflicts; left 1 copy in the folder: ") +
+                                stranger + QStringLiteral(" (")))
+        << note.toStdString();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "shell/settings_store.h"
 #include "store/profile_manager.h"
 #include "store/profile_store.h"
+#include "store/version_shelf.h"
 #include "store/waiting.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
@@ -65,6 +66,7 @@ struct VaultFixture {
     TextCipher cipher{&log, &messages};
     Profile profile;
     ProfileStore store{profile, log, cipher, clock};
+    VersionShelf shelf{dir.filePath(QStringLiteral("versions"))};
     ProfileManager profiles{store, settings, messages};
     StoreRunner runner{store, profiles, messages};
     WaitingStore waiting{store, pause, messages}; // another workstation, as the CLI saves
@@ -96,6 +98,7 @@ struct VaultFixture {
             return conflictAnswers.isEmpty() ? ConflictChoice::KeepBoth : conflictAnswers.takeFirst();
         });
         store.stampMemory().setPath(dir.filePath(QStringLiteral("stamps.ini")));
+        store.setVersionShelf(&shelf);
     }
 
     VaultWindow& start(const QString& profileName = {}) {

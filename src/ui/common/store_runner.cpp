@@ -2,6 +2,8 @@
 
 #include "shell/message_service.h"
 #include "shell/visible_text.h"
+#include "store/copy_intake.h"
+#include "store/folder_listing.h"
 #include "store/format_conversion.h"
 #include "store/held_file.h"
 #include "store/profile_manager.h"
@@ -57,7 +59,7 @@ void StoreRunner::showNotices() {
 
 SaveOutcome StoreRunner::save() {
     Busy busy(*this);
-    return saveUntilDecided(false);
+    return saveWithCopies(false);
 }
 
 SaveOutcome StoreRunner::savePendingChange() {
@@ -98,59 +100,32 @@ SaveOutcome StoreRunner::saveUntilDecided(bool merged) {
     return outcome;
 }
 
-void StoreRunner::offerConflictCopies() {
-    const QString name = m_store.profile().name();
-    QStringList copies = ProfileManager::conflictCopies(m_store.databaseFolder(), name);
-    // A handful are asked about one by one; a folder with more (planted, or
-    // piled up) gets one summary instead of a question each.
-    constexpr qsizetype Asked = 3;
-    if (copies.size() > Asked) {
-        QStringList named;
-        for (qsizetype i = Asked; i < copies.size() && named.size() < 5; ++i)
-            named << visibleText(copies.at(i));
-        if (copies.size() - Asked > named.size())
-            named << QStringLiteral("and %1 more").arg(copies.size() - Asked - named.size());
-        m_messages.show(QStringLiteral("%1 more conflict copies of this profile are in the "
-                                       "folder and were left as they are: %2.\r\n"
-                                       "tavrino-cli merge takes them in one by one.")
-                            .arg(copies.size() - Asked)
-                            .arg(named.join(QStringLiteral(", "))),
-                        QStringLiteral("Conflict copy"), MsgIcon::Information);
-        copies = copies.first(Asked);
+void StoreRunner::takeInConflictCopies() {
+    Busy busy(*this);
+    saveWithCopies(true);
+}
+
+SaveOutcome StoreRunner::saveWithCopies(bool onlyForCopies) {
+    const ProfileStore::Snapshot before = m_store.snapshot();
+    CopyIntake intake(m_store, m_askConflict);
+    const IntakeOutcome taken = intake.takeIn(FolderListing::of(m_store.databaseFolder()));
+    SaveOutcome outcome = SaveOutcome::Saved;
+    // After a login nothing else is unsaved: copies that bring nothing new
+    // only go.
+    if (!onlyForCopies || taken.profileChanged) outcome = saveUntilDecided(false);
+    if (changeKept(outcome)) {
+        m_store.restore(before);
+        return outcome;
     }
-    for (const QString& copy : std::as_const(copies)) {
-        if (m_messages.show(QStringLiteral("A sync tool left a conflicting copy of this profile: "
-                                           "%1\r\nMerge it into this profile now?")
-                                .arg(visibleText(copy)),
-                            QStringLiteral("Conflict copy"), MsgIcon::Question,
-                            MsgButtons::YesNo) != MsgAnswer::Yes)
-            continue;
-        const QString path = m_store.pathOf(copy);
-        ProfileContent content;
-        const QString why = m_store.readCopy(path, content);
-        if (!why.isEmpty()) {
-            m_messages.show(QStringLiteral("%1 could not be merged: %2").arg(visibleText(copy), why),
-                            QStringLiteral("Conflict copy"), MsgIcon::Warning);
-            continue;
-        }
-        const ProfileStore::Snapshot before = m_store.snapshot();
-        const MergeResult result = m_store.takeCopy(content);
-        const SaveOutcome outcome = result.added > 0 || result.settingsTaken
-                                        ? save()
-                                        : SaveOutcome::Saved;
-        if (outcome != SaveOutcome::Saved && outcome != SaveOutcome::Merged) {
-            // Not on disk: memory stays as the file is.
-            if (outcome != SaveOutcome::ConflictLogin) m_store.restore(before);
-            continue;
-        }
-        FileOps::renameNoReplace(path, path + QStringLiteral(".merged"));
-        m_messages.show(
-            QStringLiteral("%1 merged: %2 records added, %3 kept in both versions.")
-                .arg(visibleText(copy))
-                .arg(result.added)
-                .arg(result.conflicts.size()),
-            QStringLiteral("Conflict copy"), MsgIcon::Information);
+    // Removed only once what they brought is on disk.
+    QString line = taken.summary();
+    if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Merged) {
+        const QStringList stuck = intake.removeTaken();
+        if (!stuck.isEmpty())
+            line += QStringLiteral("; could not remove %1").arg(stuck.join(QStringLiteral("; ")));
     }
+    if (!line.isEmpty()) emit note(line);
+    return outcome;
 }
 
 bool StoreRunner::open(const QString& name) {

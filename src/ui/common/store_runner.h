@@ -45,9 +45,10 @@ public:
     SaveOutcome save();
     // After a login: the change that met another workstation's new login.
     SaveOutcome savePendingChange();
-    // After a login: offers to merge each conflict copy a sync tool left of
-    // the open profile; a merged copy is renamed "….merged" (never deleted).
-    void offerConflictCopies();
+    // After a login: takes in every conflict copy a sync tool left of the
+    // open profile (CopyIntake), saves once if they brought anything, and
+    // removes them. Every save takes them in as well.
+    void takeInConflictCopies();
     bool open(const QString& name);
     bool convertTo(bool sealed);
     // A login (login calls the store's logIn or logInByAnswers): waits like
@@ -82,6 +83,7 @@ private:
     // False when the user stopped waiting.
     bool runAttempts(const std::function<StoreStep(bool lastAttempt)>& attempt);
     SaveOutcome saveUntilDecided(bool merged);
+    SaveOutcome saveWithCopies(bool onlyForCopies);
 
     ProfileStore& m_store;
     ProfileManager& m_profiles;

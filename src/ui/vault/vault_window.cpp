@@ -313,7 +313,7 @@ void VaultWindow::onLoginRequested() {
     m_watch->start();
     // A change that met another user's new login goes in now.
     if (m_s.store.hasPendingChange()) m_s.runner.savePendingChange();
-    m_s.runner.offerConflictCopies();
+    m_s.runner.takeInConflictCopies();
     showTree(QString());
     emit loggedIn();
 }
