@@ -71,7 +71,17 @@ QString ProfileManager::conflictCopyOf(const QString& fileName) {
     if (dot > 0 && stem.sliced(dot).startsWith(u".sync-conflict-") &&
         !stem.sliced(dot + 1).contains(u'.'))
         return profileName(stem.first(dot));
-    // Dropbox: NAME (WHO's conflicted copy DATE), the brackets the last ones.
+    // ownCloud: NAME_conflict-DATE-TIME
+    const qsizetype mark = stem.lastIndexOf(u"_conflict-");
+    if (mark > 0) {
+        const QStringView when = stem.sliced(mark + 10);
+        if (!when.isEmpty() && std::all_of(when.begin(), when.end(), [](QChar c) {
+                return c.isDigit() || c == u'-';
+            }))
+            return profileName(stem.first(mark));
+    }
+    // Dropbox, Nextcloud: NAME (WHO's conflicted copy DATE), the brackets
+    // the last ones.
     const qsizetype open = stem.lastIndexOf(u'(');
     if (open < 1 || stem[open - 1] != u' ' || !stem.endsWith(u')')) return {};
     const QStringView inside = stem.sliced(open + 1).chopped(1);
