@@ -1,5 +1,8 @@
 #include "save_protocol.h"
 
+#include <chrono>
+#include <thread>
+
 #include "shell/clock.h"
 #include "shell/error_log.h"
 #include "shell/folder_access.h"
@@ -255,7 +258,9 @@ int SaveProtocol::lock(const QString& path) {
         if (!error && m_beforeLockMove) m_beforeLockMove();
         if (!error) {
             m_watch.saveBegins(backupPath, expected, stampSecs);
-            error = FileOps::renameNoReplace(path, backupPath);
+            error = whileOthersLook([&] { return FileOps::renameNoReplace(path, backupPath); });
+            // Still open elsewhere (a Windows workstation holds it): in use.
+            if (isHeldElsewhere(error)) error = EWOULDBLOCK;
             if (isUnsupported(error)) {
                 // Refused because another save moved in that very moment
                 // (sshfs answers a link to a name just taken with EPERM):
@@ -366,7 +371,8 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         // on the disk before it, or a power cut could leave both formats.
         if (!error && destination != path) FileOps::syncFolder(m_folder);
         if (!error && m_beforeLanding) m_beforeLanding();
-        if (!error) error = FileOps::renameNoReplace(tempPath, destination);
+        if (!error)
+            error = whileOthersLook([&] { return FileOps::renameNoReplace(tempPath, destination); });
         if (isUnsupported(error)) m_failedStep = landingStep(destination);
         // Our temporary gone before it landed: a recovery of our lock took it.
         if (error == ENOENT && !FileOps::exists(tempPath)) error = ENOLCK;
@@ -395,10 +401,29 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
     // (its time is this lock's own): opening the ".bak" just before removing
     // it made a network file system keep it as a hidden file (the close is
     // told to the server after the removal).
-    if (lookIsOurs()) m_backupLeft = FileOps::remove(path + Bak);
+    if (lookIsOurs()) m_backupLeft = removeWhileOthersLook(path + Bak);
     endLock();
     FileOps::syncFolder(m_folder);
     return 0;
+}
+
+// On an SMB share a file another client has open (a workstation reading
+// the profile, or looking at our ".bak" while it waits for it) can't be
+// renamed or removed: the server says it is busy for the moment that look
+// lasts. A step is tried again for up to a second before that counts.
+int SaveProtocol::whileOthersLook(const std::function<int()>& step) {
+    int error = step();
+    for (int attempt = 1; attempt <= 20 && isHeldElsewhere(error); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        error = step();
+    }
+    return error;
+}
+
+// Left there, our finished save would hold everybody off until it counts
+// as abandoned.
+int SaveProtocol::removeWhileOthersLook(const QString& path) {
+    return whileOthersLook([&] { return FileOps::remove(path); });
 }
 
 int SaveProtocol::create(const QString& path, const QByteArray& content,
@@ -426,7 +451,7 @@ int SaveProtocol::syncOrTakeBack(const QString& destination, const QString& temp
 }
 
 void SaveProtocol::dropTemporary(const QString& tempPath) {
-    FileOps::remove(tempPath); // gone already when it was moved into place
+    removeWhileOthersLook(tempPath); // gone already when it was moved into place
     m_watch.saveEnded(tempPath);
 }
 

@@ -6,13 +6,14 @@
 # writing only to be rewritten. Source this file; smb_rig_up FOLDER sets
 # MOUNT_A and MOUNT_B (FOLDER is the share), smb_rig_down ends it all.
 # smb_rig_up returns 77 (CTest's "skipped") when the machine can't do it.
+# smb_server_up FOLDER starts only the server (SMB_RIG_PORT, SMB_RIG_USER,
+# SMB_RIG_PASS), for the mounts of another client; smb_rig_down ends it.
 smb_rig_skip() { echo "SKIP: $*" >&2; return 77; }
 
-smb_rig_up() {
+smb_server_up() {
   local folder=$1
   SMB_RIG_DIR=$(mktemp -d /tmp/tavrino-smb.XXXXXX)
   [ -c /dev/fuse ] || { smb_rig_skip "/dev/fuse is missing"; return 77; }
-  command -v rclone >/dev/null || { smb_rig_skip "rclone is not installed"; return 77; }
   [ -x /usr/sbin/smbd ] || { smb_rig_skip "samba is not installed"; return 77; }
   local d=$SMB_RIG_DIR user=tavrinorig pass=rig-pass-1
   mkdir -p "$d"/{private,lock,state,cache,pid,ncalrpc,a,b}
@@ -57,6 +58,14 @@ CONF
     [ $started = yes ] && break
   done
   [ $started = yes ] || { smb_rig_skip "smbd did not start: $(tail -3 "$d/smbd.out" "$d/smbd.log" 2>/dev/null)"; return 77; }
+  SMB_RIG_USER=$user SMB_RIG_PASS=$pass
+  return 0
+}
+
+smb_rig_up() {
+  command -v rclone >/dev/null || { smb_rig_skip "rclone is not installed"; return 77; }
+  smb_server_up "$1" || return $?
+  local d=$SMB_RIG_DIR user=$SMB_RIG_USER pass=$SMB_RIG_PASS
   export RCLONE_CONFIG=$d/rclone.conf
   cat >"$RCLONE_CONFIG" <<CONF
 [rig]

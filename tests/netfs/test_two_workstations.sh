@@ -11,7 +11,8 @@
 #   killed saves; TAVRINO_RIG_SEALED=1 runs it all on sealed profiles;
 #   TAVRINO_RIG_WORKSTATIONS ("a b c") who saves in each round: a workstation
 #   with a mount of its own (RIG_MOUNTS, 2) works through it, any other on
-#   the server's disk.
+#   the server's disk. TAVRINO_RIG=gvfs: the two mounts are GNOME's of an
+#   SMB share (gvfs_rig.sh), not sshfs.
 set -uo pipefail
 bin=$1
 fixtures=$2
@@ -21,7 +22,8 @@ ext=dat
 sealed=
 if [ "${TAVRINO_RIG_SEALED:-0}" = 1 ]; then ext=sealed sealed=--sealed; fi
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/sshfs_rig.sh"
+# TAVRINO_RIG=gvfs: an SMB share as GNOME mounts it (gvfs_rig.sh) instead.
+source "$here/${TAVRINO_RIG:-sshfs}_rig.sh"
 
 work=$(mktemp -d /tmp/tavrino-ws.XXXXXX)
 shared=$work/shared
