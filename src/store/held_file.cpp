@@ -109,6 +109,20 @@ QString HeldFile::describe(int error) {
 
 namespace FileOps {
 
+namespace {
+FileLook lookFrom(const struct statx& sx) {
+    FileLook l;
+    l.device = (quint64(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+    l.ino = sx.stx_ino;
+    l.size = static_cast<qint64>(sx.stx_size);
+    l.modifiedNs = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
+    if (sx.stx_mask & STATX_CTIME)
+        l.changedNs = qint64(sx.stx_ctime.tv_sec) * 1000000000 + sx.stx_ctime.tv_nsec;
+    return l;
+}
+} // namespace
+
+
 int renameNoReplace(const QString& from, const QString& to) {
     return NoReplaceMove::move(from, to);
 }
@@ -162,17 +176,17 @@ static QByteArray freshBuffer(qsizetype bytes) {
     return buffer;
 }
 
-int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes) {
+int readOpen(int fd, QByteArray& out, FileLook* look, qint64 maxBytes) {
     // A network file system caches a file's attributes for a while: another
     // workstation's save may have made the file longer than this machine
     // believes, and reads stop at the size it believes. Ask the server.
     struct statx sx {};
-    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC, STATX_TYPE | STATX_SIZE | STATX_MTIME,
-                &sx) != 0)
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_FORCE_SYNC,
+                STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_INO, &sx) != 0)
         return errno;
     if (!S_ISREG(sx.stx_mode)) return EINVAL;
     if (maxBytes >= 0 && static_cast<qint64>(sx.stx_size) > maxBytes) return EFBIG;
-    if (modifiedNs) *modifiedNs = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
+    if (look) *look = lookFrom(sx);
     out = freshBuffer(static_cast<qsizetype>(sx.stx_size) + 1);
     qint64 done = 0;
     for (;;) {
@@ -215,10 +229,10 @@ bool holds(const QString& path, const QByteArray& content) {
     return same;
 }
 
-int readAll(const QString& path, QByteArray& out, qint64 maxBytes) {
+int readAll(const QString& path, QByteArray& out, qint64 maxBytes, FileLook* look) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
-    const int error = readOpen(fd, out, nullptr, maxBytes);
+    const int error = readOpen(fd, out, look, maxBytes);
     ::close(fd);
     return error;
 }
@@ -237,32 +251,31 @@ qint64 changedNs(const QString& path) {
     return qint64(sx.stx_ctime.tv_sec) * 1000000000 + sx.stx_ctime.tv_nsec;
 }
 
-QByteArray lookOf(const QString& path) {
-    const FileLook l = look(path);
+QByteArray lookText(const FileLook& l) {
     if (l.size < 0) return {};
     return QByteArray::number(l.size) + ':' + QByteArray::number(l.modifiedNs) + ':' +
            QByteArray::number(l.changedNs);
 }
 
+QByteArray lookOf(const QString& path) {
+    return lookText(look(path));
+}
+
 FileLook look(const QString& path) {
     struct statx sx {};
-    FileLook l;
     if (::statx(AT_FDCWD, native(path).constData(), AT_STATX_FORCE_SYNC,
                 STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_INO, &sx) != 0)
-        return l;
-    l.device = (quint64(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
-    l.ino = sx.stx_ino;
-    l.size = static_cast<qint64>(sx.stx_size);
-    l.modifiedNs = qint64(sx.stx_mtime.tv_sec) * 1000000000 + sx.stx_mtime.tv_nsec;
-    if (sx.stx_mask & STATX_CTIME)
-        l.changedNs = qint64(sx.stx_ctime.tv_sec) * 1000000000 + sx.stx_ctime.tv_nsec;
-    return l;
+        return {};
+    return lookFrom(sx);
 }
 
 int readSteady(const QString& path, QByteArray& out, qint64 maxBytes, FileLook& l) {
+    // The look of the open file as the read began, and of the name after it:
+    // alike, the name held those bytes throughout.
+    FileLook began;
+    const int error = readAll(path, out, maxBytes, &began);
     l = look(path);
-    const int error = readAll(path, out, maxBytes);
-    if (l.ino == 0 || !(look(path) == l)) l = {};
+    if (l.ino == 0 || !(began == l)) l = {};
     return error;
 }
 

@@ -56,14 +56,9 @@ int replace(const QString& from, const QString& to);
 int remove(const QString& path);
 int syncFolder(const QString& folder);
 bool exists(const QString& path);
-// The whole file, without taking any lock; errno or 0.
-int readAll(const QString& path, QByteArray& out, qint64 maxBytes = -1);
 // True when the file at path holds exactly content; read in pieces, so a
 // large profile costs no second copy in memory.
 bool holds(const QString& path, const QByteArray& content);
-// The whole of the regular file open as fd, with its modification time;
-// EFBIG when it is larger than maxBytes (when that is not negative).
-int readOpen(int fd, QByteArray& out, qint64* modifiedNs, qint64 maxBytes = -1);
 // Sets the file's modification time to secs since the epoch (whole seconds,
 // which every file system keeps).
 int setModified(const QString& path, qint64 secs);
@@ -96,6 +91,14 @@ struct FileLook {
     }
 };
 FileLook look(const QString& path);
+// A look as lookOf gives it.
+QByteArray lookText(const FileLook& look);
+// The whole of the regular file open as fd, and how it looked when the
+// read began (no further call: the one that tells its size); EFBIG when it
+// is larger than maxBytes (when that is not negative).
+int readOpen(int fd, QByteArray& out, FileLook* look, qint64 maxBytes = -1);
+// The whole file, without taking any lock; errno or 0.
+int readAll(const QString& path, QByteArray& out, qint64 maxBytes = -1, FileLook* look = nullptr);
 // readAll, and how the file looked through the whole read: look has ino 0
 // when the file changed meanwhile or could not be looked at.
 int readSteady(const QString& path, QByteArray& out, qint64 maxBytes, FileLook& look);

@@ -34,7 +34,10 @@ void ProfileReadAhead::run() {
 void ProfileReadAhead::readAndDecode() {
     Found found;
     QByteArray& content = found.read.content;
-    if (FileOps::readSteady(m_path, content, ProfileFormat::MaxFileBytes, found.read.look) != 0 ||
+    // The look as the read began: the open takes these bytes only while the
+    // file still looks so, which also tells that it did not change under
+    // this read (one look less on a network folder).
+    if (FileOps::readAll(m_path, content, ProfileFormat::MaxFileBytes, &found.read.look) != 0 ||
         found.read.look.ino == 0)
         return;
     if (!content.isEmpty() && !SealedFormat::isSealedName(m_path)) {

@@ -150,14 +150,15 @@ StoreStep ProfileStore::read(bool showErrors, bool lastAttempt, bool forLogin) {
         return StoreStep::Finished;
     }
     QByteArray content;
-    // Taken before the read: a save that lands meanwhile changes it again.
-    m_knownLook = FileOps::lookOf(path);
     // Only the first read may take what was read ahead: it was decoded into
     // a new profile, as this one still is then.
     std::optional<ProfileReadAhead::Found> found = m_readAhead.take(path);
     if (std::exchange(m_readBefore, true)) found.reset();
     m_protocol.useListing(listing);
-    int error = m_protocol.open(path, content, found ? &found->read : nullptr);
+    // The file as the read began: a save that lands meanwhile changes it.
+    FileOps::FileLook seen;
+    int error = m_protocol.open(path, content, found ? &found->read : nullptr, &seen);
+    m_knownLook = error ? QByteArray() : FileOps::lookText(seen);
     if (error == EBUSY) {
         if (!lastAttempt) return StoreStep::TryAgain;
         error = EWOULDBLOCK; // still somebody's save: the profile is in use

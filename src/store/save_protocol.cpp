@@ -60,7 +60,10 @@ void SaveProtocol::logRepair(const QString& description) {
 
 // Nothing is held open: anybody may read and log in while others have the
 // profile open; only a save's ".bak" stands between workstations.
-int SaveProtocol::open(const QString& path, QByteArray& content, const EarlyRead* early) {
+int SaveProtocol::open(const QString& path, QByteArray& content, const EarlyRead* early,
+                       FileOps::FileLook* seen) {
+    FileOps::FileLook ignored;
+    FileOps::FileLook& read = seen ? *seen : ignored;
     // Looked at again when the file was missing without a save's lock beside
     // it: a save that has just ended puts its new file there a moment later.
     for (int look = 1;; ++look) {
@@ -69,10 +72,14 @@ int SaveProtocol::open(const QString& path, QByteArray& content, const EarlyRead
         const bool settled = settle(path);
         m_hint = nullptr;
         if (!settled) return EBUSY;
+        FileOps::FileLook now;
         const bool unchanged = look == 1 && early && early->look.ino != 0 &&
-                               FileOps::look(path) == early->look;
-        if (unchanged) content = early->content;
-        int error = unchanged ? 0 : FileOps::readAll(path, content, MaxFileBytes);
+                               (now = FileOps::look(path)) == early->look;
+        if (unchanged) {
+            content = early->content;
+            read = now;
+        }
+        int error = unchanged ? 0 : FileOps::readAll(path, content, MaxFileBytes, &read);
         // Held with reading denied (a Windows workstation): it passes.
         if (isHeldElsewhere(error)) return EBUSY;
         // A save that began meanwhile may be writing this very file (the

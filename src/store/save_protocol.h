@@ -51,11 +51,14 @@ public:
     // another errno when it can't be read. early: the file's bytes as read
     // before while it looked so, taken instead of reading it again when it
     // still looks exactly so once any cut-off save beside it is settled.
+    // seen: how the file read looked (a later look that differs is a
+    // newer save).
     struct EarlyRead {
         QByteArray content;
         FileOps::FileLook look;
     };
-    int open(const QString& path, QByteArray& content, const EarlyRead* early = nullptr);
+    int open(const QString& path, QByteArray& content, const EarlyRead* early = nullptr,
+             FileOps::FileLook* seen = nullptr);
     // The folder as listed just before the next open: its first look at
     // temporaries and a ".bak" goes by the names instead of asking again.
     // Forgotten by that open.

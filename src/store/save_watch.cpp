@@ -71,12 +71,12 @@ FileSignature FileSignature::of(const QString& path, QByteArray* content) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {};
     QByteArray data;
-    qint64 modifiedNs = 0;
-    const int error = FileOps::readOpen(fd, data, &modifiedNs);
+    FileOps::FileLook look;
+    const int error = FileOps::readOpen(fd, data, &look);
     ::close(fd);
     if (error) return {};
     if (content) *content = data;
-    return of(data.size(), modifiedNs, data);
+    return of(data.size(), look.modifiedNs, data);
 }
 
 SaveWatch::SaveWatch(const Clock& clock) : m_clock(clock), m_notesFolder(defaultNotesFolder()) {}
