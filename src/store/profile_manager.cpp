@@ -126,7 +126,8 @@ bool ProfileManager::isTaken(const QString& folder, const QString& name) {
 
 QStringList ProfileManager::ListProfiles() {
     m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
-    m_listing = FolderListing::of(m_store.databaseFolder());
+    m_listing = recentListing();
+    m_recent = true;
     QStringList names = profileNames(m_listing);
     if (names.isEmpty() &&
         m_messages.show(
@@ -136,6 +137,8 @@ QStringList ProfileManager::ListProfiles() {
             MsgButtons::YesNo) == MsgAnswer::Yes) {
         m_store.setDatabaseFolder(m_settings.applicationFolder());
         m_listing = FolderListing::of(m_store.databaseFolder());
+        m_listedAt.start();
+        m_recent = true;
         names = profileNames(m_listing);
     }
     // Told from the listing: only a profile there as its ".bak" alone is
@@ -149,8 +152,23 @@ QStringList ProfileManager::ListProfiles() {
 
 void ProfileManager::readAheadFirstProfile() {
     m_store.setDatabaseFolder(m_settings.GetDatabaseFolder());
-    const QStringList names = scan(m_store.databaseFolder());
-    if (!names.isEmpty()) m_store.readAhead(fileNameOf(names.first()));
+    m_listing = FolderListing::of(m_store.databaseFolder());
+    m_listedAt.start();
+    m_recent = true;
+    const QStringList names = profileNames(m_listing);
+    if (!names.isEmpty()) m_store.readAhead(fileNameOf(m_listing, names.first()));
+}
+
+FolderListing ProfileManager::recentListing() {
+    // Taken a moment ago in this folder, and not used twice yet: what it
+    // may miss (a save begun since) every read checks again anyway.
+    constexpr qint64 RecentMs = 2000;
+    if (std::exchange(m_recent, false) && m_listedAt.isValid() &&
+        m_listedAt.elapsed() < RecentMs && m_listing.folder() == m_store.databaseFolder() &&
+        m_listing.error() == 0)
+        return m_listing;
+    m_listedAt.start();
+    return FolderListing::of(m_store.databaseFolder());
 }
 
 StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, bool& opened) {
@@ -160,7 +178,7 @@ StoreStep ProfileManager::tryOpenProfile(const QString& name, bool lastAttempt, 
     m_store.forgetKeys();
     // One listing of the folder tells the rest (a network folder answers
     // each look with a round trip).
-    FolderListing listing = FolderListing::of(m_store.databaseFolder());
+    FolderListing listing = recentListing();
     // What a cut-off save or conversion left is settled first, so that the
     // format the profile is in now is the one opened.
     bool settled = false;
@@ -236,6 +254,7 @@ bool ProfileManager::refuseName(const QString& name, bool forNewProfile) {
 }
 
 bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
+    m_recent = false; // the folder changes
     if (refuseName(name, true)) return false;
     const QString path =
         m_store.pathOf(name + (sealed ? QLatin1String(SealedFormat::FileEnding) : QLatin1String(".dat")));
@@ -284,6 +303,7 @@ bool ProfileManager::CreateProfile(const QString& name, bool sealed) {
 }
 
 bool ProfileManager::DeleteProfile(const QString& name) {
+    m_recent = false; // the folder changes
     if (refuseName(name, false)) return false;
     if (fileNameOf(name) == m_store.profile().ProfileFileName) {
         m_messages.show(QStringLiteral("You can not delete your currently opened Profile!"),

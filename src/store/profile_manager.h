@@ -2,6 +2,8 @@
 
 #include "store/folder_listing.h"
 
+#include <QElapsedTimer>
+
 #include <QString>
 #include <QStringList>
 
@@ -67,7 +69,14 @@ private:
     ProfileStore& m_store;
     SettingsStore& m_settings;
     MessageService& m_messages;
+    // The folder as listed last. On a network folder a listing is round
+    // trips, so one just taken serves the step right after it once: the
+    // start's read ahead, then the first list; a list, then the open of a
+    // profile chosen from it.
+    FolderListing recentListing();
     FolderListing m_listing;
+    QElapsedTimer m_listedAt;
+    bool m_recent = false;
 };
 
 } // namespace tavrino
