@@ -31,7 +31,7 @@ sshfs -p "$port" -o "IdentityFile=$RIG_DIR/user_key,StrictHostKeyChecking=no,Use
   "$(id -un)@127.0.0.1:$work/shared" "$work/slow" || { echo "the slow mount failed" >&2; exit 1; }
 slow=$work/slow
 
-export TAVRINO_SETTINGS=$work/settings.ini XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/run
+export TAVRINO_SETTINGS=$work/settings.ini XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/run XDG_CACHE_HOME=$work/run
 cli() { "$bin/tavrino-cli" "$@"; }
 cp "$root/tests/fixtures/Home.dat" "$root/tests/fixtures/Big.dat" "$work/shared/"
 for i in 1 2 3 4 5 6 7 8; do cli create "P$i" --database "$work/shared" >/dev/null; done
