@@ -2,6 +2,8 @@
 // without losing its place, and never over something unsaved.
 #include "vault_fixture.h"
 
+#include <future>
+
 #include <QDir>
 
 #include "store/held_file.h"
@@ -81,6 +83,30 @@ TEST(LiveView, NeverReplacesAnUnsavedChange) {
     QTest::mousePress(f.button(CommandBars::Save), Qt::LeftButton);
     EXPECT_EQ(f.store.lastSaveOutcome(), SaveOutcome::Merged);
     EXPECT_TRUE(hasAdded(f));
+}
+
+// A look that hangs (the share stopped answering) holds up neither the
+// window's end nor the next looks: they wait for it instead of piling up.
+TEST(LiveView, AHungLookIsNeverWaitedFor) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    std::promise<void> shareBack;
+    std::shared_future<void> back = shareBack.get_future().share();
+    auto reads = std::make_shared<std::atomic<int>>(0);
+    w.profileWatch().setReader([back, reads](const QString& path, QByteArray& content) {
+        ++*reads;
+        back.wait();
+        return FileOps::readAll(path, content);
+    });
+    w.profileWatch().setIntervalMs(10);
+    saveElsewhere(f, [](Profile& p) { p.Records.add(Added); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return *reads == 1; }, 3000));
+    QTest::qWait(100);
+    EXPECT_EQ(*reads, 1) << "no second look while the first hangs";
+    f.window.reset(); // returns although the look still hangs
+    shareBack.set_value();
+    QTest::qWait(50); // the look ends, with nobody to tell
+    EXPECT_FALSE(hasAdded(f));
 }
 
 TEST(LiveView, ANewLoginElsewhereLocks) {

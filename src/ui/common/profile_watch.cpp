@@ -3,26 +3,36 @@
 #include "store/held_file.h"
 #include "store/profile_store.h"
 
-#include <QtConcurrent/QtConcurrentRun>
+#include <mutex>
+#include <thread>
 
 namespace tavrino {
 
+struct ProfileWatch::Receiver {
+    std::mutex mutex;
+    ProfileWatch* watch = nullptr; // none once the watch is gone
+};
+
 ProfileWatch::ProfileWatch(ProfileStore& store, QObject* parent)
-    : QObject(parent), m_store(store),
+    : QObject(parent), m_store(store), m_receiver(std::make_shared<Receiver>()),
       m_read([](const QString& path, QByteArray& content) { return FileOps::readAll(path, content); }) {
+    m_receiver->watch = this;
     m_timer.setInterval(DefaultIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &ProfileWatch::lookNow);
-    connect(&m_looking, &QFutureWatcher<Look>::finished, this, [this] {
-        const Look look = m_looking.result();
-        if (!m_timer.isActive() || look.look.isEmpty()) return;
-        if (!look.seenBefore) m_seen = look;
-        emit changed(m_seen.look, m_seen.content);
-    });
 }
 
 ProfileWatch::~ProfileWatch() {
     m_timer.stop();
-    m_looking.waitForFinished();
+    // A look in flight finds nobody to answer to; one that hangs is left.
+    const std::lock_guard<std::mutex> lock(m_receiver->mutex);
+    m_receiver->watch = nullptr;
+}
+
+void ProfileWatch::looked(const Look& look) {
+    m_looking = false;
+    if (!m_timer.isActive() || look.look.isEmpty()) return;
+    if (!look.seenBefore) m_seen = look;
+    emit changed(m_seen.look, m_seen.content);
 }
 
 void ProfileWatch::start() {
@@ -35,9 +45,19 @@ void ProfileWatch::stop() {
 }
 
 void ProfileWatch::lookNow() {
-    if (m_looking.isRunning()) return; // the last look still hangs: no pile of them
-    m_looking.setFuture(QtConcurrent::run(&ProfileWatch::lookAt, m_store.profile().ProfilePath,
-                                          m_store.knownLook(), m_seen.look, m_read));
+    if (m_looking) return; // the last look still hangs: no pile of them
+    m_looking = true;
+    // A thread of its own, never joined: the program must be able to end
+    // while a look hangs on a share that stopped answering.
+    std::thread([receiver = m_receiver, path = m_store.profile().ProfilePath,
+                 known = m_store.knownLook(), seen = m_seen.look, read = m_read] {
+        const Look look = lookAt(path, known, seen, read);
+        const std::lock_guard<std::mutex> lock(receiver->mutex);
+        if (receiver->watch)
+            QMetaObject::invokeMethod(
+                receiver->watch, [watch = receiver->watch, look] { watch->looked(look); },
+                Qt::QueuedConnection);
+    }).detach();
 }
 
 ProfileWatch::Look ProfileWatch::lookAt(const QString& path, const QByteArray& known,

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace tavrino {
 
@@ -19,6 +19,8 @@ class ProfileStore;
 // a save is in progress there. A change the window could not take in yet
 // (something unsaved on screen) is not read again at every look: it is
 // offered again from what was read, until the file changes once more.
+// A look that hangs (a share that stopped answering) is never waited for:
+// the watch goes, and the program ends, without it.
 class ProfileWatch : public QObject {
     Q_OBJECT
 public:
@@ -49,10 +51,14 @@ private:
     };
     static Look lookAt(const QString& path, const QByteArray& known, const QByteArray& seen,
                        const Reader& read);
+    void looked(const Look& look);
 
+    // What a look in flight, which may outlive the watch, answers to.
+    struct Receiver;
     ProfileStore& m_store;
     QTimer m_timer;
-    QFutureWatcher<Look> m_looking;
+    std::shared_ptr<Receiver> m_receiver;
+    bool m_looking = false;
     Reader m_read;
     Look m_seen; // the last change read, offered again while not taken in
 };
