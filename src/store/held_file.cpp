@@ -1,5 +1,8 @@
 #include "held_file.h"
 
+#include <chrono>
+#include <thread>
+
 #include "store/no_replace_move.h"
 
 #include "shell/folder_access.h"
@@ -133,6 +136,19 @@ int replace(const QString& from, const QString& to) {
 
 int remove(const QString& path) {
     return ::unlink(native(path).constData()) == 0 ? 0 : errno;
+}
+
+bool isHeldElsewhere(int error) {
+    return error == EBUSY || error == ETXTBSY || error == EAGAIN;
+}
+
+int whileOthersLook(const std::function<int()>& step) {
+    int error = step();
+    for (int attempt = 1; attempt <= 20 && isHeldElsewhere(error); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        error = step();
+    }
+    return error;
 }
 
 // A buffer for reading a file into. Filling fresh memory costs a page fault

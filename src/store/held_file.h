@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 #include <sys/types.h>
 
 namespace tavrino {
@@ -54,6 +56,13 @@ int renameNoReplace(const QString& from, const QString& to);
 // Puts from in the place of to in one step.
 int replace(const QString& from, const QString& to);
 int remove(const QString& path);
+// On an SMB share a file another client has open (a workstation reading
+// the profile, or looking at a ".bak" while it waits for it) can't be
+// renamed or removed: the server says it is busy for the moment that look
+// lasts. The step is tried again for up to a second before that counts.
+int whileOthersLook(const std::function<int()>& step);
+// Busy for the moment: held by another, or a call to try again.
+bool isHeldElsewhere(int error);
 int syncFolder(const QString& folder);
 bool exists(const QString& path);
 // True when the file at path holds exactly content; read in pieces, so a

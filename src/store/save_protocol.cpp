@@ -1,12 +1,10 @@
 #include "save_protocol.h"
 
-#include <chrono>
-#include <thread>
-
 #include "shell/clock.h"
 #include "shell/error_log.h"
 #include "shell/folder_access.h"
 #include "store/folder_listing.h"
+#include "store/lock_move.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,7 +115,7 @@ QString SaveProtocol::landingStep(const QString& destination) {
 }
 
 bool SaveProtocol::isHeldElsewhere(int error) {
-    return error == EBUSY || error == ETXTBSY || error == EAGAIN;
+    return FileOps::isHeldElsewhere(error);
 }
 
 void SaveProtocol::removeTemporaries(const QString& path, bool all) {
@@ -265,7 +263,8 @@ int SaveProtocol::lock(const QString& path) {
         if (!error && m_beforeLockMove) m_beforeLockMove();
         if (!error) {
             m_watch.saveBegins(backupPath, expected, stampSecs);
-            error = whileOthersLook([&] { return FileOps::renameNoReplace(path, backupPath); });
+            error = FileOps::whileOthersLook(
+                [&] { return LockMove::take(path, backupPath, expected); });
             // Still open elsewhere (a Windows workstation holds it): in use.
             if (isHeldElsewhere(error)) error = EWOULDBLOCK;
             if (isUnsupported(error)) {
@@ -379,7 +378,8 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
         if (!error && destination != path) FileOps::syncFolder(m_folder);
         if (!error && m_beforeLanding) m_beforeLanding();
         if (!error)
-            error = whileOthersLook([&] { return FileOps::renameNoReplace(tempPath, destination); });
+            error = FileOps::whileOthersLook(
+                [&] { return FileOps::renameNoReplace(tempPath, destination); });
         if (isUnsupported(error)) m_failedStep = landingStep(destination);
         // Our temporary gone before it landed: a recovery of our lock took it.
         if (error == ENOENT && !FileOps::exists(tempPath)) error = ENOLCK;
@@ -414,23 +414,10 @@ int SaveProtocol::commit(const QByteArray& content, const NewFileAccess& access,
     return 0;
 }
 
-// On an SMB share a file another client has open (a workstation reading
-// the profile, or looking at our ".bak" while it waits for it) can't be
-// renamed or removed: the server says it is busy for the moment that look
-// lasts. A step is tried again for up to a second before that counts.
-int SaveProtocol::whileOthersLook(const std::function<int()>& step) {
-    int error = step();
-    for (int attempt = 1; attempt <= 20 && isHeldElsewhere(error); ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        error = step();
-    }
-    return error;
-}
-
 // Left there, our finished save would hold everybody off until it counts
 // as abandoned.
 int SaveProtocol::removeWhileOthersLook(const QString& path) {
-    return whileOthersLook([&] { return FileOps::remove(path); });
+    return FileOps::whileOthersLook([&] { return FileOps::remove(path); });
 }
 
 int SaveProtocol::create(const QString& path, const QByteArray& content,

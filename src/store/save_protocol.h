@@ -112,7 +112,6 @@ public:
     const QString& failedStep() const { return m_failedStep; }
 
 private:
-    static int whileOthersLook(const std::function<int()>& step);
     static int removeWhileOthersLook(const QString& path);
     static bool isHeldElsewhere(int error);
     static QString landingStep(const QString& destination);

@@ -6,6 +6,7 @@
 #include "shell/folder_access.h"
 #include "store/held_file.h"
 #include "store/login_check.h"
+#include "store/lock_move.h"
 #include "store/save_protocol.h"
 
 #include <QDir>
@@ -400,3 +401,45 @@ TEST(LoginCheck, OnlyBlanksAroundTypedValuesDoNotCount) {
 }
 
 } // namespace
+
+namespace tavrino::test {
+namespace {
+
+// The lock taken by a copy and a removal (GNOME's SMB mount): the lock name
+// holds the profile's bytes and the profile's name is gone, as after a move;
+// a lock name that is there, or a profile changed since it was read, leaves
+// both files as they were.
+TEST(LockMove, CopyThenRemoveEndsAsAMoveDoesAndRefusesAsOne) {
+    QTemporaryDir folder;
+    const QString dat = folder.filePath(QStringLiteral("Work.dat"));
+    const QString bak = dat + QStringLiteral(".bak");
+    const auto take = [&](const QByteArray& read) {
+        return LockMove::take(LockMove::Means::CopyThenRemove, dat, bak, read);
+    };
+    writeFile(dat, "profile");
+    ASSERT_TRUE(QFile::setPermissions(dat, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(take("profile"), 0);
+    EXPECT_FALSE(QFile::exists(dat));
+    EXPECT_EQ(readFile(bak), "profile");
+    EXPECT_EQ(QFileInfo(bak).permissions() & QFileDevice::Permissions(0x7077),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    writeFile(dat, "theirs");
+    EXPECT_EQ(take("theirs"), EEXIST) << "another save holds the lock";
+    EXPECT_EQ(readFile(dat), "theirs");
+    EXPECT_EQ(readFile(bak), "profile");
+
+    QFile::remove(bak);
+    EXPECT_EQ(take("read before their save"), EWOULDBLOCK);
+    EXPECT_EQ(readFile(dat), "theirs");
+    EXPECT_FALSE(QFile::exists(bak));
+}
+
+TEST(LockMove, KnowsTheFileSystemOfAFolder) {
+    QTemporaryDir folder;
+    EXPECT_FALSE(LockMove::fileSystemOf(folder.filePath(QStringLiteral("Work.dat"))).isEmpty());
+    EXPECT_EQ(LockMove::meansFor(folder.filePath(QStringLiteral("Work.dat"))), LockMove::Means::Move);
+}
+
+} // namespace
+} // namespace tavrino::test
