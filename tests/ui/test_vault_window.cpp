@@ -37,6 +37,20 @@ TEST(VaultWindow, LoadDressesTheButtonsAndOpensTheFirstProfile) {
         EXPECT_EQ(image->accessibleName(), image->toolTip());
 }
 
+// A name planted in the folder with a line break shows as one line, its
+// break written out; chosen, it opens as the file it is.
+TEST(VaultWindow, PlantedProfileNamesShowEscapedAndOpenAsTheyAre) {
+    VaultFixture f({});
+    const QString planted = QStringLiteral("Home\nWork");
+    QFile::copy(fixturePath(QStringLiteral("Home.dat")), f.dbPath(planted + QStringLiteral(".dat")));
+    f.start();
+    ASSERT_EQ(f.profileBox()->count(), 1);
+    EXPECT_FALSE(f.profileBox()->itemText(0).contains(QLatin1Char('\n')));
+    EXPECT_TRUE(f.profileBox()->itemText(0).startsWith(QStringLiteral("Home")));
+    EXPECT_EQ(f.window->loginPanel().profileName(), planted);
+    EXPECT_TRUE(f.profile.ProfileLoaded);
+}
+
 TEST(VaultWindow, ShapeCutsAwayTheMagentaOutside) {
     VaultFixture f({QStringLiteral("Home")});
     VaultWindow& w = f.start();

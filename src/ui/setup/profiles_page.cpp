@@ -1,5 +1,7 @@
 #include "profiles_page.h"
 
+#include "ui/common/name_list.h"
+
 #include "shell/message_service.h"
 #include "store/login_check.h"
 #include "store/profile.h"
@@ -201,8 +203,7 @@ void ProfilesPage::onSealClicked(bool seal) {
 
 void ProfilesPage::fillList() {
     const QStringList names = m_s.profiles.ListProfiles();
-    m_profiles->clear();
-    m_profiles->addItems(names);
+    showNames(m_profiles, names);
     m_folder->setText(QStringLiteral("Database folder: ") + m_s.store.databaseFolder());
 }
 
@@ -262,7 +263,7 @@ void ProfilesPage::cancel() {
 }
 
 void ProfilesPage::remove() {
-    m_s.profiles.DeleteProfile(m_profiles->currentText());
+    m_s.profiles.DeleteProfile(chosenName(m_profiles));
     fillList();
 }
 

@@ -1,5 +1,7 @@
 #include "login_panel.h"
 
+#include "ui/common/name_list.h"
+
 #include "shell/message_service.h"
 #include "shell/single_instance.h"
 #include "store/login_check.h"
@@ -62,8 +64,7 @@ LoginPanel::LoginPanel(VaultServices& services, QWidget* parent)
 
 void LoginPanel::listProfiles() {
     const QStringList names = m_s.profiles.ListProfiles();
-    m_profile->clear();
-    m_profile->addItems(names);
+    showNames(m_profile, names);
     if (!names.isEmpty()) {
         m_profile->setCurrentIndex(0);
         openChosenProfile();
@@ -71,23 +72,20 @@ void LoginPanel::listProfiles() {
 }
 
 QString LoginPanel::profileName() const {
-    return m_profile->currentText();
+    return chosenName(m_profile);
 }
 
 QStringList LoginPanel::profileNames() const {
-    QStringList names;
-    for (int i = 0; i < m_profile->count(); ++i)
-        names << m_profile->itemText(i);
-    return names;
+    return shownNames(m_profile);
 }
 
 void LoginPanel::chooseProfile(const QString& name) {
-    m_profile->setCurrentText(name);
+    chooseName(m_profile, name);
     openChosenProfile();
 }
 
 void LoginPanel::openChosenProfile() {
-    const bool opened = m_s.runner.open(m_profile->currentText());
+    const bool opened = m_s.runner.open(profileName());
     if (opened && !m_s.store.readFailed()) {
         showLoginBoxes();
         emit profileOpened();
