@@ -7,6 +7,8 @@
 #include "store/profile_store.h"
 #include "store/version_shelf.h"
 
+#include <algorithm>
+
 namespace tavrino {
 
 namespace {
@@ -37,10 +39,15 @@ QString IntakeOutcome::summary() const {
                          .arg(named.join(QStringLiteral(", ")));
         }
     }
-    if (!left.isEmpty())
+    if (!left.isEmpty()) {
+        // A handful named; a folder full of planted ones makes no endless line.
+        constexpr qsizetype Named = 5;
+        QStringList named = left.first(std::min(left.size(), Named));
+        if (left.size() > Named) named << QStringLiteral("and %1 more").arg(left.size() - Named);
         parts << QStringLiteral("left %1 in the folder: %2")
                      .arg(counted(left.size(), QStringLiteral("copy"), QStringLiteral("copies")),
-                          left.join(QStringLiteral("; ")));
+                          named.join(QStringLiteral("; ")));
+    }
     QString line = parts.join(QStringLiteral("; "));
     if (!line.isEmpty()) line[0] = line[0].toUpper();
     return line;
@@ -62,7 +69,10 @@ QString CopyIntake::takeFile(const QString& path, IntakeOutcome& outcome) {
     const QString fileName = path.section(QLatin1Char('/'), -1);
     ProfileContent copy;
     if (QString why = m_store.readCopy(path, copy); !why.isEmpty()) {
-        outcome.left << QStringLiteral("%1 (%2)").arg(visibleText(fileName), visibleText(why));
+        // Most reasons name the file already.
+        outcome.left << (why.startsWith(fileName)
+                             ? visibleText(why)
+                             : QStringLiteral("%1 (%2)").arg(visibleText(fileName), visibleText(why)));
         return why;
     }
     Profile& profile = m_store.profile();

@@ -161,10 +161,17 @@ TEST(CopyIntake, ACopyThatIsNotThisProfileIsLeftAndNamed) {
     EXPECT_TRUE(outcome.taken.isEmpty());
     EXPECT_FALSE(outcome.profileChanged);
     EXPECT_EQ(alice.descriptions(), before);
-    EXPECT_TRUE(outcome.summary().startsWith(QStringLiteral("Left 1 copy in the folder: Work.sync-conflict-20261211-101010-EVIL.dat (")))
+    EXPECT_TRUE(outcome.summary().startsWith(QStringLiteral("Left 1 copy in the folder: Work.sync-conflict-20261211-101010-EVIL.dat has another login")))
         << outcome.summary().toStdString();
     EXPECT_TRUE(intake.removeTaken().isEmpty());
     EXPECT_TRUE(QFile::exists(planted));
+
+    // Planted by the dozen: a handful named, the rest counted.
+    for (int i = 0; i < 11; ++i)
+        QFile::copy(planted, alice.path(QStringLiteral("Work.sync-conflict-20261211-1111%1-EVIL.dat").arg(i, 2, 10, QLatin1Char('0'))));
+    const QString many = alice.takeIn(intake).summary();
+    EXPECT_TRUE(many.startsWith(QStringLiteral("Left 12 copies in the folder: "))) << many.toStdString();
+    EXPECT_TRUE(many.endsWith(QStringLiteral("; and 7 more"))) << many.toStdString();
 }
 
 // The shelf keeps the newest versions only, each owner-only, and gives the

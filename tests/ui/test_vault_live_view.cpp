@@ -171,7 +171,7 @@ TEST(ConflictCopy, ManyCopiesGoInOneLineAndAStrangerStays) {
     const QString note = f.loggedInNote()->text();
     EXPECT_TRUE(note.startsWith(QStringLiteral("Took in 12 copies left by a sync tool: nothing new, "
                                                "no conflicts; left 1 copy in the folder: ") +
-                                stranger + QStringLiteral(" (")))
+                                stranger + QStringLiteral(" has another login")))
         << note.toStdString();
 }
 
