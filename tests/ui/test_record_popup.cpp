@@ -4,6 +4,7 @@
 #include "ui/desktop/image_button.h"
 #include "ui/popup/record_popup.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -57,7 +58,7 @@ TEST(RecordPopup, ShowsFiveValuesAndASecondRecordReplacesThemAll) {
     EXPECT_EQ(popup.windowTitle(), QStringLiteral("Tavrino Record"));
     EXPECT_EQ(popupBox(&popup, "User Code")->text(), QStringLiteral("alice.k"));
     EXPECT_EQ(popupBox(&popup, "Password")->text(), QStringLiteral("Xy7!pq"));
-    EXPECT_EQ(popupBox(&popup, "Password")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(popupBox(&popup, "Password")->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(popupBox(&popup, "Password")->isReadOnly());
     EXPECT_EQ(popupBox(&popup, "Expiry date")->text(), QStringLiteral("12/27"));
     EXPECT_EQ(webLink(&popup)->text(), QStringLiteral("https://bank.example.com"));
@@ -72,6 +73,29 @@ TEST(RecordPopup, ShowsFiveValuesAndASecondRecordReplacesThemAll) {
     EXPECT_EQ(popup.size(), QSize(225, 143));
     EXPECT_FALSE(popup.mask().contains(QPoint(0, 0))) << "the blue outside is cut away";
     EXPECT_TRUE(popup.mask().contains(QPoint(100, 70)));
+}
+
+// The password is masked until the eye shows it, and masked again for the
+// next record once the popup closes.
+TEST(RecordPopup, ThePasswordShowsOnlyWhenAskedTo) {
+    RecordingAddresses addresses;
+    RecordPopup popup(addresses);
+    popup.showRecord(fields("4|Bank|Main|alice|Xy7!pq||||"));
+    QLineEdit* password = popupBox(&popup, "Password");
+    ASSERT_EQ(password->actions().size(), 1);
+    QAction* reveal = password->actions().first();
+    EXPECT_EQ(reveal->text(), QStringLiteral("Show password"));
+    reveal->trigger();
+    EXPECT_EQ(password->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(reveal->text(), QStringLiteral("Hide password"));
+    password->selectAll();
+    if (QGuiApplication::clipboard()->supportsSelection())
+        QGuiApplication::clipboard()->setText(password->selectedText(), QClipboard::Selection);
+    popup.close();
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    if (QGuiApplication::clipboard()->supportsSelection()) {
+        EXPECT_TRUE(QGuiApplication::clipboard()->text(QClipboard::Selection).isEmpty());
+    }
 }
 
 TEST(RecordPopup, CopiesExactlyTheTextAndNothingWhenEmpty) {

@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGuiApplication>
+#include <QClipboard>
+#include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -49,6 +52,19 @@ QLineEdit* lockedBox(QWidget* parent, QLabel* caption, const QRect& place) {
     return box;
 }
 
+// An eye, drawn: the reveal toggle of the password box.
+QIcon eyeIcon() {
+    QPixmap eye(16, 16);
+    eye.fill(Qt::transparent);
+    QPainter p(&eye);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(60, 60, 60), 1.4));
+    p.drawEllipse(QRectF(1.5, 4.5, 13, 7));
+    p.setBrush(QColor(60, 60, 60));
+    p.drawEllipse(QRectF(5.5, 5.5, 5, 5));
+    return QIcon(eye);
+}
+
 QPixmap asset(const char* name) {
     return QPixmap::fromImage(WindowShape::pictureFor(QStringLiteral(":/assets/") + QLatin1String(name),
                                                       qApp->devicePixelRatio()));
@@ -71,6 +87,18 @@ RecordPopup::RecordPopup(AddressService& addresses, SecretClipboard* clipboard, 
                            {12, 25, 168, 21});
     m_password = lockedBox(this, whiteLabel(QStringLiteral("Password"), this, {12, 50, 120, 14}),
                            {12, 65, 168, 21});
+    // Masked: whoever looks over the shoulder sees nothing, and a selection
+    // of masked text never reaches the X selection (middle-click paste).
+    m_password->setEchoMode(QLineEdit::Password);
+    m_reveal = m_password->addAction(eyeIcon(), QLineEdit::TrailingPosition);
+    m_reveal->setCheckable(true);
+    m_reveal->setText(QStringLiteral("Show password"));
+    m_reveal->setToolTip(m_reveal->text());
+    connect(m_reveal, &QAction::toggled, this, [this](bool shown) {
+        m_password->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+        m_reveal->setText(shown ? QStringLiteral("Hide password") : QStringLiteral("Show password"));
+        m_reveal->setToolTip(m_reveal->text());
+    });
     m_expiryDate = lockedBox(
         this, whiteLabel(QStringLiteral("Expiry date"), this, {12, 90, 70, 14}), {84, 88, 96, 19});
     m_webLink = whiteLabel<LinkLabel>(QStringLiteral("Web Site - \"Click\" here!"), this,
@@ -155,8 +183,14 @@ void RecordPopup::closePopup() {
 }
 
 void RecordPopup::closeEvent(QCloseEvent* event) {
-    // What the popup copied goes with it, and so does what it showed.
+    // What the popup copied goes with it, and so does what it showed: a
+    // revealed password selected with the mouse is in the X selection too.
     m_clipboard->clear();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && !m_password->text().isEmpty() &&
+        clipboard->text(QClipboard::Selection) == m_password->text())
+        clipboard->clear(QClipboard::Selection);
+    m_reveal->setChecked(false);
     for (QLineEdit* box : {m_userCode, m_password, m_expiryDate})
         box->clear();
     m_webLink->setText(QString());

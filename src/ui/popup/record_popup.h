@@ -9,6 +9,7 @@
 #include <functional>
 
 class QLabel;
+class QAction;
 class QLineEdit;
 
 namespace tavrino {
@@ -66,6 +67,7 @@ private:
 
     QLineEdit* m_userCode;
     QLineEdit* m_password;
+    QAction* m_reveal;
     QLineEdit* m_expiryDate;
     LinkLabel* m_webLink;
     LinkLabel* m_emailLink;
