@@ -13,47 +13,28 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 bin=${1:-$root/build/bin}
-work=$(mktemp -d /tmp/tavrino-hung.XXXXXX)
-pids=()
-stopped=()
-cleanup() {
-  [ ${#stopped[@]} -gt 0 ] && kill -CONT "${stopped[@]}" 2>/dev/null
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  sleep 0.3
-  rig_down 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-source "$root/tests/netfs/sshfs_rig.sh"
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: Xvfb or xdotool missing"; exit 77; }
 fail() {
   echo "hung share: $*" >&2
   cat "$work/tavrino.log" >&2 2>/dev/null
   exit 1
 }
-command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "SKIP: Xvfb or xdotool missing"; exit 77; }
+source "$root/tools/x_session.sh"
+source "$root/tests/netfs/sshfs_rig.sh"
+stopped=()
+cleanup() {
+  [ ${#stopped[@]} -gt 0 ] && kill -CONT "${stopped[@]}" 2>/dev/null
+  rig_down 2>/dev/null
+  x_session_cleanup
+}
+trap cleanup EXIT
+export XDG_CACHE_HOME=$work/state
 mkdir -p "$work/shared"
 RIG_MOUNTS=1 rig_up "$work/shared" || exit $?
-mkdir -m 700 "$work/run"
-export TAVRINO_SETTINGS=$work/settings.ini XDG_RUNTIME_DIR=$work/run XDG_STATE_HOME=$work/run XDG_CACHE_HOME=$work/run
 "$bin/tavrino-cli" init --database "$MOUNT_A" >/dev/null 2>&1 || fail "init on the mount"
-
-Xvfb -displayfd 4 -screen 0 800x600x24 -noreset -nolisten tcp 4>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.3
 QT_QPA_PLATFORM=xcb "$bin/tavrino" >"$work/tavrino.log" 2>&1 &
 vault=$!
 pids+=($vault)
-wait_window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "the window '$1' never appeared"
-}
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 wait_window 'Getting Started'
 sleep 0.5
