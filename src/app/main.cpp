@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
         tray = new TrayIcon(messages);
         tray->setWindow(&vault);
         tray->setTooltip(QStringLiteral("Tavrino Password Manager"));
+        QObject::connect(tray, &TrayIcon::lockRequested, &vault, &VaultWindow::lockVault);
     };
     vault.removeTray = [&] {
         if (!tray) return;

@@ -45,7 +45,7 @@ TEST(Tray, TooltipAndMenu) {
     EXPECT_EQ(entries, QStringList({QStringLiteral("About Tavrino"), QStringLiteral("-"),
                                     QStringLiteral("Ma&ximize"), QStringLiteral("&Restore"),
                                     QStringLiteral("&Minimize"), QStringLiteral("-"),
-                                    QStringLiteral("&Exit")}));
+                                    QStringLiteral("&Lock"), QStringLiteral("&Exit")}));
 }
 
 TEST(Tray, AboutShowsTheVersion) {
@@ -78,6 +78,34 @@ TEST(Tray, EventsAndTheRestoreAfterMinimize) {
     tray.activate(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(w.isVisible());
     EXPECT_FALSE(w.isMinimized());
+}
+
+// One click shows or hides the window, as trays elsewhere do; the clicks of
+// a double click are no single ones, and it brings the window back. Lock
+// asks the window to lock.
+TEST(Tray, ASingleClickShowsOrHidesTheWindow) {
+    VaultFixture f({QStringLiteral("Home")});
+    VaultWindow& w = f.start();
+    TrayIcon tray(f.messages);
+    tray.setWindow(&w);
+    const int settle = QApplication::doubleClickInterval() + 100;
+    tray.activate(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(w.isVisible()) << "not before a second click could come";
+    QTest::qWait(settle);
+    EXPECT_FALSE(w.isVisible());
+    tray.activate(QSystemTrayIcon::Trigger);
+    QTest::qWait(settle);
+    EXPECT_TRUE(w.isVisible());
+
+    menuAction(tray, "Minimize")->trigger();
+    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Trigger})
+        tray.activate(reason);
+    QTest::qWait(settle);
+    EXPECT_TRUE(w.isVisible()) << "a double click brings it back, and it stays";
+
+    QSignalSpy locks(&tray, &TrayIcon::lockRequested);
+    menuAction(tray, "Lock")->trigger();
+    EXPECT_EQ(locks.count(), 1);
 }
 
 // A refused Exit leaves the icon and shows the window: hiding the window

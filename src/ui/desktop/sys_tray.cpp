@@ -4,6 +4,7 @@
 #include "ui/common/assets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QMenu>
@@ -34,12 +35,23 @@ TrayIcon::TrayIcon(MessageService& messages, QObject* parent)
     m_restoreAction = m_menu->addAction(QStringLiteral("&Restore"));
     m_minimizeAction = m_menu->addAction(QStringLiteral("&Minimize"));
     m_menu->addSeparator();
+    m_lockAction = m_menu->addAction(QStringLiteral("&Lock"));
     m_exitAction = m_menu->addAction(QStringLiteral("&Exit"));
     connect(m_aboutAction, &QAction::triggered, this, [this] { about(); });
     connect(m_maximizeAction, &QAction::triggered, this, [this] { maximize(); });
     connect(m_minimizeAction, &QAction::triggered, this, [this] { minimize(); });
     connect(m_restoreAction, &QAction::triggered, this, [this] { restore(); });
     connect(m_exitAction, &QAction::triggered, this, [this] { exit(); });
+    connect(m_lockAction, &QAction::triggered, this, &TrayIcon::lockRequested);
+    m_singleClick.setSingleShot(true);
+    m_singleClick.setInterval(QApplication::doubleClickInterval());
+    connect(&m_singleClick, &QTimer::timeout, this, [this] {
+        if (!m_window) return;
+        if (m_window->isVisible() && !m_window->isMinimized())
+            minimize();
+        else
+            restore();
+    });
 
     // Loading: the start-up icon, the tip, the About caption, then the icon is added.
     m_icon = QPixmap::fromImage(readAsset(QStringLiteral(":/assets/tavrino-64.png")));
@@ -129,11 +141,14 @@ void TrayIcon::setMenuStates() {
 
 void TrayIcon::activate(QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger) {
-        if (m_window && m_window->isVisible()) {
-            m_window->show();
-            m_window->raise();
-        }
+        // The release that ends a double click reports a click of its own.
+        if (m_sinceDoubleClick.isValid() &&
+            m_sinceDoubleClick.elapsed() < QApplication::doubleClickInterval())
+            return;
+        m_singleClick.start();
     } else if (reason == QSystemTrayIcon::DoubleClick) {
+        m_singleClick.stop();
+        m_sinceDoubleClick.start();
         restore();
     }
 }

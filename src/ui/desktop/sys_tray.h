@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QPixmap>
 #include <QString>
+#include <QElapsedTimer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 class QAction;
 class QMenu;
@@ -53,11 +55,13 @@ public:
 
     bool iconShown() const;
 
-    // A click on the icon: a single one raises a shown window, a double one
-    // brings the window back; the context menu is the tray's own.
+    // A click on the icon: a single one shows a hidden window or hides a
+    // shown one (as desktop trays expect), once it is sure no second click
+    // follows; a double one brings the window back. The context menu is the
+    // tray's own.
     void activate(QSystemTrayIcon::ActivationReason reason);
 
-    // About, Maximize, Restore, Minimize, Exit.
+    // About, Maximize, Restore, Minimize, Lock, Exit.
     QMenu* menu() const { return m_menu; }
 
     static int stateOf(const QWidget* window);
@@ -65,6 +69,8 @@ public:
 
 signals:
     void iconChanged(TrayIcon* tray);
+    // Lock in the menu: the window goes back to its login.
+    void lockRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,7 +89,12 @@ private:
     QAction* m_maximizeAction;
     QAction* m_restoreAction;
     QAction* m_minimizeAction;
+    QAction* m_lockAction;
     QAction* m_exitAction;
+    // A single click waits out the double-click time; a double click's
+    // own clicks are no single ones.
+    QTimer m_singleClick;
+    QElapsedTimer m_sinceDoubleClick;
 
     QSystemTrayIcon* m_tray;
     QWidget* m_window = nullptr;
