@@ -85,6 +85,33 @@ TEST(Keyboard, AWholeSessionWithoutTheMouse) {
 // Finding a record by keyboard: Ctrl+F, a few letters of its web site,
 // Down to the second one found, Enter opens it; back, the results are still
 // there; Alt+P opens the popup of the one chosen; Escape returns to the tree.
+// Copying needs no popup: Ctrl+C copies the chosen record's password and
+// Ctrl+B its user code, from the tree and from the search results, through
+// the clipboard that takes secrets back.
+TEST(Keyboard, CopyKeysOnTheTreeAndTheResults) {
+    VaultFixture f({QStringLiteral("Work")});
+    VaultWindow& w = f.loginWork();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    f.tree()->setFocus();
+    f.tree()->setCurrentIndex(f.treeModel()->indexOfKey(QStringLiteral("C5")));
+    const PasswordRecord fifth = PasswordRecord::fromLine(f.profile.Records.item(5));
+    press(Qt::CTRL | Qt::Key_C);
+    EXPECT_EQ(clipboard->text(), fifth[PasswordRecord::Password]);
+    EXPECT_TRUE(w.clipboard().holdsSecret());
+    press(Qt::CTRL | Qt::Key_B);
+    EXPECT_EQ(clipboard->text(), fifth[PasswordRecord::UserCode]);
+
+    press(QKeySequence::Find);
+    typeText(QStringLiteral("webm"));
+    ASSERT_EQ(w.treePanel().results()->count(), 1);
+    press(Qt::Key_Down);
+    press(Qt::CTRL | Qt::Key_C);
+    EXPECT_EQ(clipboard->text(), QStringLiteral("Tr0ub4dor&3"));
+    EXPECT_EQ(w.view(), VaultView::Tree) << "nothing opened";
+}
+
 TEST(Keyboard, SearchFindsOpensAndPopsUp) {
     VaultFixture f({QStringLiteral("Work")});
     VaultWindow& w = f.loginWork();

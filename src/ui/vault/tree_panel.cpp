@@ -230,6 +230,20 @@ QString TreePanel::selectedRecordKey() const {
     return current.isValid() && current.parent().isValid() ? nodeKey(current) : QString();
 }
 
+namespace {
+bool isCopyKey(const QKeyEvent* event) {
+    return event->modifiers() == Qt::ControlModifier &&
+           (event->key() == Qt::Key_C || event->key() == Qt::Key_B);
+}
+} // namespace
+
+bool TreePanel::copyKey(QKeyEvent* event, const QString& key) {
+    if (!isCopyKey(event) || key.isEmpty()) return false;
+    emit copyRequested(key, event->key() == Qt::Key_C ? PasswordRecord::Password
+                                                      : PasswordRecord::UserCode);
+    return true;
+}
+
 bool TreePanel::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == m_searchBox || watched == m_results) &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
@@ -237,14 +251,26 @@ bool TreePanel::eventFilter(QObject* watched, QEvent* event) {
         // Escape, Enter and Alt+P mean the search here, not the vault's commands.
         const bool ours = key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return ||
                           key->key() == Qt::Key_Enter ||
-                          (key->key() == Qt::Key_P && (key->modifiers() & Qt::AltModifier));
+                          (key->key() == Qt::Key_P && (key->modifiers() & Qt::AltModifier)) ||
+                          (isCopyKey(key) && (watched == m_results || !m_searchBox->hasSelectedText()) &&
+                           !chosenResultKey().isEmpty());
         if (event->type() == QEvent::ShortcutOverride) {
             if (ours) event->accept();
             return false;
         }
         if (watched == m_results && !ours) return QFrame::eventFilter(watched, event);
+        // From the box too, unless text is selected there to copy.
+        if ((watched == m_results || !m_searchBox->hasSelectedText()) &&
+            copyKey(key, chosenResultKey()))
+            return true;
         if (searchKey(key)) return true;
     }
+    if (watched == m_view && event->type() == QEvent::ShortcutOverride &&
+        isCopyKey(static_cast<QKeyEvent*>(event)) && !selectedRecordKey().isEmpty())
+        event->accept(); // ours here, not the window's
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
+        copyKey(static_cast<QKeyEvent*>(event), selectedRecordKey()))
+        return true;
     if (watched == m_view && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const QString record = selectedRecordKey();

@@ -69,6 +69,9 @@ signals:
     void recordActivated(const QString& key);
     // A right click on a record node.
     void popupRequested(const QString& key);
+    // Ctrl+C (the password) or Ctrl+B (the user code) on a record node or
+    // a search result: field is PasswordRecord::Password or UserCode.
+    void copyRequested(const QString& key, int field);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +79,7 @@ protected:
 private:
     void search(const QString& text);
     bool searchKey(QKeyEvent* event);
+    bool copyKey(QKeyEvent* event, const QString& key);
     QString chosenResultKey() const;
 
     VaultServices& m_s;

@@ -206,6 +206,12 @@ void VaultWindow::buildRecordPanels() {
         m_record->showRecord(key);
         onPopupClicked();
     });
+    connect(m_tree, &TreePanel::copyRequested, this, [this](const QString& key, int field) {
+        const qsizetype position = recordPosition(key);
+        if (position < 1 || position > m_s.profile.Records.count()) return;
+        m_clipboard->copy(
+            PasswordRecord::fromLine(m_s.profile.Records.item(position))[PasswordRecord::Field(field)]);
+    });
     connect(m_tree, &TreePanel::filled, this, [this] {
         if (m_recordsWindow && m_recordsWindow->isVisible()) m_recordsWindow->refresh();
     });
