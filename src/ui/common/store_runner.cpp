@@ -1,11 +1,9 @@
 #include "store_runner.h"
 
 #include "shell/message_service.h"
-#include "shell/visible_text.h"
 #include "store/copy_intake.h"
 #include "store/folder_listing.h"
 #include "store/format_conversion.h"
-#include "store/held_file.h"
 #include "store/profile_manager.h"
 #include "ui/common/conflict_dialog.h"
 #include "ui/common/conflict_report.h"
