@@ -81,7 +81,8 @@ struct CommandHelp {
 
 const CommandHelp CommandHelps[] = {
     {"list", "Usage: tavrino-cli list [--database DIR]\nPrints the profile names of the database "
-             "folder, one a line.\n"},
+             "folder, one a line; then the conflict\ncopies sync tools left, and what is named "
+             "like a profile but is no regular\nfile (a link, a folder), each marked.\n"},
     {"create", "Usage: tavrino-cli create NAME [--sealed] [--database DIR]\nCreates NAME.dat with "
                "the defaults of a new profile:\nlogin mode 1, password QUILT, one secret question.\n"
                "With --sealed, NAME.sealed instead: useless without its login, and not seen\n"
@@ -440,6 +441,11 @@ int list(Context& c) {
         c.out << QStringLiteral("%1 (a sync tool's conflict copy of %2: tavrino-cli merge %3 %4)\n")
                      .arg(visibleText(copy), visibleText(of), shellQuoted(of), shellQuoted(copy));
     }
+    // Named like a profile but no file of its own: never read, said once.
+    for (const FolderListing::Other& other : c.manager.listing().others())
+        if (ProfileManager::isProfileFileName(other.name))
+            c.out << QStringLiteral("%1 (ignored: %2, not a regular file)\n")
+                         .arg(visibleText(other.name), other.kind);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,6 +22,20 @@ struct linux_dirent64 {
 } // namespace
 
 namespace tavrino {
+
+namespace {
+QString kindOf(unsigned char type) {
+    switch (type) {
+    case DT_LNK: return QStringLiteral("a link");
+    case DT_DIR: return QStringLiteral("a folder");
+    case DT_SOCK: return QStringLiteral("a socket");
+    case DT_FIFO: return QStringLiteral("a pipe");
+    case DT_CHR:
+    case DT_BLK: return QStringLiteral("a device");
+    default: return QStringLiteral("no regular file");
+    }
+}
+} // namespace
 
 FolderListing FolderListing::of(const QString& folder) {
     FolderListing listing;
@@ -42,22 +57,28 @@ FolderListing FolderListing::of(const QString& folder) {
         for (long at = 0; at < got;) {
             const auto* entry = reinterpret_cast<const linux_dirent64*>(buffer + at);
             at += entry->d_reclen;
-            bool regular = entry->d_type == DT_REG;
+            unsigned char type = entry->d_type;
             // Where the file system does not say in the listing, asked
             // without following a link.
-            if (entry->d_type == DT_UNKNOWN) {
+            if (type == DT_UNKNOWN) {
                 struct stat st {};
-                regular = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                          S_ISREG(st.st_mode);
+                if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                    type = IFTODT(st.st_mode);
             }
-            if (!regular) continue;
             const QString name = QFile::decodeName(entry->d_name);
+            if (type != DT_REG) {
+                if (name != QStringLiteral(".") && name != QStringLiteral(".."))
+                    listing.m_others.append({name, kindOf(type)});
+                continue;
+            }
             listing.m_names.insert(name);
             listing.m_sorted.append(name);
         }
     }
     ::close(fd);
     listing.m_sorted.sort();
+    std::sort(listing.m_others.begin(), listing.m_others.end(),
+              [](const Other& a, const Other& b) { return a.name < b.name; });
     return listing;
 }
 

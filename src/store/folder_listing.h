@@ -23,11 +23,19 @@ public:
     bool has(const QString& fileName) const { return m_names.contains(fileName); }
     // In name order.
     const QStringList& names() const { return m_sorted; }
+    // What else the folder holds: links, folders, sockets..., each "NAME"
+    // and what it is ("a link"), in name order.
+    struct Other {
+        QString name;
+        QString kind;
+    };
+    const QList<Other>& others() const { return m_others; }
 
 private:
     QString m_folder;
     QStringList m_sorted;
     QSet<QString> m_names;
+    QList<Other> m_others;
     int m_error = 0;
 };
 

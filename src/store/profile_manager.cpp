@@ -39,14 +39,17 @@ QStringList ProfileManager::scan(const QString& folder) {
     return profileNames(FolderListing::of(folder));
 }
 
+bool ProfileManager::isProfileFileName(const QString& fileName) {
+    return endsWithOneOf(fileName, {u".dat", u".dat.bak", u".sealed", u".sealed.bak"});
+}
+
 QStringList ProfileManager::profileNames(const FolderListing& listing) {
     // A profile whose save was cut off may be there only as its ".bak"; it
     // is listed, so it can be opened (and so recovered).
     QStringList names;
     // Sealed profiles (NAME.sealed) are listed beside the compatible ones.
     for (const QString& fileName : listing.names()) {
-        if (!endsWithOneOf(fileName, {u".dat", u".dat.bak", u".sealed", u".sealed.bak"}) ||
-            !conflictCopyOf(fileName).isEmpty())
+        if (!isProfileFileName(fileName) || !conflictCopyOf(fileName).isEmpty())
             continue;
         const QString name = fileName.left(fileName.indexOf(QLatin1Char('.')));
         if (!names.contains(name)) names.append(name);

@@ -55,6 +55,8 @@ public:
     static bool isAmbiguous(const QString& folder, const QString& name);
     static bool isAmbiguous(const FolderListing& listing, const QString& name);
     // The profile a file name is a conflict copy of; empty for any other.
+    // A profile's file, its lock, or a sync tool's copy of one, by name.
+    static bool isProfileFileName(const QString& fileName);
     static QString conflictCopyOf(const QString& fileName);
     // True when a profile of that name, in any letter case, has a file there.
     static bool isTaken(const QString& folder, const QString& name);

@@ -305,7 +305,12 @@ TEST_F(Cli, MergeAConflictCopy) {
     // lines: quoted for the shell, escaped on screen.
     const QString evil = QStringLiteral("Home.sync-conflict-$(touch PWNED)-'x-\nHome.dat");
     writeFile(dir.filePath(evil), "x");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Folder.dat")));
     const QString listed = cli(QStringList{QStringLiteral("list")} + db()).out;
+    // What is named like a profile but is no file is never read, and said.
+    for (const QString& ignored : {link + QStringLiteral(" (ignored: a link, not a regular file)"),
+                                   QStringLiteral("Folder.dat (ignored: a folder, not a regular file)")})
+        EXPECT_TRUE(listed.contains(ignored + QLatin1Char('\n'))) << listed.toStdString();
     EXPECT_TRUE(listed.contains(QStringLiteral(
         "tavrino-cli merge 'Home' 'Home.sync-conflict-$(touch PWNED)-'\\''x-'$'\\n''Home.dat')")))
         << listed.toStdString();
