@@ -5,10 +5,16 @@
 #include <QDBusConnection>
 #include <QProcess>
 
+#include "ui/common/long_message_dialog.h"
+#include "ui/common/message_box_service.h"
 #include "ui/desktop/getting_started.h"
 #include "ui/desktop/sys_tray.h"
 
 #include <QAction>
+#include <QTimer>
+#include <QScreen>
+#include <QPushButton>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QMenu>
 #include <QSignalSpy>
@@ -236,6 +242,32 @@ TEST(SessionLock, LogindAndScreenSaverSignalsLockTheVault) {
         EXPECT_EQ(locks.size(), c.locks ? 1 : 0) << c.member.toStdString();
         EXPECT_EQ(f.session.loginOk, !c.locks) << c.member.toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A report of many rows (an import) no longer grows a message box past the
+// screen: it scrolls in a dialog within the screen, with Copy.
+TEST(LongMessage, ScrollsWithinTheScreenAndCopies) {
+    QStringList rows;
+    for (int i = 1; i <= 60; ++i) rows << QStringLiteral("row %1 (Shop %1): skipped, it has no description").arg(i);
+    const QString text = QStringLiteral("Tavrino export: 30 records added, 30 skipped.\n") + rows.join(QLatin1Char('\n'));
+    MessageBoxService service;
+    QRect shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<LongMessageDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->frameGeometry();
+        named<QPushButton>(dialog, QStringLiteral("Copy"))->click();
+        named<QPushButton>(dialog, QStringLiteral("OK"))->click();
+    });
+    EXPECT_EQ(service.show(text, QStringLiteral("Import"), MsgIcon::Information), MsgAnswer::Ok);
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(shown.height(), room.height());
+    EXPECT_LE(shown.width(), room.width());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "message_box_service.h"
 
+#include "ui/common/long_message_dialog.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -8,6 +10,12 @@
 namespace tavrino {
 
 MsgAnswer MessageBoxService::show(const Message& message) {
+    // A message box grows with its text until its buttons leave the screen.
+    if (LongMessageDialog::isLong(message.text)) {
+        LongMessageDialog dialog(message, QApplication::activeWindow());
+        dialog.exec();
+        return dialog.answer();
+    }
     QMessageBox box(QApplication::activeWindow());
     box.setText(message.text);
     box.setWindowTitle(message.title);
