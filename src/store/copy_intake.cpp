@@ -112,7 +112,7 @@ QString CopyIntake::takeFile(const QString& path, IntakeOutcome& outcome) {
 QStringList CopyIntake::removeTaken() {
     QStringList failures;
     for (const QString& path : std::as_const(m_takenPaths))
-        if (const int error = FileOps::remove(path))
+        if (const int error = FileOps::whileOthersLook([&] { return FileOps::remove(path); }))
             failures << QStringLiteral("%1 (%2)").arg(visibleText(path.section(QLatin1Char('/'), -1)),
                                                      HeldFile::describe(error));
     m_takenPaths.clear();
