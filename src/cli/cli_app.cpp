@@ -376,11 +376,13 @@ int importCsv(Context& c, const QString& name, const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString()));
-    const RecordImport import = RecordImport::read(file.readAll(), QDate::currentDate());
+    RecordImport import = RecordImport::read(file.readAll(), QDate::currentDate());
     if (!import.error.isEmpty()) throw Failure(QStringLiteral("%1: %2").arg(fileName, import.error));
     c.open(name);
     c.login();
     const ImportOutcome outcome = addImported(c.profile, import.records);
+    // In the profile now: not held twice while the profile is saved.
+    import.records = {};
     if (outcome.added > 0) c.save(name);
     c.out << importReport(import, outcome) << "\n";
     return 0;

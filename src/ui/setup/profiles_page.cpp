@@ -104,7 +104,7 @@ void ProfilesPage::importRecords() {
                           QStringLiteral("Import"), MsgIcon::Warning);
         return;
     }
-    const RecordImport import = RecordImport::read(file.readAll(), m_s.clock.now().date());
+    RecordImport import = RecordImport::read(file.readAll(), m_s.clock.now().date());
     if (!import.error.isEmpty()) {
         m_s.messages.show(QStringLiteral("Nothing was imported from %1: %2").arg(path, import.error),
                           QStringLiteral("Import"), MsgIcon::Warning);
@@ -112,6 +112,8 @@ void ProfilesPage::importRecords() {
     }
     const ProfileStore::Snapshot before = m_s.store.snapshot();
     const ImportOutcome outcome = addImported(m_s.profile, import.records);
+    // In the profile now: not held twice while the profile is saved.
+    import.records = {};
     if (outcome.added > 0) {
         const SaveOutcome saved = m_s.runner.save();
         if (saved != SaveOutcome::Saved && saved != SaveOutcome::Merged) {
