@@ -11,6 +11,7 @@
 #include "ui/desktop/sys_tray.h"
 
 #include <QAction>
+#include <QMessageBox>
 #include <QTimer>
 #include <QScreen>
 #include <QPushButton>
@@ -247,6 +248,26 @@ TEST(SessionLock, LogindAndScreenSaverSignalsLockTheVault) {
 } // namespace
 
 namespace {
+
+// A short message is a message box: each button answers as its set says,
+// a caption of its own replaces a standard one, Escape gives the cancelling
+// answer.
+TEST(LongMessage, AShortOneIsAMessageBoxAnsweringAsItsButtons) {
+    MessageBoxService service;
+    Message question{QStringLiteral("Keep it?"), QStringLiteral("Tavrino"), MsgIcon::Question,
+                     MsgButtons::YesNoCancel, 1, {QStringLiteral("Keep"), QStringLiteral("Drop")}};
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        named<QPushButton>(box, QStringLiteral("Drop"))->click();
+    });
+    EXPECT_EQ(service.show(question), MsgAnswer::No);
+    question.buttons = MsgButtons::YesNo;
+    QTimer::singleShot(0, [] {
+        QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(service.show(question), MsgAnswer::No);
+}
 
 // A report of many rows (an import) no longer grows a message box past the
 // screen: it scrolls in a dialog within the screen, with Copy.

@@ -1,5 +1,7 @@
 #include "long_message_dialog.h"
 
+#include "ui/common/message_buttons.h"
+
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
@@ -10,24 +12,6 @@
 
 namespace tavrino {
 
-namespace {
-QList<std::pair<QDialogButtonBox::StandardButton, MsgAnswer>> buttonsOf(MsgButtons set) {
-    switch (set) {
-    case MsgButtons::OkCancel:
-        return {{QDialogButtonBox::Ok, MsgAnswer::Ok}, {QDialogButtonBox::Cancel, MsgAnswer::Cancel}};
-    case MsgButtons::YesNo:
-        return {{QDialogButtonBox::Yes, MsgAnswer::Yes}, {QDialogButtonBox::No, MsgAnswer::No}};
-    case MsgButtons::YesNoCancel:
-        return {{QDialogButtonBox::Yes, MsgAnswer::Yes},
-                {QDialogButtonBox::No, MsgAnswer::No},
-                {QDialogButtonBox::Cancel, MsgAnswer::Cancel}};
-    case MsgButtons::Ok:
-        break;
-    }
-    return {{QDialogButtonBox::Ok, MsgAnswer::Ok}};
-}
-} // namespace
-
 bool LongMessageDialog::isLong(const QString& text) {
     constexpr int Lines = 15;
     return text.count(QLatin1Char('\n')) >= Lines;
@@ -37,10 +21,7 @@ LongMessageDialog::LongMessageDialog(const Message& message, QWidget* parent) : 
     setWindowTitle(message.title);
     setSizeGripEnabled(true);
     const auto buttons = buttonsOf(message.buttons);
-    // Closed by Escape or the title bar: the cancelling answer.
-    m_answer = buttons.size() == 1 ? buttons[0].second
-               : message.buttons == MsgButtons::YesNo ? MsgAnswer::No
-                                                      : MsgAnswer::Cancel;
+    m_answer = closedAnswer(message.buttons);
     auto* text = new QPlainTextEdit(QString(message.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     text->setReadOnly(true);
     text->setAccessibleName(message.title);

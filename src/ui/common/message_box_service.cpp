@@ -1,6 +1,7 @@
 #include "message_box_service.h"
 
 #include "ui/common/long_message_dialog.h"
+#include "ui/common/message_buttons.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -35,25 +36,9 @@ MsgAnswer MessageBoxService::show(const Message& message) {
     case MsgIcon::None:
         break;
     }
-    QList<std::pair<QMessageBox::StandardButton, MsgAnswer>> buttons;
-    switch (message.buttons) {
-    case MsgButtons::Ok:
-        buttons = {{QMessageBox::Ok, MsgAnswer::Ok}};
-        break;
-    case MsgButtons::OkCancel:
-        buttons = {{QMessageBox::Ok, MsgAnswer::Ok}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
-        break;
-    case MsgButtons::YesNo:
-        buttons = {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}};
-        break;
-    case MsgButtons::YesNoCancel:
-        buttons = {{QMessageBox::Yes, MsgAnswer::Yes},
-                   {QMessageBox::No, MsgAnswer::No},
-                   {QMessageBox::Cancel, MsgAnswer::Cancel}};
-        break;
-    }
+    const auto buttons = buttonsOf(message.buttons);
     for (qsizetype i = 0; i < buttons.size(); ++i) {
-        QPushButton* added = box.addButton(buttons[i].first);
+        QPushButton* added = box.addButton(QMessageBox::StandardButton(buttons[i].first));
         if (i < message.buttonTexts.size()) {
             // Its own caption, without the standard button's picture (a
             // cross beside "Keep both" would read as Cancel).
@@ -63,14 +48,11 @@ MsgAnswer MessageBoxService::show(const Message& message) {
         }
     }
     const int defaultIndex = qBound(1, message.defaultButton, static_cast<int>(buttons.size())) - 1;
-    box.setDefaultButton(buttons[defaultIndex].first);
-    const auto clicked = static_cast<QMessageBox::StandardButton>(box.exec());
+    box.setDefaultButton(QMessageBox::StandardButton(buttons[defaultIndex].first));
+    const int clicked = box.exec();
     for (const auto& [button, answer] : buttons)
-        if (button == clicked) return answer;
-    // Closed by Escape or the title bar: the cancelling answer.
-    return message.buttons == MsgButtons::YesNo ? MsgAnswer::No
-           : message.buttons == MsgButtons::Ok  ? MsgAnswer::Ok
-                                                : MsgAnswer::Cancel;
+        if (int(button) == clicked) return answer;
+    return closedAnswer(message.buttons);
 }
 
 } // namespace tavrino
